@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+
+namespace vornix::app {
+
+enum class MessageIcon { None, Exclamation, Stop, Question, Information };
+enum class MessageButtons { Ok, OkCancel };
+enum class MessageAnswer { Ok, Cancel };
+
+// Every modal question the program asks and every outside program it starts goes through
+// this interface, so that tests can read each text exactly and script the answers.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // A modal message box; lines of text are joined with CR LF.
+    virtual MessageAnswer message(const QString& text, const QString& title, MessageIcon icon,
+                                  MessageButtons buttons) = 0;
+
+    // A modal one-line input box with an empty entry field; nullopt when cancelled.
+    virtual std::optional<QString> input(const QString& prompt, const QString& title) = 0;
+
+    // Starts an outside program without waiting for it; false when it cannot be started.
+    virtual bool startProgram(const QString& program, const QStringList& arguments) = 0;
+};
+
+} // namespace vornix::app

@@ -1,0 +1,60 @@
+#include "app/qt_prompts.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+
+namespace vornix::app {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Stop:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Texts carry CR LF line breaks; a label wants plain line feeds.
+QString forDisplay(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+} // namespace
+
+MessageAnswer QtPrompts::message(const QString& text, const QString& title, MessageIcon icon,
+                                 MessageButtons buttons) {
+    QMessageBox box(toQtIcon(icon), title, forDisplay(text), QMessageBox::NoButton, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    box.addButton(QMessageBox::Ok);
+    if (buttons == MessageButtons::OkCancel) {
+        box.addButton(QMessageBox::Cancel);
+    }
+    box.setDefaultButton(QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+std::optional<QString> QtPrompts::input(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString reply =
+        QInputDialog::getText(m_parent, title, forDisplay(prompt), QLineEdit::Normal, QString(), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return reply;
+}
+
+bool QtPrompts::startProgram(const QString& program, const QStringList& arguments) {
+    return !program.isEmpty() && QProcess::startDetached(program, arguments);
+}
+
+} // namespace vornix::app
