@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace vornix::image {
+
+// Reads a PXL file as a stream of fields. A field ends at a comma or at a line end (CR, LF or
+// CR LF, which counts once); blanks (space, tab) around a field are not part of it. Only the
+// order of the fields matters, never how they are spread over lines.
+class PxlFieldReader {
+public:
+    explicit PxlFieldReader(std::string_view text) : m_text(text) {}
+
+    // True when no further field can be read.
+    bool atEnd() const { return m_pos >= m_text.size(); }
+
+    // The next field, or nullopt at the end of the text. An empty line or two adjacent
+    // commas give an empty field.
+    std::optional<std::string_view> next();
+
+    // Byte offset of the next unread character.
+    std::size_t position() const { return m_pos; }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+// The three numbers after the "@" marker: width W, height H, pixels per data value B.
+struct PxlHeader {
+    std::int16_t width = 0;
+    std::int16_t height = 0;
+    std::int16_t pixelsPerValue = 0;
+};
+
+enum class PxlHeaderError { NoMarker, MissingField, BadNumber };
+
+// True when the first field of the text is exactly "@".
+bool HasPxlMarker(std::string_view text);
+
+// A header number: optional sign and decimal digits, within -32768..32767.
+std::optional<std::int16_t> ParseHeaderNumber(std::string_view field);
+
+// Reads the marker and the three numbers; on success the reader stands on the first value.
+struct PxlHeaderResult {
+    std::optional<PxlHeader> header;
+    PxlHeaderError error = PxlHeaderError::NoMarker;
+};
+PxlHeaderResult ReadPxlHeader(PxlFieldReader& reader);
+
+// A data value: the field without its last character (the suffix letter) and leading blanks,
+// read as the number formed by its leading hexadecimal digits (0 when there are none).
+// nullopt for an empty field or a value outside 0..255.
+std::optional<std::uint8_t> ParseDataValue(std::string_view field);
+
+// How many values a reader takes for each row: ceil(W / B), the count the writer puts on
+// each line, so that widths that are not a multiple of 8 read back exactly. Nothing is read
+// for B <= 0 or W <= 0.
+int ValuesPerRow(int width, int pixelsPerValue);
+
+} // namespace vornix::image
