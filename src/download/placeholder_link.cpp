@@ -1,4 +1,0 @@
-// Placeholder so the library has a translation unit; removed when the controller model lands.
-namespace vornix::download {
-int placeholderLink() { return 0; }
-} // namespace vornix::download
