@@ -1,0 +1,94 @@
+#include "dialogs/help_commands.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringList>
+
+#include "app/app_state.h"
+#include "app/prompts.h"
+
+#if !defined(VORNIX_VERSION_MINOR) || !defined(VORNIX_VERSION_PATCH)
+#error "The build must define VORNIX_VERSION_MINOR and VORNIX_VERSION_PATCH"
+#endif
+
+namespace vornix::dialogs {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kFileErrorTitle = QStringLiteral("File Error");
+
+constexpr int kVersionMinor = VORNIX_VERSION_MINOR;
+constexpr int kVersionRevision = VORNIX_VERSION_PATCH;
+constexpr qint64 kCopyChunk = 64 * 1024;
+
+// Starts program with one argument; an empty program name counts as one that cannot start.
+bool start(app::Prompts& prompts, const QString& program, const QString& argument) {
+    return !program.isEmpty() && prompts.startProgram(program, QStringList{argument});
+}
+
+void reportCannotStart(app::Prompts& prompts, const QString& text) {
+    prompts.message(text, kFileErrorTitle, app::MessageIcon::None, app::MessageButtons::Ok);
+}
+
+} // namespace
+
+void MenuHelpfile_Click(app::Prompts& prompts, const QString& textEditor,
+                        const QString& programDir) {
+    const QString helpFile = programDir + QLatin1Char('/') + QLatin1String(kHelpFileName);
+    if (!start(prompts, textEditor, helpFile)) {
+        reportCannotStart(prompts, QStringLiteral("Can't find Notepad.exe"));
+    }
+}
+
+void MenuHelpPaint_Click(app::Prompts& prompts, const app::AppState& state) {
+    // The paint program works on a copy, never on the working files.
+    QString argument = state.UntitledFile;
+    if (!CopyReplacing(state.TempBMPFile, state.UntitledFile)) {
+        argument.clear();
+    }
+    if (!start(prompts, state.PaintProgram, argument)) {
+        reportCannotStart(prompts, QStringLiteral("Can't find MSPaint.exe"));
+    }
+}
+
+void MenuHelpAbout_Click(app::Prompts& prompts) {
+    prompts.message(AboutText(), QStringLiteral("About this Program"), app::MessageIcon::None,
+                    app::MessageButtons::Ok);
+}
+
+QString AboutText() {
+    const QStringList items = {
+        QStringLiteral("Vornix Display Tools"),
+        QStringLiteral("www.vornix.example"),
+        QStringLiteral("Tel. +1 555 0171"),
+        QStringLiteral("Beta Version %1.%2").arg(kVersionMinor).arg(kVersionRevision),
+        QStringLiteral("Provided as is, without warranty of any kind."),
+    };
+    return items.join(kCrLf + kCrLf) + kCrLf;
+}
+
+bool CopyReplacing(const QString& source, const QString& target) {
+    if (source.isEmpty() || target.isEmpty()) {
+        return false;
+    }
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    // QSaveFile writes beside the target and renames over it on commit, so a failed copy
+    // never leaves a half-written file under the target's name.
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(kCopyChunk);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            return false; // the unfinished copy is discarded with `out`
+        }
+    }
+    return out.commit();
+}
+
+} // namespace vornix::dialogs

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+namespace vornix::app {
+class Prompts;
+struct AppState;
+} // namespace vornix::app
+
+namespace vornix::dialogs {
+
+// The help text's file name; it lives in the program's own directory.
+inline constexpr char kHelpFileName[] = "Vornix.txt";
+
+// "Help File": starts textEditor with the single argument programDir + "/Vornix.txt" and
+// does not wait for it. When there is no editor or it cannot be started, the message
+// "Can't find Notepad.exe" titled "File Error" (OK, no icon). A missing help file is left to
+// the editor to report.
+void MenuHelpfile_Click(app::Prompts& prompts, const QString& textEditor,
+                        const QString& programDir);
+
+// "Run MSPaint": copies the working bitmap TempBMPFile over UntitledFile and starts
+// PaintProgram with the copy's path as its single argument, or with the empty string when
+// the copy failed (no working bitmap yet, for instance). The copy replaces the old one only
+// once it is complete. When the paint program cannot be started, the message
+// "Can't find MSPaint.exe" titled "File Error" (OK, no icon).
+void MenuHelpPaint_Click(app::Prompts& prompts, const app::AppState& state);
+
+// "About": the About box, titled "About this Program", OK, no icon, with AboutText().
+void MenuHelpAbout_Click(app::Prompts& prompts);
+
+// The About text: maker, web address, telephone, "Beta Version <minor>.<revision>" and the
+// legal notice, each followed by CR LF twice except the last, which is followed by CR LF once.
+QString AboutText();
+
+// Copies source over target, replacing target only by a complete copy. False when the copy
+// could not be made; target is then left as it was.
+bool CopyReplacing(const QString& source, const QString& target);
+
+} // namespace vornix::dialogs
