@@ -1,0 +1,237 @@
+// The zoom window: its three states, the one-viewer rule, and how it stretches the picture.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/viewer.h"
+#include "dialogs/viewer_enlarger.h"
+#include "dialogs/viewer_handle.h"
+
+namespace {
+
+using vornix::dialogs::Viewer;
+using vornix::dialogs::ViewerEnlarger;
+using vornix::dialogs::ViewerHandle;
+using State = ViewerHandle::State;
+
+const QRgb kDark = qRgb(0, 0, 0);
+const QRgb kLight = qRgb(255, 255, 255);
+
+// Runs what the event loop would run next: geometry changes and deferred deletions.
+void settle() {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+// A 2 x 2 checker board, dark at the top-left and bottom-right.
+QPixmap checker() {
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.setPixel(0, 0, kDark);
+    image.setPixel(1, 0, kLight);
+    image.setPixel(0, 1, kLight);
+    image.setPixel(1, 1, kDark);
+    return QPixmap::fromImage(image);
+}
+
+QPixmap solid(QRgb colour) {
+    QImage image(3, 3, QImage::Format_RGB32);
+    image.fill(colour);
+    return QPixmap::fromImage(image);
+}
+
+QImage rendered(QWidget* widget) {
+    return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(ViewerTest, NewViewerHasItsDesignLayout) {
+    Viewer viewer;
+    EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Viewer"));
+    EXPECT_TRUE(viewer.isWindow());
+    EXPECT_FALSE(viewer.isModal());
+    EXPECT_EQ(viewer.size(), QSize(480, 256));
+    ASSERT_NE(viewer.findChild<ViewerEnlarger*>(QStringLiteral("BMPEnlarger")), nullptr);
+    EXPECT_EQ(viewer.BMPEnlarger()->geometry(), QRect(0, 0, 480, 256));
+    EXPECT_TRUE(viewer.picture().isNull());
+}
+
+// A tall narrow window stretches the picture vertically and squeezes it horizontally, over
+// the whole client area, pixel for pixel without blending.
+TEST(ViewerTest, TallNarrowWindowStretchesEachAxisOnItsOwn) {
+    ViewerHandle handle;
+    handle.showWithPicture(checker());
+    Viewer* viewer = handle.viewer();
+    viewer->resize(60, 300);
+    settle();
+
+    ASSERT_EQ(viewer->size(), QSize(60, 300));
+    EXPECT_EQ(viewer->BMPEnlarger()->geometry(), QRect(0, 0, 60, 300));
+
+    const QImage shown = rendered(viewer);
+    ASSERT_EQ(shown.size(), QSize(60, 300));
+    struct Probe {
+        QPoint at;
+        QRgb colour;
+    };
+    const std::vector<Probe> probes = {
+        {{0, 0}, kDark},    {{29, 149}, kDark},  {{30, 0}, kLight},   {{59, 149}, kLight},
+        {{0, 150}, kLight}, {{29, 299}, kLight}, {{30, 150}, kDark},  {{59, 299}, kDark},
+        {{15, 75}, kDark},  {{45, 75}, kLight},  {{15, 225}, kLight}, {{45, 225}, kDark},
+    };
+    for (const auto& probe : probes) {
+        EXPECT_EQ(shown.pixel(probe.at), probe.colour)
+            << "at " << probe.at.x() << "," << probe.at.y();
+    }
+    int blended = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            const QRgb pixel = shown.pixel(x, y);
+            blended += pixel != kDark && pixel != kLight;
+        }
+    }
+    EXPECT_EQ(blended, 0) << "the picture's pixels must keep hard edges";
+}
+
+TEST(ViewerTest, WithoutPictureTheAreaIsEmpty) {
+    ViewerHandle handle;
+    handle.showWithPicture(QPixmap());
+    settle();
+    const QImage shown = rendered(handle.viewer());
+    const QRgb background = shown.pixel(0, 0);
+    EXPECT_EQ(shown.pixel(240, 128), background);
+    EXPECT_EQ(shown.pixel(479, 255), background);
+
+    // The same window with a dark picture is dark all over: the picture fills it.
+    handle.setPicture(solid(kDark));
+    const QImage filled = rendered(handle.viewer());
+    EXPECT_EQ(filled.pixel(0, 0), kDark);
+    EXPECT_EQ(filled.pixel(479, 255), kDark);
+}
+
+// What the main window does to the viewer, and what the user does to it.
+enum class Action { ChangePicture, Zoom, DoubleClick, CloseBox, Unload, Resize, DropHandle };
+// Which viewer should exist after a step, compared with the one before it.
+enum class Identity { Same, Fresh, None };
+
+struct Step {
+    Action action;
+    State state;
+    Identity identity;
+};
+
+struct Scenario {
+    std::string name;
+    std::vector<Step> steps;
+};
+
+class ViewerLifecycleTest : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(ViewerLifecycleTest, FollowsTheSteps) {
+    auto handle = std::make_unique<ViewerHandle>();
+    QPointer<Viewer> previous;
+    const QPixmap picture = checker();
+    int index = 0;
+    for (const Step& step : GetParam().steps) {
+        SCOPED_TRACE("step " + std::to_string(index++));
+        switch (step.action) {
+        case Action::ChangePicture:
+            handle->setPicture(picture);
+            break;
+        case Action::Zoom:
+            handle->showWithPicture(picture);
+            break;
+        case Action::DoubleClick:
+            ASSERT_NE(handle->viewer(), nullptr);
+            QTest::mouseDClick(handle->viewer()->BMPEnlarger(), Qt::LeftButton);
+            break;
+        case Action::CloseBox:
+            ASSERT_NE(handle->viewer(), nullptr);
+            handle->viewer()->close();
+            break;
+        case Action::Unload:
+            handle->unload();
+            break;
+        case Action::Resize:
+            ASSERT_NE(handle->viewer(), nullptr);
+            handle->viewer()->resize(200, 500);
+            break;
+        case Action::DropHandle:
+            handle.reset();
+            break;
+        }
+        // The handle must know at once, before the window is actually deleted.
+        if (handle) {
+            EXPECT_EQ(handle->state(), step.state);
+            EXPECT_EQ(handle->exists(), step.state != State::NotExisting);
+        }
+        settle();
+        Viewer* current = handle ? handle->viewer() : nullptr;
+        switch (step.identity) {
+        case Identity::None:
+            EXPECT_EQ(current, nullptr);
+            EXPECT_TRUE(previous.isNull()) << "the closed viewer must be destroyed";
+            break;
+        case Identity::Same:
+            ASSERT_NE(current, nullptr);
+            EXPECT_EQ(current, previous.data());
+            break;
+        case Identity::Fresh:
+            ASSERT_NE(current, nullptr);
+            EXPECT_TRUE(previous.isNull()) << "a fresh viewer replaces none that still lives";
+            EXPECT_EQ(current->size(), QSize(480, 256));
+            break;
+        }
+        if (current != nullptr && step.action != Action::Resize) {
+            EXPECT_EQ(current->picture().cacheKey(), picture.cacheKey())
+                << "the viewer holds the main window's picture";
+        }
+        previous = current;
+    }
+    const auto viewers = QApplication::topLevelWidgets();
+    const auto living = std::count_if(viewers.begin(), viewers.end(), [](QWidget* widget) {
+        return qobject_cast<Viewer*>(widget) != nullptr;
+    });
+    EXPECT_LE(living, 1) << "there is at most one viewer";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ViewerLifecycleTest,
+    ::testing::Values(Scenario{"PictureChangeCreatesHiddenThenZoomShows",
+                               {{Action::ChangePicture, State::Hidden, Identity::Fresh},
+                                {Action::ChangePicture, State::Hidden, Identity::Same},
+                                {Action::Zoom, State::Shown, Identity::Same},
+                                {Action::ChangePicture, State::Shown, Identity::Same}}},
+                      Scenario{"ZoomTwiceKeepsOneViewer",
+                               {{Action::Zoom, State::Shown, Identity::Fresh},
+                                {Action::Zoom, State::Shown, Identity::Same}}},
+                      Scenario{"DoubleClickDestroysAndNextZoomStartsAtDesignSize",
+                               {{Action::Zoom, State::Shown, Identity::Fresh},
+                                {Action::Resize, State::Shown, Identity::Same},
+                                {Action::DoubleClick, State::NotExisting, Identity::None},
+                                {Action::Zoom, State::Shown, Identity::Fresh}}},
+                      Scenario{"CloseBoxDestroysAndPictureChangeRecreatesHidden",
+                               {{Action::Zoom, State::Shown, Identity::Fresh},
+                                {Action::CloseBox, State::NotExisting, Identity::None},
+                                {Action::ChangePicture, State::Hidden, Identity::Fresh}}},
+                      Scenario{"UnloadDestroysHiddenAndShownViewers",
+                               {{Action::ChangePicture, State::Hidden, Identity::Fresh},
+                                {Action::Unload, State::NotExisting, Identity::None},
+                                {Action::Unload, State::NotExisting, Identity::None},
+                                {Action::Zoom, State::Shown, Identity::Fresh},
+                                {Action::Unload, State::NotExisting, Identity::None}}},
+                      Scenario{"MainWindowGoingAwayTakesTheViewer",
+                               {{Action::Zoom, State::Shown, Identity::Fresh},
+                                {Action::DropHandle, State::NotExisting, Identity::None}}}),
+    [](const auto& info) { return info.param.name; });
+
+} // namespace
