@@ -1,46 +1,74 @@
 #include "image/pxl_fields.h"
 
+#include <array>
+
 namespace vornix::image {
 
 namespace {
 
-bool isBlank(char c) {
+constexpr bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
+constexpr bool endsField(char c) {
+    return c == ',' || c == '\r' || c == '\n';
 }
 
-std::string_view trimBlanks(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
+// Value of each byte as a hexadecimal digit, -1 for every other byte.
+constexpr std::array<std::int8_t, 256> kHexDigitValue = [] {
+    std::array<std::int8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[c] = -1;
     }
+    for (int d = 0; d < 10; ++d) {
+        table['0' + d] = static_cast<std::int8_t>(d);
+    }
+    for (int d = 0; d < 6; ++d) {
+        table['A' + d] = static_cast<std::int8_t>(10 + d);
+        table['a' + d] = static_cast<std::int8_t>(10 + d);
+    }
+    return table;
+}();
+
+int hexDigit(char c) {
+    return kHexDigitValue[static_cast<unsigned char>(c)];
+}
+
+std::string_view trimTrailingBlanks(std::string_view s) {
     while (!s.empty() && isBlank(s.back())) {
         s.remove_suffix(1);
     }
     return s;
 }
 
+std::string_view trimLeadingBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    return s;
+}
+
 } // namespace
 
+PxlFieldReader::PxlFieldReader(std::string_view text) : m_text(text) {
+    skipBlanks();
+}
+
+// Blanks are skipped as soon as a field has been taken, so that blanks at the very end of the
+// text count as the end of the file and isAtEnd() needs no look-ahead.
+void PxlFieldReader::skipBlanks() {
+    while (m_pos < m_text.size() && isBlank(m_text[m_pos])) {
+        ++m_pos;
+    }
+}
+
 std::optional<std::string_view> PxlFieldReader::next() {
-    if (atEnd()) {
+    if (isAtEnd()) {
         return std::nullopt;
     }
     const std::size_t start = m_pos;
     std::size_t end = start;
-    while (end < m_text.size() && m_text[end] != ',' && m_text[end] != '\r' &&
-           m_text[end] != '\n') {
+    while (end < m_text.size() && !endsField(m_text[end])) {
         ++end;
     }
     m_pos = end;
@@ -50,7 +78,8 @@ std::optional<std::string_view> PxlFieldReader::next() {
             ++m_pos;
         }
     }
-    return trimBlanks(m_text.substr(start, end - start));
+    skipBlanks();
+    return trimTrailingBlanks(m_text.substr(start, end - start));
 }
 
 bool HasPxlMarker(std::string_view text) {
@@ -60,7 +89,7 @@ bool HasPxlMarker(std::string_view text) {
 }
 
 std::optional<std::int16_t> ParseHeaderNumber(std::string_view field) {
-    field = trimBlanks(field);
+    field = trimTrailingBlanks(trimLeadingBlanks(field));
     bool negative = false;
     if (!field.empty() && (field.front() == '-' || field.front() == '+')) {
         negative = field.front() == '-';
@@ -69,19 +98,17 @@ std::optional<std::int16_t> ParseHeaderNumber(std::string_view field) {
     if (field.empty()) {
         return std::nullopt;
     }
-    std::int32_t value = 0;
+    std::int32_t magnitude = 0;
     for (const char c : field) {
         if (c < '0' || c > '9') {
             return std::nullopt;
         }
-        value = value * 10 + (c - '0');
-        if (value > 32768) {
-            return std::nullopt;
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > 32768) {
+            return std::nullopt; // stop before a long digit string can overflow
         }
     }
-    if (negative) {
-        value = -value;
-    }
+    const std::int32_t value = negative ? -magnitude : magnitude;
     if (value > 32767) {
         return std::nullopt;
     }
@@ -95,7 +122,7 @@ PxlHeaderResult ReadPxlHeader(PxlFieldReader& reader) {
         result.error = PxlHeaderError::NoMarker;
         return result;
     }
-    std::int16_t numbers[3] = {};
+    std::array<std::int16_t, 3> numbers{};
     for (auto& number : numbers) {
         const auto field = reader.next();
         if (!field) {
@@ -118,28 +145,29 @@ std::optional<std::uint8_t> ParseDataValue(std::string_view field) {
         return std::nullopt;
     }
     field.remove_suffix(1);
-    while (!field.empty() && isBlank(field.front())) {
-        field.remove_prefix(1);
-    }
     unsigned value = 0;
-    for (const char c : field) {
+    for (const char c : trimLeadingBlanks(field)) {
         const int digit = hexDigit(c);
         if (digit < 0) {
             break;
         }
         value = value * 16 + static_cast<unsigned>(digit);
         if (value > 255) {
-            return std::nullopt;
+            return std::nullopt; // more digits only make it larger: stop before overflow
         }
     }
     return static_cast<std::uint8_t>(value);
 }
 
 int ValuesPerRow(int width, int pixelsPerValue) {
-    if (pixelsPerValue <= 0 || width <= 0) {
+    if (pixelsPerValue <= 0) {
         return 0;
     }
-    return (width + pixelsPerValue - 1) / pixelsPerValue;
+    if (width <= 0) {
+        return width / pixelsPerValue;
+    }
+    // ceil(W / B) without forming W + B - 1, which could overflow for a large int W.
+    return width / pixelsPerValue + (width % pixelsPerValue != 0 ? 1 : 0);
 }
 
 } // namespace vornix::image

@@ -8,22 +8,26 @@ namespace vornix::image {
 
 // Reads a PXL file as a stream of fields. A field ends at a comma or at a line end (CR, LF or
 // CR LF, which counts once); blanks (space, tab) around a field are not part of it. Only the
-// order of the fields matters, never how they are spread over lines.
+// order of the fields matters, never how they are spread over lines. The reader never copies:
+// every field is a view into the text given to the constructor, which must outlive it.
 class PxlFieldReader {
 public:
-    explicit PxlFieldReader(std::string_view text) : m_text(text) {}
+    explicit PxlFieldReader(std::string_view text);
 
-    // True when no further field can be read.
-    bool atEnd() const { return m_pos >= m_text.size(); }
+    // True when no further field can be read: the rest of the text is empty or only blanks.
+    bool isAtEnd() const { return m_pos >= m_text.size(); }
+    bool atEnd() const { return isAtEnd(); }
 
-    // The next field, or nullopt at the end of the text. An empty line or two adjacent
-    // commas give an empty field.
+    // The next field, or nullopt at the end of the text ("end of file"). An empty line or two
+    // adjacent commas give an empty field, which is a field, not the end.
     std::optional<std::string_view> next();
 
     // Byte offset of the next unread character.
     std::size_t position() const { return m_pos; }
 
 private:
+    void skipBlanks();
+
     std::string_view m_text;
     std::size_t m_pos = 0;
 };
@@ -33,31 +37,38 @@ struct PxlHeader {
     std::int16_t width = 0;
     std::int16_t height = 0;
     std::int16_t pixelsPerValue = 0;
+
+    bool operator==(const PxlHeader&) const = default;
 };
 
-enum class PxlHeaderError { NoMarker, MissingField, BadNumber };
+enum class PxlHeaderError {
+    NoMarker,     // the first field is missing or is not exactly "@"
+    MissingField, // the text ends before W, H or B
+    BadNumber,    // W, H or B is not a whole number within -32768..32767
+};
 
-// True when the first field of the text is exactly "@".
+// True when the first field of the text is exactly "@". Only the start of a file is needed.
 bool HasPxlMarker(std::string_view text);
 
-// A header number: optional sign and decimal digits, within -32768..32767.
+// A header number: optional sign and decimal digits only, within -32768..32767.
 std::optional<std::int16_t> ParseHeaderNumber(std::string_view field);
 
 // Reads the marker and the three numbers; on success the reader stands on the first value.
 struct PxlHeaderResult {
     std::optional<PxlHeader> header;
-    PxlHeaderError error = PxlHeaderError::NoMarker;
+    PxlHeaderError error = PxlHeaderError::NoMarker; // meaningful only without a header
 };
 PxlHeaderResult ReadPxlHeader(PxlFieldReader& reader);
 
 // A data value: the field without its last character (the suffix letter) and leading blanks,
-// read as the number formed by its leading hexadecimal digits (0 when there are none).
-// nullopt for an empty field or a value outside 0..255.
+// read as the number formed by its leading hexadecimal digits, either case (0 when there are
+// none). nullopt for an empty field (no suffix to drop) or a value outside 0..255; any number
+// of leading zeros is accepted.
 std::optional<std::uint8_t> ParseDataValue(std::string_view field);
 
-// How many values a reader takes for each row: ceil(W / B), the count the writer puts on
-// each line, so that widths that are not a multiple of 8 read back exactly. Nothing is read
-// for B <= 0 or W <= 0.
+// How many values a reader takes for each row: ceil(W / B), the count the writer puts on each
+// line, so that widths that are not a multiple of 8 read back exactly. Nothing is read for
+// B <= 0 (0); for W <= 0 the quotient W / B truncated toward zero (never positive).
 int ValuesPerRow(int width, int pixelsPerValue);
 
 } // namespace vornix::image

@@ -1,0 +1,33 @@
+#include "image/chunked_writer.h"
+
+#include <algorithm>
+
+namespace vornix::image {
+
+ChunkedWriter::ChunkedWriter(ByteSink& sink) : m_sink(sink) {
+    m_chunk.reserve(kChunkSize);
+}
+
+char* ChunkedWriter::extend(std::size_t size) {
+    if (m_chunk.size() >= kChunkSize) {
+        flush();
+    }
+    const std::size_t used = m_chunk.size();
+    m_chunk.resize(used + size);
+    return m_chunk.data() + used;
+}
+
+void ChunkedWriter::append(std::string_view bytes) {
+    std::copy(bytes.begin(), bytes.end(), extend(bytes.size()));
+}
+
+bool ChunkedWriter::flush() {
+    if (!m_failed && !m_chunk.empty() && !m_sink.write(m_chunk)) {
+        m_failed = true;
+    }
+    // After a failure the output is lost anyway: keep dropping it so memory stays bounded.
+    m_chunk.clear();
+    return !m_failed;
+}
+
+} // namespace vornix::image
