@@ -1,0 +1,205 @@
+#include "image/encode_bmp.h"
+
+#include <algorithm>
+
+#include "image/bitmap_header_io.h"
+#include "image/chunked_writer.h"
+
+namespace vornix::image {
+
+namespace {
+
+constexpr int kMaxWidthPlus7 = 32767;
+
+struct Geometry {
+    PxlHeader pxl;
+    int valuesPerRow = 0; // may be negative for a negative width: then nothing is read
+    int rowStride = 0;    // bytes per stored bitmap row
+};
+
+EncodeOutcome readHeader(PxlFieldReader& reader, EncodeResult& result) {
+    if (!reader.next()) { // the marker: read and ignored
+        return EncodeOutcome::MissingHeaderField;
+    }
+    std::int16_t numbers[3] = {};
+    for (auto& number : numbers) {
+        const auto field = reader.next();
+        if (!field) {
+            return EncodeOutcome::MissingHeaderField;
+        }
+        const auto parsed = ParseHeaderNumber(*field);
+        if (!parsed) {
+            return EncodeOutcome::BadHeaderNumber;
+        }
+        number = *parsed;
+    }
+    result.pxlHeader = PxlHeader{numbers[0], numbers[1], numbers[2]};
+    return EncodeOutcome::Converted;
+}
+
+BitmapHeader bitmapHeaderFor(const Geometry& g) {
+    const std::int32_t imageSize = std::int32_t{g.pxl.height} * g.rowStride;
+    BitmapHeader h;
+    h.bfType = {'B', 'M'};
+    h.bfSize = kHeadersSize + imageSize;
+    h.bfOffBits = kHeadersSize;
+    h.biSize = kInfoHeaderSize;
+    h.biWidth = g.pxl.width;
+    h.biHeight = g.pxl.height;
+    h.biPlanes = 1;
+    h.biBitCount = 1;
+    h.biSizeImage = imageSize;
+    return h;
+}
+
+// The checks on W, H and B, one early return per rule, in the order the header values
+// become known.
+EncodeOutcome checkGeometry(Geometry& g, EncodeResult& result) {
+    const int width = g.pxl.width;
+    if (g.pxl.pixelsPerValue == 0) {
+        return EncodeOutcome::ZeroPixelsPerValue;
+    }
+    g.valuesPerRow = ValuesPerRow(width, g.pxl.pixelsPerValue);
+    result.bytesPerRow = static_cast<std::int16_t>(g.valuesPerRow);
+    if (width + 7 > kMaxWidthPlus7) {
+        return EncodeOutcome::WidthTooLarge;
+    }
+    g.rowStride = (((width + 7) / 8) + 3) / 4 * 4;
+    result.header = bitmapHeaderFor(g);
+    result.colorTable = kEncodedColorTable;
+    result.headerComputed = true;
+    if (g.valuesPerRow > g.rowStride) {
+        return EncodeOutcome::RowLongerThanStride;
+    }
+    if (g.rowStride < 0) {
+        return EncodeOutcome::NegativeRowStride;
+    }
+    if (g.pxl.height < 0) {
+        return EncodeOutcome::NegativeHeight;
+    }
+    return EncodeOutcome::Converted;
+}
+
+// Reads H rows of values, top row first, into `values`. Every value takes at least one
+// character of the text, so `values` never grows beyond the text's length.
+EncodeOutcome readValues(PxlFieldReader& reader, std::size_t count, std::size_t textSize,
+                         std::vector<std::uint8_t>& values) {
+    values.reserve(std::min(count, textSize));
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto field = reader.next();
+        if (!field) {
+            return EncodeOutcome::MissingValue;
+        }
+        if (field->empty()) {
+            return EncodeOutcome::EmptyValue;
+        }
+        const auto value = ParseDataValue(*field);
+        if (!value) {
+            return EncodeOutcome::ValueOutOfRange;
+        }
+        values.push_back(*value);
+    }
+    return EncodeOutcome::Converted;
+}
+
+bool writeBitmap(const EncodeResult& result, const Geometry& g,
+                 const std::vector<std::uint8_t>& values, ByteSink& bmpOut) {
+    ChunkedWriter out(bmpOut);
+    const auto headerBytes = WriteBitmapHeaders({result.header, result.colorTable});
+    out.append({reinterpret_cast<const char*>(headerBytes.data()), headerBytes.size()});
+    const auto stride = static_cast<std::size_t>(g.rowStride);
+    const auto dataBytes = static_cast<std::size_t>(std::max(g.valuesPerRow, 0));
+    // PXL rows run from the top, bitmap rows from the bottom.
+    for (int y = g.pxl.height - 1; y >= 0 && !out.failed(); --y) {
+        char* row = out.extend(stride);
+        const std::size_t first = static_cast<std::size_t>(y) * dataBytes;
+        for (std::size_t x = 0; x < dataBytes; ++x) {
+            row[x] = static_cast<char>(values[first + x] ^ 0xFF);
+        }
+        std::fill(row + dataBytes, row + stride, static_cast<char>(0xFF)); // dataBytes <= stride
+    }
+    return out.flush();
+}
+
+} // namespace
+
+EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut) {
+    EncodeResult result;
+    PxlFieldReader reader(pxlText);
+    result.outcome = readHeader(reader, result);
+    if (!result.pxlHeader) {
+        return result;
+    }
+    Geometry g{*result.pxlHeader};
+    result.outcome = checkGeometry(g, result);
+    if (!result.converted()) {
+        return result;
+    }
+    const auto count = static_cast<std::size_t>(g.pxl.height) *
+                       static_cast<std::size_t>(std::max(g.valuesPerRow, 0));
+    std::vector<std::uint8_t> values;
+    result.outcome = readValues(reader, count, pxlText.size(), values);
+    if (result.converted() && !writeBitmap(result, g, values, bmpOut)) {
+        result.outcome = EncodeOutcome::OutputFailed;
+    }
+    return result;
+}
+
+namespace {
+
+class VectorSink : public ByteSink {
+public:
+    explicit VectorSink(std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
+    bool write(std::string_view bytes) override {
+        m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+
+private:
+    std::vector<std::uint8_t>& m_bytes;
+};
+
+} // namespace
+
+EncodedBmp EncodeBMP(std::string_view pxlText) {
+    EncodedBmp encoded;
+    VectorSink sink(encoded.bytes);
+    encoded.result = EncodeBMP(pxlText, sink);
+    if (!encoded.result.converted()) {
+        encoded.bytes.clear();
+    }
+    return encoded;
+}
+
+std::string_view DescribeEncodeOutcome(EncodeOutcome outcome) {
+    switch (outcome) {
+    case EncodeOutcome::Converted:
+        return "converted";
+    case EncodeOutcome::MissingHeaderField:
+        return "PXL file ends inside its header line";
+    case EncodeOutcome::BadHeaderNumber:
+        return "PXL header holds a width, height or pixels per value that is not a number "
+               "from -32768 to 32767";
+    case EncodeOutcome::ZeroPixelsPerValue:
+        return "PXL header gives 0 pixels per value";
+    case EncodeOutcome::WidthTooLarge:
+        return "PXL picture too wide (at most 32760 pixels)";
+    case EncodeOutcome::RowLongerThanStride:
+        return "PXL rows hold more values than a bitmap row has bytes";
+    case EncodeOutcome::NegativeRowStride:
+        return "PXL width is negative";
+    case EncodeOutcome::NegativeHeight:
+        return "PXL height is negative";
+    case EncodeOutcome::MissingValue:
+        return "PXL file ends before its last row of values";
+    case EncodeOutcome::EmptyValue:
+        return "PXL file holds an empty value";
+    case EncodeOutcome::ValueOutOfRange:
+        return "PXL file holds a value above 0FFh";
+    case EncodeOutcome::OutputFailed:
+        return "the bitmap could not be written";
+    }
+    return "unknown outcome";
+}
+
+} // namespace vornix::image
