@@ -1,0 +1,185 @@
+#include "image/atomic_file.h"
+
+#include <cerrno>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vornix::image {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+constexpr std::size_t kMaxBaseInTempName = 200; // keeps the temporary name under NAME_MAX
+constexpr std::size_t kReadBlock = std::size_t{1} << 16;
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string baseOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return base.substr(0, kMaxBaseInTempName);
+}
+
+std::string randomSuffix() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix(8, ' ');
+    for (auto& c : suffix) {
+        c = kChars[generator() % (sizeof(kChars) - 1)];
+    }
+    return suffix;
+}
+
+int closeKeepingErrno(int fd) {
+    const int saved = errno;
+    const int rc = ::close(fd);
+    errno = saved;
+    return rc;
+}
+
+} // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string targetPath) : m_target(std::move(targetPath)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    abandon();
+}
+
+bool AtomicFileWriter::fail(int error) {
+    if (m_error == 0) {
+        m_error = error != 0 ? error : EIO;
+    }
+    return false;
+}
+
+// The temporary file is a hidden sibling of the target, created with O_EXCL under a random
+// name (so two writers never share one) and the usual 0666 & ~umask permissions.
+bool AtomicFileWriter::open() {
+    if (m_fd >= 0 || m_error != 0) {
+        return m_fd >= 0;
+    }
+    if (m_target.empty() || m_target.back() == '/') {
+        return fail(EISDIR);
+    }
+    const std::string stem = folderOf(m_target) + "." + baseOf(m_target) + ".";
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string candidate = stem + randomSuffix() + ".tmp";
+        m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd >= 0) {
+            m_tempPath = candidate;
+            return true;
+        }
+        if (errno != EEXIST) {
+            return fail(errno);
+        }
+    }
+    return fail(EEXIST);
+}
+
+bool AtomicFileWriter::write(std::string_view bytes) {
+    if (!open()) {
+        return false;
+    }
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool AtomicFileWriter::commit() {
+    if (!open()) {
+        abandon();
+        return false;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && m_error == 0) {
+        fail(errno); // a delayed write error (a full disk over NFS) shows up here
+    }
+    if (m_error != 0 || ::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        fail(errno);
+        abandon();
+        return false;
+    }
+    m_tempPath.clear();
+    return true;
+}
+
+void AtomicFileWriter::abandon() {
+    if (m_fd >= 0) {
+        closeKeepingErrno(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.empty()) {
+        const int saved = errno;
+        ::unlink(m_tempPath.c_str());
+        errno = saved;
+        m_tempPath.clear();
+    }
+}
+
+int WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    AtomicFileWriter writer(path);
+    if (!writer.write(bytes) || !writer.commit()) {
+        return writer.error();
+    }
+    return 0;
+}
+
+FileBytes ReadWholeFile(const std::string& path, std::size_t maxSize) {
+    FileBytes result;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = errno;
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
+            closeKeepingErrno(fd);
+            result.error = EFBIG;
+            return result;
+        }
+        // One block more, so that the read that finds the end does not reallocate.
+        result.bytes.reserve(static_cast<std::size_t>(info.st_size) + kReadBlock);
+    }
+    // Read until the end rather than trusting the size: a file may grow or report 0.
+    for (;;) {
+        if (result.bytes.size() > maxSize) {
+            result.error = EFBIG;
+            break;
+        }
+        const std::size_t used = result.bytes.size();
+        result.bytes.resize(used + kReadBlock);
+        const ssize_t got = ::read(fd, result.bytes.data() + used, kReadBlock);
+        result.bytes.resize(used + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got == 0) {
+            break;
+        }
+        if (got < 0 && errno != EINTR) {
+            result.error = errno;
+            break;
+        }
+    }
+    closeKeepingErrno(fd);
+    if (!result.ok()) {
+        result.bytes.clear();
+        result.bytes.shrink_to_fit();
+    }
+    return result;
+}
+
+} // namespace vornix::image
