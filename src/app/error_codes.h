@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cerrno>
+
+namespace vornix::app {
+
+// Failure codes shown in "Bad file name or file type" and "Internal Error" messages. They
+// follow the classic numbering users of such tools know from their error dialogs.
+enum ErrorCode : int {
+    kFileNotFound = 53,
+    kPermissionDenied = 70,
+    kFileAccessError = 75,
+    kPathNotFound = 76,
+    kInvalidPicture = 481,
+};
+
+// Maps an errno value from a failed file operation to one of the codes above.
+inline int ErrorCodeFromErrno(int error) {
+    switch (error) {
+    case ENOENT:
+        return kFileNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return kPermissionDenied;
+    case ENOTDIR:
+        return kPathNotFound;
+    default:
+        return kFileAccessError;
+    }
+}
+
+} // namespace vornix::app

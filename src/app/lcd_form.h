@@ -1,0 +1,154 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QImage>
+#include <QMainWindow>
+#include <QString>
+
+#include "app/app_state.h"
+#include "app/prompts.h"
+
+class QAction;
+class QListWidget;
+class QMenu;
+
+namespace vornix::dialogs {
+class ViewerHandle;
+}
+
+namespace vornix::app {
+
+class CaptionLabel;
+class DownloadController;
+class Lamp;
+class PictureBox;
+class SeparatorLines;
+
+// Where the program keeps its files and whether it is the first instance.
+struct LCDFormOptions {
+    QString programDirectory;      // holds the working files and the help text
+    bool previousInstance = false; // another instance was already running at start
+};
+
+// The main window: current picture, port choice, download lamp and every menu command.
+class LCDForm : public QMainWindow {
+    Q_OBJECT
+public:
+    LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWidget* parent = nullptr);
+    ~LCDForm() override;
+
+    // Start-up, run once before the window is first shown. False when this process is a
+    // second instance and must end without showing a window.
+    bool Form_Load(const QString& commandLine);
+
+    // Menu commands.
+    void MenuOpenBMP_Click();
+    void MenuOpenPxl_Click();
+    void MenuSaveBMP_Click();
+    void MenuSavePXL_Click();
+    void MenuFileLoad_Click();
+    void MenuMaskOn_Click();
+    void MenuMaskSize_Click();
+    void MenuImgInfo_Click();
+    void MenuImgMagnifier_Click();
+    void MenuHelpfile_Click();
+    void MenuHelpPaint_Click();
+    void MenuHelpAbout_Click();
+
+    // Opens a file as the File menu's open commands would, chosen by its extension.
+    void OpenDroppedFile(const QString& path);
+
+    // Controls, named as the rest of the program refers to them.
+    QMenu* Menufile = nullptr;
+    QAction* MenuOpenBMP = nullptr;
+    QAction* MenuOpenPxl = nullptr;
+    QAction* MenuSaveBMP = nullptr;
+    QAction* MenuSavePXL = nullptr;
+    QAction* MenuFileLoad = nullptr;
+    QAction* MenuFileExit = nullptr;
+    QMenu* MenuMask = nullptr;
+    QAction* MenuMaskOn = nullptr;
+    QAction* MenuMaskSize = nullptr;
+    QMenu* MenuImage = nullptr;
+    QAction* MenuImgInfo = nullptr;
+    QAction* MenuImgMagnifier = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction* MenuHelpfile = nullptr;
+    QAction* MenuHelpPaint = nullptr;
+    QAction* MenuHelpAbout = nullptr;
+
+    CaptionLabel* FileEntry = nullptr;
+    CaptionLabel* Label2 = nullptr;
+    QListWidget* ComList = nullptr;
+    Lamp* Shape1 = nullptr;
+    Lamp* LoadLight = nullptr;
+    CaptionLabel* RowCounter = nullptr;
+    CaptionLabel* Log = nullptr;
+    PictureBox* BMPImage = nullptr;
+    CaptionLabel* BMPHolder = nullptr;
+    SeparatorLines* Lines = nullptr;
+
+    // Shows the file dialog for a request code ("BMPO", "PXLS", ...), leaving the answer in
+    // FileName and FilePath. Tests replace the real dialog with a scripted one.
+    using FileDialogRunner = std::function<void(AppState&, const QString&, QWidget*)>;
+    void setFileDialogRunner(FileDialogRunner runner) { m_fileDialog = std::move(runner); }
+
+    AppState& state() { return m_state; }
+    dialogs::ViewerHandle& viewer() { return *m_viewer; }
+    const QString& programDirectory() const { return m_options.programDirectory; }
+    bool downloadRunning() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildControls();
+
+    // Start-up's command-line branches.
+    void handleCommandLine(QString commandLine);
+    void openCommandLineBMP(const QString& fileName);
+    void openCommandLinePXL(const QString& fileName);
+
+    // Open and save.
+    void OpenImageFile(const QString& fileType);
+    void SaveImageFile(const QString& fileType);
+    void openPXLFile(const QString& path, bool fromCommandLine);
+
+    // Conversions between the working files.
+    void DecodeBMP();
+    bool EncodeBMP();
+    void SetImageTag();
+    void showConversionFailure(const QString& reason);
+    int loadPictureIntoWorkingBitmap(const QString& path);
+    bool openBitmapFile(const QString& path);
+    bool showWorkingBitmap();
+    void setPicture(const QImage& picture);
+
+    // Download and shutdown.
+    void ComList_Click();
+    void OpenCom();
+    bool Form_QueryUnload();
+    void Form_Unload();
+    void Form_KeyDown(int keyCode);
+    void Form_Resize();
+    void BMPImage_Change();
+    void BMPImage_DblClick();
+    void deleteWorkingFile(const QString& path);
+
+    AppState& m_state;
+    Prompts& m_prompts;
+    LCDFormOptions m_options;
+    std::unique_ptr<dialogs::ViewerHandle> m_viewer;
+    std::unique_ptr<DownloadController> m_download;
+    FileDialogRunner m_fileDialog;
+    bool m_unloaded = false;
+};
+
+} // namespace vornix::app

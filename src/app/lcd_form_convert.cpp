@@ -1,0 +1,115 @@
+// The conversions between the working bitmap and the working PXL file.
+#include "app/lcd_form.h"
+
+#include <span>
+
+#include <QAction>
+
+#include "app/caption_label.h"
+#include "app/picture_box.h"
+#include "app/save_file_sink.h"
+#include "app/working_files.h"
+#include "image/decode_bmp.h"
+#include "image/encode_bmp.h"
+#include "image/image_info.h"
+
+namespace vornix::app {
+
+namespace {
+
+std::span<const std::uint8_t> asBytes(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+            static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
+void LCDForm::DecodeBMP() {
+    QByteArray bitmap;
+    if (ReadFileBytes(m_state.TempBMPFile, bitmap) != 0) {
+        showConversionFailure(QStringLiteral("The working bitmap could not be read."));
+        return;
+    }
+    SaveFileSink pxl(m_state.TempPXLFile);
+    const image::DecodeResult result = image::DecodeBMP(asBytes(bitmap), pxl);
+    m_state.BMPHeader = result.header;
+    m_state.ColorTable = result.colorTable;
+    if (result.bytesPerRow) {
+        m_state.BytesPerRow = *result.bytesPerRow;
+    }
+    SetImageTag();
+
+    if (result.refused()) {
+        MenuFileLoad->setEnabled(false);
+        m_prompts.message(QString::fromStdString(image::DecodeRefusalMessage(result)),
+                          QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
+        if (result.outcome == image::DecodeOutcome::NotBitmap) {
+            DeleteFile(m_state.TempBMPFile);
+        }
+        return;
+    }
+    if (!result.converted()) {
+        showConversionFailure(
+            QString::fromStdString(std::string(image::DescribeDecodeOutcome(result.outcome))));
+        return;
+    }
+    if (!pxl.commit()) {
+        showConversionFailure(QStringLiteral("The working PXL file could not be written."));
+        return;
+    }
+    MenuFileLoad->setEnabled(true);
+}
+
+// A conversion that cannot finish leaves no download armed with the previous picture's data.
+void LCDForm::showConversionFailure(const QString& reason) {
+    MenuFileLoad->setEnabled(false);
+    m_prompts.message(QStringLiteral("The picture could not be converted to LCD format.") +
+                          m_state.CrLf + reason,
+                      QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
+}
+
+void LCDForm::SetImageTag() {
+    const std::string text = image::ImageInfoText(m_state.BMPHeader);
+    BMPImage->setTag(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+// Rebuilds the working bitmap from the PXL file named in FileEntry. False when the file could
+// not be converted: "Save as BMP" is then disabled and the working bitmap keeps its previous
+// complete content.
+bool LCDForm::EncodeBMP() {
+    QByteArray pxl;
+    image::EncodeResult result;
+    bool written = false;
+    if (ReadFileBytes(FileEntry->caption(), pxl) == 0) {
+        SaveFileSink bitmap(m_state.TempBMPFile);
+        result = image::EncodeBMP(std::string_view(pxl.constData(), pxl.size()), bitmap);
+        written = result.converted() && bitmap.commit();
+    }
+    if (result.pxlHeader) {
+        m_state.PxlWidth = result.pxlHeader->width;
+        m_state.PxlHeight = result.pxlHeader->height;
+        m_state.PxlPixelsPerByte = result.pxlHeader->pixelsPerValue;
+    }
+    if (result.bytesPerRow) {
+        m_state.BytesPerRow = *result.bytesPerRow;
+    }
+    if (result.headerComputed) {
+        m_state.BMPHeader = result.header;
+        m_state.ColorTable = result.colorTable;
+    }
+    if (!written) {
+        MenuSaveBMP->setEnabled(false);
+    }
+    return written;
+}
+
+bool LCDForm::showWorkingBitmap() {
+    QImage picture;
+    if (LoadPicture(m_state.TempBMPFile, picture) != 0) {
+        return false;
+    }
+    setPicture(picture);
+    return true;
+}
+
+} // namespace vornix::app

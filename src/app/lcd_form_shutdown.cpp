@@ -1,0 +1,74 @@
+// The port choice, the close guard and the clean-up when the window unloads.
+#include "app/lcd_form.h"
+
+#include <QListWidget>
+
+#include "app/download_controller.h"
+#include "app/error_codes.h"
+#include "app/working_files.h"
+#include "dialogs/viewer_handle.h"
+#include "image/number_field.h"
+
+namespace vornix::app {
+
+void LCDForm::ComList_Click() {
+    if (const QListWidgetItem* item = ComList->currentItem()) {
+        m_state.PortNumber = item->text();
+    }
+    m_state.PortStatus = QStringLiteral("CLOSED");
+}
+
+void LCDForm::MenuFileLoad_Click() {
+    OpenCom();
+    m_download->LoadLCD();
+}
+
+void LCDForm::OpenCom() {
+    m_download->OpenCom();
+}
+
+// True when the window may close. While a download waits for a command to leave the port or
+// in its pause, closing is refused and the user is offered to stop the download instead.
+bool LCDForm::Form_QueryUnload() {
+    if (m_options.previousInstance || !m_download->running()) {
+        return true;
+    }
+    const QString& crlf = m_state.CrLf;
+    const auto answer =
+        m_prompts.message(QStringLiteral("Can Not close Application while ") + crlf +
+                              QStringLiteral("LCD Download is in progress.") + crlf +
+                              QStringLiteral("Stop LCD Download now?"),
+                          QStringLiteral("Close Error"), MessageIcon::Question,
+                          MessageButtons::OkCancel);
+    if (answer == MessageAnswer::Ok) {
+        m_state.flags.StopDownload = true;
+    }
+    return false;
+}
+
+void LCDForm::Form_Unload() {
+    if (m_unloaded) {
+        return;
+    }
+    m_unloaded = true;
+    m_viewer->unload();
+    if (m_options.previousInstance) {
+        return;
+    }
+    deleteWorkingFile(m_state.TempBMPFile);
+    deleteWorkingFile(m_state.TempPXLFile);
+}
+
+void LCDForm::deleteWorkingFile(const QString& path) {
+    if (path.isEmpty()) {
+        return;
+    }
+    const int code = DeleteFile(path);
+    if (code != 0 && code != kFileNotFound) {
+        m_prompts.message(QStringLiteral("Internal Error") +
+                              QString::fromStdString(image::NumberField(code)),
+                          QStringLiteral("Close Error"), MessageIcon::None, MessageButtons::Ok);
+    }
+}
+
+} // namespace vornix::app

@@ -1,0 +1,88 @@
+// Start-up: the application state's start values and the file named on the command line.
+#include "app/lcd_form.h"
+
+#include <QAction>
+#include <QListWidget>
+
+#include "app/caption_label.h"
+#include "app/picture_box.h"
+#include "app/working_files.h"
+#include "dialogs/help_tools.h"
+#include "image/number_field.h"
+
+namespace vornix::app {
+
+bool LCDForm::Form_Load(const QString& commandLine) {
+    if (m_options.previousInstance) {
+        // A second instance leaves the first one's working files alone and ends at once.
+        Form_Unload();
+        return false;
+    }
+    const QString& dir = programDirectory();
+    m_state.CrLf = QStringLiteral("\r\n");
+    m_state.TempBMPFile = dir + QStringLiteral("/~LCDbmp.tmp");
+    m_state.TempPXLFile = dir + QStringLiteral("/~LCDpxl.tmp");
+    m_state.UntitledFile = dir + QStringLiteral("/untitled.");
+    m_state.PaintProgram = dialogs::FindPaintProgram(dialogs::SystemProgramLookup());
+    MenuFileLoad->setEnabled(false);
+    MenuSaveBMP->setEnabled(false);
+    MenuSavePXL->setEnabled(false);
+    m_state.FilePath = dir;
+    ComList->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+                       QStringLiteral("4")});
+    ComList->setCurrentRow(0);
+    m_state.PortStatus = QStringLiteral("CLOSED");
+    m_state.PortNumber = QStringLiteral("1");
+    m_state.BaudRate = QStringLiteral("9600");
+    handleCommandLine(commandLine);
+    return true;
+}
+
+void LCDForm::handleCommandLine(QString c) {
+    if (c.isEmpty()) {
+        return;
+    }
+    Log->setCaption(QStringLiteral("Filename:") + c + m_state.CrLf);
+    if (c.endsWith(QLatin1Char('"'))) {
+        c.chop(1);
+    }
+    if (c.startsWith(QLatin1Char('"'))) {
+        c.remove(0, 1);
+    }
+    const qsizetype separator = c.lastIndexOf(QLatin1Char('/'));
+    if (separator >= 0) {
+        m_state.FilePath = c.left(separator);
+        Log->setCaption(Log->caption() + QStringLiteral("Path:") + m_state.FilePath +
+                        m_state.CrLf);
+    }
+    const QString ending = c.right(4).toUpper();
+    if (ending == QStringLiteral(".PXL")) {
+        openCommandLinePXL(c);
+    } else if (ending == QStringLiteral(".BMP")) {
+        openCommandLineBMP(c);
+    }
+}
+
+void LCDForm::openCommandLineBMP(const QString& fileName) {
+    m_state.FileName = fileName;
+    if (const int code = loadPictureIntoWorkingBitmap(m_state.FileName); code != 0) {
+        m_prompts.message(QStringLiteral("Bad file name or file type ") +
+                              QString::fromStdString(image::NumberField(code)),
+                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
+        return;
+    }
+    DecodeBMP();
+    MenuSaveBMP->setEnabled(true);
+    MenuSavePXL->setEnabled(true);
+    FileEntry->setCaption(m_state.FileName);
+    Log->setCaption(Log->caption() + QStringLiteral("(BMP)") + m_state.CrLf);
+}
+
+void LCDForm::openCommandLinePXL(const QString& fileName) {
+    m_state.FileName = fileName;
+    FileEntry->setCaption(m_state.FileName);
+    openPXLFile(m_state.FileName, true);
+}
+
+} // namespace vornix::app

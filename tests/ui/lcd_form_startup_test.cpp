@@ -1,0 +1,196 @@
+// Start-up: the command line's outcomes in the log, the state, the menus and the messages.
+#include <QBuffer>
+#include <QDir>
+#include <QListWidget>
+
+#include "app/caption_label.h"
+#include "app/picture_box.h"
+#include "lcd_form_fixture.h"
+
+namespace vornix::test {
+namespace {
+
+using app::MessageIcon;
+
+QByteArray eightBitBitmap() {
+    QImage image(16, 4, QImage::Format_Indexed8);
+    image.setColorCount(256);
+    for (int i = 0; i < 256; ++i) {
+        image.setColor(i, qRgb(i, i, i));
+    }
+    image.fill(7);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+
+TEST_F(LCDFormTest, NoCommandLineDisablesOnlyThePictureCommands) {
+    ASSERT_TRUE(start(QString()));
+    EXPECT_EQ(form->Log->caption(), QString());
+    EXPECT_EQ(state.FilePath, programDir.path());
+    EXPECT_EQ(state.FileName, QString());
+    EXPECT_EQ(fileItems(), QStringLiteral("---"));
+    for (QAction* item : {form->MenuOpenBMP, form->MenuOpenPxl, form->MenuFileExit,
+                          form->MenuMaskOn, form->MenuMaskSize, form->MenuImgInfo,
+                          form->MenuImgMagnifier, form->MenuHelpfile, form->MenuHelpPaint,
+                          form->MenuHelpAbout}) {
+        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
+    }
+    EXPECT_FALSE(form->MenuMaskOn->isChecked());
+    EXPECT_EQ(state.CrLf, QStringLiteral("\r\n"));
+    EXPECT_EQ(state.TempBMPFile, workingBMP());
+    EXPECT_EQ(state.TempPXLFile, workingPXL());
+    EXPECT_EQ(state.UntitledFile, programDir.filePath(QStringLiteral("untitled.")));
+    EXPECT_EQ(state.PortNumber, QStringLiteral("1"));
+    EXPECT_EQ(state.PortStatus, QStringLiteral("CLOSED"));
+    EXPECT_EQ(state.BaudRate, QStringLiteral("9600"));
+    ASSERT_EQ(form->ComList->count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(form->ComList->item(i)->text(), QString::number(i + 1));
+    }
+    EXPECT_EQ(form->ComList->currentRow(), 0);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(LCDFormTest, QuotedBitmapIsOpenedAndConverted) {
+    QFile::copy(sample("clock.bmp"), file(QStringLiteral("clock.bmp")));
+    const QString path = file(QStringLiteral("clock.bmp"));
+    ASSERT_TRUE(start(QLatin1Char('"') + path + QLatin1Char('"')));
+    EXPECT_EQ(form->Log->caption(), QStringLiteral("Filename:\"") + path + QStringLiteral("\"\r\n") +
+                                        QStringLiteral("Path:") + filesDir.path() +
+                                        QStringLiteral("\r\n(BMP)\r\n"));
+    EXPECT_EQ(state.FilePath, filesDir.path());
+    EXPECT_EQ(state.FileName, path);
+    EXPECT_EQ(form->FileEntry->caption(), path);
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(readAll(workingBMP()), readAll(path)); // a byte-for-byte copy
+    const QByteArray pxl = readAll(workingPXL());
+    EXPECT_TRUE(pxl.startsWith("@,240,128,8\r\n"));
+    EXPECT_EQ(pxl.count("\r\n"), 129);
+    EXPECT_EQ(form->BMPImage->picture().size(), QSize(240, 128));
+}
+
+TEST_F(LCDFormTest, BitmapWithoutDirectoryIsLookedUpInTheCurrentDirectory) {
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(filesDir.path());
+    const bool loaded = start(QStringLiteral("shapes.bmp"));
+    QDir::setCurrent(cwd);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(form->Log->caption(), QStringLiteral("Filename:shapes.bmp\r\n(BMP)\r\n"));
+    EXPECT_EQ(state.FilePath, programDir.path());
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+}
+
+struct IgnoredCommandLine {
+    const char* commandLine;
+    const char* log;
+};
+
+class IgnoredCommandLineTest : public LCDFormTest,
+                               public ::testing::WithParamInterface<IgnoredCommandLine> {};
+
+TEST_P(IgnoredCommandLineTest, OnlyTheLogShowsWhatWasSeen) {
+    ASSERT_TRUE(start(QString::fromLatin1(GetParam().commandLine)));
+    EXPECT_EQ(form->Log->caption(), QString::fromLatin1(GetParam().log));
+    EXPECT_EQ(fileItems(), QStringLiteral("---"));
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_FALSE(QFile::exists(workingPXL()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, IgnoredCommandLineTest,
+    ::testing::Values(IgnoredCommandLine{"/data/photo.jpg", "Filename:/data/photo.jpg\r\nPath:/data\r\n"},
+                      IgnoredCommandLine{"\"", "Filename:\"\r\n"},
+                      IgnoredCommandLine{"notes.txt", "Filename:notes.txt\r\n"},
+                      IgnoredCommandLine{"\"a.bm\"", "Filename:\"a.bm\"\r\n"}));
+
+TEST_F(LCDFormTest, MissingBitmapShowsTheFileErrorWithItsCode) {
+    const QString path = file(QStringLiteral("missing.bmp"));
+    ASSERT_TRUE(start(path));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type  53"));
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("File Error"));
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(fileItems(), QStringLiteral("---"));
+    EXPECT_FALSE(form->Log->caption().contains(QStringLiteral("(BMP)")));
+}
+
+TEST_F(LCDFormTest, TextFileNamedBmpIsRefusedAsAnInvalidPicture) {
+    writeAll(file(QStringLiteral("notes.BMP")), "just some text\r\n");
+    ASSERT_TRUE(start(file(QStringLiteral("notes.BMP"))));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type  481"));
+    EXPECT_EQ(fileItems(), QStringLiteral("---"));
+}
+
+TEST_F(LCDFormTest, EightBitBitmapIsShownButNotConverted) {
+    writeAll(file(QStringLiteral("grey.bmp")), eightBitBitmap());
+    ASSERT_TRUE(start(file(QStringLiteral("grey.bmp"))));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("Image is not compatible with LCD.\r\nImage is 8-bit color.\r\n"
+                             "Image must be B/W only."));
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(fileItems(), QStringLiteral("-BP"));
+    EXPECT_TRUE(form->Log->caption().endsWith(QStringLiteral("(BMP)\r\n")));
+    EXPECT_TRUE(QFile::exists(workingBMP()));
+    EXPECT_FALSE(QFile::exists(workingPXL()));
+    EXPECT_TRUE(form->BMPImage->tag().contains(QStringLiteral("Bits/Pixel:     8\r\n")));
+}
+
+TEST_F(LCDFormTest, PxlWithMarkerBecomesTheCurrentPicture) {
+    // LF line ends and no line end after the last line: the working copy has CR LF throughout.
+    writeAll(file(QStringLiteral("dots.PXL")), "@,16,2,8\n0FFh,000h\n080h,001h");
+    ASSERT_TRUE(start(file(QStringLiteral("dots.PXL"))));
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("@,16,2,8\r\n0FFh,000h\r\n080h,001h\r\n"));
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+    EXPECT_TRUE(form->Log->caption().endsWith(QStringLiteral("(PXL)\r\n")));
+    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("dots.PXL")));
+    const QImage& picture = form->BMPImage->picture();
+    ASSERT_EQ(picture.size(), QSize(16, 2));
+    EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::black));
+    EXPECT_EQ(picture.pixelColor(8, 0), QColor(Qt::white));
+    EXPECT_EQ(picture.pixelColor(0, 1), QColor(Qt::black));
+    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::white));
+    EXPECT_EQ(picture.pixelColor(15, 1), QColor(Qt::black));
+    EXPECT_TRUE(form->BMPImage->tag().contains(QStringLiteral("ImageOffset:    70 Bytes\r\n")));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(LCDFormTest, PxlWithoutMarkerIsCopiedButNotShown) {
+    writeAll(file(QStringLiteral("raw.pxl")), "0FFh,000h\r\n");
+    ASSERT_TRUE(start(file(QStringLiteral("raw.pxl"))));
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("0FFh,000h\r\n"));
+    EXPECT_EQ(fileItems(), QStringLiteral("L-P"));
+    EXPECT_FALSE(form->Log->caption().contains(QStringLiteral("(PXL)")));
+    EXPECT_TRUE(form->BMPImage->picture().isNull());
+    EXPECT_FALSE(QFile::exists(workingBMP()));
+}
+
+TEST_F(LCDFormTest, MissingPxlIsReportedAndLeavesTheWorkingFileAlone) {
+    writeAll(workingPXL(), "previous\r\n");
+    ASSERT_TRUE(start(file(QStringLiteral("gone.pxl"))));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type  53"));
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("File Error"));
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("previous\r\n"));
+    EXPECT_EQ(fileItems(), QStringLiteral("---"));
+}
+
+TEST_F(LCDFormTest, SecondInstanceEndsWithoutTouchingTheWorkingFiles) {
+    writeAll(workingPXL(), "first instance\r\n");
+    writeAll(workingBMP(), "first instance\r\n");
+    EXPECT_FALSE(start(sample("clock.bmp"), /*previousInstance=*/true));
+    form.reset();
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("first instance\r\n"));
+    EXPECT_EQ(readAll(workingBMP()), QByteArray("first instance\r\n"));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+} // namespace
+} // namespace vornix::test
