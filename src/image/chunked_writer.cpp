@@ -4,8 +4,8 @@
 
 namespace vornix::image {
 
-ChunkedWriter::ChunkedWriter(ByteSink& sink) : m_sink(sink) {
-    m_chunk.reserve(kChunkSize);
+ChunkedWriter::ChunkedWriter(ByteSink& sink, std::size_t expectedSize) : m_sink(sink) {
+    m_chunk.reserve(std::min(expectedSize, kChunkSize));
 }
 
 char* ChunkedWriter::extend(std::size_t size) {

@@ -15,7 +15,8 @@ class ChunkedWriter {
 public:
     static constexpr std::size_t kChunkSize = std::size_t{1} << 20;
 
-    explicit ChunkedWriter(ByteSink& sink);
+    // `expectedSize` (bytes, a hint) keeps small outputs from reserving a whole chunk.
+    explicit ChunkedWriter(ByteSink& sink, std::size_t expectedSize = kChunkSize);
 
     // Room for exactly `size` more bytes at the end of the chunk; the caller fills all of them
     // before the next call. Hands the chunk to the sink first when it is already full.

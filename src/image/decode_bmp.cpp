@@ -1,5 +1,6 @@
 #include "image/decode_bmp.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -76,8 +77,10 @@ void writeLine(const std::uint8_t* row, std::int64_t lineBytes, ChunkedWriter& o
 
 bool writePxl(std::span<const std::uint8_t> file, const BitmapHeader& h, const PixelLayout& layout,
               ByteSink& pxlOut) {
-    ChunkedWriter out(pxlOut);
-    out.append(PxlHeaderLine(h.biWidth, h.biHeight));
+    const std::string header = PxlHeaderLine(h.biWidth, h.biHeight);
+    const std::int64_t lineSize = std::max<std::int64_t>(layout.lineBytes, 0) * 5 + 2;
+    ChunkedWriter out(pxlOut, header.size() + static_cast<std::size_t>(layout.rows * lineSize));
+    out.append(header);
     // The bitmap stores its bottom row first; the PXL text starts with the top row.
     for (std::int64_t y = layout.rows - 1; y >= 0 && !out.failed(); --y) {
         if (layout.lineBytes <= 0) {

@@ -104,7 +104,7 @@ EncodeOutcome readValues(PxlFieldReader& reader, std::size_t count, std::size_t 
 
 bool writeBitmap(const EncodeResult& result, const Geometry& g,
                  const std::vector<std::uint8_t>& values, ByteSink& bmpOut) {
-    ChunkedWriter out(bmpOut);
+    ChunkedWriter out(bmpOut, static_cast<std::size_t>(result.header.bfSize));
     const auto headerBytes = WriteBitmapHeaders({result.header, result.colorTable});
     out.append({reinterpret_cast<const char*>(headerBytes.data()), headerBytes.size()});
     const auto stride = static_cast<std::size_t>(g.rowStride);
