@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -84,8 +85,13 @@ SerialEndpoint::Opened SerialEndpoint::openPseudoTerminal(int baud) {
 }
 
 SerialEndpoint::Opened SerialEndpoint::openDevice(const std::string& path, int baud) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    const int readable = fd >= 0 ? fd : ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // A FIFO opened for writing as well never reads as ended between two senders; a plain
+    // file (a recorded stream) is only read.
+    struct stat info {};
+    const bool lineLike =
+        ::stat(path.c_str(), &info) == 0 && (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode));
+    const int readable =
+        ::open(path.c_str(), (lineLike ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (readable < 0) {
         return {nullptr, systemError("cannot open " + path)};
     }
