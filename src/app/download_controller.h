@@ -2,6 +2,10 @@
 
 #include <memory>
 
+namespace vornix::download {
+class SerialLink;
+}
+
 namespace vornix::app {
 
 class LCDForm;
@@ -21,11 +25,12 @@ public:
     // True while the download waits: for a command to leave the port, or in its pause.
     bool running() const;
 
+    // The serial line in use; tests put a simulated one in its place before a download.
+    void setLink(std::unique_ptr<download::SerialLink> link);
+    download::SerialLink& link();
+
 private:
     struct Parts;
-    LCDForm& m_form;
-    AppState& m_state;
-    Prompts& m_prompts;
     std::unique_ptr<Parts> m_parts;
 };
 

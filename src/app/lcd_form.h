@@ -97,6 +97,7 @@ public:
 
     AppState& state() { return m_state; }
     dialogs::ViewerHandle& viewer() { return *m_viewer; }
+    DownloadController& downloadController() { return *m_download; }
     const QString& programDirectory() const { return m_options.programDirectory; }
     bool downloadRunning() const;
 
