@@ -61,8 +61,14 @@ bool AtomicFileWriter::fail(int error) {
 // The temporary file is a hidden sibling of the target, created with O_EXCL under a random
 // name (so two writers never share one) and the usual 0666 & ~umask permissions.
 bool AtomicFileWriter::open() {
-    if (m_fd >= 0 || m_error != 0) {
-        return m_fd >= 0;
+    if (m_finished) {
+        return fail(EBADF); // committed or abandoned: a second file would replace the first
+    }
+    if (m_error != 0) {
+        return false;
+    }
+    if (m_fd >= 0) {
+        return true;
     }
     if (m_target.empty() || m_target.back() == '/') {
         return fail(EISDIR);
@@ -83,8 +89,8 @@ bool AtomicFileWriter::open() {
 }
 
 bool AtomicFileWriter::write(std::string_view bytes) {
-    if (!open()) {
-        return false;
+    if (m_error != 0 || !open()) {
+        return false; // after a failure nothing more is written: the file is lost anyway
     }
     while (!bytes.empty()) {
         const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
@@ -100,6 +106,9 @@ bool AtomicFileWriter::write(std::string_view bytes) {
 }
 
 bool AtomicFileWriter::commit() {
+    if (m_committed) {
+        return true;
+    }
     if (!open()) {
         abandon();
         return false;
@@ -115,10 +124,12 @@ bool AtomicFileWriter::commit() {
         return false;
     }
     m_tempPath.clear();
+    m_finished = m_committed = true;
     return true;
 }
 
 void AtomicFileWriter::abandon() {
+    m_finished = true;
     if (m_fd >= 0) {
         closeKeepingErrno(m_fd);
         m_fd = -1;

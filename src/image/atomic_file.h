@@ -21,12 +21,14 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    // Creates the temporary file. False (and error() set) when it cannot be created.
+    // Creates the temporary file (write() and commit() do so when needed). False, with error()
+    // set, when it cannot be created or the writer is already committed or abandoned.
     bool open();
     // Appends bytes to the temporary file; false after any failure so far.
     bool write(std::string_view bytes) override;
     // Closes the temporary file and renames it over the target. False when anything failed;
-    // the temporary file is then removed and the target untouched.
+    // the temporary file is then removed and the target untouched. Once committed, further
+    // calls return true and change nothing.
     bool commit();
     // Closes and removes the temporary file; the target is untouched. Safe to call twice.
     void abandon();
@@ -42,6 +44,8 @@ private:
     std::string m_tempPath;
     int m_fd = -1;
     int m_error = 0;
+    bool m_finished = false; // committed or abandoned: no second file
+    bool m_committed = false;
 };
 
 // Writes `bytes` to `path` through an AtomicFileWriter. Returns 0 or the errno of the failure.

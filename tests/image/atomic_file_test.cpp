@@ -57,6 +57,9 @@ TEST_F(AtomicFileTest, TargetChangesOnlyAtCommit) {
     EXPECT_EQ(target(), "old picture");
     ASSERT_TRUE(writer.commit());
     EXPECT_EQ(target(), "new picture");
+    EXPECT_TRUE(writer.commit()); // a second commit must not replace it with an empty file
+    EXPECT_FALSE(writer.write("more"));
+    EXPECT_EQ(target(), "new picture");
     EXPECT_EQ(entries(), 1u);
 }
 
