@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+namespace vornix::download {
+
+// The download lamp's colours: white before the first download, red while the controller is
+// set up, yellow while picture data goes out, green once the download has ended or stopped.
+enum class LampColor { White, Red, Yellow, Green };
+
+struct Rgb {
+    int red = 0;
+    int green = 0;
+    int blue = 0;
+};
+
+constexpr Rgb LampRgb(LampColor color) {
+    switch (color) {
+    case LampColor::White:
+        return {255, 255, 255};
+    case LampColor::Red:
+        return {255, 0, 0};
+    case LampColor::Yellow:
+        return {255, 255, 0};
+    case LampColor::Green:
+        return {0, 255, 0};
+    }
+    return {255, 255, 255};
+}
+
+// The message a download shows when the working file has no "@" marker, in a box with the
+// stop icon and the title kHeaderMissingTitle.
+inline constexpr char kHeaderMissingMessage[] =
+    "Loading stopped. File does not have LCD Header information.";
+inline constexpr char kHeaderMissingTitle[] = "Vornix";
+
+// What a download shows while it runs. The main window implements it with its File menu,
+// RowCounter label, LoadLight lamp and message box; the command line with progress output.
+class DownloadView {
+public:
+    virtual ~DownloadView() = default;
+
+    virtual void setFileMenuEnabled(bool enabled) = 0;
+    // "" at the start, then "Row" and the number field of each row as its last group has gone.
+    virtual void setRowCounter(const QString& caption) = 0;
+    virtual void setLamp(LampColor color) = 0;
+    // Shows kHeaderMissingMessage.
+    virtual void showHeaderMissing() = 0;
+    // After every command that has left the port; `bytesTotal` is the whole stream.
+    virtual void showProgress(qint64 bytesSent, qint64 bytesTotal) {
+        Q_UNUSED(bytesSent);
+        Q_UNUSED(bytesTotal);
+    }
+};
+
+} // namespace vornix::download

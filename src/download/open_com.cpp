@@ -1,0 +1,34 @@
+#include "download/open_com.h"
+
+#include "download/port_mapping.h"
+
+namespace vornix::download {
+
+QString SettingsText(const QString& baudRate) {
+    return baudRate + QStringLiteral(",N,8,1");
+}
+
+OpenComResult OpenComDevice(SerialLink& link, const QString& device, const QString& baudRate) {
+    if (link.isOpen()) {
+        return OpenComResult::AlreadyOpen;
+    }
+    LineSettings settings;
+    if (device.isEmpty() || !ParseLineSettings(SettingsText(baudRate), settings)) {
+        return OpenComResult::Failed;
+    }
+    settings.rtsCts = true;
+    return link.open(device, settings) ? OpenComResult::Opened : OpenComResult::Failed;
+}
+
+OpenComResult OpenCom(SerialLink& link, const QString& portNumber, const QString& baudRate) {
+    if (link.isOpen()) {
+        return OpenComResult::AlreadyOpen;
+    }
+    return OpenComDevice(link, DeviceForPort(portNumber), baudRate);
+}
+
+QString CanNotOpenComText(const QString& portNumber) {
+    return QStringLiteral("Can Not Open COM ") + portNumber;
+}
+
+} // namespace vornix::download

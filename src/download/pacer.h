@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "download/download_flags.h"
+#include "download/serial_link.h"
+
+namespace vornix::download {
+
+enum class WriteResult {
+    Sent,     // every byte has left the port
+    Failed,   // the link refused the bytes or went away
+    Abandoned // a stop was requested while the line stood still; what was queued is dropped
+};
+
+// The waits a download is paced by, and the 10 ms tick they count. One Pacer lives as long as
+// the main window; its Timer1 runs all that time.
+//
+// Both waits run a nested event loop that sleeps until a timer or the port wakes it, so the
+// window stays live (Escape, the close guard, the port list) while the process stays idle.
+class Pacer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTickMs = 10;
+    static constexpr std::int32_t kTickWrapLimit = 30000;
+    // A stop request abandons a transmit wait only after the line has stood still this long,
+    // so that a command that is still moving out always completes.
+    static constexpr int kStallMs = 100;
+
+    Pacer(DownloadFlags& flags, SerialLink& link, QObject* parent = nullptr);
+
+    // Hands the whole command to the link and waits until it has left the port: nothing in
+    // Qt's buffer nor in the driver's queue. Transmitting is true for the length of the call
+    // and false again whatever the result.
+    WriteResult WriteComPort(const QByteArray& text);
+
+    // Waits until `ticks` ticks of Timer1 have been counted; returns at once for ticks <= 0.
+    void Delay(int ticks);
+
+    // One tick: the counter wraps to 0 above 30000, except during a Delay, then counts on.
+    void Timer1_Timer();
+
+    // Reports of the port. All are ignored except a vanished device: that port is closed on
+    // the first report (QSerialPort repeats it thousands of times a second until closed).
+    void MSComm1_OnComm(LinkError error);
+
+    QTimer& Timer1() { return m_timer1; }
+    // "Busy" while a Delay runs, "" otherwise.
+    const QString& Tag() const { return m_tag; }
+    bool isPausing() const { return m_tag == kBusyTag; }
+
+    // True once the device went away, until the next WriteComPort starts.
+    bool linkLost() const { return m_linkLost; }
+
+private:
+    static inline const QString kBusyTag = QStringLiteral("Busy");
+
+    DownloadFlags& m_flags;
+    SerialLink& m_link;
+    QTimer m_timer1;
+    QString m_tag;
+    bool m_linkLost = false;
+};
+
+} // namespace vornix::download

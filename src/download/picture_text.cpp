@@ -1,0 +1,52 @@
+#include "download/picture_text.h"
+
+#include <cstdint>
+#include <span>
+
+#include "download/pxl_text_file.h"
+#include "image/decode_bmp.h"
+
+namespace vornix::download {
+
+namespace {
+
+QString readError(PxlFileError error, const QString& path) {
+    if (error == PxlFileError::TooLarge) {
+        return QStringLiteral("%1: the file is larger than %2 bytes")
+            .arg(path)
+            .arg(kMaxPxlFileBytes);
+    }
+    return QStringLiteral("%1: the file cannot be read").arg(path);
+}
+
+PictureText convertBitmap(const QByteArray& bytes) {
+    PictureText result;
+    const std::span<const std::uint8_t> file(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+        static_cast<std::size_t>(bytes.size()));
+    const image::DecodedPxl decoded = image::DecodeBMP(file);
+    if (decoded.result.converted()) {
+        result.text = QByteArray::fromStdString(decoded.text);
+    } else if (decoded.result.refused()) {
+        result.error = QString::fromStdString(image::DecodeRefusalMessage(decoded.result, "\n"));
+    } else {
+        const std::string_view why = image::DescribeDecodeOutcome(decoded.result.outcome);
+        result.error = QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size()));
+    }
+    return result;
+}
+
+} // namespace
+
+PictureText ReadPictureAsPxl(const QString& path) {
+    PxlFileText file = ReadPxlFile(path);
+    if (file.error != PxlFileError::None) {
+        return {QByteArray(), readError(file.error, path)};
+    }
+    if (path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive)) {
+        return convertBitmap(file.text);
+    }
+    return {std::move(file.text), QString()};
+}
+
+} // namespace vornix::download

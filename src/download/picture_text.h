@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string_view>
+
+#include <QByteArray>
+#include <QString>
+
+namespace vornix::download {
+
+// A picture file as the PXL text a download sends: a PXL file as it is, a bitmap (name ending
+// in ".bmp", any case) converted to PXL first. For the command line.
+struct PictureText {
+    QByteArray text;
+    QString error; // why there is no text, lines joined by "\n"; empty on success
+
+    std::string_view view() const {
+        return {text.constData(), static_cast<std::size_t>(text.size())};
+    }
+};
+
+PictureText ReadPictureAsPxl(const QString& path);
+
+} // namespace vornix::download
