@@ -1,13 +1,232 @@
+// vornix-cli load [--port DEVICE] FILE: sends FILE to the LCD controller, as "&Load LCD" does.
+#include <csignal>
 #include <cstdio>
+#include <memory>
+#include <optional>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
 
 #include "commands.h"
+#include "download/download_flags.h"
+#include "download/lcd_download.h"
+#include "download/open_com.h"
+#include "download/pacer.h"
+#include "download/picture_text.h"
+#include "download/port_mapping.h"
+#include "download/serial_port_link.h"
+#include "download/stream/command_stream.h"
 
 namespace vornix::cli {
 
-// Placeholder until the command is built.
-int RunLoad(const std::vector<std::string>& /*args*/) {
-    std::fputs("vornix-cli: load is not available yet\n", stderr);
-    return kExitFailure;
+namespace {
+
+constexpr int kBaudRate = 9600;
+constexpr int kBitsPerByte = 10;
+constexpr int kBarWidth = 30;
+
+struct LoadArgs {
+    QString device; // empty: what port 1 maps to
+    QString file;
+};
+
+std::optional<LoadArgs> parseLoadArgs(const std::vector<std::string>& args) {
+    LoadArgs parsed;
+    bool haveFile = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--port" && i + 1 < args.size() && !args[i + 1].empty()) {
+            parsed.device = QString::fromLocal8Bit(args[++i].c_str());
+        } else if (arg.rfind("--port=", 0) == 0 && arg.size() > 7) {
+            parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
+        } else if (!arg.empty() && arg[0] != '-' && !haveFile) {
+            parsed.file = QString::fromLocal8Bit(arg.c_str());
+            haveFile = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!haveFile) {
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// Progress on stderr: a bar redrawn in place on a terminal, one line per row otherwise.
+class ProgressView : public download::DownloadView {
+public:
+    ProgressView(int rows, bool terminal) : m_rows(rows), m_terminal(terminal) {}
+    ~ProgressView() override { endLine(); }
+
+    void setFileMenuEnabled(bool /*enabled*/) override {}
+    void setLamp(download::LampColor /*color*/) override {}
+    void showHeaderMissing() override {
+        endLine();
+        std::fprintf(stderr, "%s\n", download::kHeaderMissingMessage);
+    }
+    void showProgress(qint64 bytesSent, qint64 bytesTotal) override {
+        m_sent = bytesSent;
+        m_total = bytesTotal;
+    }
+    void setRowCounter(const QString& caption) override {
+        if (caption.isEmpty()) {
+            return;
+        }
+        ++m_rowsDone;
+        m_terminal ? drawBar(caption) : printLine(caption);
+    }
+
+    void endLine() {
+        if (m_barShown) {
+            std::fputc('\n', stderr);
+            m_barShown = false;
+        }
+    }
+
+private:
+    double secondsLeft() const {
+        return static_cast<double>(m_total - m_sent) * kBitsPerByte / kBaudRate;
+    }
+    void printLine(const QString& caption) const {
+        std::fprintf(stderr, "%s of %d, %.1f s left\n", qPrintable(caption), m_rows, secondsLeft());
+    }
+    void drawBar(const QString& caption) {
+        const qint64 filled = m_total > 0 ? m_sent * kBarWidth / m_total : kBarWidth;
+        std::string bar(static_cast<std::size_t>(filled), '#');
+        bar.resize(kBarWidth, '.');
+        std::fprintf(stderr, "\r[%s] %s  %d/%d rows  %.1f s left\x1b[K", bar.c_str(),
+                     qPrintable(caption), m_rowsDone, m_rows, secondsLeft());
+        std::fflush(stderr);
+        m_barShown = true;
+    }
+
+    int m_rows;
+    bool m_terminal;
+    int m_rowsDone = 0;
+    qint64 m_sent = 0;
+    qint64 m_total = 0;
+    bool m_barShown = false;
+};
+
+// Ctrl-C asks the download to stop, as Escape does in the window: the handler only writes a
+// byte to a pipe, and the event loop that the download waits in turns it into StopDownload.
+int g_interruptPipe[2] = {-1, -1};
+
+extern "C" void onInterrupt(int /*signal*/) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(g_interruptPipe[1], &byte, 1);
+}
+
+class InterruptWatch {
+public:
+    explicit InterruptWatch(download::DownloadFlags& flags) {
+        if (::pipe2(g_interruptPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+            return;
+        }
+        m_notifier = std::make_unique<QSocketNotifier>(g_interruptPipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [&flags] {
+            char buffer[16];
+            while (::read(g_interruptPipe[0], buffer, sizeof buffer) > 0) {
+            }
+            flags.StopDownload = true;
+        });
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, &m_previous);
+        m_installed = true;
+    }
+    ~InterruptWatch() {
+        if (m_installed) {
+            ::sigaction(SIGINT, &m_previous, nullptr);
+        }
+        m_notifier.reset();
+        for (int& fd : g_interruptPipe) {
+            if (fd >= 0) {
+                ::close(fd);
+                fd = -1;
+            }
+        }
+    }
+
+private:
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    struct sigaction m_previous = {};
+    bool m_installed = false;
+};
+
+int exitCodeFor(download::DownloadOutcome outcome) {
+    switch (outcome) {
+    case download::DownloadOutcome::Completed:
+        return kExitOk;
+    case download::DownloadOutcome::Stopped:
+        std::fputs("Stopped.\n", stderr);
+        return kExitStopped;
+    case download::DownloadOutcome::Failed:
+        std::fputs("vornix-cli: the download ended early: the port failed or went away\n", stderr);
+        return kExitFailure;
+    default:
+        return kExitFailure;
+    }
+}
+
+int sendPicture(const download::PictureText& picture, const QString& device,
+                const image::PxlHeader& header) {
+    download::DownloadFlags flags;
+    download::SerialPortLink link;
+    if (download::OpenComDevice(link, device, QString::number(kBaudRate)) ==
+        download::OpenComResult::Failed) {
+        std::fprintf(stderr, "%s\n", qPrintable(download::CanNotOpenComText(device)));
+        return kExitFailure;
+    }
+    download::Pacer pacer(flags, link);
+    ProgressView view(header.height, ::isatty(STDERR_FILENO) == 1);
+    download::LcdDownload download(flags, link, pacer, view);
+    const InterruptWatch interrupts(flags);
+    const download::DownloadOutcome outcome =
+        download.LoadLCDText(QStringLiteral("OPEN"), picture.view());
+    view.endLine();
+    return exitCodeFor(outcome);
+}
+
+} // namespace
+
+int RunLoad(const std::vector<std::string>& args) {
+    const std::optional<LoadArgs> parsed = parseLoadArgs(args);
+    if (!parsed) {
+        std::fputs(UsageText(), stderr);
+        return kExitUsage;
+    }
+    static int argc = 1;
+    static char name[] = "vornix-cli";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+
+    // The file is checked before the port is touched, so a refused file leaves the line alone.
+    const download::PictureText picture = download::ReadPictureAsPxl(parsed->file);
+    if (!picture.error.isEmpty()) {
+        std::fprintf(stderr, "vornix-cli: %s\n", qPrintable(picture.error));
+        return kExitFailure;
+    }
+    const download::CommandStream probe(picture.view());
+    if (probe.error() == download::StreamError::NoHeader) {
+        std::fprintf(stderr, "%s\n", download::kHeaderMissingMessage);
+        return kExitFailure;
+    }
+    if (probe.error() != download::StreamError::None) {
+        std::fprintf(stderr, "vornix-cli: %s: %s\n", qPrintable(parsed->file),
+                     download::DescribeStreamError(probe.error()));
+        return kExitFailure;
+    }
+    const QString device = parsed->device.isEmpty() ? download::DeviceForPort(1) : parsed->device;
+    return sendPicture(picture, device, probe.header());
 }
 
 } // namespace vornix::cli
