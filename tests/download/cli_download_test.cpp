@@ -1,0 +1,223 @@
+// vornix-cli stream and vornix-cli load, run as the user runs them.
+#include <signal.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "download/stream/command_stream.h"
+#include "pty_support.h"
+#include "pxl_samples.h"
+
+namespace vornix::download {
+namespace {
+
+using testing::PatternPxl;
+using testing::Pty;
+
+const QByteArray kWorkedExample = "@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n";
+const QByteArray kWorkedExampleStream = "\x03\r/I 6\rD 1 2\r"
+                                        "G 0 0 0\rG 2,0FFh,0FFh\r"
+                                        "G 0 1 0\rG 2,080h,03Fh\r";
+
+// An 8 x 2 one-bit bitmap made by hand: pixel rows bottom first, 0x0F then 0xF0, each padded
+// to four bytes. The conversion inverts the bytes (colour index 0 is a dark pixel), so the
+// top row goes out as 00Fh and the bottom row as 0F0h.
+QByteArray handMadeBitmap() {
+    QByteArray bmp;
+    const auto le32 = [&bmp](quint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            bmp.append(static_cast<char>((v >> (8 * i)) & 0xFF));
+        }
+    };
+    const auto le16 = [&bmp](quint16 v) {
+        bmp.append(static_cast<char>(v & 0xFF));
+        bmp.append(static_cast<char>(v >> 8));
+    };
+    bmp.append("BM");
+    le32(70);
+    le32(0);
+    le32(62);
+    le32(40);
+    le32(8);
+    le32(2);
+    le16(1);
+    le16(1);
+    for (int field = 0; field < 6; ++field) {
+        le32(field == 1 ? 8 : 0);
+    }
+    bmp.append(QByteArray::fromHex("00000000ffffff00"));
+    bmp.append(QByteArray::fromHex("0f000000f0000000"));
+    return bmp;
+}
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = m_dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    static QString cli() { return QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"); }
+
+    static CliRun finish(QProcess& process) {
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+    static CliRun run(const QStringList& arguments) {
+        QProcess process;
+        process.start(cli(), arguments);
+        return finish(process);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+TEST_F(CliTest, StreamWritesTheBytesOfAPxlFile) {
+    const CliRun result = run({"stream", write("example.pxl", kWorkedExample)});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, kWorkedExampleStream);
+    EXPECT_EQ(result.err, QByteArray());
+}
+
+TEST_F(CliTest, StreamConvertsABitmapFirst) {
+    const CliRun result = run({"stream", write("picture.BMP", handMadeBitmap())});
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_EQ(result.out, QByteArray("\x03\r/I 6\rD 1 2\r"
+                                     "G 0 0 0\rG 1,00Fh\r"
+                                     "G 0 1 0\rG 1,0F0h\r"));
+}
+
+struct RefusalCase {
+    const char* name;
+    QByteArray file;
+    QByteArray error; // the whole of stderr; empty: only that there is some
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StreamRefusalTest : public CliTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(StreamRefusalTest, WritesNothingAndFails) {
+    const CliRun result = run({"stream", write("input.pxl", GetParam().file)});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, QByteArray());
+    if (GetParam().error.isEmpty()) {
+        EXPECT_FALSE(result.err.isEmpty());
+    } else {
+        EXPECT_EQ(result.err, GetParam().error);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StreamRefusalTest,
+    ::testing::Values(RefusalCase{"NoMarker", "240,128,8\r\n0FFh\r\n",
+                                  "Loading stopped. File does not have LCD Header information.\n"},
+                      RefusalCase{"EmptyFile", "",
+                                  "Loading stopped. File does not have LCD Header information.\n"},
+                      RefusalCase{"HeaderEndsEarly", "@,240,128", ""},
+                      RefusalCase{"HeaderNumberTooLarge", "@,240,40000,8\r\n", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, StreamUsageErrors) {
+    for (const QStringList& arguments :
+         {QStringList{"stream"}, QStringList{"stream", "a.pxl", "b.pxl"}}) {
+        const CliRun result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.err.startsWith("usage: vornix-cli")) << result.err.constData();
+        EXPECT_EQ(result.out, QByteArray());
+    }
+    const CliRun missing = run({"stream", m_dir.filePath(QStringLiteral("missing.pxl"))});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, QByteArray());
+}
+
+TEST_F(CliTest, LoadSendsTheStreamToThePort) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    const CliRun result = run({"load", "--port", pty.slavePath(), write("a.pxl", kWorkedExample)});
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_EQ(pty.received(), kWorkedExampleStream);
+    EXPECT_TRUE(result.err.contains("Row 0 of 2")) << result.err.constData();
+    EXPECT_TRUE(result.err.contains("Row 1 of 2")) << result.err.constData();
+    EXPECT_EQ(result.out, QByteArray());
+}
+
+TEST_F(CliTest, LoadTakesPortOneFromTheEnvironment) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VORNIX_COM1"), pty.slavePath());
+    process.setProcessEnvironment(environment);
+    process.start(cli(), {"load", write("a.pxl", kWorkedExample)});
+    const CliRun result = finish(process);
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_EQ(pty.received(), kWorkedExampleStream);
+}
+
+TEST_F(CliTest, LoadRefusals) {
+    const QString good = write("a.pxl", kWorkedExample);
+    const CliRun noPort = run({"load", "--port", "/dev/vornix-no-such-port", good});
+    EXPECT_EQ(noPort.exitCode, 1);
+    EXPECT_EQ(noPort.err, QByteArray("Can Not Open COM /dev/vornix-no-such-port\n"));
+
+    const CliRun noHeader =
+        run({"load", "--port", "/dev/vornix-no-such-port", write("b.pxl", "0FFh\r\n")});
+    EXPECT_EQ(noHeader.exitCode, 1);
+    EXPECT_EQ(noHeader.err,
+              QByteArray("Loading stopped. File does not have LCD Header information.\n"));
+
+    EXPECT_EQ(run({"load"}).exitCode, 2);
+    EXPECT_EQ(run({"load", "--port"}).exitCode, 2);
+    EXPECT_EQ(run({"load", "--speed", "1", good}).exitCode, 2);
+}
+
+// Ctrl-C while the line stands still (nobody reads the other end, so the pseudo-terminal
+// fills up): the download stops, the port is closed, and the exit code says so.
+TEST_F(CliTest, InterruptStopsALoad) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    pty.pauseReading();
+    const std::string pxl = PatternPxl(240, 512);
+    QProcess process;
+    process.start(cli(), {"load", "--port", pty.slavePath(),
+                          write("big.pxl", QByteArray::fromStdString(pxl))});
+    ASSERT_TRUE(process.waitForStarted());
+    // Wait for the first rows, then a little more so that the line has filled up.
+    while (!process.readAllStandardError().contains("Row 1 ") &&
+           process.state() == QProcess::Running) {
+        process.waitForReadyRead(1000);
+    }
+    QEventLoop settle;
+    QTimer::singleShot(300, &settle, &QEventLoop::quit);
+    settle.exec();
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    const CliRun result = finish(process);
+    EXPECT_EQ(result.exitCode, 130) << result.err.constData();
+    EXPECT_TRUE(result.err.endsWith("Stopped.\n")) << result.err.constData();
+    const QByteArray full = QByteArray::fromStdString(StreamBytes(pxl).bytes);
+    const QByteArray received = pty.received();
+    EXPECT_GT(received.size(), 0);
+    EXPECT_LT(received.size(), full.size());
+    EXPECT_TRUE(full.startsWith(received));
+}
+
+} // namespace
+} // namespace vornix::download

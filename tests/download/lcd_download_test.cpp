@@ -1,0 +1,319 @@
+// The whole download against the simulated line: what reaches the controller and what the
+// window shows, for complete downloads, stops, stalls and failures.
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "download/fake_uart.h"
+#include "download/lcd_download.h"
+#include "download/open_com.h"
+#include "download/stream/command_stream.h"
+#include "pxl_samples.h"
+#include "recording_view.h"
+
+namespace vornix::download {
+namespace {
+
+using testing::PatternPxl;
+using testing::RecordingView;
+
+// Fast enough that a 240 x 64 picture takes a fraction of a second.
+constexpr int kFastBaud = 1'000'000;
+
+QByteArray streamOf(const std::string& pxl) {
+    return QByteArray::fromStdString(StreamBytes(pxl).bytes);
+}
+
+// The stream up to and including the data command that follows `position` (a position
+// command with its CR).
+QByteArray streamThroughGroup(const std::string& pxl, const QByteArray& position) {
+    const QByteArray full = streamOf(pxl);
+    const qsizetype at = full.indexOf(position);
+    EXPECT_GE(at, 0) << position.constData();
+    const qsizetype dataEnd = full.indexOf('\r', at + position.size());
+    return full.left(dataEnd + 1);
+}
+
+class DownloadTest : public ::testing::Test {
+protected:
+    DownloadTest() : line(kFastBaud), pacer(flags, line), download(flags, line, pacer, view) {}
+
+    DownloadOutcome run(const std::string& pxl) {
+        EXPECT_NE(OpenCom(line, QStringLiteral("1"), QStringLiteral("9600")),
+                  OpenComResult::Failed);
+        return download.LoadLCDText(QStringLiteral("OPEN"), pxl);
+    }
+
+    // Calls `action` once, as soon as `bytes` have all left the line.
+    void whenSent(const QByteArray& bytes, std::function<void()> action) {
+        QObject::connect(&line, &FakeUart::bytesLeft, &line,
+                         [this, bytes, action, done = false](const QByteArray&) mutable {
+                             if (!done && line.sentBytes().contains(bytes)) {
+                                 done = true;
+                                 action();
+                             }
+                         });
+    }
+
+    DownloadFlags flags;
+    FakeUart line;
+    Pacer pacer;
+    RecordingView view;
+    LcdDownload download;
+};
+
+TEST_F(DownloadTest, CompleteDownloadSendsTheStream) {
+    qputenv("VORNIX_COM1", "/dev/fake-lcd");
+    const std::string pxl = PatternPxl(240, 64);
+    EXPECT_EQ(run(pxl), DownloadOutcome::Completed);
+    qunsetenv("VORNIX_COM1");
+
+    EXPECT_EQ(line.sentBytes(), streamOf(pxl));
+    EXPECT_EQ(line.device(), QStringLiteral("/dev/fake-lcd"));
+    EXPECT_EQ(line.settings(), LineSettings{});
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(line.closeCount(), 1);
+    EXPECT_EQ(view.withoutRows(), QStringList({"menu off", "row ", "lamp red", "lamp yellow",
+                                               "lamp green", "menu on"}));
+    EXPECT_EQ(view.events.count(QStringLiteral("row Row 0")), 1);
+    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 63"));
+    EXPECT_EQ(view.bytesSent, view.bytesTotal);
+    EXPECT_EQ(view.bytesTotal, streamOf(pxl).size());
+    EXPECT_FALSE(flags.StopDownload);
+    EXPECT_FALSE(flags.Transmitting);
+    EXPECT_FALSE(download.isRunning());
+    EXPECT_EQ(download.lastHeader(), (image::PxlHeader{240, 64, 8}));
+}
+
+// An Escape pressed before the download must not stop it: the download clears the request.
+TEST_F(DownloadTest, EarlierStopRequestIsForgotten) {
+    flags.StopDownload = true;
+    EXPECT_EQ(run(PatternPxl(16, 2)), DownloadOutcome::Completed);
+    EXPECT_EQ(line.sentBytes(), streamOf(PatternPxl(16, 2)));
+}
+
+TEST_F(DownloadTest, SecondDownloadReopensThePort) {
+    EXPECT_EQ(run(PatternPxl(16, 2)), DownloadOutcome::Completed);
+    view.events.clear();
+    EXPECT_EQ(run(PatternPxl(8, 1)), DownloadOutcome::Completed);
+    EXPECT_EQ(line.openCount(), 2);
+    EXPECT_EQ(line.closeCount(), 2);
+    EXPECT_EQ(view.events, QStringList({"menu off", "row ", "lamp red", "lamp yellow", "row Row 0",
+                                        "lamp green", "menu on"}));
+}
+
+TEST_F(DownloadTest, ClosedPortStatusDoesNothing) {
+    flags.StopDownload = true;
+    EXPECT_EQ(download.LoadLCDText(QStringLiteral("CLOSED"), PatternPxl(16, 2)),
+              DownloadOutcome::PortClosed);
+    EXPECT_TRUE(view.events.isEmpty());
+    EXPECT_TRUE(flags.StopDownload);
+    EXPECT_EQ(line.openCount(), 0);
+}
+
+TEST_F(DownloadTest, MissingHeaderShowsTheMessageAndLeavesThePortOpen) {
+    EXPECT_EQ(run("240,128,8\r\n0FFh\r\n"), DownloadOutcome::HeaderMissing);
+    EXPECT_EQ(view.events, QStringList({"header missing"}));
+    EXPECT_TRUE(line.isOpen());
+    EXPECT_EQ(line.sentBytes(), QByteArray());
+    EXPECT_STREQ(kHeaderMissingMessage,
+                 "Loading stopped. File does not have LCD Header information.");
+}
+
+TEST_F(DownloadTest, UnreadableHeaderEndsSilently) {
+    for (const std::string pxl : {"@,240\r\n", "@,240,99999,8\r\n"}) {
+        view.events.clear();
+        EXPECT_EQ(run(pxl), DownloadOutcome::Failed) << pxl;
+        EXPECT_EQ(view.events, QStringList({"menu on"})) << pxl;
+        EXPECT_TRUE(line.isOpen());
+        EXPECT_EQ(line.sentBytes(), QByteArray());
+    }
+}
+
+TEST_F(DownloadTest, MissingFileEndsSilently) {
+    OpenCom(line, QStringLiteral("1"), QStringLiteral("9600"));
+    QTemporaryDir dir;
+    EXPECT_EQ(download.LoadLCD(QStringLiteral("OPEN"), dir.filePath(QStringLiteral("none.pxl"))),
+              DownloadOutcome::Failed);
+    EXPECT_EQ(view.events, QStringList({"menu on"}));
+    EXPECT_TRUE(line.isOpen());
+}
+
+TEST_F(DownloadTest, ReadsTheWorkingFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("~LCDpxl.tmp"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n");
+    file.close();
+    OpenCom(line, QStringLiteral("1"), QStringLiteral("9600"));
+    EXPECT_EQ(download.LoadLCD(QStringLiteral("OPEN"), path), DownloadOutcome::Completed);
+    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\rD 1 2\r"
+                                           "G 0 0 0\rG 2,0FFh,0FFh\r"
+                                           "G 0 1 0\rG 2,080h,03Fh\r"));
+}
+
+TEST_F(DownloadTest, NoRowsSendsTheSetUpOnly) {
+    EXPECT_EQ(run("@,240,0,8\r\n"), DownloadOutcome::Completed);
+    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\rD 30 0\r"));
+    EXPECT_EQ(view.rowCounter, QString());
+    EXPECT_EQ(view.lamp, LampColor::Green);
+}
+
+TEST_F(DownloadTest, NoPixelsPerValueStillStepsTheRows) {
+    EXPECT_EQ(run("@,16,3,0\r\n0FFh,0FFh\r\n"), DownloadOutcome::Completed);
+    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\rI 6\rD 2 3\r"));
+    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 2"));
+    EXPECT_EQ(view.lamp, LampColor::Green);
+}
+
+TEST_F(DownloadTest, ShortFileEndsAfterTheLastCompleteGroup) {
+    EXPECT_EQ(run("@,16,3,8\r\n001h,002h\r\n003h,004h\r\n005h\r\n"), DownloadOutcome::Completed);
+    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\rD 2 3\r"
+                                           "G 0 0 0\rG 2,001h,002h\r"
+                                           "G 0 1 0\rG 2,003h,004h\r"));
+    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 1"));
+    EXPECT_EQ(view.lamp, LampColor::Green);
+    EXPECT_TRUE(view.fileMenuEnabled);
+}
+
+TEST_F(DownloadTest, StopDuringThePauseSkipsTheDCommand) {
+    bool waitingInPause = false;
+    QObject::connect(&pacer.Timer1(), &QTimer::timeout, &line, [&] {
+        if (pacer.isPausing() && !flags.StopDownload) {
+            waitingInPause = download.isWaiting();
+            flags.StopDownload = true;
+        }
+    });
+    EXPECT_EQ(run(PatternPxl(240, 64)), DownloadOutcome::Stopped);
+    EXPECT_TRUE(waitingInPause);
+    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\r"));
+    EXPECT_EQ(view.events, QStringList({"menu off", "row ", "lamp red", "lamp green", "menu on"}));
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_FALSE(flags.StopDownload);
+}
+
+struct MidPictureCase {
+    const char* name;
+    QByteArray stopWhenSent; // the position command during whose group Escape is pressed
+    QString caption;         // the last row all of whose groups went out
+};
+
+void PrintTo(const MidPictureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StopMidPictureTest : public DownloadTest,
+                           public ::testing::WithParamInterface<MidPictureCase> {};
+
+// The group in progress is sent whole, both commands; no further group follows.
+TEST_P(StopMidPictureTest, EndsAfterTheGroupInProgress) {
+    const std::string pxl = PatternPxl(240, 64);
+    whenSent(GetParam().stopWhenSent, [this] { flags.StopDownload = true; });
+    EXPECT_EQ(run(pxl), DownloadOutcome::Stopped);
+    EXPECT_EQ(line.sentBytes(), streamThroughGroup(pxl, GetParam().stopWhenSent));
+    EXPECT_EQ(view.rowCounter, GetParam().caption);
+    EXPECT_EQ(view.lamp, LampColor::Green);
+    EXPECT_TRUE(view.fileMenuEnabled);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_FALSE(flags.StopDownload);
+}
+
+INSTANTIATE_TEST_SUITE_P(Groups, StopMidPictureTest,
+                         ::testing::Values(MidPictureCase{"MiddleOfRow5", "G 0 5 10\r", "Row 4"},
+                                           MidPictureCase{"LastOfRow5", "G 0 5 20\r", "Row 5"},
+                                           MidPictureCase{"FirstGroup", "G 0 0 0\r", ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The controller drops CTS for good in the middle of a data command: a stop request ends the
+// download as a stop does, instead of holding it (and the window) forever.
+TEST_F(DownloadTest, StopEndsADownloadStalledByCts) {
+    const std::string pxl = PatternPxl(240, 64);
+    bool waitingWhenStopped = false;
+    whenSent("G 0 2 0\rG 10,00E", [&] {
+        line.setCts(false);
+        QTimer::singleShot(50, &line, [&] {
+            waitingWhenStopped = download.isWaiting();
+            flags.StopDownload = true;
+        });
+    });
+    EXPECT_EQ(run(pxl), DownloadOutcome::Stopped);
+    EXPECT_TRUE(waitingWhenStopped);
+    // The line stopped inside the data command of row 2, column 0.
+    const QByteArray sent = line.sentBytes();
+    EXPECT_TRUE(streamOf(pxl).startsWith(sent));
+    EXPECT_TRUE(sent.contains("G 0 2 0\rG 10,00E"));
+    EXPECT_FALSE(sent.contains("G 0 2 10\r"));
+    EXPECT_EQ(line.discardCount(), 1);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(line.closeCount(), 1);
+    EXPECT_EQ(view.lamp, LampColor::Green);
+    EXPECT_TRUE(view.fileMenuEnabled);
+    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 1"));
+    EXPECT_FALSE(flags.StopDownload);
+    EXPECT_FALSE(flags.Transmitting);
+}
+
+// CTS held off for a while and then given back is ordinary pacing: nothing is lost.
+TEST_F(DownloadTest, CtsHeldOffForAWhileLosesNothing) {
+    const std::string pxl = PatternPxl(128, 8);
+    whenSent("G 0 3 0\r", [&] {
+        line.setCts(false);
+        QTimer::singleShot(150, &line, [&] { line.setCts(true); });
+    });
+    EXPECT_EQ(run(pxl), DownloadOutcome::Completed);
+    EXPECT_EQ(line.sentBytes(), streamOf(pxl));
+}
+
+TEST_F(DownloadTest, VanishedDeviceEndsTheDownloadAndClosesThePortOnce) {
+    const std::string pxl = PatternPxl(240, 64);
+    whenSent("G 0 2 0\r", [&] { line.simulateDeviceGone(); });
+    EXPECT_EQ(run(pxl), DownloadOutcome::Failed);
+    EXPECT_FALSE(line.isOpen());
+    EXPECT_EQ(line.closeCount(), 1);
+    EXPECT_GE(line.resourceErrorCount(), 1);
+    EXPECT_EQ(view.lamp, LampColor::Yellow);
+    EXPECT_TRUE(view.fileMenuEnabled);
+    EXPECT_EQ(view.events.last(), QStringLiteral("menu on"));
+    EXPECT_FALSE(flags.Transmitting);
+}
+
+// A port closed under a running download ends it without a message; the lamp keeps its colour.
+TEST_F(DownloadTest, PortClosedUnderneathEndsSilently) {
+    whenSent("G 0 0 0\r", [&] { line.close(); });
+    EXPECT_EQ(run(PatternPxl(240, 64)), DownloadOutcome::Failed);
+    EXPECT_EQ(view.lamp, LampColor::Yellow);
+    EXPECT_TRUE(view.fileMenuEnabled);
+    EXPECT_EQ(line.closeCount(), 1);
+}
+
+TEST_F(DownloadTest, SecondCallWhileRunningIsRefused) {
+    DownloadOutcome nested = DownloadOutcome::Completed;
+    whenSent("D 2 2\r",
+             [&] { nested = download.LoadLCDText(QStringLiteral("OPEN"), PatternPxl(16, 2)); });
+    EXPECT_EQ(run(PatternPxl(16, 2)), DownloadOutcome::Completed);
+    EXPECT_EQ(nested, DownloadOutcome::AlreadyRunning);
+    EXPECT_EQ(line.sentBytes(), streamOf(PatternPxl(16, 2)));
+}
+
+TEST(OpenCom, KeepsAnOpenPortAndReportsFailures) {
+    FakeUart line;
+    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/a"), QStringLiteral("9600")),
+              OpenComResult::Opened);
+    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/b"), QStringLiteral("9600")),
+              OpenComResult::AlreadyOpen);
+    EXPECT_EQ(line.device(), QStringLiteral("/dev/a"));
+    line.close();
+    line.setOpenFails(true);
+    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/b"), QStringLiteral("9600")),
+              OpenComResult::Failed);
+    EXPECT_EQ(CanNotOpenComText(QStringLiteral("3")), QStringLiteral("Can Not Open COM 3"));
+    EXPECT_STREQ(kComErrorTitle, "Com Error");
+    EXPECT_EQ(SettingsText(QStringLiteral("9600")), QStringLiteral("9600,N,8,1"));
+}
+
+} // namespace
+} // namespace vornix::download
