@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace vornix::dialogs {
+
+// Draws each directory entry shifted right by its depth, so that the list reads as a path
+// from the root down to the current directory and its subdirectories.
+class FileFormDirDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    // Item data role that holds an entry's depth (0 for the root).
+    static constexpr int kDepthRole = Qt::UserRole + 1;
+    static constexpr int kIndentPixels = 10;
+    static constexpr int kMinimumNameWidth = 72;
+
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    static int indentOf(const QModelIndex& index, int rowWidth);
+};
+
+} // namespace vornix::dialogs

@@ -1,0 +1,67 @@
+#include "dialogs/file_form_file_list.h"
+
+#include <QDir>
+#include <QSignalBlocker>
+
+#include "dialogs/file_form_rules.h"
+
+namespace vornix::dialogs {
+
+FileFormFileList::FileFormFileList(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    // A selection by mouse or keys names a file; clicking the selected file again names it
+    // again. Focus arriving in the list marks an entry without selecting it, and names nothing.
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!fileName().isEmpty()) {
+            emit fileClicked();
+        }
+    });
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (item->isSelected()) {
+            emit fileClicked();
+        }
+    });
+    connect(this, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem*) { emit fileDoubleClicked(); });
+}
+
+void FileFormFileList::setPath(const QString& path) {
+    if (path.isEmpty()) {
+        return;
+    }
+    const QString absolute = file_form::absoluteDirectory(path);
+    if (absolute == m_path) {
+        return;
+    }
+    m_path = absolute;
+    refresh();
+    emit pathChanged();
+}
+
+void FileFormFileList::setPattern(const QString& pattern) {
+    if (pattern == m_pattern) {
+        return;
+    }
+    m_pattern = pattern;
+    refresh();
+    emit patternChanged();
+}
+
+QString FileFormFileList::fileName() const {
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? QString() : selected.front()->text();
+}
+
+void FileFormFileList::refresh() {
+    const QSignalBlocker blocker(this);
+    clear();
+    if (m_path.isEmpty()) {
+        return;
+    }
+    const QStringList names = QDir(m_path).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    addItems(file_form::filterFileNames(names, m_pattern));
+    setCurrentRow(-1);
+}
+
+} // namespace vornix::dialogs
