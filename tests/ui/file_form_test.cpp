@@ -1,0 +1,446 @@
+// The file window driven as a user drives it: real widgets, real directories, QTest input.
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/app_state.h"
+#include "dialogs/file_form.h"
+#include "dialogs/file_form_dir_list.h"
+#include "dialogs/file_form_drive_list.h"
+#include "dialogs/file_form_file_list.h"
+
+// Readable failure output for texts.
+static void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+using vornix::app::AppState;
+using vornix::dialogs::FileForm;
+using vornix::dialogs::FileFormDirList;
+using vornix::dialogs::FileFormDriveList;
+using vornix::dialogs::FileFormFileList;
+
+namespace {
+
+// A directory with pictures, PXL files, other files and subdirectories in mixed letter case.
+class FileFormTest : public ::testing::Test {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        for (const char* name : {"a.bmp", "B.BMP", "c.Jpg", "d.gif", "e.pxl", "F.PXL", "g.txt",
+                                 "README", ".hidden.bmp", "sub1/in.pxl", "sub1/in.bmp"}) {
+            QDir().mkpath(QFileInfo(path(name)).path());
+            QFile file(path(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        ASSERT_TRUE(QDir(root()).mkpath("Sub2"));
+        ASSERT_TRUE(QDir(root()).mkpath(".cache"));
+        m_savedCurrent = QDir::currentPath();
+    }
+    void TearDown() override { QDir::setCurrent(m_savedCurrent); }
+
+    QString root() const { return QDir::cleanPath(m_dir.path()); }
+    QString path(const QString& name) const { return root() + "/" + name; }
+
+    template <typename T> static T* control(FileForm& form, const char* name) {
+        auto* widget = form.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    static QStringList fileNames(FileForm& form) {
+        QStringList names;
+        auto* list = control<FileFormFileList>(form, "FileList");
+        for (int i = 0; i < list->count(); ++i) {
+            names << list->item(i)->text();
+        }
+        return names;
+    }
+
+    static QPoint rowCentre(QListWidget* list, const QString& text) {
+        const auto items = list->findItems(text, Qt::MatchExactly);
+        EXPECT_EQ(items.size(), 1) << text.toStdString();
+        return items.isEmpty() ? QPoint() : list->visualItemRect(items.front()).center();
+    }
+
+    // A user's double-click: a press and release, then a second press that the system
+    // reports as a double-click.
+    static void doubleClickRow(QListWidget* list, const QString& text) {
+        const QPoint at = rowCentre(list, text);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // Picks a volume in the drive list as the user does.
+    static void chooseVolume(FileFormDriveList* drives, const QString& root) {
+        const int index = static_cast<int>(drives->drives().indexOf(root));
+        ASSERT_GE(index, 0);
+        drives->setCurrentIndex(index);
+        emit drives->activated(index);
+    }
+
+    // Shows the window modally, runs the user's action inside it and returns when it closed.
+    // A window that the action leaves open is closed after a while and fails the test.
+    static void runModal(FileForm& form, const std::function<void()>& action) {
+        QTimer::singleShot(0, &form, action);
+        QTimer::singleShot(20000, &form, [&form] {
+            ADD_FAILURE() << "the window did not close";
+            form.done(99);
+        });
+        form.exec();
+    }
+
+    AppState m_state;
+    QTemporaryDir m_dir;
+    QString m_savedCurrent;
+};
+
+enum class PathAfter { Listed, Empty, Kept };
+
+struct OutcomeCase {
+    const char* how;
+    std::function<void(FileForm&)> action;
+    const char* fileName;
+    PathAfter filePath;
+};
+
+class FileFormOutcomeTest : public FileFormTest,
+                            public ::testing::WithParamInterface<OutcomeCase> {};
+
+TEST_P(FileFormOutcomeTest, LeavesNameAndPathForTheCaller) {
+    const OutcomeCase& row = GetParam();
+    m_state.FileName = "proposed.PXL";
+    m_state.FilePath = root() + "/./";
+    FileForm form(m_state, "PXLS", nullptr);
+    runModal(form, [&] { row.action(form); });
+
+    EXPECT_EQ(m_state.FileName, QString::fromLatin1(row.fileName)) << row.how;
+    const QString expectedPath = row.filePath == PathAfter::Listed  ? root()
+                                 : row.filePath == PathAfter::Empty ? QString()
+                                                                    : root() + "/./";
+    EXPECT_EQ(m_state.FilePath, expectedPath) << row.how;
+}
+
+void escapeWithoutCancelButton(FileForm& form) {
+    FileFormTest::control<QPushButton>(form, "FileCmd1")->setEnabled(false);
+    QTest::keyClick(FileFormTest::control<QLineEdit>(form, "FileText"), Qt::Key_Escape);
+}
+
+void doubleClickFile(FileForm& form) {
+    FileFormTest::doubleClickRow(FileFormTest::control<FileFormFileList>(form, "FileList"),
+                                 "F.PXL");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, FileFormOutcomeTest,
+    ::testing::Values(
+        OutcomeCase{"OK",
+                    [](FileForm& f) {
+                        QTest::mouseClick(FileFormTest::control<QPushButton>(f, "FileCmd0"),
+                                          Qt::LeftButton);
+                    },
+                    "proposed.PXL", PathAfter::Listed},
+        OutcomeCase{"Enter in the name box",
+                    [](FileForm& f) {
+                        auto* text = FileFormTest::control<QLineEdit>(f, "FileText");
+                        text->setText("typed name.txt");
+                        QTest::keyClick(text, Qt::Key_Return);
+                    },
+                    "typed name.txt", PathAfter::Listed},
+        OutcomeCase{"double-click on a file", doubleClickFile, "F.PXL", PathAfter::Listed},
+        OutcomeCase{"Cancel",
+                    [](FileForm& f) {
+                        QTest::mouseClick(FileFormTest::control<QPushButton>(f, "FileCmd1"),
+                                          Qt::LeftButton);
+                    },
+                    "~CANCEL", PathAfter::Empty},
+        OutcomeCase{"Escape taken by Cancel",
+                    [](FileForm& f) {
+                        QTest::keyClick(FileFormTest::control<FileFormDirList>(f, "FileDir"),
+                                        Qt::Key_Escape);
+                    },
+                    "~CANCEL", PathAfter::Empty},
+        OutcomeCase{"Escape reaching the form", escapeWithoutCancelButton, "~CANCEL",
+                    PathAfter::Kept},
+        OutcomeCase{"Form_KeyDown with Escape", [](FileForm& f) { f.Form_KeyDown(27, 0); },
+                    "~CANCEL", PathAfter::Kept},
+        OutcomeCase{"close box", [](FileForm& f) { f.close(); }, "proposed.PXL", PathAfter::Kept}));
+
+TEST_F(FileFormTest, EscapeCancelsWhicheverControlHasTheFocus) {
+    for (const char* name :
+         {"FileText", "FileList", "PatternList", "FileDir", "FileDrive", "FileCmd0"}) {
+        m_state.FileName = "proposed";
+        m_state.FilePath = root();
+        FileForm form(m_state, "BMPO", nullptr);
+        runModal(form, [&] {
+            QWidget* focus = control<QWidget>(form, name);
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key_Escape);
+        });
+        EXPECT_EQ(m_state.FileName, "~CANCEL") << name;
+        EXPECT_EQ(m_state.FilePath, "") << name;
+    }
+}
+
+TEST_F(FileFormTest, OtherKeysReachingTheFormAreIgnored) {
+    m_state.FilePath = root();
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    form.Form_KeyDown(13, 0);
+    form.Form_KeyDown(27 + 256, 0);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(m_state.FileName, "");
+}
+
+struct RequestCase {
+    const char* code;
+    const char* caption;
+    int filter;
+    QStringList files;
+};
+
+class FileFormRequestTest : public FileFormTest,
+                            public ::testing::WithParamInterface<RequestCase> {};
+
+TEST_P(FileFormRequestTest, CaptionFilterAndListingFollowTheRequest) {
+    const RequestCase& row = GetParam();
+    m_state.FilePath = root();
+    FileForm form(m_state, row.code, nullptr);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), row.caption);
+    EXPECT_EQ(control<QComboBox>(form, "PatternList")->currentIndex(), row.filter);
+    EXPECT_EQ(fileNames(form), row.files);
+}
+
+const QStringList kPictures{"a.bmp", "B.BMP", "c.Jpg", "d.gif"};
+const QStringList kPxl{"e.pxl", "F.PXL"};
+const QStringList kAll{"a.bmp", "B.BMP", "c.Jpg", "d.gif", "e.pxl", "F.PXL", "g.txt", "README"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, FileFormRequestTest,
+    ::testing::Values(RequestCase{"BMPO", "File Management - OPEN FILE", 0, kPictures},
+                      RequestCase{"BMPS", "File Management - SAVE FILE", 0, kPictures},
+                      RequestCase{"PXLO", "File Management - OPEN FILE", 1, kPxl},
+                      RequestCase{"PXLS", "File Management - SAVE FILE", 1, kPxl},
+                      RequestCase{"BMP", "File Management", 0, kPictures},
+                      RequestCase{"TXTO", "File Management - OPEN FILE", 2, kAll},
+                      RequestCase{"", "File Management", 2, kAll}));
+
+TEST_F(FileFormTest, DirectoryChangeWritesThePatternButFilterChangeKeepsTheBox) {
+    m_state.FileName = "clock.BMP";
+    m_state.FilePath = root();
+    FileForm form(m_state, "BMPS", nullptr);
+    form.show();
+    auto* text = control<QLineEdit>(form, "FileText");
+    EXPECT_EQ(text->text(), "clock.BMP");
+
+    auto* dirs = control<FileFormDirList>(form, "FileDir");
+    doubleClickRow(dirs, "sub1");
+    EXPECT_EQ(dirs->path(), path("sub1"));
+    EXPECT_EQ(control<QLabel>(form, "FileFormLabel2")->text(), path("sub1"));
+    EXPECT_EQ(text->text(), "*.BMP;*.JPG;*.GIF");
+    EXPECT_EQ(fileNames(form), QStringList{"in.bmp"});
+
+    text->setText("mine");
+    control<QComboBox>(form, "PatternList")->setCurrentIndex(1);
+    EXPECT_EQ(text->text(), "mine");
+    EXPECT_EQ(fileNames(form), QStringList{"in.pxl"});
+
+    QTest::mouseClick(control<QPushButton>(form, "FileCmd0"), Qt::LeftButton);
+    EXPECT_EQ(m_state.FileName, "mine");
+    EXPECT_EQ(m_state.FilePath, path("sub1"));
+}
+
+TEST_F(FileFormTest, DirectoryListShowsParentsThenVisibleSubdirectories) {
+    m_state.FilePath = root();
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    auto* dirs = control<FileFormDirList>(form, "FileDir");
+    const int parents = static_cast<int>(root().count('/')) + 1;
+    ASSERT_EQ(dirs->count(), parents + 2);
+    EXPECT_EQ(dirs->item(0)->text(), "/");
+    EXPECT_EQ(dirs->item(parents - 1)->text(), QFileInfo(root()).fileName());
+    EXPECT_EQ(dirs->item(parents)->text(), "sub1");
+    EXPECT_EQ(dirs->item(parents + 1)->text(), "Sub2");
+    EXPECT_EQ(dirs->currentRow(), parents - 1);
+
+    // Opening a parent moves every list there.
+    doubleClickRow(dirs, "/");
+    EXPECT_EQ(dirs->path(), "/");
+    EXPECT_EQ(control<FileFormFileList>(form, "FileList")->path(), "/");
+}
+
+TEST_F(FileFormTest, DirectoryRemovedWhileShownIsRefusedAndTheListStays) {
+    m_state.FileName = "kept";
+    m_state.FilePath = root();
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    ASSERT_TRUE(QDir(path("Sub2")).removeRecursively());
+    auto* dirs = control<FileFormDirList>(form, "FileDir");
+    doubleClickRow(dirs, "Sub2");
+    EXPECT_EQ(dirs->path(), root());
+    EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "kept");
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(FileFormTest, FileClickNamesTheFileAndFocusAloneDoesNot) {
+    m_state.FileName = "kept";
+    m_state.FilePath = root();
+    FileForm form(m_state, "PXLO", nullptr);
+    form.show();
+    auto* list = control<FileFormFileList>(form, "FileList");
+    list->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "kept");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, "e.pxl"));
+    EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "e.pxl");
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "F.PXL");
+}
+
+struct StartCase {
+    const char* what;
+    const char* filePath; // relative to the test directory; nullptr for ""
+};
+
+class FileFormStartTest : public FileFormTest, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(FileFormStartTest, StartsInTheCurrentDirectory) {
+    ASSERT_TRUE(QDir::setCurrent(path("Sub2")));
+    const char* given = GetParam().filePath;
+    m_state.FilePath = given == nullptr ? QString() : path(given);
+    m_state.FileName = "";
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(control<FileFormDirList>(form, "FileDir")->path(), path("Sub2"));
+    EXPECT_EQ(control<FileFormFileList>(form, "FileList")->path(), path("Sub2"));
+    EXPECT_TRUE(path("Sub2").startsWith(control<FileFormDriveList>(form, "FileDrive")->drive()));
+    EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "");
+
+    QTest::mouseClick(control<QPushButton>(form, "FileCmd0"), Qt::LeftButton);
+    EXPECT_EQ(m_state.FileName, "");
+    EXPECT_EQ(m_state.FilePath, path("Sub2"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Starts, FileFormStartTest,
+                         ::testing::Values(StartCase{"no start directory", nullptr},
+                                           StartCase{"a directory that has gone", "gone/away"},
+                                           StartCase{"a file, not a directory", "a.bmp"}));
+
+TEST_F(FileFormTest, VolumesKeepInStepWithTheDirectoryList) {
+    m_state.FilePath = root();
+    FileForm form(m_state, "BMPO", nullptr);
+    auto* drives = control<FileFormDriveList>(form, "FileDrive");
+    drives->setVolumes({"/", path("sub1"), path("no medium")});
+    form.show();
+    auto* dirs = control<FileFormDirList>(form, "FileDir");
+    EXPECT_EQ(drives->drive(), "/");
+
+    // Choosing a volume shows its root; the directory list follows.
+    chooseVolume(drives, path("sub1"));
+    EXPECT_EQ(dirs->path(), path("sub1"));
+    EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "*.BMP;*.JPG;*.GIF");
+
+    // Climbing out of a volume moves the drive list back; entering it again does not jump.
+    doubleClickRow(dirs, QFileInfo(root()).fileName());
+    EXPECT_EQ(drives->drive(), "/");
+    doubleClickRow(dirs, "Sub2");
+    EXPECT_EQ(dirs->path(), path("Sub2"));
+    EXPECT_EQ(drives->drive(), "/");
+
+    // A volume that cannot be read falls back to the current directory; the window stays.
+    ASSERT_TRUE(QDir::setCurrent(root()));
+    chooseVolume(drives, path("no medium"));
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(dirs->path(), root());
+    EXPECT_EQ(drives->drive(), "/");
+    EXPECT_EQ(drives->currentIndex(), 0);
+}
+
+TEST_F(FileFormTest, ControlsSitAtTheirPlacesWithTheirCaptions) {
+    FileForm form(m_state, "BMPO", nullptr);
+    EXPECT_EQ(form.minimumSize(), QSize(491, 215));
+    EXPECT_EQ(form.maximumSize(), QSize(491, 215));
+    const std::vector<std::tuple<const char*, QRect, const char*>> rows{
+        {"FileFormLabel0", {200, 8, 97, 17}, "File &Name:"},
+        {"FileText", {200, 24, 193, 19}, nullptr},
+        {"FileList", {200, 48, 193, 119}, nullptr},
+        {"FileFormLabel4", {200, 168, 137, 17}, "Display File &Types:"},
+        {"PatternList", {200, 184, 193, 21}, nullptr},
+        {"FileFormLabel1", {16, 8, 97, 17}, "&Directories"},
+        {"FileFormLabel2", {16, 24, 177, 33}, nullptr},
+        {"FileDir", {16, 57, 169, 111}, nullptr},
+        {"FileFormLabel3", {16, 168, 97, 17}, "Dri&ves:"},
+        {"FileDrive", {16, 184, 169, 21}, nullptr},
+        {"FileCmd0", {408, 24, 73, 25}, "OK"},
+        {"FileCmd1", {408, 56, 73, 25}, "Cancel"},
+    };
+    for (const auto& [name, geometry, caption] : rows) {
+        auto* widget = control<QWidget>(form, name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(), geometry) << name;
+        if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr && caption) {
+            EXPECT_EQ(label->text(), caption);
+        }
+        if (auto* button = qobject_cast<QPushButton*>(widget); button != nullptr) {
+            EXPECT_EQ(button->text(), caption);
+        }
+    }
+    EXPECT_TRUE(control<QPushButton>(form, "FileCmd0")->isDefault());
+    EXPECT_FALSE(control<QComboBox>(form, "PatternList")->isEditable());
+}
+
+TEST_F(FileFormTest, ShowingAgainDoesNotRefillTheFilterList) {
+    m_state.FilePath = root();
+    FileForm form(m_state, "PXLO", nullptr);
+    form.show();
+    form.hide();
+    form.show();
+    auto* patterns = control<QComboBox>(form, "PatternList");
+    ASSERT_EQ(patterns->count(), 3);
+    EXPECT_EQ(patterns->itemText(1), "LCD files  (*.PXL)");
+}
+
+TEST_F(FileFormTest, LooksAsDesigned) {
+    FileForm form(m_state, "BMPO", nullptr);
+    EXPECT_TRUE(form.font().bold());
+    EXPECT_DOUBLE_EQ(form.font().pointSizeF(), 8.25);
+    EXPECT_FALSE(control<QLabel>(form, "FileFormLabel2")->font().bold());
+    for (const char* name :
+         {"FileFormLabel0", "FileFormLabel1", "FileFormLabel3", "FileFormLabel4"}) {
+        EXPECT_EQ(control<QLabel>(form, name)->palette().color(QPalette::WindowText),
+                  QColor(0, 0, 128))
+            << name;
+    }
+    const QPalette box = control<QLineEdit>(form, "FileText")->palette();
+    EXPECT_EQ(box.color(QPalette::Text), QColor(192, 0, 0));
+    EXPECT_EQ(box.color(QPalette::Base), QColor(Qt::white));
+}
+
+TEST_F(FileFormTest, ShowStaticRunsOneModalShowing) {
+    m_state.FilePath = root();
+    m_state.FileName = "x";
+    QTimer::singleShot(0, [] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* form = qobject_cast<FileForm*>(window); form && form->isVisible()) {
+                QTest::keyClick(form, Qt::Key_Escape);
+            }
+        }
+    });
+    FileForm::Show(m_state, "PXLO", nullptr);
+    EXPECT_EQ(m_state.FileName, "~CANCEL");
+    EXPECT_EQ(m_state.FilePath, "");
+}
+
+} // namespace
