@@ -1,13 +1,111 @@
+// vornix-cli convert INPUT OUTPUT: a 1-bit bitmap into PXL text, or PXL text into a 1-bit
+// bitmap, byte for byte what the desktop program writes to its working files.
 #include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
 
+#include "cli_files.h"
 #include "commands.h"
+#include "image/atomic_file.h"
+#include "image/decode_bmp.h"
+#include "image/encode_bmp.h"
+#include "image/pxl_fields.h"
 
 namespace vornix::cli {
 
-// Placeholder until the command is built.
-int RunConvert(const std::vector<std::string>& /*args*/) {
-    std::fputs("vornix-cli: convert is not available yet\n", stderr);
+namespace {
+
+constexpr std::string_view kBitmapNotConverted =
+    "The picture could not be converted to LCD format.";
+constexpr std::string_view kPxlNotConverted = "The PXL file could not be converted to a bitmap.";
+// The download stops with the same words on a file without the "@" marker.
+constexpr std::string_view kNoPxlHeader =
+    "Loading stopped. File does not have LCD Header information.";
+
+struct ConvertArgs {
+    std::string input;
+    std::string output;
+    PictureKind kind = PictureKind::Other;
+};
+
+// No option is known yet: every one is a usage error, and so is an INPUT whose name ends in
+// neither ".bmp" nor ".pxl".
+std::optional<ConvertArgs> parseConvertArgs(const std::vector<std::string>& args) {
+    const auto names = NamesOnly(args);
+    if (!names || names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
+        return std::nullopt;
+    }
+    ConvertArgs parsed{(*names)[0], (*names)[1], KindOfName((*names)[0])};
+    if (parsed.kind == PictureKind::Other) {
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+int fail(std::string_view headline, std::string_view cause) {
+    PrintMessage(std::string(headline) + "\n" + std::string(cause));
     return kExitFailure;
+}
+
+// The cause line when OUTPUT could not be written, with the system's reason.
+std::string outputCause(std::string_view what, const std::string& path, int error) {
+    return std::string(what) + " (" + path + ": " + std::strerror(error) + ")";
+}
+
+// The output goes to a temporary file beside OUTPUT, renamed over it only once complete, so a
+// refusal or a failure leaves OUTPUT as it was (or absent).
+int convertBitmap(const InputFile& input, const std::string& outputPath) {
+    image::AtomicFileWriter output(outputPath);
+    const image::DecodeResult result = image::DecodeBMP(input.bytes, output);
+    if (result.refused()) {
+        PrintMessage(image::DecodeRefusalMessage(result, "\n"));
+        return kExitFailure;
+    }
+    const bool written = result.converted() && output.commit();
+    if (result.outcome == image::DecodeOutcome::OutputFailed || (result.converted() && !written)) {
+        const auto what = image::DescribeDecodeOutcome(image::DecodeOutcome::OutputFailed);
+        return fail(kBitmapNotConverted, outputCause(what, outputPath, output.error()));
+    }
+    if (!written) {
+        return fail(kBitmapNotConverted, image::DescribeDecodeOutcome(result.outcome));
+    }
+    return kExitOk;
+}
+
+int convertPxl(const InputFile& input, const std::string& outputPath) {
+    if (!image::HasPxlMarker(input.text())) {
+        PrintMessage(kNoPxlHeader);
+        return kExitFailure;
+    }
+    image::AtomicFileWriter output(outputPath);
+    const image::EncodeResult result = image::EncodeBMP(input.text(), output);
+    const bool written = result.converted() && output.commit();
+    if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
+        const auto what = image::DescribeEncodeOutcome(image::EncodeOutcome::OutputFailed);
+        return fail(kPxlNotConverted, outputCause(what, outputPath, output.error()));
+    }
+    if (!written) {
+        return fail(kPxlNotConverted, image::DescribeEncodeOutcome(result.outcome));
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int RunConvert(const std::vector<std::string>& args) {
+    const std::optional<ConvertArgs> parsed = parseConvertArgs(args);
+    if (!parsed) {
+        std::fputs(UsageText(), stderr);
+        return kExitUsage;
+    }
+    const InputFile input = ReadInputFile(parsed->input);
+    if (!input.ok()) {
+        PrintMessage(BadFileMessage(input.code));
+        return kExitFailure;
+    }
+    return parsed->kind == PictureKind::Bitmap ? convertBitmap(input, parsed->output)
+                                               : convertPxl(input, parsed->output);
 }
 
 } // namespace vornix::cli

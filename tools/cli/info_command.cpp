@@ -1,13 +1,82 @@
+// vornix-cli info FILE: the bitmap header of FILE as the "Image Info" box shows it.
 #include <cstdio>
+#include <optional>
+#include <string>
 
+#include "cli_files.h"
 #include "commands.h"
+#include "image/bitmap_header_io.h"
+#include "image/encode_bmp.h"
+#include "image/image_info.h"
+#include "image/pxl_fields.h"
 
 namespace vornix::cli {
 
-// Placeholder until the command is built.
-int RunInfo(const std::vector<std::string>& /*args*/) {
-    std::fputs("vornix-cli: info is not available yet\n", stderr);
-    return kExitFailure;
+namespace {
+
+constexpr std::string_view kPxlNotConverted = "The PXL file could not be converted to a bitmap.";
+constexpr std::string_view kNoPxlHeader =
+    "Loading stopped. File does not have LCD Header information.";
+
+// Takes the bitmap a PXL file becomes and keeps none of it: only its header is wanted.
+class DiscardSink : public image::ByteSink {
+public:
+    bool write(std::string_view /*bytes*/) override { return true; }
+};
+
+int printInfo(const image::BitmapHeader& header) {
+    // Line 1 holds the two bfType bytes as they are, whatever they are.
+    if (!WriteToStdout(image::ImageInfoText(header, "\n"))) {
+        std::fputs("vornix-cli: the information could not be written to the output\n", stderr);
+        return kExitFailure;
+    }
+    return kExitOk;
+}
+
+// Only the headers are read: a file shorter than them reads as if padded with zeros, and the
+// header is described whatever it holds, as the desktop program does for a refused bitmap.
+int bitmapInfo(const std::string& path) {
+    const InputFile input = ReadInputPrefix(path, image::kHeadersSize);
+    if (!input.ok()) {
+        PrintMessage(BadFileMessage(input.code));
+        return kExitFailure;
+    }
+    return printInfo(image::ReadBitmapHeaders(input.bytes).header);
+}
+
+// The header of the bitmap that converting the PXL file produces; a file that does not convert
+// has none.
+int pxlInfo(const std::string& path) {
+    const InputFile input = ReadInputFile(path);
+    if (!input.ok()) {
+        PrintMessage(BadFileMessage(input.code));
+        return kExitFailure;
+    }
+    if (!image::HasPxlMarker(input.text())) {
+        PrintMessage(kNoPxlHeader);
+        return kExitFailure;
+    }
+    DiscardSink discard;
+    const image::EncodeResult result = image::EncodeBMP(input.text(), discard);
+    if (!result.converted()) {
+        PrintMessage(std::string(kPxlNotConverted) + "\n" +
+                     std::string(image::DescribeEncodeOutcome(result.outcome)));
+        return kExitFailure;
+    }
+    return printInfo(result.header);
+}
+
+} // namespace
+
+int RunInfo(const std::vector<std::string>& args) {
+    const auto names = NamesOnly(args);
+    const PictureKind kind =
+        names && names->size() == 1 ? KindOfName(names->front()) : PictureKind::Other;
+    if (kind == PictureKind::Other) {
+        std::fputs(UsageText(), stderr);
+        return kExitUsage;
+    }
+    return kind == PictureKind::Bitmap ? bitmapInfo(names->front()) : pxlInfo(names->front());
 }
 
 } // namespace vornix::cli

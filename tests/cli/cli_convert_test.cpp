@@ -1,0 +1,321 @@
+// vornix-cli convert, run as a real process: exact files, exact messages, and OUTPUT left alone
+// whenever the conversion does not succeed.
+#include <QColor>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "cli/cli_run.h"
+
+namespace {
+
+using namespace vornix::clitest;
+
+const QString kSamples = QStringLiteral(VORNIX_SAMPLES);
+const QByteArray kWhiteRow = "000h,000h,000h,000h,000h,000h,000h,000h,000h,000h,000h,000h,000h,"
+                             "000h,000h,000h";
+
+class ConvertTest : public ::testing::Test {
+protected:
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    CliRun convert(const QString& input, const QString& output) {
+        return RunCli({QStringLiteral("convert"), input, output});
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// The 128 x 64 sample: four white rows, then the top edge of its rounded frame.
+TEST_F(ConvertTest, ShapesSampleGivesItsPxlText) {
+    const CliRun run = convert(kSamples + "/shapes.bmp", path("shapes.pxl"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "");
+    const QByteArray text = ReadAll(path("shapes.pxl"));
+    EXPECT_EQ(text.size(), 12 + 64 * (16 * 5 - 1 + 2)); // header, 64 lines of 16 values
+    const QList<QByteArray> lines = text.split('\n');
+    ASSERT_EQ(lines.size(), 66); // 65 lines, each ended by CR LF
+    EXPECT_EQ(lines[0], "@,128,64,8\r");
+    for (int i = 1; i <= 4; ++i) {
+        EXPECT_EQ(lines[i], kWhiteRow + "\r") << "line " << i + 1;
+    }
+    EXPECT_EQ(lines[5], "000h,07Fh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,"
+                        "0FEh,000h\r");
+    EXPECT_EQ(lines[6], "001h,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,0FFh,"
+                        "0FFh,080h\r");
+    EXPECT_EQ(lines[10], "00Fh,0F0h,000h,000h,000h,000h,000h,000h,000h,000h,000h,000h,000h,000h,"
+                         "00Fh,0F0h\r");
+    EXPECT_EQ(lines[64], kWhiteRow + "\r");
+    EXPECT_EQ(lines[65], "");
+}
+
+// Every bit of the PXL text against the picture as the toolkit reads it: dark where it is black.
+TEST_F(ConvertTest, ShapesPxlBitsMatchThePictureAsTheToolkitReadsIt) {
+    ASSERT_EQ(convert(kSamples + "/shapes.bmp", path("shapes.pxl")).exitCode, 0);
+    const QImage picture(kSamples + "/shapes.bmp");
+    ASSERT_EQ(picture.size(), QSize(128, 64));
+    const QList<QByteArray> lines = ReadAll(path("shapes.pxl")).trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 65);
+    int dark = 0;
+    for (int y = 0; y < 64; ++y) {
+        const QList<QByteArray> values = lines[y + 1].trimmed().split(',');
+        ASSERT_EQ(values.size(), 16);
+        for (int x = 0; x < 128; ++x) {
+            const int value = values[x / 8].chopped(1).toInt(nullptr, 16);
+            const bool set = (value >> (7 - x % 8)) & 1;
+            dark += set;
+            ASSERT_EQ(set, picture.pixelColor(x, y) == QColor(Qt::black)) << x << "," << y;
+        }
+    }
+    EXPECT_GT(dark, 500); // the sample really has a drawing in it
+}
+
+struct BitmapExample {
+    const char* name;
+    QByteArray pxl;
+    QByteArray bitmapHex;
+};
+
+void PrintTo(const BitmapExample& example, std::ostream* os) {
+    *os << example.name;
+}
+
+class PxlToBitmapTest : public ConvertTest, public ::testing::WithParamInterface<BitmapExample> {};
+
+// Hand-computed files: 70 header bytes (pixel data at 70, colour table black then white, eight
+// bytes of filler), then the rows bottom first, each value inverted and padded with FF.
+TEST_P(PxlToBitmapTest, GivesTheExactFile) {
+    ASSERT_TRUE(WriteAll(path("in.pxl"), GetParam().pxl));
+    const CliRun run = convert(path("in.pxl"), path("out.bmp"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(ReadAll(path("out.bmp")).toHex(' ').toStdString(),
+              QByteArray::fromHex(GetParam().bitmapHex).toHex(' ').toStdString());
+}
+
+const QByteArray kTableAndFiller = "00000000ffffff00ffffffffff000000";
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedExamples, PxlToBitmapTest,
+    ::testing::Values(
+        BitmapExample{"EightByOne", "@,8,1,8\r\n0A5h\r\n",
+                      "424d4a000000000000004600000028000000080000000100000001000100000000000400"
+                      "000000000000000000000000000000000000" +
+                          kTableAndFiller + "5affffff"},
+        BitmapExample{"TenByTwoRowsTurnedBottomUp", "@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n",
+                      "424d4e0000000000000046000000280000000a0000000200000001000100000000000800"
+                      "000000000000000000000000000000000000" +
+                          kTableAndFiller + "7fc0ffff" + "0000ffff"},
+        BitmapExample{"NoRows", "@,240,0,8\r\n",
+                      "424d46000000000000004600000028000000f00000000000000001000100000000000000"
+                      "000000000000000000000000000000000000" +
+                          kTableAndFiller}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertTest, AllLightPxlGivesWhitePixelBytes) {
+    QByteArray pxl = "@,128,64,8\r\n";
+    for (int y = 0; y < 64; ++y) {
+        pxl += kWhiteRow + "\r\n";
+    }
+    ASSERT_TRUE(WriteAll(path("light.pxl"), pxl));
+    ASSERT_EQ(convert(path("light.pxl"), path("light.bmp")).exitCode, 0);
+    const QByteArray bitmap = ReadAll(path("light.bmp"));
+    ASSERT_EQ(bitmap.size(), 1094);
+    EXPECT_EQ(bitmap.left(6).toHex(), "424d46040000"); // "BM", bfSize 1094
+    EXPECT_EQ(bitmap.mid(70), QByteArray(1024, '\xff'));
+}
+
+// A picture that goes PXL -> BMP -> PXL comes back as the same text, and BMP -> PXL -> BMP as
+// the same pixels.
+TEST_F(ConvertTest, RoundTripsKeepThePicture) {
+    ASSERT_EQ(convert(kSamples + "/clock.bmp", path("a.pxl")).exitCode, 0);
+    ASSERT_EQ(convert(path("a.pxl"), path("b.bmp")).exitCode, 0);
+    ASSERT_EQ(convert(path("b.bmp"), path("c.pxl")).exitCode, 0);
+    EXPECT_EQ(ReadAll(path("c.pxl")), ReadAll(path("a.pxl")));
+    EXPECT_TRUE(ReadAll(path("a.pxl")).startsWith("@,240,128,8\r\n"));
+
+    const QImage original(kSamples + "/clock.bmp");
+    const QImage rebuilt(path("b.bmp"));
+    ASSERT_EQ(rebuilt.size(), QSize(240, 128));
+    for (int y = 0; y < 128; ++y) {
+        for (int x = 0; x < 240; ++x) {
+            ASSERT_EQ(rebuilt.pixelColor(x, y), original.pixelColor(x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(ConvertTest, NameEndingsInAnyCaseAndNamesAfterDoubleDash) {
+    ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("PIC.BMP")));
+    ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("-dash.bmp")));
+    EXPECT_EQ(convert(path("PIC.BMP"), path("Pic.Pxl")).exitCode, 0);
+    EXPECT_EQ(convert(path("Pic.Pxl"), path("back.bmp")).exitCode, 0);
+    EXPECT_EQ(ReadAll(path("back.bmp")).size(), 1094);
+    // A relative name starting with "-" is a file once "--" has ended the options.
+    QProcess process;
+    process.setWorkingDirectory(m_dir.path());
+    process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"),
+                  {"convert", "--", "-dash.bmp", "-dash.pxl"});
+    ASSERT_TRUE(process.waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_EQ(ReadAll(path("-dash.pxl")), ReadAll(path("Pic.Pxl")));
+}
+
+enum class InputIs { File, Missing, Folder };
+
+struct Refusal {
+    const char* name;
+    const char* input; // file name, its ending chooses the direction
+    InputIs inputIs;
+    QByteArray bytes;
+    QByteArray message; // the whole of stderr, or its first line when `causeFollows`
+    bool causeFollows;
+};
+
+void PrintTo(const Refusal& refusal, std::ostream* os) {
+    *os << refusal.name;
+}
+
+class RefusalTest : public ConvertTest, public ::testing::WithParamInterface<Refusal> {
+protected:
+    void SetUp() override {
+        const Refusal& r = GetParam();
+        if (r.inputIs == InputIs::File) {
+            ASSERT_TRUE(WriteAll(path(r.input), r.bytes));
+        } else if (r.inputIs == InputIs::Folder) {
+            ASSERT_TRUE(QDir(m_dir.path()).mkdir(r.input));
+        }
+    }
+    QString outputName() const {
+        return QString(GetParam().input).endsWith(".pxl") ? "out.bmp" : "out.pxl";
+    }
+    void expectMessage(const CliRun& run) {
+        const Refusal& r = GetParam();
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.out, "");
+        if (!r.causeFollows) {
+            EXPECT_EQ(run.err, r.message);
+            return;
+        }
+        const QList<QByteArray> lines = run.err.split('\n');
+        ASSERT_EQ(lines.size(), 3) << run.err.toStdString(); // headline, cause, ""
+        EXPECT_EQ(lines[0], r.message);
+        EXPECT_FALSE(lines[1].isEmpty());
+    }
+};
+
+TEST_P(RefusalTest, MessageAndNoOutputCreated) {
+    const QStringList before = EntriesOf(m_dir.path());
+    expectMessage(convert(path(GetParam().input), path(outputName())));
+    EXPECT_EQ(EntriesOf(m_dir.path()), before); // no OUTPUT, no temporary file left behind
+}
+
+TEST_P(RefusalTest, MessageAndExistingOutputKept) {
+    const QByteArray previous = "the previous picture\r\n";
+    ASSERT_TRUE(WriteAll(path(outputName()), previous));
+    const QStringList before = EntriesOf(m_dir.path());
+    expectMessage(convert(path(GetParam().input), path(outputName())));
+    EXPECT_EQ(ReadAll(path(outputName())), previous);
+    EXPECT_EQ(EntriesOf(m_dir.path()), before);
+}
+
+const QByteArray kNotBitmap =
+    "Image is not a compatible BMP format.\nCan not convert to LCD format.\n";
+const QByteArray kNotConvertedToLcd = "The picture could not be converted to LCD format.";
+const QByteArray kPxlNotConverted = "The PXL file could not be converted to a bitmap.";
+const QByteArray kNoMarker = "Loading stopped. File does not have LCD Header information.\n";
+
+QByteArray colourBitmap(std::int16_t bits) {
+    return Bitmap({.fileSize = 66, .width = 1, .bitCount = bits, .imageSize = 4}, QByteArray(4, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInputs, RefusalTest,
+    ::testing::Values(
+        Refusal{
+            "EightBit", "eight.bmp", InputIs::File, colourBitmap(8),
+            "Image is not compatible with LCD.\nImage is 8-bit color.\nImage must be B/W only.\n",
+            false},
+        Refusal{"TwentyFourBit", "deep.bmp", InputIs::File, colourBitmap(24),
+                "Image is not compatible with LCD.\nImage is 24-bit color.\nImage must be B/W "
+                "only.\n",
+                false},
+        Refusal{"LowerCaseType", "bm.bmp", InputIs::File, Bitmap({.type = "bm"}, QByteArray(4, 0)),
+                kNotBitmap, false},
+        Refusal{"EmptyBitmap", "empty.bmp", InputIs::File, "", kNotBitmap, false},
+        Refusal{"OneByte", "one.bmp", InputIs::File, "B", kNotBitmap, false},
+        Refusal{"TextNamedBmp", "note.bmp", InputIs::File, "A note, not a picture.\r\n", kNotBitmap,
+                false},
+        // A hundred bytes that promise 112 MB of pixel rows: refused before any output.
+        Refusal{"ClaimsThirtyThousandSquare", "claim.bmp", InputIs::File,
+                Bitmap({.width = 30000, .height = 30000}, QByteArray(38, 0)), kNotConvertedToLcd,
+                true},
+        Refusal{"PixelRowsCutOff", "cut.bmp", InputIs::File,
+                Bitmap({.width = 16, .height = 4}, QByteArray(15, 0)), kNotConvertedToLcd, true},
+        Refusal{"TopDownBitmap", "topdown.bmp", InputIs::File,
+                Bitmap({.width = 8, .height = -2}, QByteArray(8, 0)), kNotConvertedToLcd, true},
+        Refusal{"RowLongerThanAnyBitmap", "wide.bmp", InputIs::File,
+                Bitmap({.width = 0x7FFFFFFF}, QByteArray(16, 0)), kNotConvertedToLcd, true},
+        Refusal{"PxlWithoutMarker", "nomark.pxl", InputIs::File, "8,1,8\r\n0FFh\r\n", kNoMarker,
+                false},
+        Refusal{"EmptyPxl", "empty.pxl", InputIs::File, "", kNoMarker, false},
+        Refusal{"BinaryPxl", "binary.pxl", InputIs::File, QByteArray("\x00\xff,@\r\n", 6),
+                kNoMarker, false},
+        Refusal{"MarkerOnly", "marker.pxl", InputIs::File, "@\r\n", kPxlNotConverted, true},
+        Refusal{"ValueAbove0FFh", "big.pxl", InputIs::File, "@,8,1,8\r\n1FFh\r\n", kPxlNotConverted,
+                true},
+        Refusal{"HugeClaimFewValues", "claim.pxl", InputIs::File, "@,30000,30000,8\r\n0FFh\r\n",
+                kPxlNotConverted, true},
+        Refusal{"MissingBitmap", "absent.bmp", InputIs::Missing, "",
+                "Bad file name or file type 53\n", false},
+        Refusal{"MissingPxl", "absent.pxl", InputIs::Missing, "", "Bad file name or file type 53\n",
+                false},
+        Refusal{"FolderNamedBmp", "folder.bmp", InputIs::Folder, "",
+                "Bad file name or file type 75\n", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Usage errors: exit 2, the usage text on stderr, nothing converted.
+class UsageTest : public ConvertTest, public ::testing::WithParamInterface<QStringList> {};
+
+TEST_P(UsageTest, PrintsUsageAndConvertsNothing) {
+    ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("pic.bmp")));
+    ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("pic.png")));
+    ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("pic")));
+    QStringList args{"convert"};
+    for (const QString& arg : GetParam()) {
+        args << (arg.startsWith('-') || arg.isEmpty() ? arg : path(arg));
+    }
+    const QStringList before = EntriesOf(m_dir.path());
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.err, UsageText());
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(EntriesOf(m_dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(BadArguments, UsageTest,
+                         ::testing::Values(QStringList{}, QStringList{"pic.bmp"},
+                                           QStringList{"pic.bmp", "out.pxl", "more.pxl"},
+                                           QStringList{"--fit", "pic.bmp", "out.pxl"},
+                                           QStringList{"pic.bmp", "out.pxl", "--dither=none"},
+                                           QStringList{"-q", "pic.bmp", "out.pxl"},
+                                           QStringList{"pic.png", "out.pxl"},
+                                           QStringList{"pic", "out.pxl"},
+                                           QStringList{"", "out.pxl"}, QStringList{"pic.bmp", ""}));
+
+TEST_F(ConvertTest, OutputThatCannotBeWrittenIsAFailure) {
+    ASSERT_TRUE(WriteAll(path("in.pxl"), "@,8,1,8\r\n0A5h\r\n"));
+    const struct {
+        QString input;
+        QByteArray headline;
+    } cases[] = {{kSamples + "/shapes.bmp", kNotConvertedToLcd},
+                 {path("in.pxl"), kPxlNotConverted}};
+    for (const auto& c : cases) {
+        const CliRun run = convert(c.input, path("no-such-folder/out"));
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.startsWith(c.headline + "\n")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("no-such-folder/out")) << run.err.toStdString();
+    }
+}
+
+} // namespace

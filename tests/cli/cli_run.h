@@ -1,0 +1,108 @@
+#pragma once
+
+// Runs the real vornix-cli as a separate process, and builds the small files it is fed.
+#include <cstdint>
+#include <initializer_list>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace vornix::clitest {
+
+// Long enough for a sanitizer build on a busy machine; a run that takes longer has hung.
+constexpr int kRunTimeoutMs = 60000;
+
+struct CliRun {
+    int exitCode = -1; // -1 when the process crashed or hung
+    QByteArray out;
+    QByteArray err;
+};
+
+inline CliRun RunCli(const QStringList& args) {
+    QProcess process;
+    process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), args);
+    CliRun run;
+    if (!process.waitForFinished(kRunTimeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    if (process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// The usage text, as the program prints it for --help.
+inline QByteArray UsageText() {
+    return RunCli({QStringLiteral("--help")}).out;
+}
+
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline bool WriteAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Everything in a folder, hidden files included: a stray temporary file shows up here.
+inline QStringList EntriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+// Little-endian fields of the given sizes, in order.
+inline QByteArray LittleEndian(std::initializer_list<std::pair<std::int64_t, int>> fields) {
+    QByteArray bytes;
+    for (const auto& [value, size] : fields) {
+        for (int i = 0; i < size; ++i) {
+            bytes.append(static_cast<char>((static_cast<std::uint64_t>(value) >> (8 * i)) & 0xFF));
+        }
+    }
+    return bytes;
+}
+
+// The fields of a hand-made bitmap file's two headers.
+struct BitmapFields {
+    QByteArray type = "BM";
+    std::int32_t fileSize = 0;
+    std::int32_t offBits = 62;
+    std::int32_t width = 8;
+    std::int32_t height = 1;
+    std::int16_t bitCount = 1;
+    std::int32_t imageSize = 0;
+    std::int32_t xPelsPerMeter = 0;
+    std::int32_t clrUsed = 0;
+};
+
+// A bitmap file: the two headers, a black-and-white colour table, then `pixels`.
+inline QByteArray Bitmap(const BitmapFields& f, const QByteArray& pixels) {
+    return f.type +
+           LittleEndian({{f.fileSize, 4},
+                         {0, 2},
+                         {0, 2},
+                         {f.offBits, 4},
+                         {40, 4},
+                         {f.width, 4},
+                         {f.height, 4},
+                         {1, 2},
+                         {f.bitCount, 2},
+                         {0, 4},
+                         {f.imageSize, 4},
+                         {f.xPelsPerMeter, 4},
+                         {f.xPelsPerMeter, 4},
+                         {f.clrUsed, 4},
+                         {0, 4}}) +
+           QByteArray::fromHex("00000000ffffff00") + pixels;
+}
+
+} // namespace vornix::clitest

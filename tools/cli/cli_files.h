@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vornix::cli {
+
+// The file names given to a command that takes no options. "--" ends the options, so that a
+// name starting with "-" can follow it; any other argument starting with "-" is an option this
+// command does not know, and nullopt is returned (a usage error).
+std::optional<std::vector<std::string>> NamesOnly(const std::vector<std::string>& args);
+
+// What a file's name says it holds; the ending decides, in any case (".bmp", ".BMP", ".Pxl").
+enum class PictureKind { Bitmap, Pxl, Other };
+PictureKind KindOfName(std::string_view path);
+
+// The bytes of an input file, or the failure code that "Bad file name or file type" shows:
+// 53 for a missing file, 70 when access is denied, 76 for a path through something that is not
+// a folder, 75 for every other failure (a folder, a read error, a file above 1 GiB). These
+// are the codes the desktop program shows for a picture named on its command line.
+struct InputFile {
+    std::vector<std::uint8_t> bytes;
+    int code = 0;
+    bool ok() const { return code == 0; }
+    std::string_view text() const {
+        return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+    }
+};
+
+// The whole file.
+InputFile ReadInputFile(const std::string& path);
+
+// At most the first `count` bytes: enough for the bitmap headers without reading the pixels.
+InputFile ReadInputPrefix(const std::string& path, std::size_t count);
+
+// "Bad file name or file type" followed by the code as a number field.
+std::string BadFileMessage(int code);
+
+// A message as the desktop program would show it in a box, on stderr, with "\n" at its end.
+void PrintMessage(std::string_view text);
+
+// Raw bytes on stdout, flushed. False when they could not all be written.
+bool WriteToStdout(std::string_view bytes);
+
+} // namespace vornix::cli
