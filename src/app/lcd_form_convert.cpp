@@ -22,6 +22,16 @@ std::span<const std::uint8_t> asBytes(const QByteArray& bytes) {
             static_cast<std::size_t>(bytes.size())};
 }
 
+// "bitmap too wide" -> "Bitmap too wide."
+QString asSentence(std::string_view text) {
+    QString sentence = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    if (!sentence.isEmpty()) {
+        sentence[0] = sentence[0].toUpper();
+        sentence += QLatin1Char('.');
+    }
+    return sentence;
+}
+
 } // namespace
 
 void LCDForm::DecodeBMP() {
@@ -49,8 +59,7 @@ void LCDForm::DecodeBMP() {
         return;
     }
     if (!result.converted()) {
-        showConversionFailure(
-            QString::fromStdString(std::string(image::DescribeDecodeOutcome(result.outcome))));
+        showConversionFailure(asSentence(image::DescribeDecodeOutcome(result.outcome)));
         return;
     }
     if (!pxl.commit()) {

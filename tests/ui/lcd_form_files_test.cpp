@@ -178,3 +178,59 @@ TEST_F(LCDFormTest, SavingUnderAPatternOrIntoAMissingFolderFails) {
 
 } // namespace
 } // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+// A 1-bit bitmap stored top-down (negative height): shown by the picture reader, but its
+// rows cannot be converted.
+QByteArray topDownBitmap() {
+    QByteArray b("BM");
+    auto le32 = [&b](qint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            b += char((v >> (8 * i)) & 0xFF);
+        }
+    };
+    auto le16 = [&b](qint16 v) {
+        b += char(v & 0xFF);
+        b += char((v >> 8) & 0xFF);
+    };
+    le32(70);
+    le16(0);
+    le16(0);
+    le32(62);
+    le32(40);
+    le32(8);
+    le32(-2);
+    le16(1);
+    le16(1);
+    le32(0);
+    le32(8);
+    le32(0);
+    le32(0);
+    le32(2);
+    le32(2);
+    b += QByteArray("\x00\x00\x00\x00\xFF\xFF\xFF\x00", 8);
+    b += QByteArray("\x0F\x00\x00\x00\xF0\x00\x00\x00", 8);
+    return b;
+}
+
+TEST_F(LCDFormTest, BitmapThatCannotBeConvertedDisarmsLoadLcd) {
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    writeAll(file(QStringLiteral("topdown.bmp")), topDownBitmap());
+    ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
+    ASSERT_EQ(fileItems(), QStringLiteral("LBP"));
+    const QByteArray previousPxl = readAll(workingPXL());
+    answerDialog(filesDir.path(), QStringLiteral("topdown.bmp"));
+    form->MenuOpenBMP_Click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith(
+        QStringLiteral("The picture could not be converted to LCD format.\r\n")));
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
+    EXPECT_EQ(fileItems(), QStringLiteral("-BP"));
+    EXPECT_EQ(readAll(workingPXL()), previousPxl);
+    EXPECT_TRUE(form->BMPImage->tag().contains(QStringLiteral("Image Height:  -2 Pixels\r\n")));
+}
+
+} // namespace
+} // namespace vornix::test
