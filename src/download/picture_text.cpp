@@ -30,8 +30,10 @@ PictureText convertBitmap(const QByteArray& bytes) {
     } else if (decoded.result.refused()) {
         result.error = QString::fromStdString(image::DecodeRefusalMessage(decoded.result, "\n"));
     } else {
+        // The same words as when the window's conversion fails, then the cause.
         const std::string_view why = image::DescribeDecodeOutcome(decoded.result.outcome);
-        result.error = QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size()));
+        result.error = QStringLiteral("The picture could not be converted to LCD format.\n") +
+                       QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size()));
     }
     return result;
 }

@@ -11,7 +11,9 @@ namespace vornix::download {
 // in ".bmp", any case) converted to PXL first. For the command line.
 struct PictureText {
     QByteArray text;
-    QString error; // why there is no text, lines joined by "\n"; empty on success
+    // Why there is no text, ready to print, lines joined by "\n"; empty on success. A refused
+    // bitmap gives the conversion's own refusal message.
+    QString error;
 
     std::string_view view() const {
         return {text.constData(), static_cast<std::size_t>(text.size())};

@@ -102,6 +102,16 @@ TEST_F(CliTest, StreamConvertsABitmapFirst) {
                                      "G 0 1 0\rG 1,0F0h\r"));
 }
 
+// A bitmap the conversion refuses: its own message, and nothing on stdout.
+TEST_F(CliTest, StreamRefusesWhatTheConversionRefuses) {
+    QByteArray notABitmap = handMadeBitmap();
+    notABitmap[0] = 'X';
+    const CliRun result = run({"stream", write("picture.bmp", notABitmap)});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.out, QByteArray());
+    EXPECT_FALSE(result.err.isEmpty());
+}
+
 struct RefusalCase {
     const char* name;
     QByteArray file;

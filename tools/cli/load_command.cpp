@@ -212,7 +212,7 @@ int RunLoad(const std::vector<std::string>& args) {
     // The file is checked before the port is touched, so a refused file leaves the line alone.
     const download::PictureText picture = download::ReadPictureAsPxl(parsed->file);
     if (!picture.error.isEmpty()) {
-        std::fprintf(stderr, "vornix-cli: %s\n", qPrintable(picture.error));
+        std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;
     }
     const download::CommandStream probe(picture.view());

@@ -16,7 +16,7 @@ int RunStream(const std::vector<std::string>& args) {
     const download::PictureText picture =
         download::ReadPictureAsPxl(QString::fromLocal8Bit(args[0].c_str()));
     if (!picture.error.isEmpty()) {
-        std::fprintf(stderr, "vornix-cli: %s\n", qPrintable(picture.error));
+        std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;
     }
     const download::StreamBytesResult stream = download::StreamBytes(picture.view());
