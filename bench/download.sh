@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Download benchmark: builds a Release tree, runs download_bench (the real download against the
+# simulated 9600-baud line) and times `vornix-cli stream` on a 240 x 128 picture with hyperfine.
+# It also times `vornix-cli convert` against the same convert code linked without Qt, to show
+# what linking QtCore and QtSerialPort into vornix-cli costs at start-up.
+#
+#   bench/download.sh              build into build-release/ (BUILD_DIR=... to change)
+set -euo pipefail
+source "$(dirname "$0")/../scripts/common.sh"
+
+build="${BUILD_DIR:-$root/build-release}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DVORNIX_TESTS=OFF \
+    >/dev/null
+cmake --build "$build" --target download_bench vornix-cli -j "$jobs"
+cli="$build/bin/vornix-cli"
+
+echo "== download against the simulated line at 9600 baud"
+"$build/bin/download_bench"
+
+picture="$root/samples/clock.bmp"
+echo "== vornix-cli stream, 240 x 128 ($(basename "$picture") converted to PXL first)"
+"$cli" convert "$picture" "$work/clock.pxl"
+echo "stream bytes: $("$cli" stream "$work/clock.pxl" | wc -c)"
+if command -v hyperfine >/dev/null 2>&1; then
+    hyperfine -N --warmup 20 --runs 300 \
+        "$cli stream $work/clock.pxl" \
+        "$cli stream $picture"
+
+    # The same convert command without Qt: main, usage and the convert/info commands, with
+    # stubs for the two download commands, linked against the image library only.
+    cat >"$work/no_download.cpp" <<'EOF'
+#include "commands.h"
+namespace vornix::cli {
+int RunStream(const std::vector<std::string>&) { return kExitFailure; }
+int RunLoad(const std::vector<std::string>&) { return kExitFailure; }
+} // namespace vornix::cli
+EOF
+    if c++ -std=c++20 -O2 -I"$root/src" -I"$root/tools/cli" \
+        "$root"/tools/cli/{main,usage,convert_command,info_command,cli_files}.cpp \
+        "$work/no_download.cpp" "$build/src/image/libvornix_image.a" -o "$work/cli-no-qt" \
+        2>"$work/no-qt.log"; then
+        echo "== start-up: vornix-cli convert (links QtCore, QtSerialPort) vs the same without Qt"
+        hyperfine -N --warmup 20 --runs 300 \
+            "$cli convert $picture $work/a.pxl" \
+            "$work/cli-no-qt convert $picture $work/b.pxl"
+        cmp "$work/a.pxl" "$work/b.pxl"
+    else
+        echo "(no Qt-free convert build: $(head -1 "$work/no-qt.log"))"
+    fi
+else
+    echo "(hyperfine not installed: no start-up timings)"
+fi
