@@ -1,6 +1,7 @@
 #include "lcdsim/lcd_controller.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace vornix::lcdsim {
 
@@ -192,7 +193,7 @@ void LcdController::executeData(std::int64_t announced, CommandScanner& scanner,
                 writeData(*value);
             } else {
                 fail("bad value \"" + printable(field) + "\"");
-                ++m_position.column;
+                advanceColumn();
             }
         } while (scanner.consume(','));
     }
@@ -211,7 +212,14 @@ void LcdController::writeData(std::uint8_t value) {
     } else {
         ++m_counters.clippedBytes;
     }
-    ++m_position.column;
+    advanceColumn();
+}
+
+// Saturates instead of overflowing on an endless run of data commands without a position.
+void LcdController::advanceColumn() {
+    if (m_position.column < std::numeric_limits<int>::max()) {
+        ++m_position.column;
+    }
 }
 
 bool LcdController::readCoordinate(CommandScanner& scanner, std::int64_t& value) {

@@ -59,6 +59,7 @@ private:
     void executePosition(CommandScanner& scanner);
     void executeData(std::int64_t announced, CommandScanner& scanner, bool hasValues);
     void writeData(std::uint8_t value);
+    void advanceColumn();
     bool readCoordinate(CommandScanner& scanner, std::int64_t& value);
     bool expectEnd(CommandScanner& scanner);
     void fail(std::string reason);
