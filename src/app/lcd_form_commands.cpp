@@ -2,6 +2,7 @@
 #include "app/lcd_form.h"
 
 #include <QAction>
+#include <QCoreApplication>
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
@@ -76,8 +77,9 @@ void LCDForm::setPicture(const QImage& picture) {
 }
 
 void LCDForm::MenuHelpfile_Click() {
-    dialogs::MenuHelpfile_Click(
-        m_prompts, dialogs::FindTextEditor(dialogs::SystemProgramLookup()), programDirectory());
+    // The help text is installed beside the executable, wherever the working files live.
+    dialogs::MenuHelpfile_Click(m_prompts, dialogs::FindTextEditor(dialogs::SystemProgramLookup()),
+                                QCoreApplication::applicationDirPath());
 }
 
 void LCDForm::MenuHelpPaint_Click() {
