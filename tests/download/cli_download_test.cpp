@@ -27,31 +27,11 @@ const QByteArray kWorkedExampleStream = "\x03\r/I 6\rD 1 2\r"
 // to four bytes. The conversion inverts the bytes (colour index 0 is a dark pixel), so the
 // top row goes out as 00Fh and the bottom row as 0F0h.
 QByteArray handMadeBitmap() {
-    QByteArray bmp;
-    const auto le32 = [&bmp](quint32 v) {
-        for (int i = 0; i < 4; ++i) {
-            bmp.append(static_cast<char>((v >> (8 * i)) & 0xFF));
-        }
-    };
-    const auto le16 = [&bmp](quint16 v) {
-        bmp.append(static_cast<char>(v & 0xFF));
-        bmp.append(static_cast<char>(v >> 8));
-    };
-    bmp.append("BM");
-    le32(70);
-    le32(0);
-    le32(62);
-    le32(40);
-    le32(8);
-    le32(2);
-    le16(1);
-    le16(1);
-    for (int field = 0; field < 6; ++field) {
-        le32(field == 1 ? 8 : 0);
-    }
-    bmp.append(QByteArray::fromHex("00000000ffffff00"));
-    bmp.append(QByteArray::fromHex("0f000000f0000000"));
-    return bmp;
+    return QByteArray::fromHex("424d46000000000000003e000000"     // file header, pixels at 62
+                               "28000000080000000200000001000100" // 40 bytes, 8 x 2, 1 bit
+                               "000000000800000000000000000000000000000000000000"
+                               "00000000ffffff00"   // colour table
+                               "0f000000f0000000"); // bottom row, top row
 }
 
 struct CliRun {

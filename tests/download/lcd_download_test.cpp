@@ -58,6 +58,17 @@ protected:
                          });
     }
 
+    // What every finished or stopped download leaves: port closed, lamp green, File menu back,
+    // no stop request pending, nothing transmitting.
+    void expectFinished(const QString& caption) {
+        EXPECT_FALSE(line.isOpen());
+        EXPECT_EQ(view.lamp, LampColor::Green);
+        EXPECT_TRUE(view.fileMenuEnabled);
+        EXPECT_EQ(view.rowCounter, caption);
+        EXPECT_FALSE(flags.StopDownload);
+        EXPECT_FALSE(flags.Transmitting);
+    }
+
     DownloadFlags flags;
     FakeUart line;
     Pacer pacer;
@@ -74,35 +85,26 @@ TEST_F(DownloadTest, CompleteDownloadSendsTheStream) {
     EXPECT_EQ(line.sentBytes(), streamOf(pxl));
     EXPECT_EQ(line.device(), QStringLiteral("/dev/fake-lcd"));
     EXPECT_EQ(line.settings(), LineSettings{});
-    EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(line.closeCount(), 1);
     EXPECT_EQ(view.withoutRows(), QStringList({"menu off", "row ", "lamp red", "lamp yellow",
                                                "lamp green", "menu on"}));
     EXPECT_EQ(view.events.count(QStringLiteral("row Row 0")), 1);
-    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 63"));
-    EXPECT_EQ(view.bytesSent, view.bytesTotal);
-    EXPECT_EQ(view.bytesTotal, streamOf(pxl).size());
-    EXPECT_FALSE(flags.StopDownload);
-    EXPECT_FALSE(flags.Transmitting);
-    EXPECT_FALSE(download.isRunning());
+    EXPECT_EQ(view.bytesSent, streamOf(pxl).size());
+    EXPECT_EQ(view.bytesTotal, view.bytesSent);
     EXPECT_EQ(download.lastHeader(), (image::PxlHeader{240, 64, 8}));
+    expectFinished(QStringLiteral("Row 63"));
 }
 
-// An Escape pressed before the download must not stop it: the download clears the request.
-TEST_F(DownloadTest, EarlierStopRequestIsForgotten) {
-    flags.StopDownload = true;
-    EXPECT_EQ(run(PatternPxl(16, 2)), DownloadOutcome::Completed);
-    EXPECT_EQ(line.sentBytes(), streamOf(PatternPxl(16, 2)));
-}
-
-TEST_F(DownloadTest, SecondDownloadReopensThePort) {
+// The port is opened again, and an Escape pressed between downloads does not stop the next.
+TEST_F(DownloadTest, SecondDownloadStartsAfresh) {
     EXPECT_EQ(run(PatternPxl(16, 2)), DownloadOutcome::Completed);
     view.events.clear();
+    flags.StopDownload = true;
     EXPECT_EQ(run(PatternPxl(8, 1)), DownloadOutcome::Completed);
     EXPECT_EQ(line.openCount(), 2);
-    EXPECT_EQ(line.closeCount(), 2);
     EXPECT_EQ(view.events, QStringList({"menu off", "row ", "lamp red", "lamp yellow", "row Row 0",
                                         "lamp green", "menu on"}));
+    expectFinished(QStringLiteral("Row 0"));
 }
 
 TEST_F(DownloadTest, ClosedPortStatusDoesNothing) {
@@ -123,62 +125,65 @@ TEST_F(DownloadTest, MissingHeaderShowsTheMessageAndLeavesThePortOpen) {
                  "Loading stopped. File does not have LCD Header information.");
 }
 
-TEST_F(DownloadTest, UnreadableHeaderEndsSilently) {
+// A header that ends early or holds a number out of range, and a missing working file: no
+// message, nothing sent, the port left open, only the File menu enabled.
+TEST_F(DownloadTest, UnusableFileEndsSilently) {
     for (const std::string pxl : {"@,240\r\n", "@,240,99999,8\r\n"}) {
         view.events.clear();
         EXPECT_EQ(run(pxl), DownloadOutcome::Failed) << pxl;
         EXPECT_EQ(view.events, QStringList({"menu on"})) << pxl;
-        EXPECT_TRUE(line.isOpen());
-        EXPECT_EQ(line.sentBytes(), QByteArray());
     }
-}
-
-TEST_F(DownloadTest, MissingFileEndsSilently) {
-    OpenCom(line, QStringLiteral("1"), QStringLiteral("9600"));
     QTemporaryDir dir;
+    view.events.clear();
     EXPECT_EQ(download.LoadLCD(QStringLiteral("OPEN"), dir.filePath(QStringLiteral("none.pxl"))),
               DownloadOutcome::Failed);
     EXPECT_EQ(view.events, QStringList({"menu on"}));
     EXPECT_TRUE(line.isOpen());
+    EXPECT_EQ(line.sentBytes(), QByteArray());
 }
 
 TEST_F(DownloadTest, ReadsTheWorkingFile) {
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("~LCDpxl.tmp"));
-    QFile file(path);
+    QFile file(dir.filePath(QStringLiteral("~LCDpxl.tmp")));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n");
     file.close();
     OpenCom(line, QStringLiteral("1"), QStringLiteral("9600"));
-    EXPECT_EQ(download.LoadLCD(QStringLiteral("OPEN"), path), DownloadOutcome::Completed);
+    EXPECT_EQ(download.LoadLCD(QStringLiteral("OPEN"), file.fileName()),
+              DownloadOutcome::Completed);
     EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\rD 1 2\r"
                                            "G 0 0 0\rG 2,0FFh,0FFh\r"
                                            "G 0 1 0\rG 2,080h,03Fh\r"));
 }
 
-TEST_F(DownloadTest, NoRowsSendsTheSetUpOnly) {
-    EXPECT_EQ(run("@,240,0,8\r\n"), DownloadOutcome::Completed);
-    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\rD 30 0\r"));
-    EXPECT_EQ(view.rowCounter, QString());
-    EXPECT_EQ(view.lamp, LampColor::Green);
+struct EndCase {
+    const char* name;
+    std::string pxl;
+    QByteArray sent;
+    QString caption;
+};
+
+void PrintTo(const EndCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
-TEST_F(DownloadTest, NoPixelsPerValueStillStepsTheRows) {
-    EXPECT_EQ(run("@,16,3,0\r\n0FFh,0FFh\r\n"), DownloadOutcome::Completed);
-    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\rI 6\rD 2 3\r"));
-    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 2"));
-    EXPECT_EQ(view.lamp, LampColor::Green);
+class EndOfPictureTest : public DownloadTest, public ::testing::WithParamInterface<EndCase> {};
+
+// Pictures that end early or have nothing to send still finish as a complete download.
+TEST_P(EndOfPictureTest, FinishesNormally) {
+    EXPECT_EQ(run(GetParam().pxl), DownloadOutcome::Completed);
+    EXPECT_EQ(line.sentBytes(), GetParam().sent);
+    expectFinished(GetParam().caption);
 }
 
-TEST_F(DownloadTest, ShortFileEndsAfterTheLastCompleteGroup) {
-    EXPECT_EQ(run("@,16,3,8\r\n001h,002h\r\n003h,004h\r\n005h\r\n"), DownloadOutcome::Completed);
-    EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\rD 2 3\r"
-                                           "G 0 0 0\rG 2,001h,002h\r"
-                                           "G 0 1 0\rG 2,003h,004h\r"));
-    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 1"));
-    EXPECT_EQ(view.lamp, LampColor::Green);
-    EXPECT_TRUE(view.fileMenuEnabled);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, EndOfPictureTest,
+    ::testing::Values(
+        EndCase{"NoRows", "@,240,0,8\r\n", "\x03\r/I 6\rD 30 0\r", ""},
+        EndCase{"NoPixelsPerValue", "@,16,3,0\r\n0FFh,0FFh\r\n", "\x03\rI 6\rD 2 3\r", "Row 2"},
+        EndCase{"ShortFile", "@,16,3,8\r\n001h,002h\r\n003h,004h\r\n005h\r\n",
+                "\x03\r/I 6\rD 2 3\rG 0 0 0\rG 2,001h,002h\rG 0 1 0\rG 2,003h,004h\r", "Row 1"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadTest, StopDuringThePauseSkipsTheDCommand) {
     bool waitingInPause = false;
@@ -192,8 +197,7 @@ TEST_F(DownloadTest, StopDuringThePauseSkipsTheDCommand) {
     EXPECT_TRUE(waitingInPause);
     EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\r"));
     EXPECT_EQ(view.events, QStringList({"menu off", "row ", "lamp red", "lamp green", "menu on"}));
-    EXPECT_FALSE(line.isOpen());
-    EXPECT_FALSE(flags.StopDownload);
+    expectFinished(QString());
 }
 
 struct MidPictureCase {
@@ -215,11 +219,7 @@ TEST_P(StopMidPictureTest, EndsAfterTheGroupInProgress) {
     whenSent(GetParam().stopWhenSent, [this] { flags.StopDownload = true; });
     EXPECT_EQ(run(pxl), DownloadOutcome::Stopped);
     EXPECT_EQ(line.sentBytes(), streamThroughGroup(pxl, GetParam().stopWhenSent));
-    EXPECT_EQ(view.rowCounter, GetParam().caption);
-    EXPECT_EQ(view.lamp, LampColor::Green);
-    EXPECT_TRUE(view.fileMenuEnabled);
-    EXPECT_FALSE(line.isOpen());
-    EXPECT_FALSE(flags.StopDownload);
+    expectFinished(GetParam().caption);
 }
 
 INSTANTIATE_TEST_SUITE_P(Groups, StopMidPictureTest,
@@ -248,13 +248,8 @@ TEST_F(DownloadTest, StopEndsADownloadStalledByCts) {
     EXPECT_TRUE(sent.contains("G 0 2 0\rG 10,00E"));
     EXPECT_FALSE(sent.contains("G 0 2 10\r"));
     EXPECT_EQ(line.discardCount(), 1);
-    EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(line.closeCount(), 1);
-    EXPECT_EQ(view.lamp, LampColor::Green);
-    EXPECT_TRUE(view.fileMenuEnabled);
-    EXPECT_EQ(view.rowCounter, QStringLiteral("Row 1"));
-    EXPECT_FALSE(flags.StopDownload);
-    EXPECT_FALSE(flags.Transmitting);
+    expectFinished(QStringLiteral("Row 1"));
 }
 
 // CTS held off for a while and then given back is ordinary pacing: nothing is lost.
@@ -268,51 +263,29 @@ TEST_F(DownloadTest, CtsHeldOffForAWhileLosesNothing) {
     EXPECT_EQ(line.sentBytes(), streamOf(pxl));
 }
 
+// A failure, not a stop: the lamp keeps its colour, but the vanished port is closed, once.
 TEST_F(DownloadTest, VanishedDeviceEndsTheDownloadAndClosesThePortOnce) {
-    const std::string pxl = PatternPxl(240, 64);
     whenSent("G 0 2 0\r", [&] { line.simulateDeviceGone(); });
-    EXPECT_EQ(run(pxl), DownloadOutcome::Failed);
+    EXPECT_EQ(run(PatternPxl(240, 64)), DownloadOutcome::Failed);
     EXPECT_FALSE(line.isOpen());
     EXPECT_EQ(line.closeCount(), 1);
     EXPECT_GE(line.resourceErrorCount(), 1);
     EXPECT_EQ(view.lamp, LampColor::Yellow);
-    EXPECT_TRUE(view.fileMenuEnabled);
     EXPECT_EQ(view.events.last(), QStringLiteral("menu on"));
     EXPECT_FALSE(flags.Transmitting);
 }
 
-// A port closed under a running download ends it without a message; the lamp keeps its colour.
-TEST_F(DownloadTest, PortClosedUnderneathEndsSilently) {
-    whenSent("G 0 0 0\r", [&] { line.close(); });
-    EXPECT_EQ(run(PatternPxl(240, 64)), DownloadOutcome::Failed);
-    EXPECT_EQ(view.lamp, LampColor::Yellow);
-    EXPECT_TRUE(view.fileMenuEnabled);
-    EXPECT_EQ(line.closeCount(), 1);
-}
-
-TEST_F(DownloadTest, SecondCallWhileRunningIsRefused) {
-    DownloadOutcome nested = DownloadOutcome::Completed;
-    whenSent("D 2 2\r",
-             [&] { nested = download.LoadLCDText(QStringLiteral("OPEN"), PatternPxl(16, 2)); });
-    EXPECT_EQ(run(PatternPxl(16, 2)), DownloadOutcome::Completed);
-    EXPECT_EQ(nested, DownloadOutcome::AlreadyRunning);
-    EXPECT_EQ(line.sentBytes(), streamOf(PatternPxl(16, 2)));
-}
-
 TEST(OpenCom, KeepsAnOpenPortAndReportsFailures) {
     FakeUart line;
-    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/a"), QStringLiteral("9600")),
-              OpenComResult::Opened);
-    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/b"), QStringLiteral("9600")),
-              OpenComResult::AlreadyOpen);
+    const QString baud = QStringLiteral("9600");
+    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/a"), baud), OpenComResult::Opened);
+    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/b"), baud), OpenComResult::AlreadyOpen);
     EXPECT_EQ(line.device(), QStringLiteral("/dev/a"));
     line.close();
     line.setOpenFails(true);
-    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/b"), QStringLiteral("9600")),
-              OpenComResult::Failed);
+    EXPECT_EQ(OpenComDevice(line, QStringLiteral("/dev/b"), baud), OpenComResult::Failed);
     EXPECT_EQ(CanNotOpenComText(QStringLiteral("3")), QStringLiteral("Can Not Open COM 3"));
-    EXPECT_STREQ(kComErrorTitle, "Com Error");
-    EXPECT_EQ(SettingsText(QStringLiteral("9600")), QStringLiteral("9600,N,8,1"));
+    EXPECT_EQ(SettingsText(baud), QStringLiteral("9600,N,8,1"));
 }
 
 } // namespace
