@@ -1,0 +1,87 @@
+#include "image/prepare_decode.h"
+
+#include <string_view>
+
+#include "image/encode_bmp.h"
+#include "image/prepare_decode_formats.h"
+#include "image/pxl_fields.h"
+
+namespace vornix::image {
+
+namespace detail {
+
+GreyImage AllocateGrey(int width, int height) {
+    GreyImage image;
+    image.width = width;
+    image.height = height;
+    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    return image;
+}
+
+PictureReadOutcome CheckPictureSize(std::int64_t width, std::int64_t height) {
+    if (width < 1 || height < 1) {
+        return PictureReadOutcome::BadHeader;
+    }
+    if (width > kMaxPicturePixels || height > kMaxPicturePixels ||
+        width * height > kMaxPicturePixels) {
+        return PictureReadOutcome::TooLarge;
+    }
+    return PictureReadOutcome::Read;
+}
+
+} // namespace detail
+
+namespace {
+
+// A PXL picture is read through the bitmap the LCD to bitmap conversion makes of it.
+PictureReadResult readPxlPicture(std::string_view text) {
+    const EncodedBmp bitmap = EncodeBMP(text);
+    if (!bitmap.result.converted()) {
+        return {PictureReadOutcome::BadPxl, {}};
+    }
+    return detail::ReadBitmapPicture(bitmap.bytes);
+}
+
+} // namespace
+
+PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
+    if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') {
+        return detail::ReadBitmapPicture(file);
+    }
+    if (file.size() >= 2 && file[0] == 'P' && file[1] >= '1' && file[1] <= '6') {
+        return detail::ReadNetpbmPicture(file);
+    }
+    const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
+    if (HasPxlMarker(text)) {
+        return readPxlPicture(text);
+    }
+    return {PictureReadOutcome::UnknownFormat, {}};
+}
+
+std::uint8_t GreyLevel(int red, int green, int blue) {
+    return static_cast<std::uint8_t>((299 * red + 587 * green + 114 * blue + 500) / 1000);
+}
+
+std::string_view DescribePictureReadOutcome(PictureReadOutcome outcome) {
+    switch (outcome) {
+    case PictureReadOutcome::Read:
+        return "the picture was read";
+    case PictureReadOutcome::UnknownFormat:
+        return "the file is not a BMP, PBM, PGM, PPM or PXL picture";
+    case PictureReadOutcome::BadHeader:
+        return "the picture's header is damaged";
+    case PictureReadOutcome::Unsupported:
+        return "compressed bitmaps and this bitmap depth are not supported";
+    case PictureReadOutcome::Truncated:
+        return "the file ends before the last pixel";
+    case PictureReadOutcome::BadSample:
+        return "the picture holds a value that is not a number or exceeds its maximum";
+    case PictureReadOutcome::TooLarge:
+        return "the picture has more than 64 Mi pixels";
+    case PictureReadOutcome::BadPxl:
+        return "the PXL file could not be converted to a bitmap";
+    }
+    return "the picture could not be read";
+}
+
+} // namespace vornix::image

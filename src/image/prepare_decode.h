@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "image/prepare_image.h"
+
+namespace vornix::image {
+
+enum class PictureReadOutcome {
+    Read,
+    UnknownFormat, // neither a bitmap, a PBM, PGM or PPM picture, nor a PXL file
+    BadHeader,     // a side of 0 or less, a bad depth, maximum value or header number
+    Unsupported,   // a compressed bitmap or an unusual bitmap depth
+    Truncated,     // the file ends before the last pixel
+    BadSample,     // a PBM, PGM or PPM text sample that is not a number or exceeds the maximum
+    TooLarge,      // more than kMaxPicturePixels pixels
+    BadPxl,        // a PXL file that does not turn into a bitmap
+};
+
+struct PictureReadResult {
+    PictureReadOutcome outcome = PictureReadOutcome::UnknownFormat;
+    GreyImage image; // empty unless read
+
+    bool ok() const { return outcome == PictureReadOutcome::Read; }
+};
+
+// Reads a picture file of any of these kinds, told apart by their first bytes, into grey
+// levels: Windows bitmaps (1, 4 or 8 bits with a palette, 16, 24 or 32 bits, uncompressed or
+// with bit masks, bottom-up or top-down), PBM, PGM and PPM (text and binary, up to 16 bits a
+// sample), and PXL text. Colours become their brightness (GreyLevel); pixels of a bitmap with
+// an alpha mask are laid on white. A 1-bit bitmap is read by its palette's colours, unlike the
+// PXL conversion, which reads colour indices. Nothing is allocated before the file has shown
+// that it holds the pixels its header claims.
+PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file);
+
+// Brightness of a colour, 0..255 components: 0.299 red + 0.587 green + 0.114 blue, rounded.
+std::uint8_t GreyLevel(int red, int green, int blue);
+
+// A short description of an outcome in the product's terms, for the command line.
+std::string_view DescribePictureReadOutcome(PictureReadOutcome outcome);
+
+} // namespace vornix::image

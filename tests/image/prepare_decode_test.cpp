@@ -1,0 +1,204 @@
+// Reading pictures of every supported kind into grey levels, from files laid out by hand, and
+// the exact outcome for each kind of damage.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "image/prepare_decode.h"
+
+namespace vornix::image {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+void put(Bytes& out, std::int64_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+        out.push_back(std::uint8_t(std::uint64_t(value) >> (8 * i)));
+    }
+}
+
+struct BitmapSpec {
+    std::int32_t width = 2;
+    std::int32_t height = 2; // negative: rows top-down
+    int bits = 24;
+    std::uint32_t compression = 0;
+    std::uint32_t colorsUsed = 0; // 0: a full palette for the depth
+    Bytes extra{};                // masks or palette after the 40-byte header
+    Bytes pixels{};               // the stored rows, padded by the caller
+    std::int64_t offset = -1;     // bfOffBits; -1: right after `extra`
+};
+
+Bytes bitmap(const BitmapSpec& s) {
+    Bytes out = text("BM");
+    const std::int64_t offset = s.offset >= 0 ? s.offset : 54 + std::int64_t(s.extra.size());
+    put(out, offset + std::int64_t(s.pixels.size()), 4);
+    put(out, 0, 4);
+    put(out, offset, 4);
+    put(out, 40, 4);
+    put(out, s.width, 4);
+    put(out, s.height, 4);
+    put(out, 1, 2);
+    put(out, s.bits, 2);
+    put(out, s.compression, 4);
+    for (const std::int64_t field : {0, 0, 0}) { // image size, resolution
+        put(out, field, 4);
+    }
+    put(out, s.colorsUsed, 4);
+    put(out, 0, 4);
+    return out + s.extra + s.pixels;
+}
+
+struct GoodRow {
+    const char* name;
+    Bytes file;
+    int width, height;
+    Bytes levels;
+};
+
+void PrintTo(const GoodRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ReadGoodTest : public ::testing::TestWithParam<GoodRow> {};
+
+TEST_P(ReadGoodTest, GivesTheGreyLevels) {
+    const GoodRow& row = GetParam();
+    const PictureReadResult result = ReadGreyPicture(row.file);
+    ASSERT_EQ(result.outcome, PictureReadOutcome::Read);
+    EXPECT_EQ(result.image.width, row.width);
+    EXPECT_EQ(result.image.height, row.height);
+    EXPECT_EQ(result.image.pixels, row.levels);
+}
+
+// Red, green and blue weigh 76, 150 and 29 of 255.
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ReadGoodTest,
+    ::testing::Values(
+        GoodRow{"pgm", text("P5\n2 1\n255\n") + Bytes{0, 200}, 2, 1, {0, 200}},
+        GoodRow{"pgm text",
+                text("P2\n# made by hand\n2 2\n15\n0 15\n5\t10\n"),
+                2,
+                2,
+                {0, 255, 85, 170}},
+        GoodRow{
+            "pgm 16 bits", text("P5 2 1 65535 ") + Bytes{0xFF, 0xFF, 0x80, 0x00}, 2, 1, {255, 128}},
+        GoodRow{"ppm",
+                text("P6 3 1 255\n") + Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255},
+                3,
+                1,
+                {76, 150, 29}},
+        GoodRow{"ppm text", text("P3 1 1 7 7 7 7"), 1, 1, {255}},
+        GoodRow{"pbm",
+                text("P4\n10 1\n") + Bytes{0x80, 0x40},
+                10,
+                1,
+                {0, 255, 255, 255, 255, 255, 255, 255, 255, 0}},
+        GoodRow{"pbm text", text("P1 3 2 101\n0 1 0"), 3, 2, {0, 255, 0, 255, 0, 255}},
+        // Bottom row first: blue, white / red, black, each row padded to 8 bytes.
+        GoodRow{"bmp 24",
+                bitmap({.pixels = {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 0}}),
+                2,
+                2,
+                {76, 0, 29, 255}},
+        GoodRow{"bmp 8 top-down",
+                bitmap({.width = 3,
+                        .height = -1,
+                        .bits = 8,
+                        .colorsUsed = 3,
+                        .extra = Bytes{0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 0},
+                        .pixels = {2, 1, 0, 0}}),
+                3,
+                1,
+                {76, 255, 0}},
+        GoodRow{"bmp 4",
+                bitmap({.width = 3,
+                        .height = 1,
+                        .bits = 4,
+                        .colorsUsed = 2,
+                        .extra = Bytes{0, 0, 0, 0, 255, 255, 255, 0},
+                        .pixels = {0x10, 0x10, 0, 0}}),
+                3,
+                1,
+                {255, 0, 255}},
+        // The palette's colours count, not the indices: index 0 is white here.
+        GoodRow{"bmp 1 reversed palette",
+                bitmap({.width = 9,
+                        .height = 1,
+                        .bits = 1,
+                        .extra = Bytes{255, 255, 255, 0, 0, 0, 0, 0},
+                        .pixels = {0x0F, 0x80, 0, 0}}),
+                9,
+                1,
+                {255, 255, 255, 255, 0, 0, 0, 0, 0}},
+        GoodRow{"bmp 16 5-6-5",
+                bitmap({.width = 2,
+                        .height = 1,
+                        .bits = 16,
+                        .compression = 3,
+                        .extra = Bytes{0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0},
+                        .pixels = {0xFF, 0xFF, 0x00, 0xF8}}),
+                2,
+                1,
+                {255, 76}},
+        GoodRow{"bmp 32",
+                bitmap({.width = 1, .height = 1, .bits = 32, .pixels = {0, 255, 0, 0}}),
+                1,
+                1,
+                {150}},
+        GoodRow{"pxl", text("@,8,1,8\r\n0F0h\r\n"), 8, 1, {0, 0, 0, 0, 255, 255, 255, 255}}));
+
+TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
+    using O = PictureReadOutcome;
+    const std::pair<Bytes, O> rows[] = {
+        {text("GIF89a"), O::UnknownFormat},
+        {{}, O::UnknownFormat},
+        {text("P5 0 5 255\n"), O::BadHeader},
+        {text("P5 2 1 0\n") + Bytes{0, 0}, O::BadHeader},
+        {text("P5 2 1 70000\n") + Bytes{0, 0}, O::BadHeader},
+        {text("P5 2 x 255\n"), O::BadHeader},
+        {text("P5 3 3 255\n") + Bytes{1, 2}, O::Truncated},
+        {text("P6 2 1 255"), O::Truncated},
+        {text("P5 100000 100000 255\n"), O::TooLarge},
+        {text("P2 2 1 255\n3 999"), O::BadSample},
+        {text("P2 2 1 255\n3 x"), O::BadSample},
+        {text("P1 2 1 12"), O::BadSample},
+        {text("P2 2 2 255 1 2 3"), O::Truncated},
+        {text("P5 2 1 100\n") + Bytes{50, 101}, O::BadSample},
+        {bitmap({.pixels = {1, 2, 3}}), O::Truncated},
+        {bitmap({.pixels = Bytes(16, 0), .offset = 1000}), O::Truncated},
+        {bitmap({.width = 30000, .height = 30000, .pixels = Bytes(16, 0)}), O::TooLarge},
+        {bitmap({.width = 0, .pixels = Bytes(16, 0)}), O::BadHeader},
+        {bitmap({.bits = 8, .compression = 1, .pixels = Bytes(16, 0)}), O::Unsupported},
+        {bitmap({.bits = 2, .pixels = Bytes(16, 0)}), O::Unsupported},
+        {bitmap({.bits = 8, .extra = Bytes(8, 0), .pixels = {}}), O::Truncated}, // short palette
+        {text("BM") + Bytes(12, 0) + Bytes{20, 0, 0, 0} + Bytes(40, 0), O::BadHeader},
+        {text("BM") + Bytes(10, 0), O::Truncated},
+        {text("@,8,1,8\r\n"), O::BadPxl},
+        {text("@,8,1,8\r\n1FFh\r\n"), O::BadPxl},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const PictureReadResult result = ReadGreyPicture(rows[i].first);
+        EXPECT_EQ(result.outcome, rows[i].second) << "row " << i;
+        EXPECT_TRUE(result.image.pixels.empty()) << "row " << i;
+    }
+}
+
+TEST(GreyLevelTest, Brightness) {
+    EXPECT_EQ(GreyLevel(0, 0, 0), 0);
+    EXPECT_EQ(GreyLevel(255, 255, 255), 255);
+    EXPECT_EQ(GreyLevel(100, 100, 100), 100);
+    EXPECT_EQ(GreyLevel(255, 255, 0), 226); // yellow is light
+}
+
+} // namespace
+} // namespace vornix::image
