@@ -16,6 +16,7 @@ int RunConvert(const std::vector<std::string>& args);
 int RunInfo(const std::vector<std::string>& args);
 int RunStream(const std::vector<std::string>& args);
 int RunLoad(const std::vector<std::string>& args);
+int RunPattern(const std::vector<std::string>& args);
 
 // The usage text printed on a usage error.
 const char* UsageText();

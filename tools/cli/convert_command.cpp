@@ -7,6 +7,7 @@
 
 #include "cli_files.h"
 #include "commands.h"
+#include "convert_options.h"
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
@@ -94,6 +95,9 @@ int convertPxl(const InputFile& input, const std::string& outputPath) {
 } // namespace
 
 int RunConvert(const std::vector<std::string>& args) {
+    if (HasPrepareOptions(args)) {
+        return RunPreparedConvert(args);
+    }
     const std::optional<ConvertArgs> parsed = parseConvertArgs(args);
     if (!parsed) {
         std::fputs(UsageText(), stderr);

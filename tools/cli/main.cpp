@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     if (command == "load") {
         return RunLoad(args);
     }
+    if (command == "pattern") {
+        return RunPattern(args);
+    }
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(UsageText(), stdout);
         return kExitOk;
