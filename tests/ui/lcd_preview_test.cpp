@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -35,7 +34,7 @@ using vornix::dialogs::LcdPreviewPane;
 using Pixel = std::pair<int, int>; // x, y
 using Pixels = std::set<Pixel>;
 
-QImage pictureWithDark(int width, int height, const std::vector<Pixel>& dark) {
+QImage pictureWithDark(int width, int height, const Pixels& dark) {
     QImage picture(width, height, QImage::Format_RGB32);
     picture.fill(Qt::white);
     for (const auto& [x, y] : dark) {
@@ -44,20 +43,14 @@ QImage pictureWithDark(int width, int height, const std::vector<Pixel>& dark) {
     return picture;
 }
 
-std::vector<Pixel> rowRun(int y, int fromX, int toX) {
-    std::vector<Pixel> run;
+Pixels run(int y, int fromX, int toX, Pixels more = {}) {
     for (int x = fromX; x <= toX; ++x) {
-        run.emplace_back(x, y);
+        more.emplace(x, y);
     }
-    return run;
+    return more;
 }
 
-std::vector<Pixel> operator+(std::vector<Pixel> first, const std::vector<Pixel>& second) {
-    first.insert(first.end(), second.begin(), second.end());
-    return first;
-}
-
-// The pixels of a panel view drawn in the given colour.
+// The pixels of a view drawn in the given colour.
 Pixels pixelsOfColour(const QImage& view, QRgb colour) {
     Pixels found;
     for (int y = 0; y < view.height(); ++y) {
@@ -70,27 +63,21 @@ Pixels pixelsOfColour(const QImage& view, QRgb colour) {
     return found;
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
-}
-
-// The sample pictures, converted by the program's own conversion, show on the panel exactly as
-// Qt reads them: the conversion and the controller agree on which pixels are dark.
+// The samples, converted by the program's own conversion, show on the panel exactly as Qt
+// reads them: the conversion and the controller agree on which pixels are dark.
 TEST(LcdPreviewTest, ConvertedSamplesMatchEveryPixel) {
     for (const char* name : {"clock.bmp", "shapes.bmp"}) {
         SCOPED_TRACE(name);
         const QString path = QStringLiteral(VORNIX_SAMPLES "/") + QLatin1String(name);
-        const QByteArray bmp = readFile(path);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bmp = file.readAll();
         const auto decoded = vornix::image::DecodeBMP(std::span<const std::uint8_t>(
             reinterpret_cast<const std::uint8_t*>(bmp.constData()), std::size_t(bmp.size())));
         ASSERT_TRUE(decoded.result.converted());
-        const QImage picture(path);
-        ASSERT_FALSE(picture.isNull());
 
         LcdPreview preview;
-        preview.showComparison(QByteArray::fromStdString(decoded.text), picture);
+        preview.showComparison(QByteArray::fromStdString(decoded.text), QImage(path));
 
         EXPECT_EQ(preview.differingPixels(), std::optional<int>(0));
         EXPECT_EQ(preview.caption(), QStringLiteral("All pixels match."));
@@ -103,10 +90,10 @@ TEST(LcdPreviewTest, ConvertedSamplesMatchEveryPixel) {
 
 struct DifferenceCase {
     const char* name;
-    const char* pxl;
+    std::string pxl;
     int width;
     int height;
-    std::vector<Pixel> pictureDark;
+    Pixels pictureDark;
     Pixels expectedMarks;
     const char* caption;
     const char* remarkPart; // "" when the remark must be empty
@@ -146,7 +133,7 @@ const DifferenceCase kDifferenceCases[] = {
      "@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n",
      10,
      2,
-     rowRun(0, 0, 9) + std::vector<Pixel>{{0, 1}},
+     run(0, 0, 9, {{0, 1}}),
      {{8, 0}, {9, 0}},
      "2 pixels differ.",
      "The width, 10, is not a multiple of 8: the panel shows only 8 pixels of each row."},
@@ -154,20 +141,14 @@ const DifferenceCase kDifferenceCases[] = {
      "@,16,2,8,0ffh,000h,000h,080h",
      16,
      2,
-     rowRun(0, 0, 7) + std::vector<Pixel>{{8, 1}},
+     run(0, 0, 7, {{8, 1}}),
      {},
      "All pixels match.",
      ""},
     // The file ends inside row 1: the stream stops after the last complete group, so row 1
     // never reaches the panel.
-    {"ShortFileLeavesTheLastRowOut",
-     "@,16,2,8\r\n0FFh,0FFh\r\n0FFh\r\n",
-     16,
-     2,
-     rowRun(0, 0, 15) + rowRun(1, 0, 7),
-     {{0, 1}, {1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}},
-     "8 pixels differ.",
-     "marked red"},
+    {"ShortFileLeavesTheLastRowOut", "@,16,2,8\r\n0FFh,0FFh\r\n0FFh\r\n", 16, 2,
+     run(0, 0, 15, run(1, 0, 7)), run(1, 0, 7), "8 pixels differ.", "marked red"},
     // A value the controller cannot read is rejected with its group.
     {"UnreadableValueIsReported",
      "@,8,1,8\r\n0GGh\r\n",
@@ -177,12 +158,27 @@ const DifferenceCase kDifferenceCases[] = {
      {},
      "All pixels match.",
      "The controller rejected 1 command(s), the first:"},
+    // Only the panel's 240 x 128 pixels are compared; the rest of the picture is pointed out.
+    {"PictureWiderThanThePanel",
+     "@,248,1,8\r\n000h" + std::string(30, '!') + "\r\n",
+     248,
+     1,
+     {{240, 0}, {247, 0}},
+     {},
+     "All pixels match.",
+     "Only the top left 240 x 128 pixels of the picture fit on the panel."},
 };
 
 TEST_P(LcdPreviewDifferenceTest, MarksExactlyTheDifferingPixels) {
     const DifferenceCase& row = GetParam();
+    std::string pxl = row.pxl;
+    // "!" stands for ",000h", so that a long row stays readable in the table.
+    for (std::size_t at = pxl.find('!'); at != std::string::npos; at = pxl.find('!', at)) {
+        pxl.replace(at, 1, ",000h");
+    }
     LcdPreview preview;
-    preview.showComparison(row.pxl, pictureWithDark(row.width, row.height, row.pictureDark));
+    preview.showComparison(QByteArray::fromStdString(pxl),
+                           pictureWithDark(row.width, row.height, row.pictureDark));
 
     EXPECT_EQ(preview.caption(), QString::fromLatin1(row.caption));
     EXPECT_EQ(preview.differingPixels(), std::optional<int>(int(row.expectedMarks.size())));
@@ -193,9 +189,14 @@ TEST_P(LcdPreviewDifferenceTest, MarksExactlyTheDifferingPixels) {
         EXPECT_TRUE(preview.remark().contains(QLatin1String(row.remarkPart)))
             << preview.remark().toStdString();
     }
-    // The picture view shows the picture itself, unmarked.
-    EXPECT_TRUE(pixelsOfColour(preview.pictureView(), kMarkRgb).empty());
-    EXPECT_EQ(pixelsOfColour(preview.pictureView(), kDotRgb).size(), row.pictureDark.size());
+    // The picture view shows the picture's part on the panel, unmarked.
+    Pixels onPanel;
+    for (const auto& [x, y] : row.pictureDark) {
+        if (x < 240) {
+            onPanel.emplace(x, y);
+        }
+    }
+    EXPECT_EQ(pixelsOfColour(preview.pictureView(), kDotRgb), onPanel);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LcdPreviewDifferenceTest, ::testing::ValuesIn(kDifferenceCases),
@@ -209,11 +210,11 @@ struct UnsentCase {
 
 class LcdPreviewUnsentTest : public ::testing::TestWithParam<UnsentCase> {};
 
+const char kNoHeader[] = "Loading stopped. File does not have LCD Header information.";
 const UnsentCase kUnsentCases[] = {
-    {"NoMarker", "0FFh,0FFh\r\n", "Loading stopped. File does not have LCD Header information."},
-    {"EmptyFile", "", "Loading stopped. File does not have LCD Header information."},
-    {"MarkerWithBlankAfterIt", "@ x,8,1,8\r\n0FFh\r\n",
-     "Loading stopped. File does not have LCD Header information."},
+    {"NoMarker", "0FFh,0FFh\r\n", kNoHeader},
+    {"EmptyFile", "", kNoHeader},
+    {"MarkerFollowedByText", "@ x,8,1,8\r\n0FFh\r\n", kNoHeader},
     {"HeaderCutShort", "@,240", "Nothing would be sent: the file ends inside the LCD header."},
     {"HeaderNumberOutOfRange", "@,40000,1,8\r\n",
      "Nothing would be sent: an LCD header number is not a whole number from -32768 to "
@@ -223,7 +224,7 @@ const UnsentCase kUnsentCases[] = {
 TEST_P(LcdPreviewUnsentTest, ShowsWhyNothingIsSentAndABlankPanel) {
     const UnsentCase& row = GetParam();
     LcdPreview preview;
-    // A comparison before shows that the window really replaces an earlier outcome.
+    // An earlier comparison shows that the window really replaces its outcome.
     preview.showComparison("@,8,1,8\r\n0F0h\r\n", pictureWithDark(8, 1, {{0, 0}}));
     ASSERT_EQ(preview.differingPixels(), std::optional<int>(3));
 
@@ -239,23 +240,8 @@ TEST_P(LcdPreviewUnsentTest, ShowsWhyNothingIsSentAndABlankPanel) {
 INSTANTIATE_TEST_SUITE_P(Rows, LcdPreviewUnsentTest, ::testing::ValuesIn(kUnsentCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Only the panel's 240 x 128 pixels are compared; the rest of a larger picture is pointed out.
-TEST(LcdPreviewTest, PictureLargerThanThePanelIsComparedOnThePanelOnly) {
-    QByteArray pxl = "@,248,1,8\r\n";
-    for (int value = 0; value < 31; ++value) {
-        pxl += value == 0 ? "000h" : ",000h";
-    }
-    pxl += "\r\n";
-    LcdPreview preview;
-    preview.showComparison(pxl, pictureWithDark(248, 1, {{240, 0}, {247, 0}}));
-
-    EXPECT_EQ(preview.caption(), QStringLiteral("All pixels match."));
-    EXPECT_EQ(preview.remark(), QStringLiteral("Only the top left 240 x 128 pixels of the picture "
-                                               "fit on the panel."));
-}
-
-// The window as the user sees it: its title, both views side by side and each picture pixel
-// drawn as a 2 x 2 block, a marked pixel in red.
+// The window as the user sees it: both views side by side, each picture pixel drawn as a
+// 2 x 2 block, a marked pixel in red.
 TEST(LcdPreviewTest, WindowShowsBothViewsEnlargedTwice) {
     LcdPreview preview;
     preview.showComparison("@,8,1,8\r\n001h\r\n", pictureWithDark(8, 1, {}));
@@ -265,19 +251,17 @@ TEST(LcdPreviewTest, WindowShowsBothViewsEnlargedTwice) {
     EXPECT_FALSE(preview.isModal());
     auto* pictureView = preview.findChild<LcdPreviewPane*>(QStringLiteral("pictureView"));
     auto* panelView = preview.findChild<LcdPreviewPane*>(QStringLiteral("panelView"));
-    ASSERT_NE(pictureView, nullptr);
-    ASSERT_NE(panelView, nullptr);
+    ASSERT_TRUE(pictureView != nullptr && panelView != nullptr);
     EXPECT_LT(pictureView->geometry().right(), panelView->geometry().left());
     EXPECT_EQ(pictureView->geometry().top(), panelView->geometry().top());
 
     const int frame = LcdPreviewPane::kFrame;
     EXPECT_EQ(panelView->size(), QSize(480 + 2 * frame, 256 + 2 * frame));
     const QImage drawn = panelView->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    for (const auto& [x, y] : {Pixel{14, 0}, Pixel{15, 0}, Pixel{14, 1}, Pixel{15, 1}}) {
-        EXPECT_EQ(drawn.pixel(frame + x, frame + y), kMarkRgb) << x << "," << y;
-    }
-    EXPECT_EQ(drawn.pixel(frame + 13, frame), kGlassRgb);
-    EXPECT_EQ(drawn.pixel(frame + 16, frame + 2), kGlassRgb);
+    EXPECT_EQ(pixelsOfColour(drawn, kMarkRgb), (Pixels{{frame + 14, frame},
+                                                       {frame + 15, frame},
+                                                       {frame + 14, frame + 1},
+                                                       {frame + 15, frame + 1}}));
 }
 
 } // namespace
