@@ -29,8 +29,8 @@ if command -v hyperfine >/dev/null 2>&1; then
         "$cli stream $work/clock.pxl" \
         "$cli stream $picture"
 
-    # The same convert command without Qt: main, usage and the convert/info commands, with
-    # stubs for the two download commands, linked against the image library only.
+    # The same convert command without Qt: every vornix-cli source but the two download
+    # commands, which are replaced by stubs, linked against the image library only.
     cat >"$work/no_download.cpp" <<'EOF'
 #include "commands.h"
 namespace vornix::cli {
@@ -38,8 +38,14 @@ int RunStream(const std::vector<std::string>&) { return kExitFailure; }
 int RunLoad(const std::vector<std::string>&) { return kExitFailure; }
 } // namespace vornix::cli
 EOF
-    if c++ -std=c++20 -O2 -I"$root/src" -I"$root/tools/cli" \
-        "$root"/tools/cli/{main,usage,convert_command,info_command,cli_files}.cpp \
+    sources=()
+    for source in "$root"/tools/cli/*.cpp; do
+        case "$(basename "$source")" in
+        stream_command.cpp | load_command.cpp) ;;
+        *) sources+=("$source") ;;
+        esac
+    done
+    if c++ -std=c++20 -O2 -I"$root/src" -I"$root/tools/cli" "${sources[@]}" \
         "$work/no_download.cpp" "$build/src/image/libvornix_image.a" -o "$work/cli-no-qt" \
         2>"$work/no-qt.log"; then
         echo "== start-up: vornix-cli convert (links QtCore, QtSerialPort) vs the same without Qt"

@@ -25,6 +25,7 @@ public:
     bool write(const QByteArray& bytes) override;
     qint64 pendingBytes() const override;
     void discardPending() override;
+    int lineBaudRate() const override { return m_baud; }
 
     // CTS as the controller drives it: off stops the line, on lets it go on.
     void setCts(bool on);

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include "download/download_flags.h"
+#include "download/drain_alarm.h"
 #include "download/serial_link.h"
 
 namespace vornix::download {
@@ -58,9 +62,14 @@ public:
 private:
     static inline const QString kBusyTag = QStringLiteral("Busy");
 
+    WriteResult waitUntilSent();
+    std::optional<WriteResult> transmitVerdict(QElapsedTimer& stillSince, qint64& lastPending);
+    void expectDrainedIn(qint64 pendingBytes);
+
     DownloadFlags& m_flags;
     SerialLink& m_link;
     QTimer m_timer1;
+    DrainAlarm m_drainAlarm;
     QString m_tag;
     bool m_linkLost = false;
 };

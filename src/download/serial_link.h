@@ -49,6 +49,9 @@ public:
     // Drops every byte still queued, so that a stalled line can be closed at once.
     virtual void discardPending() = 0;
 
+    // The rate at which bytes leave the line while it is open, in baud; 0 when unknown.
+    virtual int lineBaudRate() const = 0;
+
 signals:
     // Some queued bytes have moved on towards the line.
     void bytesWritten(qint64 count);

@@ -88,6 +88,10 @@ void SerialPortLink::discardPending() {
     ::tcflush(nativeHandle(), TCOFLUSH);
 }
 
+int SerialPortLink::lineBaudRate() const {
+    return m_port.isOpen() ? static_cast<int>(m_port.baudRate()) : 0;
+}
+
 int SerialPortLink::nativeHandle() const {
     return m_port.isOpen() ? static_cast<int>(m_port.handle()) : -1;
 }

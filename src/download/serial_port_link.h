@@ -25,6 +25,8 @@ public:
     // Clears Qt's write buffer and flushes the driver's output queue (TCOFLUSH).
     void discardPending() override;
 
+    int lineBaudRate() const override;
+
     // The native descriptor while open, -1 otherwise.
     int nativeHandle() const;
 

@@ -1,8 +1,10 @@
 // The tick counter, the pause and the transmit wait, against the simulated line.
+#include <QEventLoop>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include "download/drain_alarm.h"
 #include "download/fake_uart.h"
 #include "download/pacer.h"
 
@@ -127,6 +129,24 @@ TEST(Pacer, StopRequestWhileBytesLeaveLetsTheCommandFinish) {
     EXPECT_EQ(rig.pacer.WriteComPort(command), WriteResult::Sent);
     EXPECT_EQ(rig.line.sentBytes(), command);
     EXPECT_EQ(rig.line.discardCount(), 0);
+}
+
+TEST(DrainAlarm, RingsOnceUnlessDisarmed) {
+    DrainAlarm alarm;
+    int rings = 0;
+    QObject::connect(&alarm, &DrainAlarm::rang, [&] { ++rings; });
+    const auto waitMs = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    alarm.arm(std::chrono::microseconds(1500));
+    waitMs(50);
+    EXPECT_EQ(rings, 1);
+    alarm.arm(std::chrono::milliseconds(20));
+    alarm.disarm();
+    waitMs(50);
+    EXPECT_EQ(rings, 1);
 }
 
 } // namespace
