@@ -4,12 +4,15 @@
 
 #include "image/bitmap_header_io.h"
 #include "image/chunked_writer.h"
+#include "image/pxl_field_stream.h"
 
 namespace vornix::image {
 
 namespace {
 
 constexpr int kMaxWidthPlus7 = 32767;
+// What is reserved for the values of text of unknown length, before they have been read.
+constexpr std::size_t kStreamReserve = std::size_t{1} << 20;
 
 struct Geometry {
     PxlHeader pxl;
@@ -17,7 +20,9 @@ struct Geometry {
     int rowStride = 0;    // bytes per stored bitmap row
 };
 
-EncodeOutcome readHeader(PxlFieldReader& reader, EncodeResult& result) {
+// `Fields` is a PxlFieldReader over the whole text or a PxlFieldStream over its pieces: both
+// give the same fields.
+template <class Fields> EncodeOutcome readHeader(Fields& reader, EncodeResult& result) {
     if (!reader.next()) { // the marker: read and ignored
         return EncodeOutcome::MissingHeaderField;
     }
@@ -81,23 +86,25 @@ EncodeOutcome checkGeometry(Geometry& g, EncodeResult& result) {
 }
 
 // Reads H rows of values, top row first, into `values`. Every value takes at least one
-// character of the text, so `values` never grows beyond the text's length.
-EncodeOutcome readValues(PxlFieldReader& reader, std::size_t count, std::size_t textSize,
+// character of the text, so `values` never grows beyond the text's length; at most `reserve`
+// bytes are set aside before the values have been read.
+template <class Fields>
+EncodeOutcome readValues(Fields& reader, std::size_t count, std::size_t reserve,
                          std::vector<std::uint8_t>& values) {
-    values.reserve(std::min(count, textSize));
+    values.reserve(std::min(count, reserve));
     for (std::size_t i = 0; i < count; ++i) {
-        const auto field = reader.next();
-        if (!field) {
+        const DataValueRead read = reader.nextDataValue();
+        switch (read.status) {
+        case DataValueRead::Status::Value:
+            values.push_back(read.value);
+            break;
+        case DataValueRead::Status::End:
             return EncodeOutcome::MissingValue;
-        }
-        if (field->empty()) {
+        case DataValueRead::Status::Empty:
             return EncodeOutcome::EmptyValue;
-        }
-        const auto value = ParseDataValue(*field);
-        if (!value) {
+        case DataValueRead::Status::OutOfRange:
             return EncodeOutcome::ValueOutOfRange;
         }
-        values.push_back(*value);
     }
     return EncodeOutcome::Converted;
 }
@@ -121,11 +128,8 @@ bool writeBitmap(const EncodeResult& result, const Geometry& g,
     return out.flush();
 }
 
-} // namespace
-
-EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut) {
+template <class Fields> EncodeResult encode(Fields& reader, std::size_t reserve, ByteSink& bmpOut) {
     EncodeResult result;
-    PxlFieldReader reader(pxlText);
     result.outcome = readHeader(reader, result);
     if (!result.pxlHeader) {
         return result;
@@ -138,11 +142,24 @@ EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut) {
     const auto count = static_cast<std::size_t>(g.pxl.height) *
                        static_cast<std::size_t>(std::max(g.valuesPerRow, 0));
     std::vector<std::uint8_t> values;
-    result.outcome = readValues(reader, count, pxlText.size(), values);
+    result.outcome = readValues(reader, count, reserve, values);
     if (result.converted() && !writeBitmap(result, g, values, bmpOut)) {
         result.outcome = EncodeOutcome::OutputFailed;
     }
     return result;
+}
+
+} // namespace
+
+EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut) {
+    PxlFieldReader reader(pxlText);
+    return encode(reader, pxlText.size(), bmpOut);
+}
+
+EncodeResult EncodeBMP(PxlTextSource& pxlText, ByteSink& bmpOut) {
+    PxlFieldStream fields(pxlText);
+    const std::size_t size = pxlText.sizeHint();
+    return encode(fields, size > 0 ? size : kStreamReserve, bmpOut);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "image/bitmap_header.h"
 #include "image/byte_sink.h"
+#include "image/pxl_field_stream.h"
 #include "image/pxl_fields.h"
 
 namespace vornix::image {
@@ -57,6 +58,11 @@ inline constexpr ColorTableBytes kEncodedColorTable = {
 // OutputFailed the sink has received nothing. Memory stays within the size of the text plus
 // one chunk of output.
 EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut);
+
+// The same conversion of text that arrives in pieces: the result and the bytes written are
+// those of EncodeBMP(text, bmpOut) for the whole text. Memory stays within one block of text,
+// the values (one byte per value read) and one chunk of output.
+EncodeResult EncodeBMP(PxlTextSource& pxlText, ByteSink& bmpOut);
 
 // The same conversion with the whole file returned.
 struct EncodedBmp {

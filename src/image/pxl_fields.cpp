@@ -89,6 +89,30 @@ std::optional<std::string_view> PxlFieldReader::next() {
     return trimTrailingBlanks(m_text.substr(start, end - start));
 }
 
+DataValueRead PxlFieldReader::nextDataValue() {
+    using Status = DataValueRead::Status;
+    if (m_text.size() - m_pos >= 5) {
+        const char* p = m_text.data() + m_pos;
+        const int high = hexDigit(p[1]);
+        const int low = hexDigit(p[2]);
+        if (p[0] == '0' && high >= 0 && low >= 0 && !endsField(p[3]) && !isBlank(p[3]) &&
+            p[4] == ',') {
+            m_pos += 5;
+            skipBlanks();
+            return {Status::Value, static_cast<std::uint8_t>(high * 16 + low)};
+        }
+    }
+    const auto field = next();
+    if (!field) {
+        return {Status::End, 0};
+    }
+    if (field->empty()) {
+        return {Status::Empty, 0};
+    }
+    const auto value = ParseDataValue(*field);
+    return value ? DataValueRead{Status::Value, *value} : DataValueRead{Status::OutOfRange, 0};
+}
+
 bool HasPxlMarker(std::string_view text) {
     PxlFieldReader reader(text);
     const auto first = reader.next();

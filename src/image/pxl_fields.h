@@ -6,6 +6,14 @@
 
 namespace vornix::image {
 
+// A data value read from the next field: what ParseDataValue makes of it, told apart from the
+// end of the text.
+struct DataValueRead {
+    enum class Status { Value, End, Empty, OutOfRange };
+    Status status = Status::End;
+    std::uint8_t value = 0; // meaningful for Status::Value
+};
+
 // Reads a PXL file as a stream of fields. A field ends at a comma or at a line end (CR, LF or
 // CR LF, which counts once); blanks (space, tab) around a field are not part of it. Only the
 // order of the fields matters, never how they are spread over lines. The reader never copies:
@@ -21,6 +29,10 @@ public:
     // The next field, or nullopt at the end of the text ("end of file"). An empty line or two
     // adjacent commas give an empty field, which is a field, not the end.
     std::optional<std::string_view> next();
+
+    // The next field read as a data value: the same as ParseDataValue(next()), with a short cut
+    // for the form every writer uses, "0", two hexadecimal digits, a suffix, then a comma.
+    DataValueRead nextDataValue();
 
     // Byte offset of the next unread character.
     std::size_t position() const { return m_pos; }
