@@ -161,6 +161,22 @@ TEST_F(ConvertTest, NameEndingsInAnyCaseAndNamesAfterDoubleDash) {
     EXPECT_EQ(ReadAll(path("-dash.pxl")), ReadAll(path("Pic.Pxl")));
 }
 
+// A pipe cannot be read twice: its text is taken in whole and converted as a file's would be.
+TEST_F(ConvertTest, PxlFromAPipeConvertsLikeAFile) {
+    ASSERT_TRUE(QFile::link("/dev/stdin", path("pipe.pxl")));
+    QProcess process;
+    process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"),
+                  {"convert", path("pipe.pxl"), path("out.bmp")});
+    ASSERT_TRUE(process.waitForStarted(kRunTimeoutMs));
+    process.write("@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n");
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    const QByteArray bitmap = ReadAll(path("out.bmp"));
+    ASSERT_EQ(bitmap.size(), 78);
+    EXPECT_EQ(bitmap.mid(70).toHex(), "7fc0ffff0000ffff");
+}
+
 enum class InputIs { File, Missing, Folder };
 
 struct Refusal {
@@ -277,6 +293,17 @@ INSTANTIATE_TEST_SUITE_P(
 // Usage errors: exit 2, the usage text on stderr, nothing converted.
 class UsageTest : public ConvertTest, public ::testing::WithParamInterface<QStringList> {};
 
+} // namespace
+
+// Arguments print as themselves in a failure report.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QStringList& list, std::ostream* os) {
+    *os << '[' << list.join(' ').toStdString() << ']';
+}
+QT_END_NAMESPACE
+
+namespace {
+
 TEST_P(UsageTest, PrintsUsageAndConvertsNothing) {
     ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("pic.bmp")));
     ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("pic.png")));
@@ -296,8 +323,8 @@ TEST_P(UsageTest, PrintsUsageAndConvertsNothing) {
 INSTANTIATE_TEST_SUITE_P(BadArguments, UsageTest,
                          ::testing::Values(QStringList{}, QStringList{"pic.bmp"},
                                            QStringList{"pic.bmp", "out.pxl", "more.pxl"},
-                                           QStringList{"--fit", "pic.bmp", "out.pxl"},
-                                           QStringList{"pic.bmp", "out.pxl", "--dither=none"},
+                                           QStringList{"--no-such-option", "pic.bmp", "out.pxl"},
+                                           QStringList{"pic.bmp", "out.pxl", "--bogus=1"},
                                            QStringList{"-q", "pic.bmp", "out.pxl"},
                                            QStringList{"pic.png", "out.pxl"},
                                            QStringList{"pic", "out.pxl"},

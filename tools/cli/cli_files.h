@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,8 +25,10 @@ PictureKind KindOfName(std::string_view path);
 // a folder, 75 for every other failure (a folder, a read error, a file above 1 GiB). These
 // are the codes the desktop program shows for a picture named on its command line.
 struct InputFile {
-    std::vector<std::uint8_t> bytes;
+    std::span<const std::uint8_t> bytes; // points into `storage`
     int code = 0;
+    std::unique_ptr<std::uint8_t[]> storage;
+
     bool ok() const { return code == 0; }
     std::string_view text() const {
         return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -34,11 +38,20 @@ struct InputFile {
 // The whole file.
 InputFile ReadInputFile(const std::string& path);
 
+// The whole rest of a file already open, read the same way; the descriptor stays open.
+InputFile ReadWholeInput(int fd);
+
+// The InputFile of a failure with the errno value `error`.
+InputFile FailedInput(int error);
+
 // At most the first `count` bytes: enough for the bitmap headers without reading the pixels.
 InputFile ReadInputPrefix(const std::string& path, std::size_t count);
 
 // "Bad file name or file type" followed by the code as a number field.
 std::string BadFileMessage(int code);
+
+// A cause line naming a file and the system's reason: "WHAT (PATH: REASON)".
+std::string FileCause(std::string_view what, const std::string& path, int error);
 
 // A message as the desktop program would show it in a box, on stderr, with "\n" at its end.
 void PrintMessage(std::string_view text);

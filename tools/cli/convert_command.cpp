@@ -1,17 +1,16 @@
 // vornix-cli convert INPUT OUTPUT: a 1-bit bitmap into PXL text, or PXL text into a 1-bit
 // bitmap, byte for byte what the desktop program writes to its working files.
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 
 #include "cli_files.h"
+#include "cli_pxl_input.h"
 #include "commands.h"
 #include "convert_options.h"
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
-#include "image/pxl_fields.h"
 
 namespace vornix::cli {
 
@@ -49,11 +48,6 @@ int fail(std::string_view headline, std::string_view cause) {
     return kExitFailure;
 }
 
-// The cause line when OUTPUT could not be written, with the system's reason.
-std::string outputCause(std::string_view what, const std::string& path, int error) {
-    return std::string(what) + " (" + path + ": " + std::strerror(error) + ")";
-}
-
 // The output goes to a temporary file beside OUTPUT, renamed over it only once complete, so a
 // refusal or a failure leaves OUTPUT as it was (or absent).
 int convertBitmap(const InputFile& input, const std::string& outputPath) {
@@ -66,7 +60,7 @@ int convertBitmap(const InputFile& input, const std::string& outputPath) {
     const bool written = result.converted() && output.commit();
     if (result.outcome == image::DecodeOutcome::OutputFailed || (result.converted() && !written)) {
         const auto what = image::DescribeDecodeOutcome(image::DecodeOutcome::OutputFailed);
-        return fail(kBitmapNotConverted, outputCause(what, outputPath, output.error()));
+        return fail(kBitmapNotConverted, FileCause(what, outputPath, output.error()));
     }
     if (!written) {
         return fail(kBitmapNotConverted, image::DescribeDecodeOutcome(result.outcome));
@@ -74,17 +68,27 @@ int convertBitmap(const InputFile& input, const std::string& outputPath) {
     return kExitOk;
 }
 
-int convertPxl(const InputFile& input, const std::string& outputPath) {
-    if (!image::HasPxlMarker(input.text())) {
+// The PXL text is read block by block, so a large picture's text is never held whole.
+int convertPxl(const std::string& inputPath, const std::string& outputPath) {
+    PxlInput input(inputPath);
+    if (input.code() != 0) {
+        PrintMessage(BadFileMessage(input.code()));
+        return kExitFailure;
+    }
+    if (!input.hasMarker()) {
         PrintMessage(kNoPxlHeader);
         return kExitFailure;
     }
     image::AtomicFileWriter output(outputPath);
-    const image::EncodeResult result = image::EncodeBMP(input.text(), output);
+    const image::EncodeResult result = image::EncodeBMP(input, output);
+    if (input.readError() != 0) {
+        return fail(kPxlNotConverted,
+                    FileCause("the PXL file could not be read", inputPath, input.readError()));
+    }
     const bool written = result.converted() && output.commit();
     if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
         const auto what = image::DescribeEncodeOutcome(image::EncodeOutcome::OutputFailed);
-        return fail(kPxlNotConverted, outputCause(what, outputPath, output.error()));
+        return fail(kPxlNotConverted, FileCause(what, outputPath, output.error()));
     }
     if (!written) {
         return fail(kPxlNotConverted, image::DescribeEncodeOutcome(result.outcome));
@@ -103,13 +107,15 @@ int RunConvert(const std::vector<std::string>& args) {
         std::fputs(UsageText(), stderr);
         return kExitUsage;
     }
+    if (parsed->kind == PictureKind::Pxl) {
+        return convertPxl(parsed->input, parsed->output);
+    }
     const InputFile input = ReadInputFile(parsed->input);
     if (!input.ok()) {
         PrintMessage(BadFileMessage(input.code));
         return kExitFailure;
     }
-    return parsed->kind == PictureKind::Bitmap ? convertBitmap(input, parsed->output)
-                                               : convertPxl(input, parsed->output);
+    return convertBitmap(input, parsed->output);
 }
 
 } // namespace vornix::cli

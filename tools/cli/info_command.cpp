@@ -4,11 +4,11 @@
 #include <string>
 
 #include "cli_files.h"
+#include "cli_pxl_input.h"
 #include "commands.h"
 #include "image/bitmap_header_io.h"
 #include "image/encode_bmp.h"
 #include "image/image_info.h"
-#include "image/pxl_fields.h"
 
 namespace vornix::cli {
 
@@ -47,17 +47,22 @@ int bitmapInfo(const std::string& path) {
 // The header of the bitmap that converting the PXL file produces; a file that does not convert
 // has none.
 int pxlInfo(const std::string& path) {
-    const InputFile input = ReadInputFile(path);
-    if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
+    PxlInput input(path);
+    if (input.code() != 0) {
+        PrintMessage(BadFileMessage(input.code()));
         return kExitFailure;
     }
-    if (!image::HasPxlMarker(input.text())) {
+    if (!input.hasMarker()) {
         PrintMessage(kNoPxlHeader);
         return kExitFailure;
     }
     DiscardSink discard;
-    const image::EncodeResult result = image::EncodeBMP(input.text(), discard);
+    const image::EncodeResult result = image::EncodeBMP(input, discard);
+    if (input.readError() != 0) {
+        PrintMessage(std::string(kPxlNotConverted) + "\n" +
+                     FileCause("the PXL file could not be read", path, input.readError()));
+        return kExitFailure;
+    }
     if (!result.converted()) {
         PrintMessage(std::string(kPxlNotConverted) + "\n" +
                      std::string(image::DescribeEncodeOutcome(result.outcome)));
