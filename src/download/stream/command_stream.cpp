@@ -88,8 +88,10 @@ StreamStep CommandStream::next() {
         m_phase = Phase::Rows;
         step.kind = StepKind::Dimensions;
         // The controller counts bytes of eight pixels whatever the file's pixels per value.
-        step.command = "D" + image::NumberField(m_header.width / 8) +
-                       image::NumberField(m_header.height) + kCr;
+        step.command = "D";
+        step.command += image::NumberField(m_header.width / 8);
+        step.command += image::NumberField(m_header.height);
+        step.command += kCr;
         return step;
     case Phase::Rows:
         return nextInRows();
@@ -121,13 +123,17 @@ StreamStep CommandStream::nextInRows() {
     step.kind = StepKind::Group;
     step.row = m_row;
     step.column = m_column;
-    step.command = "G 0" + image::NumberField(m_row) + image::NumberField(m_column) + kCr;
+    step.command = "G 0";
+    step.command += image::NumberField(m_row);
+    step.command += image::NumberField(m_column);
+    step.command += kCr;
     m_column += kValuesPerGroup;
     return step;
 }
 
 bool CommandStream::readGroup(int count, std::string& data) {
-    data = "G" + image::NumberField(count);
+    data.assign(1, 'G');
+    data += image::NumberField(count);
     for (int k = 0; k < count; ++k) {
         if (dataExhausted()) {
             return false;
