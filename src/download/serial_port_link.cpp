@@ -27,7 +27,10 @@ SerialPortLink::SerialPortLink(QObject* parent) : SerialLink(parent) {
     connect(&m_port, &QSerialPort::readyRead, this, [this] { m_port.readAll(); });
 }
 
+// A serial driver holds close() until its queue has drained, up to half a minute with CTS off;
+// whatever is still queued when the link goes away is dropped instead.
 SerialPortLink::~SerialPortLink() {
+    discardPending();
     close();
 }
 
