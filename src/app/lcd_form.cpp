@@ -51,6 +51,7 @@ LCDForm::LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWid
     setAcceptDrops(true);
     buildMenus();
     buildControls();
+    buildExtraCommands();
     m_download = std::make_unique<DownloadController>(*this, m_state, m_prompts);
     resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
     // Escape stops a running download whichever control has the focus.

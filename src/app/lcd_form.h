@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QImage>
 #include <QMainWindow>
@@ -15,8 +16,14 @@ class QListWidget;
 class QMenu;
 
 namespace vornix::dialogs {
+class LcdPreview;
 class ViewerHandle;
-}
+} // namespace vornix::dialogs
+
+namespace vornix::image {
+struct MonoImage;
+enum class TestPattern;
+} // namespace vornix::image
 
 namespace vornix::app {
 
@@ -57,6 +64,11 @@ public:
     void MenuHelpPaint_Click();
     void MenuHelpAbout_Click();
 
+    // Commands beyond the classic set.
+    void MenuImportPicture_Click();
+    void MenuTestPattern_Click(image::TestPattern pattern);
+    void MenuPreviewLCD_Click();
+
     // Opens a file as the File menu's open commands would, chosen by its extension.
     void OpenDroppedFile(const QString& path);
 
@@ -68,6 +80,9 @@ public:
     QAction* MenuSavePXL = nullptr;
     QAction* MenuFileLoad = nullptr;
     QAction* MenuFileExit = nullptr;
+    QAction* MenuImportPicture = nullptr;
+    QMenu* MenuTestPattern = nullptr;
+    QAction* MenuPreviewLCD = nullptr;
     QMenu* MenuMask = nullptr;
     QAction* MenuMaskOn = nullptr;
     QAction* MenuMaskSize = nullptr;
@@ -95,6 +110,12 @@ public:
     using FileDialogRunner = std::function<void(AppState&, const QString&, QWidget*)>;
     void setFileDialogRunner(FileDialogRunner runner) { m_fileDialog = std::move(runner); }
 
+    // Shows the import dialog for a picture; nullopt when cancelled. Replaceable for tests.
+    using ImportDialogRunner =
+        std::function<std::optional<image::MonoImage>(const QImage&, QWidget*)>;
+    void setImportDialogRunner(ImportDialogRunner runner) { m_importDialog = std::move(runner); }
+    dialogs::LcdPreview* preview() const { return m_preview; }
+
     AppState& state() { return m_state; }
     dialogs::ViewerHandle& viewer() { return *m_viewer; }
     DownloadController& downloadController() { return *m_download; }
@@ -111,6 +132,8 @@ protected:
 private:
     void buildMenus();
     void buildControls();
+    void buildExtraCommands();
+    void makeCurrentPicture(const image::MonoImage& picture);
 
     // Start-up's command-line branches.
     void handleCommandLine(QString commandLine);
@@ -149,6 +172,8 @@ private:
     std::unique_ptr<dialogs::ViewerHandle> m_viewer;
     std::unique_ptr<DownloadController> m_download;
     FileDialogRunner m_fileDialog;
+    ImportDialogRunner m_importDialog;
+    dialogs::LcdPreview* m_preview = nullptr;
     bool m_unloaded = false;
 };
 

@@ -76,10 +76,14 @@ TEST_F(LCDFormTest, MenusCarryTheirCaptionsAndShortcuts) {
     EXPECT_EQ(form->MenuMask->title(), QStringLiteral("&Mask"));
     EXPECT_EQ(form->MenuImage->title(), QStringLiteral("&Image"));
     EXPECT_EQ(form->MenuHelp->title(), QStringLiteral("&Help"));
+    // "Import Picture..." joins the open commands, before the first separator.
     const auto fileActions = form->Menufile->actions();
-    ASSERT_EQ(fileActions.size(), 8);
-    EXPECT_TRUE(fileActions[2]->isSeparator());
-    EXPECT_TRUE(fileActions[5]->isSeparator());
+    ASSERT_EQ(fileActions.size(), 9);
+    EXPECT_EQ(fileActions[2], form->MenuImportPicture);
+    EXPECT_EQ(form->MenuImportPicture->text(), QStringLiteral("Import Picture..."));
+    EXPECT_EQ(form->MenuImportPicture->shortcut().toString(), QStringLiteral("Ctrl+G"));
+    EXPECT_TRUE(fileActions[3]->isSeparator());
+    EXPECT_TRUE(fileActions[6]->isSeparator());
 }
 
 TEST_F(LCDFormTest, SeparatorLinesFollowTheWindowWidth) {

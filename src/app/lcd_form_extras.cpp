@@ -1,0 +1,122 @@
+// Commands beyond the classic set: importing any picture, test patterns and the LCD preview.
+#include "app/lcd_form.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "app/caption_label.h"
+#include "app/picture_box.h"
+#include "app/working_files.h"
+#include "dialogs/import_dialog.h"
+#include "dialogs/lcd_preview.h"
+#include "image/prepare_bitmap.h"
+#include "image/test_pattern.h"
+
+namespace vornix::app {
+
+namespace {
+
+std::optional<image::MonoImage> runImportDialog(const QImage& source, QWidget* parent) {
+    dialogs::ImportDialog dialog(source, parent);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.picture();
+}
+
+QString patternCaption(image::TestPattern pattern) {
+    const auto name = image::TestPatternName(pattern);
+    QString caption = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    caption[0] = caption[0].toUpper();
+    return caption;
+}
+
+} // namespace
+
+void LCDForm::buildExtraCommands() {
+    MenuImportPicture = new QAction(QStringLiteral("Import Picture..."), this);
+    MenuImportPicture->setObjectName(QStringLiteral("MenuImportPicture"));
+    MenuImportPicture->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    Menufile->insertAction(Menufile->actions().at(2), MenuImportPicture);
+    connect(MenuImportPicture, &QAction::triggered, this, [this] {
+        if (Menufile->isEnabled()) {
+            MenuImportPicture_Click();
+        }
+    });
+
+    MenuImage->addSeparator();
+    MenuTestPattern = MenuImage->addMenu(QStringLiteral("Test Pattern"));
+    MenuTestPattern->setObjectName(QStringLiteral("MenuTestPattern"));
+    for (const auto pattern : {image::TestPattern::Border, image::TestPattern::Checker,
+                               image::TestPattern::Grid, image::TestPattern::Ruler,
+                               image::TestPattern::Bits}) {
+        QAction* action = MenuTestPattern->addAction(patternCaption(pattern));
+        connect(action, &QAction::triggered, this, [this, pattern] {
+            if (Menufile->isEnabled()) {
+                MenuTestPattern_Click(pattern);
+            }
+        });
+    }
+    MenuPreviewLCD = MenuImage->addAction(QStringLiteral("Preview LCD"));
+    MenuPreviewLCD->setObjectName(QStringLiteral("MenuPreviewLCD"));
+    connect(MenuPreviewLCD, &QAction::triggered, this, &LCDForm::MenuPreviewLCD_Click);
+    m_importDialog = &runImportDialog;
+}
+
+// Any picture the toolkit reads, turned into a 1-bit picture in the import dialog.
+void LCDForm::MenuImportPicture_Click() {
+    OpenImageFile(QStringLiteral("IMG"));
+    if (m_state.FileName.isEmpty()) {
+        return;
+    }
+    QImage source;
+    if (LoadPicture(FileEntry->caption(), source) != 0) {
+        m_prompts.message(QStringLiteral("Bad file name or file type"), QStringLiteral("File Error"),
+                          MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    if (const auto picture = m_importDialog(source, this)) {
+        makeCurrentPicture(*picture);
+    }
+}
+
+void LCDForm::MenuTestPattern_Click(image::TestPattern pattern) {
+    const auto name = image::TestPatternName(pattern);
+    m_state.LastFileName =
+        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) + QStringLiteral(".bmp");
+    FileEntry->setCaption(QStringLiteral("Test pattern: ") + patternCaption(pattern));
+    makeCurrentPicture(image::MakeTestPattern(pattern));
+}
+
+// Makes a prepared picture current exactly as opening a 1-bit bitmap of it would.
+void LCDForm::makeCurrentPicture(const image::MonoImage& picture) {
+    const auto bytes = image::MonoBitmapBytes(picture);
+    const QByteArray bitmap(reinterpret_cast<const char*>(bytes.data()),
+                            static_cast<qsizetype>(bytes.size()));
+    QImage shown;
+    if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != 0 ||
+        LoadPicture(m_state.TempBMPFile, shown) != 0) {
+        m_prompts.message(QStringLiteral("Bad file name or file type"), QStringLiteral("File Error"),
+                          MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    setPicture(shown);
+    DecodeBMP();
+    MenuSaveBMP->setEnabled(true);
+    MenuSavePXL->setEnabled(true);
+}
+
+void LCDForm::MenuPreviewLCD_Click() {
+    if (m_preview == nullptr) {
+        m_preview = new dialogs::LcdPreview(this);
+    }
+    QByteArray pxl;
+    ReadFileBytes(m_state.TempPXLFile, pxl);
+    m_preview->showComparison(pxl, BMPImage->picture());
+    m_preview->show();
+    m_preview->raise();
+    m_preview->activateWindow();
+}
+
+} // namespace vornix::app
