@@ -65,6 +65,8 @@ ImportDialog::ImportDialog(const QImage& source, QWidget* parent)
       m_refreshTimer(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Import Picture"));
     setObjectName(QStringLiteral("ImportDialog"));
+    // The grey copy is left empty for a picture beyond the preparation's pixel limit.
+    m_sourceTooLarge = !source.isNull() && m_previewer->source().pixels.empty();
     m_actualSize->setObjectName(QStringLiteral("actualSizeView"));
     m_enlarged->setObjectName(QStringLiteral("enlargedView"));
     m_status->setObjectName(QStringLiteral("status"));
@@ -163,6 +165,9 @@ void ImportDialog::scheduleRefresh() {
 void ImportDialog::refreshNow() {
     m_refreshTimer->stop();
     ImportPreviewer::Preview preview = m_previewer->preview(m_controls->options());
+    if (m_sourceTooLarge) {
+        preview.outcome = image::PrepareOutcome::TooLarge;
+    }
     const bool usable = preview.outcome == image::PrepareOutcome::Prepared;
     m_preview = std::move(preview.picture);
     const QImage panel = PanelImage(MonoOnPanel(m_preview));

@@ -71,6 +71,7 @@ private:
     QTimer* m_refreshTimer;
     image::MonoImage m_preview;
     std::optional<image::MonoImage> m_picture;
+    bool m_sourceTooLarge = false;
 };
 
 } // namespace vornix::dialogs

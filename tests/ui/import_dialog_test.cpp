@@ -321,8 +321,9 @@ TEST(ImportDialogTest, OkGivesThePictureCancelGivesNothing) {
     }
 }
 
-// Transparent parts are light, like the glass; a picture with nothing in it cannot be taken.
-TEST(ImportDialogTest, TransparencyIsLightAndAnEmptyPictureIsRefused) {
+// Transparent parts are light, like the glass; a picture with nothing in it, or with more
+// pixels than a picture may have, cannot be taken.
+TEST(ImportDialogTest, TransparencyIsLightAndUnusablePicturesAreRefused) {
     QImage clear(30, 20, QImage::Format_ARGB32);
     clear.fill(Qt::transparent); // transparent black
     clear.setPixel(4, 6, qRgba(0, 0, 0, 255));
@@ -337,6 +338,12 @@ TEST(ImportDialogTest, TransparencyIsLightAndAnEmptyPictureIsRefused) {
     empty.accept();
     EXPECT_FALSE(empty.picture().has_value());
     EXPECT_NE(empty.result(), QDialog::Accepted);
+
+    ImportDialog huge{QImage(9000, 8000, QImage::Format_Mono)}; // 72 million pixels
+    EXPECT_EQ(huge.statusText(), QStringLiteral("The picture cannot be imported: the picture is "
+                                                "larger than 32760 pixels on a side or 64 Mi "
+                                                "pixels in all."));
+    EXPECT_FALSE(huge.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->isEnabled());
 }
 
 // Tab visits the choices in the order they apply, then OK and Cancel; every choice explains
