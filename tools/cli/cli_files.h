@@ -11,6 +11,13 @@
 
 namespace vornix::cli {
 
+// The first line of the message when a PXL file does not convert into a bitmap.
+inline constexpr std::string_view kPxlNotConverted =
+    "The PXL file could not be converted to a bitmap.";
+// A PXL file whose first field is not "@": the download stops with the same words.
+inline constexpr std::string_view kNoPxlHeader =
+    "Loading stopped. File does not have LCD Header information.";
+
 // The file names given to a command that takes no options. "--" ends the options, so that a
 // name starting with "-" can follow it; any other argument starting with "-" is an option this
 // command does not know, and nullopt is returned (a usage error).

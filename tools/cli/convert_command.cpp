@@ -18,10 +18,6 @@ namespace {
 
 constexpr std::string_view kBitmapNotConverted =
     "The picture could not be converted to LCD format.";
-constexpr std::string_view kPxlNotConverted = "The PXL file could not be converted to a bitmap.";
-// The download stops with the same words on a file without the "@" marker.
-constexpr std::string_view kNoPxlHeader =
-    "Loading stopped. File does not have LCD Header information.";
 
 struct ConvertArgs {
     std::string input;
@@ -29,8 +25,8 @@ struct ConvertArgs {
     PictureKind kind = PictureKind::Other;
 };
 
-// No option is known yet: every one is a usage error, and so is an INPUT whose name ends in
-// neither ".bmp" nor ".pxl".
+// The options that choose the any-picture mode are taken before this; any other option is a
+// usage error, and so is an INPUT whose name ends in neither ".bmp" nor ".pxl".
 std::optional<ConvertArgs> parseConvertArgs(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names || names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {

@@ -14,10 +14,6 @@ namespace vornix::cli {
 
 namespace {
 
-constexpr std::string_view kPxlNotConverted = "The PXL file could not be converted to a bitmap.";
-constexpr std::string_view kNoPxlHeader =
-    "Loading stopped. File does not have LCD Header information.";
-
 // Takes the bitmap a PXL file becomes and keeps none of it: only its header is wanted.
 class DiscardSink : public image::ByteSink {
 public:
