@@ -36,8 +36,8 @@ std::vector<std::uint8_t> MonoBitmapBytes(const MonoImage& picture) {
     const auto imageSize = static_cast<std::int32_t>(stride * static_cast<std::size_t>(height));
     const auto header = WriteBitmapHeaders({headerFor(picture, imageSize), kEncodedColorTable});
 
-    std::vector<std::uint8_t> file(header.begin(), header.end());
-    file.resize(file.size() + static_cast<std::size_t>(imageSize), 0);
+    std::vector<std::uint8_t> file(header.size() + static_cast<std::size_t>(imageSize), 0);
+    std::copy(header.begin(), header.end(), file.begin());
     std::uint8_t* row = file.data() + kHeadersSize;
     for (int y = height - 1; y >= 0; --y, row += stride) {
         for (int x = 0; x < width; ++x) {

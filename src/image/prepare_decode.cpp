@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "image/encode_bmp.h"
+#include "image/prepare_buffer.h"
 #include "image/prepare_decode_formats.h"
 #include "image/pxl_fields.h"
 
@@ -14,7 +15,7 @@ GreyImage AllocateGrey(int width, int height) {
     GreyImage image;
     image.width = width;
     image.height = height;
-    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    image.pixels = LargeBuffer(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
     return image;
 }
 

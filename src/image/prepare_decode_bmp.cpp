@@ -156,25 +156,44 @@ std::uint8_t maskedGrey(const Layout& l, std::uint32_t pixel) {
     return static_cast<std::uint8_t>((grey * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
-// The grey level of pixel x of a stored row.
-std::uint8_t pixelGrey(const Layout& l, const std::uint8_t* row, std::int64_t x,
-                       const std::vector<std::uint8_t>& palette) {
+// One stored row into `width` grey levels; the depth is looked at once per row, not per pixel.
+void decodeRow(const Layout& l, const std::uint8_t* row, std::uint8_t* out,
+               const std::vector<std::uint8_t>& palette) {
+    const std::int64_t width = l.width;
     switch (l.bits) {
     case 1:
-        return palette[(row[x / 8] >> (7 - x % 8)) & 1];
+        for (std::int64_t x = 0; x < width; ++x) {
+            out[x] = palette[(row[x / 8] >> (7 - x % 8)) & 1];
+        }
+        return;
     case 4:
-        return palette[(row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F];
+        for (std::int64_t x = 0; x < width; ++x) {
+            out[x] = palette[(row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0F];
+        }
+        return;
     case 8:
-        return palette[row[x]];
+        for (std::int64_t x = 0; x < width; ++x) {
+            out[x] = palette[row[x]];
+        }
+        return;
     case 16:
-        return maskedGrey(l, static_cast<std::uint32_t>(row[2 * x] | (row[2 * x + 1] << 8)));
+        for (std::int64_t x = 0; x < width; ++x) {
+            out[x] =
+                maskedGrey(l, std::uint32_t{row[2 * x]} | (std::uint32_t{row[2 * x + 1]} << 8));
+        }
+        return;
     case 24:
-        return GreyLevel(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
-    default: {
-        const std::uint8_t* p = row + 4 * x;
-        return maskedGrey(l, static_cast<std::uint32_t>(p[0]) | (std::uint32_t{p[1]} << 8) |
-                                 (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
-    }
+        for (std::int64_t x = 0; x < width; ++x, row += 3) {
+            out[x] = GreyLevel(row[2], row[1], row[0]);
+        }
+        return;
+    default:
+        for (std::int64_t x = 0; x < width; ++x, row += 4) {
+            out[x] =
+                maskedGrey(l, std::uint32_t{row[0]} | (std::uint32_t{row[1]} << 8) |
+                                  (std::uint32_t{row[2]} << 16) | (std::uint32_t{row[3]} << 24));
+        }
+        return;
     }
 }
 
@@ -210,9 +229,8 @@ PictureReadResult ReadBitmapPicture(std::span<const std::uint8_t> file) {
         const std::int64_t stored = l.topDown ? y : l.height - 1 - y;
         const std::uint8_t* row =
             file.data() + offset + static_cast<std::uint64_t>(stored) * stride;
-        for (std::int64_t x = 0; x < l.width; ++x) {
-            *target++ = pixelGrey(l, row, x, palette);
-        }
+        decodeRow(l, row, target, palette);
+        target += l.width;
     }
     return result;
 }

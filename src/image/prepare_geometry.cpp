@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "image/prepare_buffer.h"
+
 namespace vornix::image {
 
 namespace {
@@ -15,7 +17,8 @@ GreyImage blankImage(int width, int height, std::uint8_t level) {
     GreyImage image;
     image.width = width;
     image.height = height;
-    image.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), level);
+    image.pixels = LargeBuffer(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    std::fill(image.pixels.begin(), image.pixels.end(), level);
     return image;
 }
 

@@ -7,11 +7,13 @@
 #include <utility>
 #include <variant>
 
+#include "app/error_codes.h"
 #include "cli_files.h"
 #include "commands.h"
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/prepare_bitmap.h"
+#include "image/prepare_buffer.h"
 #include "image/prepare_decode.h"
 #include "image/prepare_picture.h"
 
@@ -249,9 +251,9 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         return UsageError(kCommand, *reason);
     }
     const PreparedArgs& request = std::get<PreparedArgs>(parsed);
-    const InputFile input = ReadInputFile(request.names[0]);
+    const image::FileBytes input = image::ReadLargeFile(request.names[0]);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
+        PrintMessage(BadFileMessage(app::ErrorCodeFromErrno(input.error)));
         return kExitFailure;
     }
     const image::PictureReadResult picture = image::ReadGreyPicture(input.bytes);

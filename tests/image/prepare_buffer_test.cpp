@@ -1,0 +1,62 @@
+// Reading a large picture file in one piece: the bytes, and the errors of files that cannot be.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "image/prepare_buffer.h"
+
+namespace vornix::image {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ReadLargeFileTest, BytesAndErrors) {
+    const fs::path dir = fs::temp_directory_path() / ("vornix-large-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::vector<std::uint8_t> content(5 << 20); // above the size that asks for huge pages
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+    }
+    const fs::path big = dir / "big.pgm";
+    std::ofstream(big, std::ios::binary)
+        .write(reinterpret_cast<const char*>(content.data()), std::streamsize(content.size()));
+    std::ofstream(dir / "empty.pgm").close();
+
+    const FileBytes read = ReadLargeFile(big.string());
+    EXPECT_EQ(read.error, 0);
+    EXPECT_TRUE(read.bytes == content);
+    EXPECT_TRUE(ReadLargeFile((dir / "empty.pgm").string()).bytes.empty());
+    EXPECT_EQ(ReadLargeFile((dir / "empty.pgm").string()).error, 0);
+
+    const std::pair<std::string, int> failures[] = {
+        {(dir / "missing.pgm").string(), ENOENT},
+        {(big / "below-a-file").string(), ENOTDIR},
+        {dir.string(), EISDIR},
+    };
+    for (const auto& [path, error] : failures) {
+        const FileBytes failed = ReadLargeFile(path);
+        EXPECT_EQ(failed.error, error) << path;
+        EXPECT_TRUE(failed.bytes.empty()) << path;
+    }
+    const FileBytes tooBig = ReadLargeFile(big.string(), content.size() - 1);
+    EXPECT_EQ(tooBig.error, EFBIG);
+    EXPECT_TRUE(tooBig.bytes.empty());
+    fs::remove_all(dir);
+}
+
+TEST(LargeBufferTest, ZeroFilledAtAnySize) {
+    for (const std::size_t size : {std::size_t{0}, std::size_t{100}, std::size_t{9} << 20}) {
+        const std::vector<std::uint8_t> buffer = LargeBuffer(size);
+        ASSERT_EQ(buffer.size(), size);
+        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0), std::ptrdiff_t(size));
+    }
+}
+
+} // namespace
+} // namespace vornix::image
