@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/caption_label.h"
+#include "app/download_status.h"
 #include "app/lamp.h"
 #include "app/lcd_form.h"
 #include "download/download_view.h"
@@ -28,6 +29,10 @@ public:
         const auto rgb = download::LampRgb(color);
         m_form.LoadLight->setFillColor(QColor(rgb.red, rgb.green, rgb.blue));
     }
+    void showProgress(qint64 bytesSent, qint64 bytesTotal) override {
+        m_form.Progress->setProgress(bytesSent, bytesTotal, m_baud);
+    }
+    void setLineBaudRate(int baud) { m_baud = baud; }
     void showHeaderMissing() override {
         m_prompts.message(QString::fromLatin1(download::kHeaderMissingMessage),
                           QString::fromLatin1(download::kHeaderMissingTitle), MessageIcon::Stop,
@@ -37,6 +42,7 @@ public:
 private:
     LCDForm& m_form;
     Prompts& m_prompts;
+    int m_baud = 9600;
 };
 
 } // namespace
@@ -54,6 +60,8 @@ struct DownloadController::Parts {
     void rebuild() {
         download.reset();
         pacer = std::make_unique<download::Pacer>(state.flags, *link);
+        QObject::connect(pacer.get(), &download::Pacer::stallChanged, form.Progress,
+                         &DownloadStatus::setStalled);
         download = std::make_unique<download::LcdDownload>(state.flags, *link, *pacer, view);
     }
 
@@ -86,6 +94,7 @@ void DownloadController::OpenCom() {
 
 void DownloadController::LoadLCD() {
     AppState& state = m_parts->state;
+    m_parts->view.setLineBaudRate(m_parts->link->lineBaudRate());
     m_parts->download->LoadLCD(state.PortStatus, state.TempPXLFile);
     if (const auto header = m_parts->download->lastHeader()) {
         state.PxlWidth = header->width;

@@ -7,9 +7,11 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QStatusBar>
 
 #include "app/caption_label.h"
 #include "app/download_controller.h"
+#include "app/download_status.h"
 #include "app/lamp.h"
 #include "app/picture_box.h"
 #include "app/separator_lines.h"
@@ -53,7 +55,8 @@ LCDForm::LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWid
     buildControls();
     buildExtraCommands();
     m_download = std::make_unique<DownloadController>(*this, m_state, m_prompts);
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    resize(kClientWidth,
+           kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     // Escape stops a running download whichever control has the focus.
     qApp->installEventFilter(this);
 }
@@ -186,6 +189,10 @@ void LCDForm::buildControls() {
     BMPHolder->setObjectName(QStringLiteral("BMPHolder"));
     BMPHolder->setGeometry(twips(120, 2040, 3600, 1920));
     BMPHolder->hide();
+
+    Progress = new DownloadStatus(this);
+    statusBar()->addWidget(Progress, 1);
+    statusBar()->setSizeGripEnabled(true);
 }
 
 void LCDForm::resizeEvent(QResizeEvent* event) {

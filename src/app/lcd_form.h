@@ -29,6 +29,7 @@ namespace vornix::app {
 
 class CaptionLabel;
 class DownloadController;
+class DownloadStatus;
 class Lamp;
 class PictureBox;
 class SeparatorLines;
@@ -104,6 +105,7 @@ public:
     PictureBox* BMPImage = nullptr;
     CaptionLabel* BMPHolder = nullptr;
     SeparatorLines* Lines = nullptr;
+    DownloadStatus* Progress = nullptr; // in the status bar, below the classic layout
 
     // Shows the file dialog for a request code ("BMPO", "PXLS", ...), leaving the answer in
     // FileName and FilePath. Tests replace the real dialog with a scripted one.

@@ -105,6 +105,7 @@ WriteResult Pacer::waitUntilSent() {
     poll.start();
     loop.exec();
     m_drainAlarm.disarm();
+    reportStall(false);
     return result;
 }
 
@@ -120,6 +121,9 @@ std::optional<WriteResult> Pacer::transmitVerdict(QElapsedTimer& stillSince, qin
     if (pending != lastPending) {
         lastPending = pending;
         stillSince.restart();
+        reportStall(false);
+    } else if (stillSince.elapsed() >= kStallReportMs) {
+        reportStall(true);
     }
     // A controller that holds CTS off for good would keep the download, and the window's close
     // guard, waiting forever; a stop request ends that, but only once the line has stood
@@ -141,6 +145,13 @@ void Pacer::expectDrainedIn(qint64 pendingBytes) {
     const qint64 bitTimes = pendingBytes * kBitsPerByte;
     const qint64 ns = bitTimes / baud * 1'000'000'000 + bitTimes % baud * 1'000'000'000 / baud;
     m_drainAlarm.arm(std::chrono::nanoseconds(ns + kDrainAlarmSlackNs));
+}
+
+void Pacer::reportStall(bool stalled) {
+    if (stalled != m_stalled) {
+        m_stalled = stalled;
+        emit stallChanged(stalled);
+    }
 }
 
 void Pacer::MSComm1_OnComm(LinkError error) {

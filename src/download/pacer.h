@@ -33,6 +33,9 @@ public:
     // A stop request abandons a transmit wait only after the line has stood still this long,
     // so that a command that is still moving out always completes.
     static constexpr int kStallMs = 100;
+    // After this long without a byte leaving the port, the line counts as held up by the
+    // controller (CTS off), and stallChanged(true) says so; the wait goes on.
+    static constexpr int kStallReportMs = 2000;
 
     Pacer(DownloadFlags& flags, SerialLink& link, QObject* parent = nullptr);
 
@@ -59,10 +62,16 @@ public:
     // True once the device went away, until the next WriteComPort starts.
     bool linkLost() const { return m_linkLost; }
 
+signals:
+    // The line has stood still for kStallReportMs during a transmit wait (true), or bytes
+    // are moving again or the wait is over (false).
+    void stallChanged(bool stalled);
+
 private:
     static inline const QString kBusyTag = QStringLiteral("Busy");
 
     WriteResult waitUntilSent();
+    void reportStall(bool stalled);
     std::optional<WriteResult> transmitVerdict(QElapsedTimer& stillSince, qint64& lastPending);
     void expectDrainedIn(qint64 pendingBytes);
 
@@ -72,6 +81,7 @@ private:
     DrainAlarm m_drainAlarm;
     QString m_tag;
     bool m_linkLost = false;
+    bool m_stalled = false;
 };
 
 } // namespace vornix::download

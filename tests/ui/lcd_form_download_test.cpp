@@ -6,6 +6,7 @@
 
 #include "app/caption_label.h"
 #include "app/download_controller.h"
+#include "app/download_status.h"
 #include "app/lamp.h"
 #include "download/fake_uart.h"
 #include "lcd_form_fixture.h"
@@ -166,6 +167,43 @@ TEST_F(LCDFormDownloadTest, ControllerHoldingCtsOffIsEndedByEscape) {
     EXPECT_TRUE(form->Menufile->isEnabled());
     EXPECT_FALSE(line->isOpen());
     EXPECT_FALSE(state.flags.Transmitting);
+}
+
+TEST_F(LCDFormDownloadTest, ProgressReachesTheEndAndANeverReadyControllerIsShown) {
+    startOn(picture(240, 2), 1'000'000);
+    form->MenuFileLoad_Click();
+    EXPECT_EQ(form->Progress->percent(), 100);
+    EXPECT_EQ(form->Progress->timeLeftText(), QStringLiteral("0:00 left"));
+
+    QString noteWhileStalled;
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [this](const QByteArray& b) {
+        if (b.contains('D')) {
+            line->setCts(false);
+        }
+    });
+    QTimer::singleShot(2600, form.get(), [&] {
+        noteWhileStalled = form->Progress->noteText();
+        state.flags.StopDownload = true;
+    });
+    form->MenuFileLoad_Click();
+    EXPECT_EQ(noteWhileStalled, QStringLiteral("Controller not ready \u2014 waiting"));
+    EXPECT_EQ(form->Progress->noteText(), QString());
+    EXPECT_LT(form->Progress->percent(), 100);
+}
+
+TEST(DownloadStatusTest, TimeLeftIsTheLineTimeOfTheBytesStillToSend) {
+    struct Row {
+        qint64 bytes;
+        int baud;
+        const char* text;
+    };
+    const Row rows[] = {{24902, 9600, "0:26 left"}, {960, 9600, "0:01 left"},
+                        {961, 9600, "0:02 left"},   {0, 9600, "0:00 left"},
+                        {57600, 9600, "1:00 left"}, {100, 0, ""}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(app::DownloadStatus::TimeLeft(row.bytes, row.baud), QString::fromUtf8(row.text))
+            << row.bytes;
+    }
 }
 
 } // namespace

@@ -1,0 +1,58 @@
+#include "app/download_status.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace vornix::app {
+
+DownloadStatus::DownloadStatus(QWidget* parent)
+    : QWidget(parent), m_bar(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
+      m_note(new QLabel(this)) {
+    setObjectName(QStringLiteral("DownloadStatus"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_bar->setRange(0, 100);
+    m_bar->setValue(0);
+    m_bar->setMaximumWidth(90);
+    m_bar->setMaximumHeight(14);
+    m_bar->setTextVisible(false);
+    m_bar->setToolTip(QStringLiteral("Part of the picture that has left the port"));
+    m_note->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0);"));
+    layout->addWidget(m_bar);
+    layout->addWidget(m_timeLeft);
+    layout->addWidget(m_note, 1);
+}
+
+QString DownloadStatus::TimeLeft(qint64 bytesLeft, int baud) {
+    if (baud <= 0 || bytesLeft < 0) {
+        return {};
+    }
+    const qint64 bits = bytesLeft * kBitsPerByte;
+    const qint64 seconds = (bits + baud - 1) / baud;
+    return QStringLiteral("%1:%2 left").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+void DownloadStatus::setProgress(qint64 bytesSent, qint64 bytesTotal, int baud) {
+    const int value = bytesTotal > 0 ? static_cast<int>(bytesSent * 100 / bytesTotal) : 0;
+    m_bar->setValue(qBound(0, value, 100));
+    m_timeLeft->setText(TimeLeft(bytesTotal - bytesSent, baud));
+}
+
+void DownloadStatus::setStalled(bool stalled) {
+    m_note->setText(stalled ? QStringLiteral("Controller not ready \u2014 waiting") : QString());
+}
+
+int DownloadStatus::percent() const {
+    return m_bar->value();
+}
+
+QString DownloadStatus::timeLeftText() const {
+    return m_timeLeft->text();
+}
+
+QString DownloadStatus::noteText() const {
+    return m_note->text();
+}
+
+} // namespace vornix::app
