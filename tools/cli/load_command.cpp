@@ -79,6 +79,14 @@ public:
         m_terminal ? drawBar(caption) : printLine(caption);
     }
 
+    // The controller has held the line up for a while (CTS off): say so; the download waits on.
+    void showStalled(bool stalled) {
+        if (stalled) {
+            endLine();
+            std::fputs("Controller not ready \u2014 waiting\n", stderr);
+        }
+    }
+
     void endLine() {
         if (m_barShown) {
             std::fputc('\n', stderr);
@@ -185,6 +193,8 @@ int sendPicture(const download::PictureText& picture, const QString& device,
     }
     download::Pacer pacer(flags, link);
     ProgressView view(header.height, ::isatty(STDERR_FILENO) == 1);
+    QObject::connect(&pacer, &download::Pacer::stallChanged,
+                     [&view](bool stalled) { view.showStalled(stalled); });
     download::LcdDownload download(flags, link, pacer, view);
     const InterruptWatch interrupts(flags);
     const download::DownloadOutcome outcome =
