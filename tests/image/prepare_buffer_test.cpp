@@ -50,13 +50,5 @@ TEST(ReadLargeFileTest, BytesAndErrors) {
     fs::remove_all(dir);
 }
 
-TEST(LargeBufferTest, ZeroFilledAtAnySize) {
-    for (const std::size_t size : {std::size_t{0}, std::size_t{100}, std::size_t{9} << 20}) {
-        const std::vector<std::uint8_t> buffer = LargeBuffer(size);
-        ASSERT_EQ(buffer.size(), size);
-        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0), std::ptrdiff_t(size));
-    }
-}
-
 } // namespace
 } // namespace vornix::image

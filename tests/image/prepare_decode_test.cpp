@@ -193,12 +193,5 @@ TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
     }
 }
 
-TEST(GreyLevelTest, Brightness) {
-    EXPECT_EQ(GreyLevel(0, 0, 0), 0);
-    EXPECT_EQ(GreyLevel(255, 255, 255), 255);
-    EXPECT_EQ(GreyLevel(100, 100, 100), 100);
-    EXPECT_EQ(GreyLevel(255, 255, 0), 226); // yellow is light
-}
-
 } // namespace
 } // namespace vornix::image

@@ -30,15 +30,6 @@ std::string repeat(const std::string& values, int times) {
     return line;
 }
 
-TEST(TestPatternTest, NamesGoBothWays) {
-    for (const auto pattern : {TestPattern::Border, TestPattern::Checker, TestPattern::Grid,
-                               TestPattern::Ruler, TestPattern::Bits}) {
-        EXPECT_EQ(TestPatternFromName(TestPatternName(pattern)), pattern);
-    }
-    EXPECT_EQ(TestPatternFromName("Border"), std::nullopt);
-    EXPECT_EQ(TestPatternFromName(""), std::nullopt);
-}
-
 TEST(TestPatternTest, DataLinesOfTheRegularPatterns) {
     struct Row {
         TestPattern pattern;
