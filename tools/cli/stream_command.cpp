@@ -1,37 +1,65 @@
 // vornix-cli stream FILE: the exact bytes a download sends for FILE, on stdout.
 #include <cstdio>
 
+#include "cli_files.h"
 #include "commands.h"
-#include "download/download_view.h"
-#include "download/picture_text.h"
 #include "download/stream/command_stream.h"
+#include "image/decode_bmp.h"
 
 namespace vornix::cli {
 
+namespace {
+
+// The PXL text a download of FILE would read: a PXL file as it is, a bitmap converted first.
+// Empty with a message printed when there is none.
+bool pictureAsPxl(const std::string& path, std::string& text) {
+    InputFile input = ReadInputFile(path);
+    if (!input.ok()) {
+        PrintMessage(BadFileMessage(input.code));
+        return false;
+    }
+    if (KindOfName(path) != PictureKind::Bitmap) {
+        text.assign(input.text());
+        return true;
+    }
+    image::DecodedPxl decoded = image::DecodeBMP(input.bytes);
+    if (decoded.result.refused()) {
+        PrintMessage(image::DecodeRefusalMessage(decoded.result, "\n"));
+        return false;
+    }
+    if (!decoded.result.converted()) {
+        PrintMessage("The picture could not be converted to LCD format.\n" +
+                     std::string(image::DescribeDecodeOutcome(decoded.result.outcome)));
+        return false;
+    }
+    text = std::move(decoded.text);
+    return true;
+}
+
+} // namespace
+
 int RunStream(const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
+    const auto names = NamesOnly(args);
+    if (!names || names->size() != 1 || names->front().empty()) {
         std::fputs(UsageText(), stderr);
         return kExitUsage;
     }
-    const download::PictureText picture =
-        download::ReadPictureAsPxl(QString::fromLocal8Bit(args[0].c_str()));
-    if (!picture.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(picture.error));
+    const std::string& path = names->front();
+    std::string pxl;
+    if (!pictureAsPxl(path, pxl)) {
         return kExitFailure;
     }
-    const download::StreamBytesResult stream = download::StreamBytes(picture.view());
+    const download::StreamBytesResult stream = download::StreamBytes(pxl);
     if (stream.error == download::StreamError::NoHeader) {
-        std::fprintf(stderr, "%s\n", download::kHeaderMissingMessage);
+        PrintMessage(kNoPxlHeader);
         return kExitFailure;
     }
     if (stream.error != download::StreamError::None) {
-        std::fprintf(stderr, "vornix-cli: %s: %s\n", args[0].c_str(),
+        std::fprintf(stderr, "vornix-cli: %s: %s\n", path.c_str(),
                      download::DescribeStreamError(stream.error));
         return kExitFailure;
     }
-    const bool written =
-        std::fwrite(stream.bytes.data(), 1, stream.bytes.size(), stdout) == stream.bytes.size();
-    if (std::fflush(stdout) != 0 || !written) {
+    if (!WriteToStdout(stream.bytes)) {
         std::fputs("vornix-cli: the stream could not be written to the output\n", stderr);
         return kExitFailure;
     }

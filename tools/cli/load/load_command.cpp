@@ -10,7 +10,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
-#include "commands.h"
+#include "../commands.h"
 #include "download/download_flags.h"
 #include "download/lcd_download.h"
 #include "download/open_com.h"
