@@ -9,7 +9,9 @@ ChunkedWriter::ChunkedWriter(ByteSink& sink, std::size_t expectedSize) : m_sink(
 }
 
 char* ChunkedWriter::extend(std::size_t size) {
-    if (m_chunk.size() >= kChunkSize) {
+    // The chunk is handed over before the new piece would take it past kChunkSize: growing past
+    // its reserved room would move it into an allocation twice as large, for every chunk.
+    if (!m_chunk.empty() && m_chunk.size() + size > kChunkSize) {
         flush();
     }
     const std::size_t used = m_chunk.size();

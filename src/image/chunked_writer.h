@@ -19,7 +19,8 @@ public:
     explicit ChunkedWriter(ByteSink& sink, std::size_t expectedSize = kChunkSize);
 
     // Room for exactly `size` more bytes at the end of the chunk; the caller fills all of them
-    // before the next call. Hands the chunk to the sink first when it is already full.
+    // before the next call. Hands the chunk to the sink first when the piece would take it past
+    // kChunkSize.
     char* extend(std::size_t size);
     void append(std::string_view bytes);
 
