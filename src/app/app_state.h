@@ -14,16 +14,16 @@ namespace vornix::app {
 // and is passed by reference; it starts zeroed and start-up gives it its start values.
 struct AppState {
     QString CrLf;
-    QString TempBMPFile;   // working bitmap: the current picture as a 1-bit BMP
-    QString TempPXLFile;   // working PXL file: the current picture as LCD data
-    QString UntitledFile;  // copy of the working bitmap handed to the paint program
-    QString PaintProgram;  // the paint program found at start-up ("" when none)
-    QString FilePath;      // directory handed to and returned by the file dialog
-    QString FileName;      // name handed to and returned by the file dialog ("~CANCEL")
-    QString LastFileName;  // bare name of the file last opened, proposed by the saves
-    QString PortNumber;    // "1".."4"
-    QString BaudRate;      // "9600"
-    QString PortStatus;    // "CLOSED" or "OPEN"
+    QString TempBMPFile;  // working bitmap: the current picture as a 1-bit BMP
+    QString TempPXLFile;  // working PXL file: the current picture as LCD data
+    QString UntitledFile; // copy of the working bitmap handed to the paint program
+    QString PaintProgram; // the paint program found at start-up ("" when none)
+    QString FilePath;     // directory handed to and returned by the file dialog
+    QString FileName;     // name handed to and returned by the file dialog ("~CANCEL")
+    QString LastFileName; // bare name of the file last opened, proposed by the saves
+    QString PortNumber;   // "1".."4"
+    QString BaudRate;     // "9600"
+    QString PortStatus;   // "CLOSED" or "OPEN"
 
     // StopDownload, Transmitting and TimerTicks: shared with the download while it runs.
     download::DownloadFlags flags;

@@ -30,7 +30,9 @@ QString DownloadStatus::TimeLeft(qint64 bytesLeft, int baud) {
     }
     const qint64 bits = bytesLeft * kBitsPerByte;
     const qint64 seconds = (bits + baud - 1) / baud;
-    return QStringLiteral("%1:%2 left").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2 left")
+        .arg(seconds / 60)
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 void DownloadStatus::setProgress(qint64 bytesSent, qint64 bytesTotal, int baud) {

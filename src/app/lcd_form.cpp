@@ -92,17 +92,18 @@ void LCDForm::buildMenus() {
 
     MenuImage = menuBar()->addMenu(QStringLiteral("&Image"));
     MenuImage->setObjectName(QStringLiteral("MenuImage"));
-    MenuImgInfo = addCommand(MenuImage, QStringLiteral("&Image Info"), QStringLiteral("MenuImgInfo"),
-                             QKeySequence(Qt::CTRL | Qt::Key_I));
-    MenuImgMagnifier = addCommand(MenuImage, QStringLiteral("&Zoom"),
-                                  QStringLiteral("MenuImgMagnifier"),
-                                  QKeySequence(Qt::CTRL | Qt::Key_Z));
+    MenuImgInfo = addCommand(MenuImage, QStringLiteral("&Image Info"),
+                             QStringLiteral("MenuImgInfo"), QKeySequence(Qt::CTRL | Qt::Key_I));
+    MenuImgMagnifier =
+        addCommand(MenuImage, QStringLiteral("&Zoom"), QStringLiteral("MenuImgMagnifier"),
+                   QKeySequence(Qt::CTRL | Qt::Key_Z));
 
     MenuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     MenuHelp->setObjectName(QStringLiteral("MenuHelp"));
-    MenuHelpfile = addCommand(MenuHelp, QStringLiteral("Help File"), QStringLiteral("MenuHelpfile"));
-    MenuHelpPaint = addCommand(MenuHelp, QStringLiteral("Run MSPaint"),
-                               QStringLiteral("MenuHelpPaint"));
+    MenuHelpfile =
+        addCommand(MenuHelp, QStringLiteral("Help File"), QStringLiteral("MenuHelpfile"));
+    MenuHelpPaint =
+        addCommand(MenuHelp, QStringLiteral("Run MSPaint"), QStringLiteral("MenuHelpPaint"));
     MenuHelpAbout = addCommand(MenuHelp, QStringLiteral("About"), QStringLiteral("MenuHelpAbout"));
 
     // The File menu's commands do nothing while the menu is disabled for a download, also

@@ -35,7 +35,8 @@ void LCDForm::MenuMaskSize_Click() {
     QWidget* mask = BMPImage->mask();
     const QString& crlf = m_state.CrLf;
     auto ask = [this](const QString& prompt, int max) -> std::optional<int> {
-        const QString reply = m_prompts.input(prompt, QStringLiteral("LCD Mask")).value_or(QString());
+        const QString reply =
+            m_prompts.input(prompt, QStringLiteral("LCD Mask")).value_or(QString());
         const QByteArray text = reply.toUtf8();
         return image::AcceptMaskSize(
             image::LeadingNumber(std::string_view(text.constData(), text.size())), max);

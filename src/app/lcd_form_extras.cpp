@@ -48,9 +48,9 @@ void LCDForm::buildExtraCommands() {
     MenuImage->addSeparator();
     MenuTestPattern = MenuImage->addMenu(QStringLiteral("Test Pattern"));
     MenuTestPattern->setObjectName(QStringLiteral("MenuTestPattern"));
-    for (const auto pattern : {image::TestPattern::Border, image::TestPattern::Checker,
-                               image::TestPattern::Grid, image::TestPattern::Ruler,
-                               image::TestPattern::Bits}) {
+    for (const auto pattern :
+         {image::TestPattern::Border, image::TestPattern::Checker, image::TestPattern::Grid,
+          image::TestPattern::Ruler, image::TestPattern::Bits}) {
         QAction* action = MenuTestPattern->addAction(patternCaption(pattern));
         connect(action, &QAction::triggered, this, [this, pattern] {
             if (Menufile->isEnabled()) {
@@ -72,8 +72,9 @@ void LCDForm::MenuImportPicture_Click() {
     }
     QImage source;
     if (LoadPicture(FileEntry->caption(), source) != 0) {
-        m_prompts.message(QStringLiteral("Bad file name or file type"), QStringLiteral("File Error"),
-                          MessageIcon::Exclamation, MessageButtons::Ok);
+        m_prompts.message(QStringLiteral("Bad file name or file type"),
+                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
         return;
     }
     if (const auto picture = m_importDialog(source, this)) {
@@ -83,8 +84,8 @@ void LCDForm::MenuImportPicture_Click() {
 
 void LCDForm::MenuTestPattern_Click(image::TestPattern pattern) {
     const auto name = image::TestPatternName(pattern);
-    m_state.LastFileName =
-        QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) + QStringLiteral(".bmp");
+    m_state.LastFileName = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) +
+                           QStringLiteral(".bmp");
     FileEntry->setCaption(QStringLiteral("Test pattern: ") + patternCaption(pattern));
     makeCurrentPicture(image::MakeTestPattern(pattern));
 }
@@ -97,8 +98,9 @@ void LCDForm::makeCurrentPicture(const image::MonoImage& picture) {
     QImage shown;
     if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != 0 ||
         LoadPicture(m_state.TempBMPFile, shown) != 0) {
-        m_prompts.message(QStringLiteral("Bad file name or file type"), QStringLiteral("File Error"),
-                          MessageIcon::Exclamation, MessageButtons::Ok);
+        m_prompts.message(QStringLiteral("Bad file name or file type"),
+                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
         return;
     }
     setPicture(shown);

@@ -116,8 +116,9 @@ void LCDForm::MenuOpenBMP_Click() {
 // Shows a picture file, writes it as the working bitmap and converts that into LCD data.
 bool LCDForm::openBitmapFile(const QString& path) {
     if (loadPictureIntoWorkingBitmap(path) != 0) {
-        m_prompts.message(QStringLiteral("Bad file name or file type"), QStringLiteral("File Error"),
-                          MessageIcon::Exclamation, MessageButtons::Ok);
+        m_prompts.message(QStringLiteral("Bad file name or file type"),
+                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
         return false;
     }
     DecodeBMP();

@@ -34,12 +34,11 @@ bool LCDForm::Form_QueryUnload() {
         return true;
     }
     const QString& crlf = m_state.CrLf;
-    const auto answer =
-        m_prompts.message(QStringLiteral("Can Not close Application while ") + crlf +
-                              QStringLiteral("LCD Download is in progress.") + crlf +
-                              QStringLiteral("Stop LCD Download now?"),
-                          QStringLiteral("Close Error"), MessageIcon::Question,
-                          MessageButtons::OkCancel);
+    const auto answer = m_prompts.message(
+        QStringLiteral("Can Not close Application while ") + crlf +
+            QStringLiteral("LCD Download is in progress.") + crlf +
+            QStringLiteral("Stop LCD Download now?"),
+        QStringLiteral("Close Error"), MessageIcon::Question, MessageButtons::OkCancel);
     if (answer == MessageAnswer::Ok) {
         m_state.flags.StopDownload = true;
     }

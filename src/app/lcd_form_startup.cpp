@@ -28,8 +28,8 @@ bool LCDForm::Form_Load(const QString& commandLine) {
     MenuSaveBMP->setEnabled(false);
     MenuSavePXL->setEnabled(false);
     m_state.FilePath = dir;
-    ComList->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-                       QStringLiteral("4")});
+    ComList->addItems(
+        {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     ComList->setCurrentRow(0);
     m_state.PortStatus = QStringLiteral("CLOSED");
     m_state.PortNumber = QStringLiteral("1");
@@ -52,8 +52,7 @@ void LCDForm::handleCommandLine(QString c) {
     const qsizetype separator = c.lastIndexOf(QLatin1Char('/'));
     if (separator >= 0) {
         m_state.FilePath = c.left(separator);
-        Log->setCaption(Log->caption() + QStringLiteral("Path:") + m_state.FilePath +
-                        m_state.CrLf);
+        Log->setCaption(Log->caption() + QStringLiteral("Path:") + m_state.FilePath + m_state.CrLf);
     }
     const QString ending = c.right(4).toUpper();
     if (ending == QStringLiteral(".PXL")) {

@@ -32,7 +32,7 @@ public:
     MaskOutline* mask() const { return m_mask; }
 
 signals:
-    void changed();       // a picture was set
+    void changed(); // a picture was set
     void doubleClicked();
 
 protected:

@@ -45,8 +45,8 @@ MessageAnswer QtPrompts::message(const QString& text, const QString& title, Mess
 
 std::optional<QString> QtPrompts::input(const QString& prompt, const QString& title) {
     bool ok = false;
-    const QString reply =
-        QInputDialog::getText(m_parent, title, forDisplay(prompt), QLineEdit::Normal, QString(), &ok);
+    const QString reply = QInputDialog::getText(m_parent, title, forDisplay(prompt),
+                                                QLineEdit::Normal, QString(), &ok);
     if (!ok) {
         return std::nullopt;
     }

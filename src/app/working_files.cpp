@@ -24,8 +24,7 @@ int ReadFileBytes(const QString& path, QByteArray& bytes) {
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return file.error() == QFileDevice::PermissionsError ? kPermissionDenied
-                                                             : kFileAccessError;
+        return file.error() == QFileDevice::PermissionsError ? kPermissionDenied : kFileAccessError;
     }
     bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
@@ -37,8 +36,7 @@ int ReadFileBytes(const QString& path, QByteArray& bytes) {
 int WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return file.error() == QFileDevice::PermissionsError ? kPermissionDenied
-                                                             : kFileAccessError;
+        return file.error() == QFileDevice::PermissionsError ? kPermissionDenied : kFileAccessError;
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
         return kFileAccessError;

@@ -50,19 +50,19 @@ TEST(FileFormRules, FilterEntriesAreExactAndFollowTheType) {
 }
 
 TEST(FileFormRules, DriveIsTheInnermostVolumeHoldingThePath) {
-    const QStringList roots{"/", "/work", "/work/main", "/media/usb"};
+    const QStringList roots{"/", "/srv", "/srv/data", "/media/usb"};
     const std::vector<std::pair<QString, QString>> rows{
-        {"/work/main/src", "/work/main"},
-        {"/work/mainline", "/work"},
-        {"/workshop", "/"},
-        {"/work", "/work"},
+        {"/srv/data/src", "/srv/data"},
+        {"/srv/dataline", "/srv"},
+        {"/srvshop", "/"},
+        {"/srv", "/srv"},
         {"/", "/"},
         {"/media/usb/a", "/media/usb"},
     };
     for (const auto& [path, drive] : rows) {
         EXPECT_EQ(ff::driveOf(roots, path), drive) << path.toStdString();
     }
-    EXPECT_EQ(ff::driveOf({"/work"}, "/etc"), "");
+    EXPECT_EQ(ff::driveOf({"/srv"}, "/etc"), "");
 }
 
 TEST(FileFormRules, WindowCentreSitsAtSevenTwelfthsAcrossAndHalfDown) {

@@ -27,14 +27,13 @@ protected:
         line = uart.get();
         form->downloadController().setLink(std::move(uart));
         lampColours.clear();
-        QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [this] {
-            fileMenuDuringDownload = form->Menufile->isEnabled();
-        });
+        QObject::connect(line, &download::FakeUart::bytesLeft, form.get(),
+                         [this] { fileMenuDuringDownload = form->Menufile->isEnabled(); });
     }
 
     static QByteArray picture(int width, int height) {
-        QByteArray text = "@," + QByteArray::number(width) + "," + QByteArray::number(height) +
-                          ",8\r\n";
+        QByteArray text =
+            "@," + QByteArray::number(width) + "," + QByteArray::number(height) + ",8\r\n";
         for (int row = 0; row < height; ++row) {
             for (int k = 0; k < (width + 7) / 8; ++k) {
                 text += (k == 0 ? "" : ",") + QByteArray("0A5h");

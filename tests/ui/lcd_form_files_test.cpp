@@ -137,8 +137,7 @@ INSTANTIATE_TEST_SUITE_P(Names, SaveProposalTest,
                                            Proposal{"photo.jpg", "BMP", "photo.jpg"},
                                            Proposal{"clock.PXL", "PXL", "clock.PXL"},
                                            Proposal{"a.b.pxl", "BMP", "a.b.BMP"},
-                                           Proposal{"pxl", "BMP", "pxl"},
-                                           Proposal{"", "PXL", ""}));
+                                           Proposal{"pxl", "BMP", "pxl"}, Proposal{"", "PXL", ""}));
 
 TEST_F(LCDFormTest, SaveReplacesWithoutAskingAndKeepsANameWithoutExtension) {
     QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));

@@ -32,10 +32,10 @@ TEST_F(LCDFormTest, NoCommandLineDisablesOnlyThePictureCommands) {
     EXPECT_EQ(state.FilePath, programDir.path());
     EXPECT_EQ(state.FileName, QString());
     EXPECT_EQ(fileItems(), QStringLiteral("---"));
-    for (QAction* item : {form->MenuOpenBMP, form->MenuOpenPxl, form->MenuFileExit,
-                          form->MenuMaskOn, form->MenuMaskSize, form->MenuImgInfo,
-                          form->MenuImgMagnifier, form->MenuHelpfile, form->MenuHelpPaint,
-                          form->MenuHelpAbout}) {
+    for (QAction* item :
+         {form->MenuOpenBMP, form->MenuOpenPxl, form->MenuFileExit, form->MenuMaskOn,
+          form->MenuMaskSize, form->MenuImgInfo, form->MenuImgMagnifier, form->MenuHelpfile,
+          form->MenuHelpPaint, form->MenuHelpAbout}) {
         EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
     }
     EXPECT_FALSE(form->MenuMaskOn->isChecked());
@@ -58,9 +58,9 @@ TEST_F(LCDFormTest, QuotedBitmapIsOpenedAndConverted) {
     QFile::copy(sample("clock.bmp"), file(QStringLiteral("clock.bmp")));
     const QString path = file(QStringLiteral("clock.bmp"));
     ASSERT_TRUE(start(QLatin1Char('"') + path + QLatin1Char('"')));
-    EXPECT_EQ(form->Log->caption(), QStringLiteral("Filename:\"") + path + QStringLiteral("\"\r\n") +
-                                        QStringLiteral("Path:") + filesDir.path() +
-                                        QStringLiteral("\r\n(BMP)\r\n"));
+    EXPECT_EQ(form->Log->caption(), QStringLiteral("Filename:\"") + path +
+                                        QStringLiteral("\"\r\n") + QStringLiteral("Path:") +
+                                        filesDir.path() + QStringLiteral("\r\n(BMP)\r\n"));
     EXPECT_EQ(state.FilePath, filesDir.path());
     EXPECT_EQ(state.FileName, path);
     EXPECT_EQ(form->FileEntry->caption(), path);
@@ -103,7 +103,8 @@ TEST_P(IgnoredCommandLineTest, OnlyTheLogShowsWhatWasSeen) {
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLines, IgnoredCommandLineTest,
-    ::testing::Values(IgnoredCommandLine{"/data/photo.jpg", "Filename:/data/photo.jpg\r\nPath:/data\r\n"},
+    ::testing::Values(IgnoredCommandLine{"/data/photo.jpg",
+                                         "Filename:/data/photo.jpg\r\nPath:/data\r\n"},
                       IgnoredCommandLine{"\"", "Filename:\"\r\n"},
                       IgnoredCommandLine{"notes.txt", "Filename:notes.txt\r\n"},
                       IgnoredCommandLine{"\"a.bm\"", "Filename:\"a.bm\"\r\n"}));

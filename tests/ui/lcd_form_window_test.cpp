@@ -158,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LCDFormTest, MaskSizePromptsShowTheCurrentSize) {
     ASSERT_TRUE(start(QString()));
-    prompts.inputAnswers = {QStringLiteral("160"), QStringLiteral("64"), std::nullopt, std::nullopt};
+    prompts.inputAnswers = {QStringLiteral("160"), QStringLiteral("64"), std::nullopt,
+                            std::nullopt};
     form->MenuMaskSize_Click();
     form->MenuMaskSize_Click();
     ASSERT_EQ(prompts.inputs.size(), 4u);
@@ -186,23 +187,22 @@ TEST_F(LCDFormTest, ImageInfoShowsTheStoredHeaderText) {
     form->MenuOpenPxl_Click();
     form->MenuImgInfo_Click();
     ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[1].text,
-              QStringLiteral("Image Type:    BM\r\n"
-                             "FileSize:       1094 Bytes\r\n"
-                             "ImageOffset:    70 Bytes\r\n"
-                             "Info Hdr Size:  40 Bytes\r\n"
-                             "-----------------------------------\r\n"
-                             "Image Width:    128 Pixels\r\n"
-                             "Image Height:   64 Pixels\r\n"
-                             "Planes:         1\r\n"
-                             "Bits/Pixel:     1\r\n"
-                             "Compression:    0\r\n"
-                             "Image Size:     1024 Bytes\r\n"
-                             "-----------------------------------\r\n"
-                             "Pref X Res:     0 Pixels/M\r\n"
-                             "Pref Y Res:     0 Pixels/M\r\n"
-                             "Color Map Entries:  0 used\r\n"
-                             "Signif Colors:  0\r\n"));
+    EXPECT_EQ(prompts.messages[1].text, QStringLiteral("Image Type:    BM\r\n"
+                                                       "FileSize:       1094 Bytes\r\n"
+                                                       "ImageOffset:    70 Bytes\r\n"
+                                                       "Info Hdr Size:  40 Bytes\r\n"
+                                                       "-----------------------------------\r\n"
+                                                       "Image Width:    128 Pixels\r\n"
+                                                       "Image Height:   64 Pixels\r\n"
+                                                       "Planes:         1\r\n"
+                                                       "Bits/Pixel:     1\r\n"
+                                                       "Compression:    0\r\n"
+                                                       "Image Size:     1024 Bytes\r\n"
+                                                       "-----------------------------------\r\n"
+                                                       "Pref X Res:     0 Pixels/M\r\n"
+                                                       "Pref Y Res:     0 Pixels/M\r\n"
+                                                       "Color Map Entries:  0 used\r\n"
+                                                       "Signif Colors:  0\r\n"));
 }
 
 } // namespace
