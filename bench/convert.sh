@@ -7,8 +7,9 @@
 #     policy and about 45 s, so it is timed there once, with GNU time, outside hyperfine);
 #   convert_floor, a bare C program that reads the file and writes the same bytes through a
 #     lookup table.
-# Then peak memory (GNU time), and what linking Qt costs the start of a small conversion:
-# vornix-cli against the same convert code built without Qt.
+# Then peak memory (GNU time), and the start of a small conversion: vornix-cli against the same
+# command sources linked here by hand without any Qt library, which shows any start-up cost
+# that vornix-cli's own link brings.
 #
 # Usage: bench/convert.sh [BUILD_DIR]     (a Release build of vornix-cli is made there)
 # Needs: cmake, ninja, g++, gcc, hyperfine, netpbm, imagemagick, time (GNU), python3.

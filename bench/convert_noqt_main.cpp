@@ -1,5 +1,6 @@
-// vornix-cli's convert and info commands built without the download, so without Qt: the
-// benchmark runs it beside vornix-cli to see what loading Qt costs a short conversion.
+// vornix-cli's convert and info commands linked by hand without the download and without any
+// Qt library: the benchmark runs it beside vornix-cli to see what vornix-cli's own link costs
+// the start of a short conversion.
 #include <algorithm>
 #include <cstdio>
 #include <string>
