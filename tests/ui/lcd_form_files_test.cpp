@@ -233,3 +233,27 @@ TEST_F(LCDFormTest, BitmapThatCannotBeConvertedDisarmsLoadLcd) {
 
 } // namespace
 } // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+TEST_F(LCDFormTest, DroppedFilesOpenByTheirExtension) {
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.BMP")));
+    writeAll(file(QStringLiteral("dot.pxl")), "@,8,1,8\r\n080h\r\n");
+    ASSERT_TRUE(start(QString()));
+    form->OpenDroppedFile(file(QStringLiteral("dot.pxl")));
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("@,8,1,8\r\n080h\r\n"));
+    EXPECT_EQ(form->BMPImage->picture().size(), QSize(8, 1));
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+
+    form->OpenDroppedFile(file(QStringLiteral("shapes.BMP")));
+    EXPECT_EQ(readAll(workingBMP()), readAll(sample("shapes.bmp")));
+    EXPECT_TRUE(readAll(workingPXL()).startsWith("@,128,64,8\r\n"));
+    EXPECT_EQ(state.LastFileName, QStringLiteral("shapes.BMP"));
+    EXPECT_EQ(state.FilePath, filesDir.path());
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_TRUE(requests.empty()); // no file dialog
+}
+
+} // namespace
+} // namespace vornix::test
