@@ -283,11 +283,11 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"HugeClaimFewValues", "claim.pxl", InputIs::File, "@,30000,30000,8\r\n0FFh\r\n",
                 kPxlNotConverted, true},
         Refusal{"MissingBitmap", "absent.bmp", InputIs::Missing, "",
-                "Bad file name or file type 53\n", false},
-        Refusal{"MissingPxl", "absent.pxl", InputIs::Missing, "", "Bad file name or file type 53\n",
+                "Bad file name or file type  53\n", false},
+        Refusal{"MissingPxl", "absent.pxl", InputIs::Missing, "", "Bad file name or file type  53\n",
                 false},
         Refusal{"FolderNamedBmp", "folder.bmp", InputIs::Folder, "",
-                "Bad file name or file type 75\n", false}),
+                "Bad file name or file type  75\n", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Usage errors: exit 2, the usage text on stderr, nothing converted.

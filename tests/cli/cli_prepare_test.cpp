@@ -186,7 +186,7 @@ TEST_F(PreparedConvertTest, UnreadableInputsFailAndKeepTheOutput) {
                            "the file is not a BMP, PBM, PGM, PPM or PXL picture\n"},
         {path("note.bmp"), "The picture could not be read.\n"
                            "the file is not a BMP, PBM, PGM, PPM or PXL picture\n"},
-        {path("missing.pgm"), "Bad file name or file type 53\n"},
+        {path("missing.pgm"), "Bad file name or file type  53\n"},
     };
     for (const Row& r : rows) {
         const CliRun run = RunCli({"convert", "--invert", r.input, path("old.pxl")});

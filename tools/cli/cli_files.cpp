@@ -136,7 +136,7 @@ InputFile ReadInputPrefix(const std::string& path, std::size_t count) {
 }
 
 std::string BadFileMessage(int code) {
-    return "Bad file name or file type" + image::NumberField(code);
+    return "Bad file name or file type " + image::NumberField(code);
 }
 
 std::string FileCause(std::string_view what, const std::string& path, int error) {

@@ -54,7 +54,8 @@ InputFile FailedInput(int error);
 // At most the first `count` bytes: enough for the bitmap headers without reading the pixels.
 InputFile ReadInputPrefix(const std::string& path, std::size_t count);
 
-// "Bad file name or file type" followed by the code as a number field.
+// "Bad file name or file type " followed by the code as a number field, as the desktop
+// program shows it for a file named on its command line: "Bad file name or file type  53".
 std::string BadFileMessage(int code);
 
 // A cause line naming a file and the system's reason: "WHAT (PATH: REASON)".
