@@ -284,8 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
                 kPxlNotConverted, true},
         Refusal{"MissingBitmap", "absent.bmp", InputIs::Missing, "",
                 "Bad file name or file type  53\n", false},
-        Refusal{"MissingPxl", "absent.pxl", InputIs::Missing, "", "Bad file name or file type  53\n",
-                false},
+        Refusal{"MissingPxl", "absent.pxl", InputIs::Missing, "",
+                "Bad file name or file type  53\n", false},
         Refusal{"FolderNamedBmp", "folder.bmp", InputIs::Folder, "",
                 "Bad file name or file type  75\n", false}),
     [](const auto& info) { return std::string(info.param.name); });
