@@ -12,7 +12,7 @@ build="${BUILD_DIR:-$root/build-release}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
-cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DVORNIX_TESTS=OFF \
+configure "$build" -DCMAKE_BUILD_TYPE=Release -DVORNIX_TESTS=OFF \
     >/dev/null
 cmake --build "$build" --target download_bench vornix-cli -j "$jobs"
 cli="$build/bin/vornix-cli"
