@@ -318,6 +318,24 @@ TEST_F(OutputTest, EveryWritingCommandStreamsToStdoutAndFollowsLinks) {
     EXPECT_EQ(QFileInfo("/dev/stdout").symLinkTarget(), stdoutLink);
 }
 
+// /dev/stdout that the shell pointed at a file (`> file`): the file is written where it is, and
+// a longer old content does not survive past the new end.
+TEST_F(OutputTest, StdoutRedirectedToAFileIsWrittenInPlace) {
+    const QByteArray expected = ExpectedOutput({"convert", kClock}, ".pxl");
+    const QString file = path("shell.pxl");
+    ASSERT_TRUE(WriteAll(file, QByteArray(expected.size() * 2, 'x')));
+    const ino_t inode = StatOf(file).st_ino;
+    QProcess process;
+    process.setStandardOutputFile(file, QIODevice::Append); // left whole for the program to cut
+    process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), {"convert", kClock, "/dev/stdout"});
+    ASSERT_TRUE(process.waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    EXPECT_TRUE(ReadAll(file) == expected) << "the file holds " << ReadAll(file).size();
+    EXPECT_EQ(StatOf(file).st_ino, inode);
+    EXPECT_EQ(EntriesOf(m_dir.path()), QStringList{"shell.pxl"});
+    EXPECT_TRUE(S_ISLNK(StatOf("/dev/stdout").st_mode));
+}
+
 TEST_F(OutputTest, FifoWithAReaderGetsTheBytes) {
     const QByteArray expected = ExpectedOutput({"convert", kClock}, ".pxl");
     ASSERT_LT(expected.size(), 65536); // the pipe holds it all until the reader reads
