@@ -306,6 +306,7 @@ bool OutputFile::openExisting(const struct stat& link) {
             m_error = 0; // the folder takes no new file, but the file itself may be written
         } else if (keepIdentity(opened)) {
             m_way = OutputWay::Replace;
+            closeKeepingErrno(m_targetFd); // it was opened only to ask whether it may be written
             return true;
         } else if (m_error != 0) {
             return false;

@@ -98,7 +98,7 @@ private:
     std::string m_final;    // where the rename goes: the end of the path's chain of links
     std::string m_tempPath; // empty while the temporary file has no name
     int m_tempFd = -1;
-    int m_targetFd = -1; // the existing file (InPlace, Replace) or the stream
+    int m_targetFd = -1; // the file written in place, or the stream
     int m_slot = -1;     // the signal handler's record of m_tempPath
     int m_error = 0;
     OutputRefusal m_refusal = OutputRefusal::None;
