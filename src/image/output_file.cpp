@@ -1,9 +1,7 @@
 #include "image/output_file.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -13,6 +11,8 @@
 #include <fcntl.h>
 #include <sys/statfs.h>
 #include <unistd.h>
+
+#include "image/temporary_names.h"
 
 namespace vornix::image {
 
@@ -24,95 +24,6 @@ constexpr std::size_t kMaxBaseInTempName = 200; // keeps the temporary name unde
 constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 constexpr int kReaderPollMs = 10;
 constexpr long kProcSuperMagic = 0x9fa0; // statfs f_type of /proc
-constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-// The names of the temporary files that exist now, for the signal handler. A record is armed
-// only while its file exists; the handler reads nothing else.
-constexpr int kNameSlots = 8;
-struct TemporaryName {
-    std::atomic<bool> claimed{false};
-    std::atomic<bool> armed{false};
-    char path[PATH_MAX] = {};
-};
-static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler reads these flags");
-TemporaryName g_names[kNameSlots];
-std::atomic<bool> g_handlersInstalled{false};
-
-// Removes the temporary files, then lets the signal do what it would have done: the handler is
-// installed with SA_RESETHAND, and the raised signal stays blocked until the handler returns.
-void removeTemporariesAndRaise(int signal) {
-    const int saved = errno;
-    for (TemporaryName& name : g_names) {
-        if (name.armed.load()) {
-            ::unlink(name.path);
-        }
-    }
-    errno = saved;
-    ::raise(signal);
-}
-
-// Only signals that would end the process get the handler: an ignored SIGHUP (nohup) stays
-// ignored, and a handler the program set itself stays in charge.
-void installHandlers() {
-    if (g_handlersInstalled.exchange(true)) {
-        return;
-    }
-    for (const int number : kCleanupSignals) {
-        struct sigaction current {};
-        if (::sigaction(number, nullptr, &current) != 0 || (current.sa_flags & SA_SIGINFO) != 0 ||
-            current.sa_handler != SIG_DFL) {
-            continue;
-        }
-        struct sigaction action {};
-        action.sa_handler = removeTemporariesAndRaise;
-        sigfillset(&action.sa_mask);
-        action.sa_flags = SA_RESETHAND;
-        ::sigaction(number, &action, nullptr);
-    }
-}
-
-// -1 when every record is taken: the file is then still removed on every path but a signal.
-int rememberName(const std::string& path) {
-    if (path.size() >= PATH_MAX) {
-        return -1;
-    }
-    installHandlers();
-    for (int slot = 0; slot < kNameSlots; ++slot) {
-        if (!g_names[slot].claimed.exchange(true)) {
-            std::memcpy(g_names[slot].path, path.c_str(), path.size() + 1);
-            g_names[slot].armed.store(true);
-            return slot;
-        }
-    }
-    return -1;
-}
-
-void forgetName(int slot) {
-    if (slot >= 0) {
-        g_names[slot].armed.store(false);
-        g_names[slot].claimed.store(false);
-    }
-}
-
-// Holds SIGINT, SIGTERM and SIGHUP while a temporary file and its record change together, and
-// while a file is overwritten in place: a signal then arrives just after, never half-way.
-class SignalsHeld {
-public:
-    SignalsHeld() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int number : kCleanupSignals) {
-            sigaddset(&held, number);
-        }
-        ::pthread_sigmask(SIG_BLOCK, &held, &m_previous);
-    }
-    ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr); }
-    SignalsHeld(const SignalsHeld&) = delete;
-    SignalsHeld& operator=(const SignalsHeld&) = delete;
-
-private:
-    sigset_t m_previous;
-};
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -401,7 +312,7 @@ bool OutputFile::createNamedTemporary(const std::string& folder, mode_t mode) {
         m_tempFd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (m_tempFd >= 0) {
             m_tempPath = candidate;
-            m_slot = rememberName(candidate);
+            m_slot = RememberTemporaryName(candidate);
             return true;
         }
         if (errno != EEXIST) {
@@ -420,7 +331,7 @@ bool OutputFile::nameTemporary() {
         if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
             0) {
             m_tempPath = candidate;
-            m_slot = rememberName(candidate);
+            m_slot = RememberTemporaryName(candidate);
             return true;
         }
         if (errno != EEXIST) {
@@ -472,7 +383,7 @@ bool OutputFile::commitReplace() {
     if (::rename(m_tempPath.c_str(), m_final.c_str()) != 0) {
         return fail(errno);
     }
-    forgetName(m_slot);
+    ForgetTemporaryName(m_slot);
     m_slot = -1;
     m_tempPath.clear();
     return true;
@@ -530,7 +441,7 @@ void OutputFile::dropTemporary() {
         errno = saved;
         m_tempPath.clear();
     }
-    forgetName(m_slot);
+    ForgetTemporaryName(m_slot);
     m_slot = -1;
 }
 
