@@ -253,8 +253,9 @@ bool OutputFile::keepIdentity(const struct stat& old) {
 }
 
 bool OutputFile::openStream(bool fifo) {
-    // O_NONBLOCK: a FIFO without a reader refuses at once (ENXIO) instead of waiting forever,
-    // and a terminal without carrier opens; the writes after it block as usual.
+    // O_NONBLOCK: opening a FIFO without a reader fails at once (ENXIO) instead of waiting
+    // forever, so it is tried again until a reader comes or kFifoReaderWaitMs has passed; and a
+    // terminal without carrier opens. The writes after it block as usual.
     int waited = 0;
     for (;;) {
         m_targetFd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
