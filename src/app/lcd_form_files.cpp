@@ -5,9 +5,9 @@
 #include <QFileInfo>
 
 #include "app/caption_label.h"
-#include "app/error_codes.h"
 #include "app/picture_box.h"
 #include "app/working_files.h"
+#include "image/error_codes.h"
 #include "image/number_field.h"
 #include "image/pxl_fields.h"
 #include "image/pxl_format.h"
@@ -82,7 +82,7 @@ void LCDForm::SaveImageFile(const QString& fileType) {
     const QString& source =
         fileType == QStringLiteral("BMP") ? m_state.TempBMPFile : m_state.TempPXLFile;
     QByteArray bytes;
-    int code = isUnusableFileName(m_state.FileName) ? kFileAccessError : 0;
+    int code = isUnusableFileName(m_state.FileName) ? image::kFileAccessError : 0;
     if (code == 0) {
         code = ReadFileBytes(source, bytes);
     }

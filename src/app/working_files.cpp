@@ -10,9 +10,12 @@
 #include <QImageReader>
 #include <QSaveFile>
 
-#include "app/error_codes.h"
+#include "image/error_codes.h"
 
 namespace vornix::app {
+
+using enum image::ErrorCode;
+using image::ErrorCodeFromErrno;
 
 int ReadFileBytes(const QString& path, QByteArray& bytes) {
     const QFileInfo info(path);

@@ -7,7 +7,7 @@
 namespace vornix::app {
 
 // File operations of the open, save and shutdown commands. Each returns 0 on success or one
-// of the failure codes of error_codes.h.
+// of the failure codes of image/error_codes.h.
 
 // Reads a whole file.
 int ReadFileBytes(const QString& path, QByteArray& bytes);

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/error_codes.h"
+#include "image/error_codes.h"
 #include "image/number_field.h"
 
 namespace vornix::cli {
@@ -83,7 +83,7 @@ InputFile readNamedInput(const std::string& path, std::size_t limit) {
 
 InputFile FailedInput(int error) {
     InputFile input;
-    input.code = app::ErrorCodeFromErrno(error);
+    input.code = image::ErrorCodeFromErrno(error);
     return input;
 }
 

@@ -7,10 +7,10 @@
 #include <utility>
 #include <variant>
 
-#include "app/error_codes.h"
 #include "cli_files.h"
 #include "commands.h"
 #include "image/atomic_file.h"
+#include "image/error_codes.h"
 #include "image/decode_bmp.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"
@@ -253,7 +253,7 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
     const PreparedArgs& request = std::get<PreparedArgs>(parsed);
     const image::FileBytes input = image::ReadLargeFile(request.names[0]);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(app::ErrorCodeFromErrno(input.error)));
+        PrintMessage(BadFileMessage(image::ErrorCodeFromErrno(input.error)));
         return kExitFailure;
     }
     const image::PictureReadResult picture = image::ReadGreyPicture(input.bytes);
