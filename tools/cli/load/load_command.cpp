@@ -15,10 +15,10 @@
 #include "download/lcd_download.h"
 #include "download/open_com.h"
 #include "download/pacer.h"
-#include "download/picture_text.h"
 #include "download/port_mapping.h"
 #include "download/serial_port_link.h"
 #include "download/stream/command_stream.h"
+#include "picture_text.h"
 
 namespace vornix::cli {
 
@@ -182,7 +182,7 @@ int exitCodeFor(download::DownloadOutcome outcome) {
     }
 }
 
-int sendPicture(const download::PictureText& picture, const QString& device,
+int sendPicture(const PictureText& picture, const QString& device,
                 const image::PxlHeader& header) {
     download::DownloadFlags flags;
     download::SerialPortLink link;
@@ -220,7 +220,7 @@ int RunLoad(const std::vector<std::string>& args) {
     }
 
     // The file is checked before the port is touched, so a refused file leaves the line alone.
-    const download::PictureText picture = download::ReadPictureAsPxl(parsed->file);
+    const PictureText picture = ReadPictureAsPxl(parsed->file);
     if (!picture.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;

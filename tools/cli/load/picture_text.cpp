@@ -1,4 +1,4 @@
-#include "download/picture_text.h"
+#include "picture_text.h"
 
 #include <cstdint>
 #include <span>
@@ -6,15 +6,15 @@
 #include "download/pxl_text_file.h"
 #include "image/decode_bmp.h"
 
-namespace vornix::download {
+namespace vornix::cli {
 
 namespace {
 
-QString readError(PxlFileError error, const QString& path) {
-    if (error == PxlFileError::TooLarge) {
+QString readError(download::PxlFileError error, const QString& path) {
+    if (error == download::PxlFileError::TooLarge) {
         return QStringLiteral("%1: the file is larger than %2 bytes")
             .arg(path)
-            .arg(kMaxPxlFileBytes);
+            .arg(download::kMaxPxlFileBytes);
     }
     return QStringLiteral("%1: the file cannot be read").arg(path);
 }
@@ -41,8 +41,8 @@ PictureText convertBitmap(const QByteArray& bytes) {
 } // namespace
 
 PictureText ReadPictureAsPxl(const QString& path) {
-    PxlFileText file = ReadPxlFile(path);
-    if (file.error != PxlFileError::None) {
+    download::PxlFileText file = download::ReadPxlFile(path);
+    if (file.error != download::PxlFileError::None) {
         return {QByteArray(), readError(file.error, path)};
     }
     if (path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive)) {
@@ -51,4 +51,4 @@ PictureText ReadPictureAsPxl(const QString& path) {
     return {std::move(file.text), QString()};
 }
 
-} // namespace vornix::download
+} // namespace vornix::cli

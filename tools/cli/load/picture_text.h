@@ -5,10 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
-namespace vornix::download {
+namespace vornix::cli {
 
 // A picture file as the PXL text a download sends: a PXL file as it is, a bitmap (name ending
-// in ".bmp", any case) converted to PXL first. For the command line.
+// in ".bmp", any case) converted to PXL first.
 struct PictureText {
     QByteArray text;
     // Why there is no text, ready to print, lines joined by "\n"; empty on success. A refused
@@ -22,4 +22,4 @@ struct PictureText {
 
 PictureText ReadPictureAsPxl(const QString& path);
 
-} // namespace vornix::download
+} // namespace vornix::cli
