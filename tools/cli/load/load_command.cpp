@@ -182,8 +182,7 @@ int exitCodeFor(download::DownloadOutcome outcome) {
     }
 }
 
-int sendPicture(const PictureText& picture, const QString& device,
-                const image::PxlHeader& header) {
+int sendPicture(const PictureText& picture, const QString& device, const image::PxlHeader& header) {
     download::DownloadFlags flags;
     download::SerialPortLink link;
     if (download::OpenComDevice(link, device, QString::number(kBaudRate)) ==
