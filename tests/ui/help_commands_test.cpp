@@ -32,6 +32,7 @@ using vornix::app::MessageIcon;
 using vornix::dialogs::AboutText;
 using vornix::dialogs::FindPaintProgram;
 using vornix::dialogs::FindTextEditor;
+using vornix::dialogs::HelpFileDirectory;
 using vornix::dialogs::MenuHelpAbout_Click;
 using vornix::dialogs::MenuHelpfile_Click;
 using vornix::dialogs::MenuHelpPaint_Click;
@@ -95,6 +96,50 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HelpFileCase{"Started", "/usr/bin/xdg-open", true, true, false},
                       HelpFileCase{"CannotStart", "/usr/bin/xdg-open", false, true, true},
                       HelpFileCase{"NoEditorFound", "", true, false, true}),
+    [](const auto& info) { return info.param.name; });
+
+// Where the help text is looked for: the program's folder (build tree, portable copy), then the
+// documentation folder of an installed tree, laid out as `cmake --install` lays it out.
+enum class GuideAt { Nowhere, ProgramDir, DocDir, Both, FolderNamedLikeGuide };
+
+struct HelpDirCase {
+    std::string name;
+    GuideAt guide;
+    QString expected; // relative to the installed prefix
+};
+
+class HelpFileDirectoryTest : public ::testing::TestWithParam<HelpDirCase> {};
+
+TEST_P(HelpFileDirectoryTest, PrefersTheProgramFolderThenTheInstalledGuide) {
+    const auto& row = GetParam();
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString doc = prefix.filePath(QStringLiteral("share/doc/vornix"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(doc));
+    if (row.guide == GuideAt::ProgramDir || row.guide == GuideAt::Both) {
+        writeFile(bin + QStringLiteral("/Vornix.txt"), "beside");
+    }
+    if (row.guide == GuideAt::DocDir || row.guide == GuideAt::Both ||
+        row.guide == GuideAt::FolderNamedLikeGuide) {
+        writeFile(doc + QStringLiteral("/Vornix.txt"), "installed");
+    }
+    if (row.guide == GuideAt::FolderNamedLikeGuide) {
+        ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/Vornix.txt")));
+    }
+
+    EXPECT_EQ(HelpFileDirectory(bin), prefix.filePath(row.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, HelpFileDirectoryTest,
+    ::testing::Values(HelpDirCase{"BuildTree", GuideAt::ProgramDir, "bin"},
+                      HelpDirCase{"Installed", GuideAt::DocDir, "share/doc/vornix"},
+                      HelpDirCase{"OwnFolderFirst", GuideAt::Both, "bin"},
+                      HelpDirCase{"DirectoryIsNoGuide", GuideAt::FolderNamedLikeGuide,
+                                  "share/doc/vornix"},
+                      HelpDirCase{"MissingEverywhere", GuideAt::Nowhere, "bin"}),
     [](const auto& info) { return info.param.name; });
 
 // --- Run MSPaint -------------------------------------------------------------------------
