@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/working_files.h"
 #include "dialogs/help_commands.h"
 #include "dialogs/help_tools.h"
 #include "support/fake_prompts.h"
@@ -140,6 +141,35 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpDirCase{"DirectoryIsNoGuide", GuideAt::FolderNamedLikeGuide,
                                   "share/doc/vornix"},
                       HelpDirCase{"MissingEverywhere", GuideAt::Nowhere, "bin"}),
+    [](const auto& info) { return info.param.name; });
+
+// The working files go beside the program only in a build tree or a personal copy, which hold
+// the guide beside the program; never into an installed bin folder, even one root may write to.
+struct WorkingDirCase {
+    std::string name;
+    GuideAt guide;
+    bool beside;
+};
+
+class WorkingFilesPlaceTest : public ::testing::TestWithParam<WorkingDirCase> {};
+
+TEST_P(WorkingFilesPlaceTest, BesideTheProgramOnlyInACopyOfItsOwn) {
+    const auto& row = GetParam();
+    QTemporaryDir program;
+    ASSERT_TRUE(program.isValid());
+    if (row.guide == GuideAt::ProgramDir) {
+        writeFile(program.filePath(QStringLiteral("Vornix.txt")), "guide");
+    } else if (row.guide == GuideAt::FolderNamedLikeGuide) {
+        ASSERT_TRUE(QDir(program.path()).mkdir(QStringLiteral("Vornix.txt")));
+    }
+    EXPECT_EQ(vornix::app::WorkingFilesBesideProgram(program.path()), row.beside);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, WorkingFilesPlaceTest,
+    ::testing::Values(WorkingDirCase{"BuildTreeOrPortableCopy", GuideAt::ProgramDir, true},
+                      WorkingDirCase{"InstalledBinFolder", GuideAt::Nowhere, false},
+                      WorkingDirCase{"DirectoryIsNoGuide", GuideAt::FolderNamedLikeGuide, false}),
     [](const auto& info) { return info.param.name; });
 
 // --- Run MSPaint -------------------------------------------------------------------------
