@@ -18,6 +18,16 @@ License: Expat
 ")
 install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION ${VORNIX_DOCDIR})
 
+# The release history, compressed as Debian installs it.
+set(VORNIX_CHANGELOG ${CMAKE_BINARY_DIR}/changelog.gz)
+add_custom_command(OUTPUT ${VORNIX_CHANGELOG}
+    COMMAND sh -c "gzip -9nc < \"$1\" > \"$2\"" sh ${PROJECT_SOURCE_DIR}/resources/changelog
+            ${VORNIX_CHANGELOG}
+    DEPENDS ${PROJECT_SOURCE_DIR}/resources/changelog
+    VERBATIM)
+add_custom_target(vornix_changelog ALL DEPENDS ${VORNIX_CHANGELOG})
+install(FILES ${VORNIX_CHANGELOG} DESTINATION ${VORNIX_DOCDIR})
+
 set(CPACK_PACKAGE_NAME vornix)
 set(CPACK_PACKAGE_VENDOR "The Vornix developers")
 set(CPACK_PACKAGE_CONTACT "The Vornix developers <developers@vornix.example>")
@@ -43,6 +53,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.vornix.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Libraries come from the binaries; the windows also need the toolkit's X11/Wayland platform
+# plug-ins, which are loaded at run time and so escape that computation.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 # Help File opens the guide with the desktop's opener.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

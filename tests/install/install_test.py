@@ -29,6 +29,7 @@ EXPECTED = {
     "share/doc/vornix/README": False,
     "share/doc/vornix/LICENSE": False,
     "share/doc/vornix/copyright": False,
+    "share/doc/vornix/changelog.gz": False,
     "share/applications/vornix.desktop": False,
     "share/mime/packages/vornix.xml": False,
     "share/metainfo/example.vornix.Vornix.metainfo.xml": False,
@@ -111,6 +112,15 @@ class InstalledTree(unittest.TestCase):
             with self.subTest(file=installed):
                 with open(self.path(installed), "rb") as a, open(os.path.join(SOURCE, source), "rb") as b:
                     self.assertEqual(a.read(), b.read())
+
+    def project_version(self):
+        with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as f:
+            return re.search(r"project\(Vornix VERSION ([\d.]+)", f.read()).group(1)
+
+    def test_changelog_names_this_release(self):
+        with gzip.open(self.path("share/doc/vornix/changelog.gz"), "rt", encoding="utf-8") as f:
+            first = f.readline()
+        self.assertEqual(first.split()[:2], ["vornix", f"({self.project_version()})"])
 
     def test_copyright_holds_the_licence(self):
         with open(self.path("share/doc/vornix/copyright"), encoding="utf-8") as f:
@@ -203,9 +213,7 @@ class InstalledTree(unittest.TestCase):
     def test_metainfo_validates_and_names_this_release(self):
         path = self.path("share/metainfo/example.vornix.Vornix.metainfo.xml")
         root = ET.parse(path).getroot()
-        with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as f:
-            version = re.search(r"project\(Vornix VERSION ([\d.]+)", f.read()).group(1)
-        self.assertEqual(root.find("releases/release").get("version"), version)
+        self.assertEqual(root.find("releases/release").get("version"), self.project_version())
         self.assertEqual(root.find("launchable").text, "vornix.desktop")
         self.assertTrue(root.find("screenshots/screenshot/image").text.endswith("main-window.png"))
         tool = need("appstreamcli")
