@@ -170,9 +170,20 @@ TEST_F(LCDFormDownloadTest, ControllerHoldingCtsOffIsEndedByEscape) {
 
 TEST_F(LCDFormDownloadTest, ProgressReachesTheEndAndANeverReadyControllerIsShown) {
     startOn(picture(240, 2), 1'000'000);
+    EXPECT_FALSE(form->Progress->barShown()); // no empty frame while idle
+    EXPECT_EQ(form->Progress->text(), QString());
+    bool barShownDuring = false;
+    QString textDuring;
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [&] {
+        barShownDuring = form->Progress->barShown();
+        textDuring = form->Progress->text();
+    });
     form->MenuFileLoad_Click();
+    EXPECT_TRUE(barShownDuring);
+    EXPECT_TRUE(textDuring.endsWith(QStringLiteral(" left"))) << textDuring.toStdString();
     EXPECT_EQ(form->Progress->percent(), 100);
-    EXPECT_EQ(form->Progress->timeLeftText(), QStringLiteral("0:00 left"));
+    EXPECT_EQ(form->Progress->text(), QStringLiteral("Download complete"));
+    EXPECT_FALSE(form->Progress->barShown());
 
     QString noteWhileStalled;
     QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [this](const QByteArray& b) {
@@ -187,7 +198,25 @@ TEST_F(LCDFormDownloadTest, ProgressReachesTheEndAndANeverReadyControllerIsShown
     form->MenuFileLoad_Click();
     EXPECT_EQ(noteWhileStalled, QStringLiteral("Controller not ready \u2014 waiting"));
     EXPECT_EQ(form->Progress->noteText(), QString());
-    EXPECT_LT(form->Progress->percent(), 100);
+    EXPECT_EQ(form->Progress->text(), QStringLiteral("Stopped"));
+    EXPECT_FALSE(form->Progress->barShown());
+}
+
+// A port that goes away mid-picture: the status bar says the download failed, with no bar,
+// no time left and no stall note beside the lamp.
+TEST_F(LCDFormDownloadTest, StatusBarSaysWhenTheDownloadFailed) {
+    startOn(picture(240, 8), 9600);
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [this](const QByteArray& b) {
+        if (b.contains("G 0 2 0")) {
+            line->simulateDeviceGone();
+        }
+    });
+    form->MenuFileLoad_Click();
+    EXPECT_FALSE(line->isOpen());
+    EXPECT_EQ(form->Progress->text(), QStringLiteral("Download failed"));
+    EXPECT_FALSE(form->Progress->barShown());
+    EXPECT_EQ(form->Progress->noteText(), QString());
+    EXPECT_TRUE(form->Menufile->isEnabled());
 }
 
 TEST(DownloadStatusTest, TimeLeftIsTheLineTimeOfTheBytesStillToSend) {
