@@ -188,7 +188,8 @@ TEST_F(CliTest, LoadRefusals) {
 }
 
 // Ctrl-C while the line stands still (nobody reads the other end, so the pseudo-terminal
-// fills up): the download stops, the port is closed, and the exit code says so.
+// fills up): once the line has stood still for the stall time the download stops, dropping
+// the command in flight, the port is closed, and the exit code says so.
 TEST_F(CliTest, InterruptStopsALoad) {
     Pty pty;
     ASSERT_TRUE(pty.ok());
@@ -206,10 +207,15 @@ TEST_F(CliTest, InterruptStopsALoad) {
     QEventLoop settle;
     QTimer::singleShot(300, &settle, &QEventLoop::quit);
     settle.exec();
+    QElapsedTimer sinceInterrupt;
+    sinceInterrupt.start();
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     const CliRun result = finish(process);
+    EXPECT_LT(sinceInterrupt.elapsed(), 2500); // hang guard: the stall time is 2 s
     EXPECT_EQ(result.exitCode, 130) << result.err.constData();
-    EXPECT_TRUE(result.err.endsWith("Stopped.\n")) << result.err.constData();
+    EXPECT_TRUE(result.err.endsWith("The controller held the line: the command in flight was "
+                                    "dropped.\nStopped.\n"))
+        << result.err.constData();
     const QByteArray full = QByteArray::fromStdString(StreamBytes(pxl).bytes);
     const QByteArray received = pty.received();
     EXPECT_GT(received.size(), 0);
