@@ -1,7 +1,6 @@
 // The tick counter, the pause and the transmit wait, against the simulated line.
 #include <vector>
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -159,21 +158,6 @@ INSTANTIATE_TEST_SUITE_P(Lines, StopWhileLineMovesTest,
                                            HeldLineCase{"HeldForAFifthOfASecond", 9600, 200},
                                            HeldLineCase{"HeldForOneAndAHalfSeconds", 9600, 1500}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// While the line stands still the wait backs off instead of looking every millisecond.
-TEST(Pacer, HeldLineIsPolledSparingly) {
-    Rig rig;
-    rig.line.setCts(false);
-    QTimer::singleShot(1000, [&] { rig.line.setCts(true); });
-    QElapsedTimer elapsed;
-    elapsed.start();
-    EXPECT_EQ(rig.pacer.WriteComPort("G 0 0 0\r"), WriteResult::Sent);
-    // Doubling from 1 ms up to 64 ms: 7 looks in the first 127 ms, then at most one per 64 ms,
-    // and a few 1 ms looks while the 8 bytes leave once CTS is back.
-    const quint64 polls = rig.pacer.transmitPolls();
-    EXPECT_LE(polls, 20 + static_cast<quint64>(elapsed.elapsed()) / Pacer::kLongestPollMs);
-    EXPECT_GE(polls, 7u);
-}
 
 TEST(DrainAlarm, RingsOnceUnlessDisarmed) {
     DrainAlarm alarm;
