@@ -17,6 +17,11 @@ namespace vornix::app {
 using enum image::ErrorCode;
 using image::ErrorCodeFromErrno;
 
+bool WorkingFilesBesideProgram(const QString& programDir) {
+    return QFileInfo(programDir).isWritable() &&
+           QFileInfo(programDir + QStringLiteral("/Vornix.txt")).isFile();
+}
+
 int ReadFileBytes(const QString& path, QByteArray& bytes) {
     const QFileInfo info(path);
     if (!info.exists()) {
