@@ -77,6 +77,10 @@ void LCDForm::MenuImportPicture_Click() {
                           MessageButtons::Ok);
         return;
     }
+    importPicture(source);
+}
+
+void LCDForm::importPicture(const QImage& source) {
     if (const auto picture = m_importDialog(source, this)) {
         makeCurrentPicture(*picture);
     }

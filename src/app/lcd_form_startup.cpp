@@ -27,7 +27,7 @@ bool LCDForm::Form_Load(const QString& commandLine) {
     MenuFileLoad->setEnabled(false);
     MenuSaveBMP->setEnabled(false);
     MenuSavePXL->setEnabled(false);
-    m_state.FilePath = dir;
+    m_state.FilePath = executableDirectory();
     ComList->addItems(
         {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     ComList->setCurrentRow(0);

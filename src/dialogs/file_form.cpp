@@ -307,9 +307,15 @@ void FileForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void FileForm::Form_QueryUnload() {
+    m_state.FileName = kCancelled;
+}
+
 void FileForm::closeEvent(QCloseEvent* event) {
-    Form_QueryUnload();
-    // Closing by the close box leaves FileName and FilePath as the caller set them.
+    // A window already closed by OK or Cancel has its answer; only a visible one is cancelled.
+    if (isVisible()) {
+        Form_QueryUnload();
+    }
     QDialog::closeEvent(event);
 }
 
