@@ -147,6 +147,7 @@ private:
     void makeCurrentPicture(const image::MonoImage& picture);
 
     // Start-up's command-line branches.
+    void placeOnScreen();
     void handleCommandLine(QString commandLine);
     void openCommandLineBMP(const QString& fileName);
     void openCommandLinePXL(const QString& fileName);

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QScreen>
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
@@ -34,8 +35,22 @@ bool LCDForm::Form_Load(const QString& commandLine) {
     m_state.PortStatus = QStringLiteral("CLOSED");
     m_state.PortNumber = QStringLiteral("1");
     m_state.BaudRate = QStringLiteral("9600");
+    placeOnScreen();
     handleCommandLine(commandLine);
     return true;
+}
+
+// The command line's refusal boxes come up before the window is shown and centre over it:
+// the window is put where it will open, centred on its screen, rather than left at the
+// screen's corner.
+void LCDForm::placeOnScreen() {
+    const QScreen* display = screen();
+    if (display == nullptr || isVisible()) {
+        return;
+    }
+    QRect frame = frameGeometry();
+    frame.moveCenter(display->availableGeometry().center());
+    move(frame.topLeft());
 }
 
 void LCDForm::handleCommandLine(QString c) {

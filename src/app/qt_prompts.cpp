@@ -1,6 +1,8 @@
 #include "app/qt_prompts.h"
 
+#include <QFontDatabase>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 
@@ -32,9 +34,15 @@ QString forDisplay(QString text) {
 } // namespace
 
 MessageAnswer QtPrompts::message(const QString& text, const QString& title, MessageIcon icon,
-                                 MessageButtons buttons) {
+                                 MessageButtons buttons, MessageFont font) {
     QMessageBox box(toQtIcon(icon), title, forDisplay(text), QMessageBox::NoButton, m_parent);
     box.setTextFormat(Qt::PlainText);
+    if (font == MessageFont::FixedPitch) {
+        // Only the text: the buttons keep the system's font.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        }
+    }
     box.addButton(QMessageBox::Ok);
     if (buttons == MessageButtons::OkCancel) {
         box.addButton(QMessageBox::Cancel);
