@@ -174,7 +174,7 @@ void FileForm::Form_Load() {
     m_loaded = true;
     placeOnScreen();
     setStartDirectory();
-    FileFormLabel[2]->setText(FileDir->path());
+    static_cast<FileFormPathLabel*>(FileFormLabel[2])->setPathText(FileDir->path());
     // After the start directory: its change wrote the pattern into the box, the caller's
     // proposed name replaces it.
     FileText->setText(m_state.FileName);
@@ -244,7 +244,7 @@ void FileForm::FileDrive_Change() {
 
 void FileForm::FileDir_Change() {
     FileList->setPath(FileDir->path());
-    FileFormLabel[2]->setText(FileDir->path());
+    static_cast<FileFormPathLabel*>(FileFormLabel[2])->setPathText(FileDir->path());
 }
 
 void FileForm::FileList_PathChange() {

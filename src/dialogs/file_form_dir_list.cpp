@@ -16,9 +16,10 @@ FileFormDirList::FileFormDirList(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new FileFormDirDelegate(this));
     setIconSize(QSize(16, 16));
     setUniformItemSizes(true);
-    // Long names are cut short at the right, with their full path in the entry's tip.
+    // Long names are shortened in the middle, so that names differing only at their end stay
+    // apart; each entry's tip holds its full path.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTextElideMode(Qt::ElideRight);
+    setTextElideMode(Qt::ElideMiddle);
     connect(this, &QListWidget::itemDoubleClicked, this, &FileFormDirList::openEntry);
 }
 

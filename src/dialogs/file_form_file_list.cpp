@@ -10,6 +10,9 @@ namespace vornix::dialogs {
 FileFormFileList::FileFormFileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    // A long name is shortened in the middle, keeping its extension in view; its tip holds it
+    // whole.
+    setTextElideMode(Qt::ElideMiddle);
     // A selection by mouse or keys names a file; clicking the selected file again names it
     // again. Focus arriving in the list marks an entry without selecting it, and names nothing.
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
@@ -60,7 +63,10 @@ void FileFormFileList::refresh() {
         return;
     }
     const QStringList names = QDir(m_path).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-    addItems(file_form::filterFileNames(names, m_pattern));
+    for (const QString& name : file_form::filterFileNames(names, m_pattern)) {
+        auto* entry = new QListWidgetItem(name, this);
+        entry->setToolTip(name);
+    }
     setCurrentRow(-1);
 }
 

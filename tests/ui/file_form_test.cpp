@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -16,9 +17,11 @@
 
 #include "app/app_state.h"
 #include "dialogs/file_form.h"
+#include "dialogs/file_form_dir_delegate.h"
 #include "dialogs/file_form_dir_list.h"
 #include "dialogs/file_form_drive_list.h"
 #include "dialogs/file_form_file_list.h"
+#include "dialogs/file_form_path_label.h"
 
 // Readable failure output for texts.
 static void PrintTo(const QString& text, std::ostream* out) {
@@ -27,6 +30,7 @@ static void PrintTo(const QString& text, std::ostream* out) {
 
 using vornix::app::AppState;
 using vornix::dialogs::FileForm;
+using vornix::dialogs::FileFormDirDelegate;
 using vornix::dialogs::FileFormDirList;
 using vornix::dialogs::FileFormDriveList;
 using vornix::dialogs::FileFormFileList;
@@ -441,6 +445,102 @@ TEST_F(FileFormTest, ShowStaticRunsOneModalShowing) {
     FileForm::Show(m_state, "PXLO", nullptr);
     EXPECT_EQ(m_state.FileName, "~CANCEL");
     EXPECT_EQ(m_state.FilePath, "");
+}
+
+} // namespace
+
+namespace {
+
+// A folder twelve levels below the test directory, with a long-named picture in it.
+class DeepFolderTest : public FileFormTest {
+public:
+    void SetUp() override {
+        FileFormTest::SetUp();
+        QString deep = root();
+        for (int level = 1; level <= 12; ++level) {
+            deep += QStringLiteral("/level%1").arg(level);
+        }
+        ASSERT_TRUE(QDir().mkpath(deep));
+        m_deep = deep;
+        QFile picture(m_deep + "/" + kLongName);
+        ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+        m_state.FilePath = m_deep;
+    }
+
+    const QString kLongName = "a picture with a name far too long for the list, number 7.bmp";
+    QString m_deep;
+};
+
+TEST_F(DeepFolderTest, FolderLabelBreaksOnlyAfterSeparatorsAndKeepsTheFolderName) {
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    auto* label = control<vornix::dialogs::FileFormPathLabel>(form, "FileFormLabel2");
+    EXPECT_EQ(label->text(), m_deep);
+    EXPECT_EQ(label->toolTip(), m_deep);
+    const QStringList lines = label->shownLines();
+    ASSERT_GE(lines.size(), 1);
+    EXPECT_LE(lines.size(), label->contentsRect().height() / label->fontMetrics().lineSpacing());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(lines[i]), label->contentsRect().width());
+        if (i + 1 < lines.size()) {
+            EXPECT_TRUE(lines[i].endsWith('/')) << lines[i].toStdString();
+        }
+    }
+    const QString shown = lines.join(QString());
+    EXPECT_TRUE(shown.contains(QStringLiteral("\u2026"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith('/'));
+    EXPECT_TRUE(shown.endsWith("/level12")) << shown.toStdString();
+
+    // A short path is shown whole.
+    label->setPathText("/tmp/x");
+    EXPECT_EQ(label->shownLines(), QStringList{"/tmp/x"});
+}
+
+TEST_F(DeepFolderTest, FolderListLeavesRoomForEachNameAndTipsTheWholePath) {
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    auto* dirs = control<FileFormDirList>(form, "FileDir");
+    EXPECT_EQ(dirs->textElideMode(), Qt::ElideMiddle);
+    const int rowWidth = dirs->viewport()->width();
+    const int deepest =
+        dirs->item(dirs->count() - 1)->data(FileFormDirDelegate::kDepthRole).toInt();
+    int previousIndent = -1;
+    for (int row = 0; row < dirs->count(); ++row) {
+        QListWidgetItem* entry = dirs->item(row);
+        EXPECT_EQ(entry->toolTip(), entry->data(FileFormDirList::kPathRole).toString());
+        const int indent = FileFormDirDelegate::indentOf(
+            entry->data(FileFormDirDelegate::kDepthRole).toInt(), deepest, rowWidth);
+        EXPECT_GT(indent, previousIndent) << "entries read as a path";
+        previousIndent = indent;
+        if (entry->text().startsWith("level1")) {
+            // "level10", "level11" and "level12" are drawn whole, icon and margins included.
+            const int needed = dirs->fontMetrics().horizontalAdvance(entry->text()) +
+                               dirs->iconSize().width() + 12;
+            EXPECT_LE(needed, rowWidth - indent) << entry->text().toStdString();
+        }
+    }
+    EXPECT_EQ(dirs->currentItem()->text(), "level12");
+}
+
+TEST_F(DeepFolderTest, DriveAndFileListsShortenInTheMiddleWithTheWholeTextAsTip) {
+    FileForm form(m_state, "BMPO", nullptr);
+    auto* drives = control<FileFormDriveList>(form, "FileDrive");
+    drives->setVolumes({"/", m_deep});
+    form.show();
+    EXPECT_EQ(drives->drive(), m_deep);
+    EXPECT_EQ(drives->toolTip(), m_deep);
+    EXPECT_EQ(drives->itemData(1, Qt::ToolTipRole).toString(), m_deep);
+    const QString closed = drives->shownText();
+    EXPECT_TRUE(closed.contains(QStringLiteral("\u2026"))) << closed.toStdString();
+    EXPECT_TRUE(closed.startsWith('/'));
+    EXPECT_TRUE(closed.endsWith("level12")) << closed.toStdString();
+    EXPECT_EQ(drives->view()->textElideMode(), Qt::ElideMiddle);
+
+    auto* files = control<FileFormFileList>(form, "FileList");
+    EXPECT_EQ(files->textElideMode(), Qt::ElideMiddle);
+    ASSERT_EQ(files->count(), 1);
+    EXPECT_EQ(files->item(0)->text(), kLongName);
+    EXPECT_EQ(files->item(0)->toolTip(), kLongName);
 }
 
 } // namespace

@@ -361,3 +361,31 @@ TEST(QtPromptsTest, StartUpRefusalBoxStandsCentredOverTheMainWindow) {
 
 } // namespace
 } // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+TEST_F(LCDFormTest, LongFilePathIsShortenedInTheMiddleWithTheWholePathAsTip) {
+    ASSERT_TRUE(start(QString()));
+    form->show();
+    QString deep = QStringLiteral("/home/someone/drawings");
+    for (int level = 1; level <= 12; ++level) {
+        deep += QStringLiteral("/level%1").arg(level);
+    }
+    const QString path = deep + QStringLiteral("/clock face.bmp");
+    form->FileEntry->setCaption(path);
+    EXPECT_EQ(form->FileEntry->text(), path);
+    EXPECT_EQ(form->FileEntry->toolTip(), path);
+    const QString shown = form->FileEntry->shownText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\u2026"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("clock face.bmp"))) << shown.toStdString();
+    EXPECT_LE(form->FileEntry->fontMetrics().horizontalAdvance(shown),
+              form->FileEntry->contentsRect().width());
+
+    form->FileEntry->setCaption(QStringLiteral("/tmp/a.bmp"));
+    EXPECT_EQ(form->FileEntry->shownText(), QStringLiteral("/tmp/a.bmp"));
+}
+
+} // namespace
+} // namespace vornix::test
