@@ -178,6 +178,12 @@ void FileForm::Form_Load() {
     // After the start directory: its change wrote the pattern into the box, the caller's
     // proposed name replaces it.
     FileText->setText(m_state.FileName);
+    if (file_form::requestMode(m_requestCode) == QLatin1String("S")) {
+        // Typing replaces the proposed name and keeps its extension.
+        FileText->setSelection(
+            0, static_cast<int>(file_form::nameWithoutExtension(m_state.FileName).size()));
+        FileText->setFocus();
+    }
     fillPatternList();
     PatternList->setCurrentIndex(
         file_form::filterIndexForType(file_form::requestType(m_requestCode)));

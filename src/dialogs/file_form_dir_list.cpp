@@ -42,7 +42,9 @@ void FileFormDirList::openEntry(QListWidgetItem* item) {
     }
     const QString target = item->data(kPathRole).toString();
     if (!file_form::isUsableDirectory(target)) {
+        // The highlight goes back to the directory the list still shows.
         QApplication::beep();
+        highlightCurrentDirectory();
         return;
     }
     setPath(target);
@@ -75,7 +77,8 @@ void FileFormDirList::refresh() {
         walked = QDir::cleanPath(walked + u'/' + parts[i]);
         addEntry(parts[i], walked, static_cast<int>(i + 1), true);
     }
-    QListWidgetItem* current = item(count() - 1);
+    m_currentRow = count() - 1;
+    QListWidgetItem* current = item(m_currentRow);
 
     const QDir directory(m_path);
     const QStringList children =
@@ -86,6 +89,12 @@ void FileFormDirList::refresh() {
     }
     setCurrentItem(current);
     scrollToItem(current, QAbstractItemView::PositionAtCenter);
+}
+
+void FileFormDirList::highlightCurrentDirectory() {
+    if (QListWidgetItem* current = item(m_currentRow)) {
+        setCurrentItem(current);
+    }
 }
 
 void FileFormDirList::addEntry(const QString& text, const QString& path, int depth, bool open) {

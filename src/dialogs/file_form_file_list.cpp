@@ -1,6 +1,7 @@
 #include "dialogs/file_form_file_list.h"
 
 #include <QDir>
+#include <QFocusEvent>
 #include <QSignalBlocker>
 
 #include "dialogs/file_form_rules.h"
@@ -14,7 +15,8 @@ FileFormFileList::FileFormFileList(QWidget* parent) : QListWidget(parent) {
     // whole.
     setTextElideMode(Qt::ElideMiddle);
     // A selection by mouse or keys names a file; clicking the selected file again names it
-    // again. Focus arriving in the list marks an entry without selecting it, and names nothing.
+    // again. Focus arriving by a click marks nothing by itself; by Tab it selects the first
+    // file.
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (!fileName().isEmpty()) {
             emit fileClicked();
@@ -27,6 +29,15 @@ FileFormFileList::FileFormFileList(QWidget* parent) : QListWidget(parent) {
     });
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem*) { emit fileDoubleClicked(); });
+}
+
+void FileFormFileList::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    const bool byKeys =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (byKeys && selectedItems().isEmpty() && count() > 0) {
+        setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    }
 }
 
 void FileFormFileList::setPath(const QString& path) {

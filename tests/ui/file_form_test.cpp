@@ -288,29 +288,88 @@ TEST_F(FileFormTest, DirectoryListShowsParentsThenVisibleSubdirectories) {
 TEST_F(FileFormTest, DirectoryRemovedWhileShownIsRefusedAndTheListStays) {
     m_state.FileName = "kept";
     m_state.FilePath = root();
+    ASSERT_TRUE(QDir(root()).mkpath("Sub3"));
     FileForm form(m_state, "BMPO", nullptr);
     form.show();
     ASSERT_TRUE(QDir(path("Sub2")).removeRecursively());
     auto* dirs = control<FileFormDirList>(form, "FileDir");
     doubleClickRow(dirs, "Sub2");
     EXPECT_EQ(dirs->path(), root());
+    EXPECT_EQ(dirs->currentItem()->text(), QFileInfo(root()).fileName()); // highlight stays
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "kept");
     EXPECT_TRUE(form.isVisible());
+
+    // The same by keys: the entry highlighted, Enter.
+    ASSERT_TRUE(QDir(path("Sub3")).removeRecursively());
+    dirs->setCurrentItem(dirs->findItems("Sub3", Qt::MatchExactly).front());
+    QTest::keyClick(dirs, Qt::Key_Return);
+    EXPECT_EQ(dirs->path(), root());
+    EXPECT_EQ(dirs->currentItem()->text(), QFileInfo(root()).fileName());
 }
 
-TEST_F(FileFormTest, FileClickNamesTheFileAndFocusAloneDoesNot) {
+TEST_F(FileFormTest, FileClickNamesTheFileAndFocusByMouseAloneDoesNot) {
     m_state.FileName = "kept";
     m_state.FilePath = root();
     FileForm form(m_state, "PXLO", nullptr);
     form.show();
     auto* list = control<FileFormFileList>(form, "FileList");
-    list->setFocus(Qt::TabFocusReason);
+    list->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "kept");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, "e.pxl"));
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "e.pxl");
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "F.PXL");
 }
+
+TEST_F(FileFormTest, TabbingIntoTheFileListSelectsItsFirstFile) {
+    m_state.FileName = "kept";
+    m_state.FilePath = root();
+    FileForm form(m_state, "PXLO", nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* text = control<QLineEdit>(form, "FileText");
+    text->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(text, Qt::Key_Tab);
+    auto* list = control<FileFormFileList>(form, "FileList");
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->fileName(), "e.pxl");
+    EXPECT_EQ(text->text(), "e.pxl");
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(text->text(), "F.PXL");
+
+    // Coming back keeps the file chosen.
+    text->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(text, Qt::Key_Tab);
+    EXPECT_EQ(list->fileName(), "F.PXL");
+}
+
+struct ProposedNameCase {
+    const char* proposed;
+    const char* selected;
+    const char* afterTyping; // after typing "x"
+};
+
+class FileFormProposedNameTest : public FileFormTest,
+                                 public ::testing::WithParamInterface<ProposedNameCase> {};
+
+TEST_P(FileFormProposedNameTest, TypingReplacesTheNameAndKeepsTheExtension) {
+    m_state.FileName = GetParam().proposed;
+    m_state.FilePath = root();
+    FileForm form(m_state, "PXLS", nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* text = control<QLineEdit>(form, "FileText");
+    ASSERT_EQ(QApplication::focusWidget(), text);
+    EXPECT_EQ(text->selectedText(), GetParam().selected);
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    EXPECT_EQ(text->text(), GetParam().afterTyping);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FileFormProposedNameTest,
+                         ::testing::Values(ProposedNameCase{"clock.PXL", "clock", "x.PXL"},
+                                           ProposedNameCase{"a.b.PXL", "a.b", "x.PXL"},
+                                           ProposedNameCase{"noext", "noext", "x"},
+                                           ProposedNameCase{"", "", "x"}));
 
 struct StartCase {
     const char* what;
