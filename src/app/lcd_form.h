@@ -159,7 +159,7 @@ private:
 
     // Conversions between the working files.
     void DecodeBMP();
-    bool EncodeBMP();
+    bool EncodeBMP(const QString& path);
     void SetImageTag();
     void showConversionFailure(const QString& reason);
     int loadPictureIntoWorkingBitmap(const QString& path);

@@ -8,6 +8,7 @@
 #include "app/caption_label.h"
 #include "app/error_codes.h"
 #include "app/picture_box.h"
+#include "app/readable_path.h"
 #include "app/two_colour_picture.h"
 #include "app/working_files.h"
 #include "image/number_field.h"
@@ -146,7 +147,8 @@ void LCDForm::MenuOpenBMP_Click() {
 
 // Shows a picture file, writes it as the working bitmap and converts that into LCD data.
 bool LCDForm::openBitmapFile(const QString& path) {
-    if (loadPictureIntoWorkingBitmap(path) != 0) {
+    const ReadablePath readable(path);
+    if (loadPictureIntoWorkingBitmap(readable.path()) != 0) {
         m_prompts.message(QStringLiteral("Bad file name or file type"),
                           QStringLiteral("File Error"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
@@ -167,8 +169,9 @@ void LCDForm::MenuOpenPxl_Click() {
 // Makes a PXL file the current picture: the working PXL file becomes its copy with CR LF line
 // ends, and a file that starts with the "@" marker is turned into the working bitmap and shown.
 void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
+    const ReadablePath readable(path);
     QByteArray bytes;
-    int code = ReadFileBytes(path, bytes);
+    int code = ReadFileBytes(readable.path(), bytes);
     if (code == 0) {
         const std::string copy =
             image::NormaliseLineEnds(std::string_view(bytes.constData(), bytes.size()));
@@ -189,7 +192,7 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     if (!image::HasPxlMarker(std::string_view(bytes.constData(), bytes.size()))) {
         return;
     }
-    if (!EncodeBMP() || !showWorkingBitmap()) {
+    if (!EncodeBMP(readable.path()) || !showWorkingBitmap()) {
         return;
     }
     SetImageTag();
@@ -237,8 +240,8 @@ void LCDForm::OpenDroppedFile(const QString& path) {
     }
     // A picture that would be refused for its colours goes to Import Picture instead.
     QImage picture;
-    if (LoadPicture(FileEntry->caption(), picture) == 0 &&
-        !convertsDirectly(FileEntry->caption(), picture)) {
+    const ReadablePath readable(FileEntry->caption());
+    if (LoadPicture(readable.path(), picture) == 0 && !convertsDirectly(readable.path(), picture)) {
         importPicture(picture);
         return;
     }

@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QSignalBlocker>
 
+#include "dialogs/file_form_names.h"
 #include "dialogs/file_form_rules.h"
 
 namespace vornix::dialogs {
@@ -73,7 +74,12 @@ void FileFormFileList::refresh() {
     if (m_path.isEmpty()) {
         return;
     }
-    const QStringList names = QDir(m_path).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    // Names that are not valid UTF-8 are listed too, shown with replacement characters; the
+    // open commands find such a file again by the shown name.
+    QStringList names;
+    for (const file_form::ListedFile& file : file_form::listFiles(m_path)) {
+        names.append(file.shown);
+    }
     for (const QString& name : file_form::filterFileNames(names, m_pattern)) {
         auto* entry = new QListWidgetItem(name, this);
         entry->setToolTip(name);

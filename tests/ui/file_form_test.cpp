@@ -1,6 +1,9 @@
 // The file window driven as a user drives it: real widgets, real directories, QTest input.
 #include <functional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -21,6 +24,7 @@
 #include "dialogs/file_form_dir_list.h"
 #include "dialogs/file_form_drive_list.h"
 #include "dialogs/file_form_file_list.h"
+#include "dialogs/file_form_names.h"
 #include "dialogs/file_form_path_label.h"
 
 // Readable failure output for texts.
@@ -600,6 +604,49 @@ TEST_F(DeepFolderTest, DriveAndFileListsShortenInTheMiddleWithTheWholeTextAsTip)
     ASSERT_EQ(files->count(), 1);
     EXPECT_EQ(files->item(0)->text(), kLongName);
     EXPECT_EQ(files->item(0)->toolTip(), kLongName);
+}
+
+} // namespace
+
+namespace {
+
+// Files made by the bytes of their names, which need not be valid UTF-8, and removed so again:
+// the toolkit's own removal does not see them.
+struct FilesByBytes {
+    QString directory;
+    std::vector<QByteArray> paths;
+
+    bool create(const QByteArray& name) {
+        paths.push_back(QFile::encodeName(directory) + '/' + name);
+        const int fd = ::open(paths.back().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        return fd >= 0 && ::close(fd) == 0;
+    }
+    ~FilesByBytes() {
+        for (const QByteArray& path : paths) {
+            ::unlink(path.constData());
+        }
+    }
+};
+
+TEST_F(FileFormTest, NamesThatAreNotUtf8AreListedWithAReplacementCharacter) {
+    FilesByBytes files{root(), {}};
+    ASSERT_TRUE(files.create("caf\xE9.bmp"));
+    ASSERT_TRUE(files.create("\xFF\xFE.PXL"));
+    ASSERT_FALSE(QDir(root()).entryList(QDir::Files).contains(QString::fromUtf8("caf\xE9.bmp")))
+        << "the toolkit's listing would show it: nothing to test";
+    m_state.FilePath = root();
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    const QString cafe = QStringLiteral("caf\uFFFD.bmp");
+    EXPECT_EQ(fileNames(form), (QStringList{"a.bmp", "B.BMP", "c.Jpg", cafe, "d.gif"}));
+    control<QComboBox>(form, "PatternList")->setCurrentIndex(1);
+    EXPECT_EQ(fileNames(form), (QStringList{"e.pxl", "F.PXL", QStringLiteral("\uFFFD\uFFFD.PXL")}));
+    control<QComboBox>(form, "PatternList")->setCurrentIndex(0);
+
+    runModal(form, [&] { doubleClickRow(control<FileFormFileList>(form, "FileList"), cafe); });
+    EXPECT_EQ(m_state.FileName, cafe);
+    EXPECT_EQ(vornix::dialogs::file_form::nativePath(root() + "/" + cafe),
+              QFile::encodeName(root()) + "/caf\xE9.bmp");
 }
 
 } // namespace

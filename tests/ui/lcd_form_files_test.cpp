@@ -2,6 +2,9 @@
 #include <algorithm>
 #include <functional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QBuffer>
 #include <QLineEdit>
@@ -634,6 +637,59 @@ TEST_F(LCDFormTest, CloseBoxOfTheFileWindowCancelsSaveAndOpen) {
     form->MenuOpenPxl_Click();
     EXPECT_EQ(readAll(workingPXL()), pxl);
     EXPECT_TRUE(prompts.messages.empty());
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+// Files written by the bytes of their names, which need not be valid UTF-8, and removed so
+// again: the toolkit's own removal does not see them.
+struct FilesByBytes {
+    QString directory;
+    std::vector<QByteArray> paths;
+
+    void write(const QByteArray& name, const QByteArray& content) {
+        paths.push_back(QFile::encodeName(directory) + '/' + name);
+        const int fd = ::open(paths.back().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        QFile out;
+        ASSERT_TRUE(out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        out.write(content);
+    }
+    ~FilesByBytes() {
+        for (const QByteArray& path : paths) {
+            ::unlink(path.constData());
+        }
+    }
+};
+
+TEST_F(LCDFormTest, FilesWhoseNamesAreNotUtf8OpenByTheirBytes) {
+    FilesByBytes files{filesDir.path(), {}};
+    files.write("caf\xE9.bmp", readAll(sample("shapes.bmp")));
+    files.write("d\xE9j\xE0.pxl", "@,8,1,8\r\n0A5h\r\n");
+    ASSERT_TRUE(start(QString()));
+
+    answerDialog(filesDir.path(), QStringLiteral("caf\uFFFD.bmp"));
+    form->MenuOpenBMP_Click();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("caf\uFFFD.bmp")));
+    EXPECT_EQ(readAll(workingBMP()), readAll(sample("shapes.bmp")));
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+
+    answerDialog(filesDir.path(), QStringLiteral("d\uFFFDj\uFFFD.pxl"));
+    form->MenuOpenPxl_Click();
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("@,8,1,8\r\n0A5h\r\n"));
+    EXPECT_EQ(form->BMPImage->picture().size(), QSize(8, 1));
+
+    // Two names that show alike cannot be told apart by the shown text.
+    files.write("caf\xE8.bmp", readAll(sample("shapes.bmp")));
+    answerDialog(filesDir.path(), QStringLiteral("caf\uFFFD.bmp"));
+    form->MenuOpenBMP_Click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type"));
 }
 
 } // namespace
