@@ -110,6 +110,7 @@ void FileForm::createControls() {
     FileCmd[1]->setGeometry(twipsRect(6120, 840, 1092, 372));
     for (std::size_t i = 0; i < FileCmd.size(); ++i) {
         FileCmd[i]->setObjectName(QStringLiteral("FileCmd%1").arg(i));
+        FileCmd[i]->setAccessibleName(FileCmd[i]->text());
     }
 
     struct LabelLayout {
@@ -133,6 +134,10 @@ void FileForm::createControls() {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setGeometry(labels[i].geometry);
         label->setBuddy(labels[i].buddy);
+        if (labels[i].buddy != nullptr) {
+            // The control is found in the accessibility tree by its caption.
+            labels[i].buddy->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+        }
         FileFormLabel[i] = label;
     }
 }

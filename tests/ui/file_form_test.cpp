@@ -466,6 +466,13 @@ TEST_F(FileFormTest, ControlsSitAtTheirPlacesWithTheirCaptions) {
     }
     EXPECT_TRUE(control<QPushButton>(form, "FileCmd0")->isDefault());
     EXPECT_FALSE(control<QComboBox>(form, "PatternList")->isEditable());
+    const std::vector<std::pair<const char*, const char*>> accessible{
+        {"FileText", "File Name:"}, {"FileDir", "Directories"},
+        {"FileDrive", "Drives:"},   {"PatternList", "Display File Types:"},
+        {"FileCmd0", "OK"},         {"FileCmd1", "Cancel"}};
+    for (const auto& [name, caption] : accessible) {
+        EXPECT_EQ(control<QWidget>(form, name)->accessibleName(), caption) << name;
+    }
 }
 
 TEST_F(FileFormTest, ShowingAgainDoesNotRefillTheFilterList) {
