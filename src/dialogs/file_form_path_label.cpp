@@ -9,10 +9,10 @@ namespace vornix::dialogs {
 
 namespace {
 
-// The text broken into at most maxLines lines no wider than width, each break just after a
-// "/"; nullopt when it does not fit so.
-std::optional<QStringList> wrapAtSeparators(const QString& text, const QFontMetrics& metrics,
-                                            int width, int maxLines) {
+const QString kEllipsis = QStringLiteral("\u2026");
+
+// "/home/u/pics" -> "/", "home/", "u/", "pics".
+QStringList piecesOf(const QString& text) {
     QStringList pieces;
     qsizetype start = 0;
     while (start < text.size()) {
@@ -21,6 +21,14 @@ std::optional<QStringList> wrapAtSeparators(const QString& text, const QFontMetr
         pieces.append(text.mid(start, end - start));
         start = end;
     }
+    return pieces;
+}
+
+// The text broken into at most maxLines lines no wider than width, each break just after a
+// "/"; nullopt when it does not fit so.
+std::optional<QStringList> wrapAtSeparators(const QString& text, const QFontMetrics& metrics,
+                                            int width, int maxLines) {
+    const QStringList pieces = piecesOf(text);
     QStringList lines;
     QString line;
     for (const QString& piece : pieces) {
@@ -57,8 +65,21 @@ QStringList FileFormPathLabel::shownLines() const {
     if (auto lines = wrapAtSeparators(full, metrics, width, maxLines)) {
         return *lines;
     }
-    // The longest middle-shortened text that still fits; a single line of the label's width
-    // always does.
+    // Whole folder names left out in the middle, as few as will do, keeping more of the end.
+    const QStringList pieces = piecesOf(full);
+    const auto count = static_cast<int>(pieces.size());
+    for (int kept = count - 1; kept >= 2; --kept) {
+        for (int head = 1; head < kept; ++head) {
+            const QString candidate = pieces.mid(0, head).join(QString()) + kEllipsis +
+                                      QLatin1Char('/') +
+                                      pieces.mid(count - (kept - head)).join(QString());
+            if (auto lines = wrapAtSeparators(candidate, metrics, width, maxLines)) {
+                return *lines;
+            }
+        }
+    }
+    // A name too long even so: the longest middle-shortened text that still fits; a single
+    // line of the label's width always does.
     int low = width;
     int high = width * maxLines;
     QStringList best = {metrics.elidedText(full, Qt::ElideMiddle, width)};

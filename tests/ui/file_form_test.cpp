@@ -560,6 +560,12 @@ TEST_F(DeepFolderTest, FolderLabelBreaksOnlyAfterSeparatorsAndKeepsTheFolderName
     EXPECT_TRUE(shown.contains(QStringLiteral("\u2026"))) << shown.toStdString();
     EXPECT_TRUE(shown.startsWith('/'));
     EXPECT_TRUE(shown.endsWith("/level12")) << shown.toStdString();
+    // Whole folder names are left out, none is cut.
+    const QStringList folders = m_deep.split('/');
+    for (const QString& part : shown.split('/')) {
+        EXPECT_TRUE(part == QStringLiteral("\u2026") || folders.contains(part))
+            << part.toStdString();
+    }
 
     // A short path is shown whole.
     label->setPathText("/tmp/x");
