@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTimer>
 
 namespace vornix::app {
 
@@ -48,6 +49,16 @@ MessageAnswer QtPrompts::message(const QString& text, const QString& title, Mess
         box.addButton(QMessageBox::Cancel);
     }
     box.setDefaultButton(QMessageBox::Ok);
+    if (m_parent != nullptr) {
+        // The box is placed by the size it has before its text is laid out for the screen,
+        // which on some displays differs from its final size: once shown, it is centred over
+        // the window again.
+        QTimer::singleShot(0, &box, [&box, parent = m_parent] {
+            QRect frame = box.frameGeometry();
+            frame.moveCenter(parent->window()->frameGeometry().center());
+            box.move(frame.topLeft());
+        });
+    }
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
