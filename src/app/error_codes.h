@@ -7,6 +7,7 @@ namespace vornix::app {
 // Failure codes shown in "Bad file name or file type" and "Internal Error" messages. They
 // follow the classic numbering users of such tools know from their error dialogs.
 enum ErrorCode : int {
+    kOutOfMemory = 7,
     kFileNotFound = 53,
     kPermissionDenied = 70,
     kFileAccessError = 75,

@@ -87,7 +87,7 @@ void LCDForm::SaveImageFile(const QString& fileType) {
         code = ReadFileBytes(source, bytes);
     }
     if (code == 0) {
-        code = WriteFileAtomically(target, bytes);
+        code = WriteChosenFile(target, bytes);
     }
     if (code != 0) {
         m_prompts.message(QStringLiteral("File Save Error. No image file to save"),
@@ -105,8 +105,10 @@ void LCDForm::MenuSavePXL_Click() {
 }
 
 void LCDForm::MenuOpenBMP_Click() {
+    const QString shownFile = FileEntry->caption();
     OpenImageFile(QStringLiteral("BMP"));
     if (!m_state.FileName.isEmpty() && !openBitmapFile(FileEntry->caption())) {
+        FileEntry->setCaption(shownFile); // the previous picture stays, and so does its name
         return;
     }
     MenuSaveBMP->setEnabled(true);
@@ -115,7 +117,10 @@ void LCDForm::MenuOpenBMP_Click() {
 
 // Shows a picture file, writes it as the working bitmap and converts that into LCD data.
 bool LCDForm::openBitmapFile(const QString& path) {
-    if (loadPictureIntoWorkingBitmap(path) != 0) {
+    if (const int code = loadPictureIntoWorkingBitmap(path); code != 0) {
+        if (reportNotEnoughMemory(code, path)) {
+            return false;
+        }
         m_prompts.message(QStringLiteral("Bad file name or file type"),
                           QStringLiteral("File Error"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
@@ -158,7 +163,13 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     if (!image::HasPxlMarker(std::string_view(bytes.constData(), bytes.size()))) {
         return;
     }
-    if (!EncodeBMP() || !showWorkingBitmap()) {
+    if (!EncodeBMP()) {
+        return;
+    }
+    if (const int code = showWorkingBitmap(); code != 0) {
+        // An empty picture (no columns or no rows), or one too large for the memory there is.
+        clearPicture();
+        reportNotEnoughMemory(code, path);
         return;
     }
     SetImageTag();
@@ -169,13 +180,16 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     }
 }
 
-// Loads a picture file into the picture box and writes it as the working bitmap.
+// Loads a picture file, writes it as the working bitmap and shows it. On a failure the window
+// keeps showing the previous picture, whose working bitmap is then also unchanged.
 int LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
     QImage picture;
-    int code = LoadPicture(path, picture);
+    int code = m_loadPicture(path, picture);
+    if (code == 0) {
+        code = WriteWorkingBitmap(path, picture, m_state.TempBMPFile);
+    }
     if (code == 0) {
         setPicture(picture);
-        code = WriteWorkingBitmap(path, picture, m_state.TempBMPFile);
     }
     return code;
 }
@@ -186,6 +200,7 @@ void LCDForm::OpenDroppedFile(const QString& path) {
     m_state.FilePath = info.absolutePath();
     m_state.FileName = info.fileName();
     m_state.LastFileName = m_state.FileName;
+    const QString shownFile = FileEntry->caption();
     FileEntry->setCaption(info.absoluteFilePath());
     if (ending == QStringLiteral(".PXL")) {
         openPXLFile(FileEntry->caption(), false);
@@ -194,6 +209,8 @@ void LCDForm::OpenDroppedFile(const QString& path) {
     if (openBitmapFile(FileEntry->caption())) {
         MenuSaveBMP->setEnabled(true);
         MenuSavePXL->setEnabled(true);
+    } else {
+        FileEntry->setCaption(shownFile);
     }
 }
 
