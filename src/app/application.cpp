@@ -26,12 +26,11 @@ namespace {
 constexpr int kLockInfoAttempts = 10;
 constexpr unsigned long kLockInfoPauseMs = 20;
 
-// The working files live beside the executable when that folder is writable, as in a build
-// tree or a personal copy; an installed copy keeps them in the user's data folder, which only
-// the user may enter.
+// The working files live beside the executable in a build tree or a personal copy; an installed
+// copy keeps them in the user's data folder, which only the user may enter.
 QString WorkingDirectory() {
     const QString programDir = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programDir).isWritable()) {
+    if (WorkingFilesBesideProgram(programDir)) {
         return programDir;
     }
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

@@ -4,8 +4,9 @@
 
 namespace vornix::app {
 
-// Failure codes shown in "Bad file name or file type" and "Internal Error" messages. They
-// follow the classic numbering users of such tools know from their error dialogs.
+// The failure codes the window shows after "Bad file name or file type" and "Internal Error":
+// a picture too large for the memory there is, a missing file, a refused permission, a failed
+// read or write, a missing folder, and a file that holds no picture.
 enum ErrorCode : int {
     kOutOfMemory = 7,
     kFileNotFound = 53,

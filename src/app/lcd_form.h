@@ -65,7 +65,7 @@ public:
     void MenuHelpPaint_Click();
     void MenuHelpAbout_Click();
 
-    // Commands beyond the classic set.
+    // Commands added to the File and Image menus: import, test patterns, LCD preview.
     void MenuImportPicture_Click();
     void MenuTestPattern_Click(image::TestPattern pattern);
     void MenuPreviewLCD_Click();
@@ -105,7 +105,7 @@ public:
     PictureBox* BMPImage = nullptr;
     CaptionLabel* BMPHolder = nullptr;
     SeparatorLines* Lines = nullptr;
-    DownloadStatus* Progress = nullptr; // in the status bar, below the classic layout
+    DownloadStatus* Progress = nullptr; // in the status bar, below the picture
 
     // Shows the file dialog for a request code ("BMPO", "PXLS", ...), leaving the answer in
     // FileName and FilePath. Tests replace the real dialog with a scripted one.

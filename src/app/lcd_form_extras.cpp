@@ -1,4 +1,5 @@
-// Commands beyond the classic set: importing any picture, test patterns and the LCD preview.
+// Commands added to the File and Image menus: importing any picture, test patterns and the LCD
+// preview.
 #include "app/lcd_form.h"
 
 #include <QAction>

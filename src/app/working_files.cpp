@@ -130,6 +130,11 @@ int readWithToolkit(QByteArray& bytes, QImage& picture) {
 
 } // namespace
 
+bool WorkingFilesBesideProgram(const QString& programDir) {
+    return QFileInfo(programDir).isWritable() &&
+           QFileInfo(programDir + QStringLiteral("/Vornix.txt")).isFile();
+}
+
 int ReadFileBytes(const QString& path, QByteArray& bytes) {
     const QFileInfo info(path);
     if (!info.exists()) {

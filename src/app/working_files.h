@@ -40,4 +40,9 @@ int DeleteFile(const QString& path);
 // folder is accepted as it is. False when there is no folder at the path afterwards.
 bool MakePrivateFolder(const QString& path);
 
+// True when the working files belong beside the program: its folder may be written and holds
+// the guide, as a build tree or a personal copy does. An installed copy keeps them in the
+// user's data folder, also when the user may write to the installed folder (root in /usr/bin).
+bool WorkingFilesBesideProgram(const QString& programDir);
+
 } // namespace vornix::app

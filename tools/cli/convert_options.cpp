@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
+#include "image/output_file.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
 #include "image/prepare_decode.h"
@@ -228,7 +229,7 @@ int UsageError(std::string_view command, std::string_view reason) {
 
 int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
     const std::vector<std::uint8_t> bitmap = image::MonoBitmapBytes(picture);
-    image::AtomicFileWriter output(path);
+    image::OutputFile output(path);
     bool written = false;
     if (KindOfName(path) == PictureKind::Pxl) {
         written = image::DecodeBMP(bitmap, output).converted() && output.commit();
@@ -238,9 +239,8 @@ int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
     }
     if (!written) {
         output.abandon();
-        const int error = output.error();
         return failure(kNotWritten,
-                       path + ": " + (error != 0 ? std::strerror(error) : "conversion failed"));
+                       path + ": " + (output.error() != 0 ? output.reason() : "conversion failed"));
     }
     return kExitOk;
 }

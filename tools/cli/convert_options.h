@@ -26,8 +26,8 @@ int RunPreparedConvert(const std::vector<std::string>& args);
 std::optional<image::PictureSize> ParsePictureSize(std::string_view text);
 
 // Writes the picture to `path` as PXL text or as a 1-bit bitmap, by the path's ending (which
-// the caller has checked), through a temporary file renamed into place. Returns the exit code;
-// on failure the message is printed and `path` is left as it was.
+// the caller has checked), as an image::OutputFile delivers it. Returns the exit code; on
+// failure the message is printed and a file at `path` is left as it was.
 int WriteMonoPicture(const image::MonoImage& picture, const std::string& path);
 
 // A usage error of `command`: the reason and the usage text on stderr. Returns kExitUsage.
