@@ -56,12 +56,13 @@ void LCDForm::MenuMaskSize_Click() {
 }
 
 void LCDForm::MenuImgInfo_Click() {
+    // The text's labels are padded with blanks into columns.
     m_prompts.message(BMPImage->tag(), QStringLiteral("BMP Info"), MessageIcon::None,
-                      MessageButtons::Ok);
+                      MessageButtons::Ok, MessageFont::FixedPitch);
 }
 
 void LCDForm::MenuImgMagnifier_Click() {
-    m_viewer->showWithPicture(QPixmap::fromImage(BMPImage->picture()));
+    m_viewer->showWithPicture(BMPImage->picture());
 }
 
 void LCDForm::BMPImage_DblClick() {
@@ -69,12 +70,13 @@ void LCDForm::BMPImage_DblClick() {
 }
 
 void LCDForm::BMPImage_Change() {
-    m_viewer->setPicture(QPixmap::fromImage(BMPImage->picture()));
+    m_viewer->setPicture(BMPImage->picture());
 }
 
 void LCDForm::setPicture(const QImage& picture) {
     BMPImage->setPicture(picture);
-    BMPHolder->setPixmap(QPixmap::fromImage(picture));
+    // Without conversion a one-bit picture stays one bit, and shares the picture's memory.
+    BMPHolder->setPixmap(QPixmap::fromImage(picture, Qt::NoFormatConversion));
 }
 
 void LCDForm::MenuHelpfile_Click() {

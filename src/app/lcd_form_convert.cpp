@@ -11,6 +11,7 @@
 #include "app/working_files.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image/error_codes.h"
 #include "image/image_info.h"
 
 namespace vornix::app {
@@ -82,14 +83,14 @@ void LCDForm::SetImageTag() {
     BMPImage->setTag(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-// Rebuilds the working bitmap from the PXL file named in FileEntry. False when the file could
-// not be converted: "Save as BMP" is then disabled and the working bitmap keeps its previous
-// complete content.
-bool LCDForm::EncodeBMP() {
+// Rebuilds the working bitmap from the PXL file at path (the one named in FileEntry). False
+// when the file could not be converted: "Save as BMP" is then disabled and the working bitmap
+// keeps its previous complete content.
+bool LCDForm::EncodeBMP(const QString& path) {
     QByteArray pxl;
     image::EncodeResult result;
     bool written = false;
-    if (ReadFileBytes(FileEntry->caption(), pxl) == 0) {
+    if (ReadFileBytes(path, pxl) == 0) {
         SaveFileSink bitmap(m_state.TempBMPFile);
         result = image::EncodeBMP(std::string_view(pxl.constData(), pxl.size()), bitmap);
         written = result.converted() && bitmap.commit();
@@ -112,12 +113,38 @@ bool LCDForm::EncodeBMP() {
     return written;
 }
 
-bool LCDForm::showWorkingBitmap() {
+// Shows the working bitmap; 0, or the failure code of loading it (nothing is shown then).
+int LCDForm::showWorkingBitmap() {
     QImage picture;
-    if (LoadPicture(m_state.TempBMPFile, picture) != 0) {
-        return false;
+    if (const int code = m_loadPicture(m_state.TempBMPFile, picture); code != 0) {
+        return code;
     }
     setPicture(picture);
+    return 0;
+}
+
+// The window is left without a picture, so that what it shows, the working files and the
+// enabled commands all describe the same thing: used when a converted picture cannot be
+// shown, which would otherwise leave the previous picture on screen over new working files.
+void LCDForm::clearPicture() {
+    setPicture(QImage());
+    BMPImage->setTag(QString());
+    DeleteFile(m_state.TempBMPFile);
+    DeleteFile(m_state.TempPXLFile);
+    MenuFileLoad->setEnabled(false);
+    MenuSaveBMP->setEnabled(false);
+    MenuSavePXL->setEnabled(false);
+}
+
+// Tells the user that the picture in `path` is too large for the memory there is, when that
+// is why it could not be loaded. False, with nothing shown, for every other failure.
+bool LCDForm::reportNotEnoughMemory(int code, const QString& path) {
+    if (code != image::kOutOfMemory) {
+        return false;
+    }
+    m_prompts.message(QStringLiteral("Not enough memory to show the picture.") + m_state.CrLf +
+                          path,
+                      QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 

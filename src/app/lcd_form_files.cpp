@@ -2,10 +2,13 @@
 #include "app/lcd_form.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
+#include "app/readable_path.h"
+#include "app/two_colour_picture.h"
 #include "app/working_files.h"
 #include "image/error_codes.h"
 #include "image/number_field.h"
@@ -29,19 +32,46 @@ QString adjustExtension(const QString& name, const QStringList& extensions, cons
     return name;
 }
 
-// A name the file system cannot take as a plain file name here: the dialog hands back
-// filter patterns unchanged.
+// The dialog hands filter patterns back unchanged; a name holding a wildcard is never saved
+// under. Every other character, ";" included, is a legal file name character here.
 bool isUnusableFileName(const QString& name) {
-    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) ||
-           name.contains(QLatin1Char(';'));
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
+
+// A typed name that starts with "/" names the whole path: its folder becomes the dialog's
+// folder and its last part the file name, so that the next dialog starts there and the save
+// commands propose the bare name.
+void takeTypedPath(AppState& state) {
+    if (!state.FileName.startsWith(QLatin1Char('/'))) {
+        return;
+    }
+    const QString typed = state.FileName;
+    const qsizetype slash = typed.lastIndexOf(QLatin1Char('/'));
+    state.FilePath = slash == 0 ? QStringLiteral("/") : typed.left(slash);
+    state.FileName = typed.mid(slash + 1);
 }
 
 } // namespace
 
+QString JoinFilePath(const QString& folder, const QString& name) {
+    if (name.startsWith(QLatin1Char('/')) || folder.isEmpty()) {
+        return name;
+    }
+    if (folder.endsWith(QLatin1Char('/'))) {
+        return folder + name;
+    }
+    return folder + QLatin1Char('/') + name;
+}
+
+QString LCDForm::executableDirectory() const {
+    return m_executableDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
+                                           : m_executableDirectory;
+}
+
 void LCDForm::OpenImageFile(const QString& fileType) {
     FileEntry->setTag(fileType + QStringLiteral("O"));
     if (m_state.FilePath.isEmpty()) {
-        m_state.FilePath = programDirectory();
+        m_state.FilePath = executableDirectory();
     }
     m_state.FileName.clear();
     m_fileDialog(m_state, FileEntry->tag(), this);
@@ -49,17 +79,18 @@ void LCDForm::OpenImageFile(const QString& fileType) {
         m_state.FileName.clear();
         return;
     }
+    takeTypedPath(m_state);
     if (m_state.FileName.isEmpty()) {
         return;
     }
-    FileEntry->setCaption(m_state.FilePath + QStringLiteral("/") + m_state.FileName);
+    FileEntry->setCaption(JoinFilePath(m_state.FilePath, m_state.FileName));
     m_state.LastFileName = m_state.FileName;
 }
 
 void LCDForm::SaveImageFile(const QString& fileType) {
     FileEntry->setTag(fileType + QStringLiteral("S"));
     if (m_state.FilePath.isEmpty()) {
-        m_state.FilePath = programDirectory();
+        m_state.FilePath = executableDirectory();
     }
     m_state.FileName = m_state.LastFileName;
     if (fileType == QStringLiteral("BMP")) {
@@ -74,10 +105,11 @@ void LCDForm::SaveImageFile(const QString& fileType) {
         m_state.FileName.clear();
         return;
     }
+    takeTypedPath(m_state);
     if (m_state.FileName.isEmpty()) {
         return;
     }
-    const QString target = m_state.FilePath + QStringLiteral("/") + m_state.FileName;
+    const QString target = JoinFilePath(m_state.FilePath, m_state.FileName);
     FileEntry->setCaption(target);
     const QString& source =
         fileType == QStringLiteral("BMP") ? m_state.TempBMPFile : m_state.TempPXLFile;
@@ -87,7 +119,7 @@ void LCDForm::SaveImageFile(const QString& fileType) {
         code = ReadFileBytes(source, bytes);
     }
     if (code == 0) {
-        code = WriteFileAtomically(target, bytes);
+        code = WriteChosenFile(target, bytes);
     }
     if (code != 0) {
         m_prompts.message(QStringLiteral("File Save Error. No image file to save"),
@@ -105,8 +137,13 @@ void LCDForm::MenuSavePXL_Click() {
 }
 
 void LCDForm::MenuOpenBMP_Click() {
+    const QString shownFile = FileEntry->caption();
     OpenImageFile(QStringLiteral("BMP"));
-    if (!m_state.FileName.isEmpty() && !openBitmapFile(FileEntry->caption())) {
+    if (m_state.FileName.isEmpty()) {
+        return;
+    }
+    if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
+        keepShownFileName(code, shownFile);
         return;
     }
     MenuSaveBMP->setEnabled(true);
@@ -114,15 +151,28 @@ void LCDForm::MenuOpenBMP_Click() {
 }
 
 // Shows a picture file, writes it as the working bitmap and converts that into LCD data.
-bool LCDForm::openBitmapFile(const QString& path) {
-    if (loadPictureIntoWorkingBitmap(path) != 0) {
-        m_prompts.message(QStringLiteral("Bad file name or file type"),
-                          QStringLiteral("File Error"), MessageIcon::Exclamation,
-                          MessageButtons::Ok);
-        return false;
+// 0, or the failure code of loading the picture (the previous picture then stays).
+int LCDForm::openBitmapFile(const QString& path) {
+    const ReadablePath readable(path);
+    if (const int code = loadPictureIntoWorkingBitmap(readable.path()); code != 0) {
+        if (!reportNotEnoughMemory(code, path)) {
+            m_prompts.message(QStringLiteral("Bad file name or file type"),
+                              QStringLiteral("File Error"), MessageIcon::Exclamation,
+                              MessageButtons::Ok);
+        }
+        return code;
     }
     DecodeBMP();
-    return true;
+    return 0;
+}
+
+// After a failed open the caption names the file that was asked for, as after any open; only
+// a picture that is valid but too large to show puts back the name of the picture still on
+// screen, so that the caption never names a picture the window could have shown but did not.
+void LCDForm::keepShownFileName(int code, const QString& shownFile) {
+    if (code == image::kOutOfMemory) {
+        FileEntry->setCaption(shownFile);
+    }
 }
 
 void LCDForm::MenuOpenPxl_Click() {
@@ -136,8 +186,9 @@ void LCDForm::MenuOpenPxl_Click() {
 // Makes a PXL file the current picture: the working PXL file becomes its copy with CR LF line
 // ends, and a file that starts with the "@" marker is turned into the working bitmap and shown.
 void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
+    const ReadablePath readable(path);
     QByteArray bytes;
-    int code = ReadFileBytes(path, bytes);
+    int code = ReadFileBytes(readable.path(), bytes);
     if (code == 0) {
         const std::string copy =
             image::NormaliseLineEnds(std::string_view(bytes.constData(), bytes.size()));
@@ -158,7 +209,13 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     if (!image::HasPxlMarker(std::string_view(bytes.constData(), bytes.size()))) {
         return;
     }
-    if (!EncodeBMP() || !showWorkingBitmap()) {
+    if (!EncodeBMP(readable.path())) {
+        return;
+    }
+    if (const int code = showWorkingBitmap(); code != 0) {
+        // An empty picture (no columns or no rows), or one too large for the memory there is.
+        clearPicture();
+        reportNotEnoughMemory(code, path);
         return;
     }
     SetImageTag();
@@ -169,15 +226,31 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     }
 }
 
-// Loads a picture file into the picture box and writes it as the working bitmap.
+// Loads a picture file, writes it as the working bitmap and shows it. On a failure the window
+// keeps showing the previous picture, whose working bitmap is then also unchanged.
 int LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
     QImage picture;
-    int code = LoadPicture(path, picture);
+    int code = m_loadPicture(path, picture);
+    if (code == 0) {
+        code = writeWorkingBitmap(path, picture);
+    }
     if (code == 0) {
         setPicture(picture);
-        code = WriteWorkingBitmap(path, picture, m_state.TempBMPFile);
     }
     return code;
+}
+
+// A bitmap file is kept as stored: the conversion reads its colour indices. Any other picture
+// of two colours goes through the 1-bit bitmap writer with its dark colour at index 0, so that
+// what the window shows dark is dark on the LCD; deeper pictures are written in their own
+// depth, which the conversion then refuses.
+int LCDForm::writeWorkingBitmap(const QString& path, const QImage& picture) {
+    if (!IsBitmapFile(path)) {
+        if (const auto bitmap = TwoColourBitmap(picture)) {
+            return WriteFileAtomically(m_state.TempBMPFile, *bitmap);
+        }
+    }
+    return WriteWorkingBitmap(path, picture, m_state.TempBMPFile);
 }
 
 void LCDForm::OpenDroppedFile(const QString& path) {
@@ -186,15 +259,30 @@ void LCDForm::OpenDroppedFile(const QString& path) {
     m_state.FilePath = info.absolutePath();
     m_state.FileName = info.fileName();
     m_state.LastFileName = m_state.FileName;
+    const QString shownFile = FileEntry->caption();
     FileEntry->setCaption(info.absoluteFilePath());
     if (ending == QStringLiteral(".PXL")) {
         openPXLFile(FileEntry->caption(), false);
         return;
     }
-    if (openBitmapFile(FileEntry->caption())) {
-        MenuSaveBMP->setEnabled(true);
-        MenuSavePXL->setEnabled(true);
+    // A picture that would be refused for its colours goes to Import Picture instead.
+    QImage picture;
+    const ReadablePath readable(FileEntry->caption());
+    if (LoadPicture(readable.path(), picture) == 0 && !convertsDirectly(readable.path(), picture)) {
+        importPicture(picture);
+        return;
     }
+    if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
+        keepShownFileName(code, shownFile);
+        return;
+    }
+    MenuSaveBMP->setEnabled(true);
+    MenuSavePXL->setEnabled(true);
+}
+
+// A 1-bit bitmap file, or another kind of picture with two colours or fewer.
+bool LCDForm::convertsDirectly(const QString& path, const QImage& picture) {
+    return IsBitmapFile(path) ? picture.depth() == 1 : TwoColourPicture(picture).has_value();
 }
 
 } // namespace vornix::app
