@@ -84,7 +84,9 @@ void LCDForm::SaveImageFile(const QString& fileType) {
     QByteArray bytes;
     int code = isUnusableFileName(m_state.FileName) ? kFileAccessError : 0;
     if (code == 0) {
-        code = ReadFileBytes(source, bytes);
+        code = ReadFileBytes(source, bytes,
+                             fileType == QStringLiteral("BMP") ? image::kMaxBitmapFileBytes
+                                                               : image::kMaxWrittenPxlBytes);
     }
     if (code == 0) {
         code = WriteFileAtomically(target, bytes);
@@ -136,14 +138,8 @@ void LCDForm::MenuOpenPxl_Click() {
 // Makes a PXL file the current picture: the working PXL file becomes its copy with CR LF line
 // ends, and a file that starts with the "@" marker is turned into the working bitmap and shown.
 void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
-    QByteArray bytes;
-    int code = ReadFileBytes(path, bytes);
-    if (code == 0) {
-        const std::string copy =
-            image::NormaliseLineEnds(std::string_view(bytes.constData(), bytes.size()));
-        code = WriteFileAtomically(m_state.TempPXLFile,
-                                   QByteArray(copy.data(), static_cast<qsizetype>(copy.size())));
-    }
+    bool hasMarker = false;
+    const int code = CopyPxlFile(path, m_state.TempPXLFile, hasMarker);
     if (code != 0) {
         if (fromCommandLine) {
             m_prompts.message(QStringLiteral("Bad file name or file type ") +
@@ -155,7 +151,7 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     }
     MenuFileLoad->setEnabled(true);
     MenuSavePXL->setEnabled(true);
-    if (!image::HasPxlMarker(std::string_view(bytes.constData(), bytes.size()))) {
+    if (!hasMarker) {
         return;
     }
     if (!EncodeBMP() || !showWorkingBitmap()) {

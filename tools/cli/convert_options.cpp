@@ -11,6 +11,7 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "image/atomic_file.h"
+#include "image/bounded_read.h"
 #include "image/decode_bmp.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
@@ -251,9 +252,10 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         return UsageError(kCommand, *reason);
     }
     const PreparedArgs& request = std::get<PreparedArgs>(parsed);
-    const image::FileBytes input = image::ReadLargeFile(request.names[0]);
+    const image::FileBytes input =
+        image::ReadBoundedFile(request.names[0], image::kMaxPreparedFileBytes);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(app::ErrorCodeFromErrno(input.error)));
+        PrintMessage(InputRefusalMessage(request.names[0], input.error));
         return kExitFailure;
     }
     const image::PictureReadResult picture = image::ReadGreyPicture(input.bytes);
