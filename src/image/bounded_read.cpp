@@ -139,6 +139,31 @@ void PxlFile::rewind() {
     }
 }
 
+FileBytes PxlFile::readWhole(std::size_t maxSize) {
+    if (m_file.error() != 0) {
+        return {{}, m_file.error()};
+    }
+    if (m_file.size() > maxSize) {
+        return {{}, kFileTooLarge};
+    }
+    rewind();
+    FileBytes result{LargeBuffer(static_cast<std::size_t>(m_file.size())), 0};
+    std::size_t got = 0;
+    while (got < result.bytes.size()) {
+        const std::size_t n =
+            read(reinterpret_cast<char*>(result.bytes.data()) + got, result.bytes.size() - got);
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    if (m_readError != 0) {
+        return {{}, m_readError};
+    }
+    result.bytes.resize(got);
+    return result;
+}
+
 std::size_t PxlFile::read(char* into, std::size_t room) {
     if (m_file.error() != 0 || m_readError != 0) {
         return 0;

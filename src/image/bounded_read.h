@@ -107,6 +107,9 @@ public:
     bool hasMarker();
     // Starts the text again from its beginning.
     void rewind();
+    // The whole file from its beginning, as ReadBoundedFile reads it: for a file that turned
+    // out not to be PXL text.
+    FileBytes readWhole(std::size_t maxSize);
 
     std::size_t read(char* into, std::size_t room) override;
     std::size_t sizeHint() const override { return static_cast<std::size_t>(m_file.size()); }

@@ -73,11 +73,13 @@ EncodeOutcome checkGeometry(Geometry& g, EncodeResult& result) {
     //     bitmap is the 70-byte header whatever H is;
     //   - W >= 1 gives v = ceil(W / B) >= ceil(W / 8) >= 1 values a row, and a row of
     //     RowStride = ceil(W / 8) rounded up to a multiple of 4 <= v + 3 <= 4 v bytes;
-    //   - the text holds the marker, W, H, B and H v values, each at least one character, and
-    //     a delimiter between each two of them: at least 2 H v + 7 characters.
-    // So the bitmap, 70 + H RowStride <= 70 + 4 H v <= 70 + 2 (text - 7), is at most twice the
-    // text plus 56 bytes (kMaxBitmapPerTextFactor, kMaxBitmapOverText). The worst case is one
-    // value a row (W <= 8) written as one character and a comma: 2 characters for 4 bytes.
+    //   - the text holds the marker (read, not checked here: it may be empty), W, H, B and
+    //     H v values of at least one character each, and a delimiter between each two of them:
+    //     at least 2 H v + 6 characters.
+    // So the bitmap, 70 + H RowStride <= 70 + 4 H v <= 70 + 2 (text - 6), is at most twice the
+    // text plus 58 bytes (kMaxBitmapPerTextFactor, kMaxBitmapOverText). The worst cases: the
+    // header alone (",0,0,1" gives 70 bytes), and one value a row (W <= 8) written as one
+    // character and a comma, 2 characters for 4 bytes.
     if (g.pxl.pixelsPerValue < 1 || g.pxl.pixelsPerValue > 8) {
         return EncodeOutcome::BadPixelsPerValue;
     }

@@ -31,7 +31,7 @@ enum class EncodeOutcome {
 };
 
 inline constexpr std::size_t kMaxBitmapPerTextFactor = 2;
-inline constexpr std::size_t kMaxBitmapOverText = 56;
+inline constexpr std::size_t kMaxBitmapOverText = 58;
 
 struct EncodeResult {
     EncodeOutcome outcome = EncodeOutcome::MissingHeaderField;

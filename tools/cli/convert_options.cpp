@@ -252,13 +252,12 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         return UsageError(kCommand, *reason);
     }
     const PreparedArgs& request = std::get<PreparedArgs>(parsed);
-    const image::FileBytes input =
-        image::ReadBoundedFile(request.names[0], image::kMaxPreparedFileBytes);
-    if (!input.ok()) {
-        PrintMessage(InputRefusalMessage(request.names[0], input.error));
+    const image::PictureFileResult file = image::ReadGreyPictureFile(request.names[0]);
+    if (file.error != 0) {
+        PrintMessage(InputRefusalMessage(request.names[0], file.error));
         return kExitFailure;
     }
-    const image::PictureReadResult picture = image::ReadGreyPicture(input.bytes);
+    const image::PictureReadResult& picture = file.picture;
     if (!picture.ok()) {
         return failure(kNotRead, image::DescribePictureReadOutcome(picture.outcome));
     }
