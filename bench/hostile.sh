@@ -28,6 +28,8 @@ for tool in "$cli" "$desktop" /usr/bin/time Xvfb xdotool python3; do
 done
 
 work="$(mktemp -d)"
+meta="$work/meta" # the measurements' own files, not looked at for what a run wrote
+mkdir -p "$meta"
 xvfb=""
 cleanup() {
     if [ -n "$xvfb" ]; then
@@ -54,16 +56,17 @@ data += b"\xaa" * (100 - len(data))
 open(sys.argv[1], "wb").write(data)
 PY
 
-# Every file below `folder` that is new or changed since the stamp, with its size; "nothing".
+# Every file outside the measurements' own folder that is new or changed since the stamp,
+# with its size; "nothing" when there is none.
 written() {
-    local folder="$1" stamp="$2"
     local found
-    found="$(find "$folder" -newer "$stamp" -type f -printf '%P (%s B) ' 2>/dev/null)"
+    found="$(find "$work" -path "$meta" -prune -o -newer "$meta/stamp" -type f \
+        -printf '%P (%s B) ' 2>/dev/null)"
     echo "${found:-nothing}"
 }
 
 seconds_since() {
-    python3 -c "import sys,time; print('%.3f' % (time.time() - float(sys.argv[1])))" "$1"
+    awk -v start="$1" -v now="$EPOCHREALTIME" 'BEGIN { printf "%.3f", now - start }'
 }
 
 printf '%-26s %-9s %7s %9s  %-58s %s\n' "RUN" "INPUT" "TIME s" "PEAK MB" "OUTCOME" "WROTE"
@@ -80,18 +83,19 @@ for input in z.bmp z.pxl big.pxl x.pxl t.pxl claim.bmp; do
         args=("$command" "$inputs/$input")
         [ "$command" = convert ] && args+=("$target")
         rm -rf "${out:?}"/*
-        touch "$work/stamp"
+        touch "$meta/stamp"
         sleep 0.01
-        start="$(date +%s.%N)"
-        /usr/bin/time -f %M -o "$work/mem" timeout 10 "$cli" "${args[@]}" \
-            >"$work/stdout" 2>"$work/stderr"
+        start="$EPOCHREALTIME"
+        /usr/bin/time -f %M -o "$meta/mem" timeout 10 "$cli" "${args[@]}" \
+            >"$meta/stdout" 2>"$meta/stderr"
         status=$?
         took="$(seconds_since "$start")"
-        peak="$(awk 'END { printf "%.1f", $1 / 1024 }' "$work/mem")"
-        message="$(head -n 1 "$work/stderr")"
+        peak="$(awk 'END { printf "%.1f", $1 / 1024 }' "$meta/mem")"
+        message="$(head -n 1 "$meta/stderr")"
+        [ -z "$message" ] && message="$(head -n 1 "$meta/stdout")"
         [ "$status" = 124 ] && message="still running after 10 s: killed"
         printf '%-26s %-9s %7s %9s  %-58s %s\n' "vornix-cli $command" "$input" "$took" \
-            "$peak" "exit $status: ${message:0:50}" "$(written "$work" "$work/stamp")"
+            "$peak" "exit $status: ${message:0:50}" "$(written)"
     done
 done
 
@@ -119,10 +123,10 @@ for input in z.bmp z.pxl big.pxl x.pxl t.pxl claim.bmp; do
     mkdir -p "$program" "$runtime"
     chmod 700 "$runtime"
     cp "$desktop" "$program/vornix"
-    touch "$work/stamp"
+    touch "$meta/stamp"
     sleep 0.01
-    start="$(date +%s.%N)"
-    XDG_RUNTIME_DIR="$runtime" /usr/bin/time -f %M -o "$work/mem" \
+    start="$EPOCHREALTIME"
+    XDG_RUNTIME_DIR="$runtime" /usr/bin/time -f %M -o "$meta/mem" \
         "$program/vornix" "$inputs/$input" >/dev/null 2>&1 &
     timer=$!
     pid=""
@@ -151,7 +155,7 @@ for input in z.bmp z.pxl big.pxl x.pxl t.pxl claim.bmp; do
     fi
     wait "$timer" 2>/dev/null
     [ -z "$took" ] && took="> 5" && shown="no window after 5 s"
-    peak="$(awk '/^[0-9]+$/ { kb = $1 } END { printf "%.1f", kb / 1024 }' "$work/mem")"
+    peak="$(awk '/^[0-9]+$/ { kb = $1 } END { printf "%.1f", kb / 1024 }' "$meta/mem")"
     printf '%-26s %-9s %7s %9s  %-58s %s\n' "vornix (desktop, Xvfb)" "$input" "$took" "$peak" \
-        "windows: ${shown:0:49}" "$(written "$work" "$work/stamp" | sed 's|program/vornix ([0-9]* B) ||')"
+        "windows: ${shown:0:49}" "$(written | sed 's|program/vornix ([0-9]* B) ||')"
 done
