@@ -321,6 +321,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "@,16,1,8\r\n0FFh," + QByteArray(5000, '0') + "h\r\n", kPxlNotConverted, true},
         Refusal{"EighteenByteHugePxl", "t.pxl", InputIs::File, "@,32760,32767,-1", kPxlNotConverted,
                 true},
+        // The line end after the last comma ends an empty third value.
+        Refusal{"TrailingEmptyField", "empty3.pxl", InputIs::File, "@,24,1,8\r\n0FFh,0FFh,\r\n",
+                kPxlNotConverted, true},
         Refusal{"HundredByteBmpClaimingHuge", "claim.bmp", InputIs::File,
                 Bitmap({.width = 100000, .height = 100000}, QByteArray(38, '\xAA')),
                 kNotConvertedToLcd, true}),
