@@ -69,7 +69,7 @@ std::int64_t readFully(int fd, std::uint8_t* data, std::size_t size) {
 }
 
 FileBytes readOpened(const ReadableFile& file, std::size_t count) {
-    FileBytes result{LargeBuffer(count), 0};
+    FileBytes result{UnclearedBuffer(count), 0};
     const std::int64_t got = readFully(file.fd(), result.bytes.data(), count);
     if (got < 0) {
         return {{}, errno};
@@ -147,7 +147,7 @@ FileBytes PxlFile::readWhole(std::size_t maxSize) {
         return {{}, kFileTooLarge};
     }
     rewind();
-    FileBytes result{LargeBuffer(static_cast<std::size_t>(m_file.size())), 0};
+    FileBytes result{UnclearedBuffer(static_cast<std::size_t>(m_file.size())), 0};
     std::size_t got = 0;
     while (got < result.bytes.size()) {
         const std::size_t n =

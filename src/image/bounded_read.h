@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "image/prepare_buffer.h"
 #include "image/pxl_field_stream.h"
 
 namespace vornix::image {
@@ -74,14 +75,14 @@ private:
 
 // The whole content of a file, or the errno of the failure to read it.
 struct FileBytes {
-    std::vector<std::uint8_t> bytes;
+    ByteBuffer bytes; // not cleared before the read: every byte kept was read
     int error = 0;
     bool ok() const { return error == 0; }
 };
 
 // The whole file, refused with kFileTooLarge (nothing allocated) when its length is above
-// `maxSize`. Large files go into a LargeBuffer. A file that grows while it is read is read as
-// long as it was when opened; one that shrinks gives what it still had.
+// `maxSize`. Large files go into huge pages where the system offers them. A file that grows while
+// it is read is read as long as it was when opened; one that shrinks gives what it still had.
 FileBytes ReadBoundedFile(const std::string& path, std::size_t maxSize);
 
 // At most the first `count` bytes of a file: a header without the rest.

@@ -34,4 +34,14 @@ std::vector<std::uint8_t> LargeBuffer(std::size_t size) {
     return buffer;
 }
 
+ByteBuffer UnclearedBuffer(std::size_t size) {
+    ByteBuffer buffer;
+    if (size >= kHugeThreshold) {
+        buffer.reserve(size);
+        adviseHugePages(buffer.data(), buffer.capacity());
+    }
+    buffer.resize(size);
+    return buffer;
+}
+
 } // namespace vornix::image

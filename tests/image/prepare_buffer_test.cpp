@@ -31,7 +31,7 @@ TEST(ReadBoundedFileTest, BytesAndErrors) {
 
     const FileBytes read = ReadBoundedFile(big.string(), kMaxPreparedFileBytes);
     EXPECT_EQ(read.error, 0);
-    EXPECT_TRUE(read.bytes == content);
+    EXPECT_TRUE(std::equal(read.bytes.begin(), read.bytes.end(), content.begin(), content.end()));
     EXPECT_TRUE(ReadBoundedFile((dir / "empty.pgm").string(), kMaxPreparedFileBytes).bytes.empty());
     EXPECT_EQ(ReadBoundedFile((dir / "empty.pgm").string(), kMaxPreparedFileBytes).error, 0);
 

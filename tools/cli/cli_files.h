@@ -37,7 +37,7 @@ struct InputFile {
     std::span<const std::uint8_t> bytes; // points into `storage`
     int code = 0;
     int error = 0; // the errno behind `code`
-    std::vector<std::uint8_t> storage;
+    image::ByteBuffer storage;
 
     InputFile() = default;
     InputFile(InputFile&&) = default; // the bytes move with their storage
