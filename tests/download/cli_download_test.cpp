@@ -3,6 +3,7 @@
 #include <random>
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -185,6 +186,21 @@ TEST_F(CliTest, LoadRefusals) {
     EXPECT_EQ(run({"load"}).exitCode, 2);
     EXPECT_EQ(run({"load", "--port"}).exitCode, 2);
     EXPECT_EQ(run({"load", "--speed", "1", good}).exitCode, 2);
+
+    // A FIFO or a device named as the picture is refused without waiting for a writer.
+    const QString fifo = m_dir.filePath("x.pxl");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = m_dir.filePath("z.pxl");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    for (const QString& input : {fifo, zero}) {
+        const CliRun load = run({"load", "--port", "/dev/vornix-no-such-port", input});
+        EXPECT_EQ(load.exitCode, 1);
+        EXPECT_EQ(load.err, (input + ": the file cannot be read\n").toUtf8());
+        const CliRun stream = run({"stream", input});
+        EXPECT_EQ(stream.exitCode, 1);
+        EXPECT_TRUE(stream.err.startsWith("Bad file name or file type  75\n")) << stream.err.data();
+        EXPECT_EQ(stream.out, "");
+    }
 }
 
 // Ctrl-C while the line stands still (nobody reads the other end, so the pseudo-terminal
