@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "image/bounded_read.h"
 #include "image/encode_bmp.h"
 #include "image/prepare_buffer.h"
 #include "image/prepare_decode_formats.h"
@@ -43,6 +44,15 @@ PictureReadResult readPxlPicture(std::string_view text) {
     return detail::ReadBitmapPicture(bitmap.bytes);
 }
 
+class VectorSink : public ByteSink {
+public:
+    bool write(std::string_view bytes) override {
+        bitmap.insert(bitmap.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    std::vector<std::uint8_t> bitmap;
+};
+
 } // namespace
 
 PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
@@ -57,6 +67,29 @@ PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
         return readPxlPicture(text);
     }
     return {PictureReadOutcome::UnknownFormat, {}};
+}
+
+PictureFileResult ReadGreyPictureFile(const std::string& path) {
+    PxlFile file(path);
+    if (file.openError() != 0) {
+        return {{}, file.openError()};
+    }
+    if (file.hasMarker()) {
+        VectorSink sink;
+        const EncodeResult result = EncodeBMP(file, sink);
+        if (file.readError() != 0) {
+            return {{}, file.readError()};
+        }
+        if (!result.converted()) {
+            return {{PictureReadOutcome::BadPxl, {}}, 0};
+        }
+        return {detail::ReadBitmapPicture(sink.bitmap), 0};
+    }
+    const FileBytes whole = file.readWhole(kMaxPreparedFileBytes);
+    if (!whole.ok()) {
+        return {{}, whole.error};
+    }
+    return {ReadGreyPicture(whole.bytes), 0};
 }
 
 std::uint8_t GreyLevel(int red, int green, int blue) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "image/prepare_image.h"
@@ -34,6 +35,15 @@ struct PictureReadResult {
 // PXL conversion, which reads colour indices. Nothing is allocated before the file has shown
 // that it holds the pixels its header claims.
 PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file);
+
+// The same for a named file, read once: PXL text block by block (the file starts with the "@"
+// marker), every other picture whole up to kMaxPreparedFileBytes. `error` is 0, or the errno
+// of a file that could not be read (then the outcome is UnknownFormat and means nothing).
+struct PictureFileResult {
+    PictureReadResult picture;
+    int error = 0;
+};
+PictureFileResult ReadGreyPictureFile(const std::string& path);
 
 // Brightness of a colour, 0..255 components: 0.299 red + 0.587 green + 0.114 blue, rounded.
 std::uint8_t GreyLevel(int red, int green, int blue);

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "cli/cli_run.h"
@@ -177,6 +179,20 @@ TEST_F(PreparedConvertTest, UnreadableInputsFailAndKeepTheOutput) {
     ASSERT_TRUE(WriteAll(path("note.bmp"), "just some text"));
     ASSERT_TRUE(WriteAll(path("note.txt"), "just some text"));
     ASSERT_TRUE(WriteAll(path("old.pxl"), "old"));
+    ASSERT_TRUE(WriteAll(path("long.pxl"), "@,8,1,8\r\n" + QByteArray(5000, '0') + "h\r\n"));
+    ASSERT_TRUE(WriteAll(path("t.pxl"), "@,32760,32767,-1"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("x.pgm")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", path("z.pgm")));
+    {
+        QFile sparse(path("big.pgm"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        sparse.write("P5\n32767 32767\n65535\n");
+        ASSERT_TRUE(sparse.resize(qint64{1} << 30));
+    }
+    const QByteArray notAFile =
+        ": not a regular file (a FIFO, a device or a socket); only files are read\n";
+    const QByteArray badPxl =
+        "The picture could not be read.\nthe PXL file could not be converted to a bitmap\n";
     struct Row {
         QString input;
         QByteArray message;
@@ -187,6 +203,14 @@ TEST_F(PreparedConvertTest, UnreadableInputsFailAndKeepTheOutput) {
         {path("note.bmp"), "The picture could not be read.\n"
                            "the file is not a BMP, PBM, PGM, PPM or PXL picture\n"},
         {path("missing.pgm"), "Bad file name or file type  53\n"},
+        // Refused at once, never read whole.
+        {path("x.pgm"), "Bad file name or file type  75\n" + path("x.pgm").toUtf8() + notAFile},
+        {path("z.pgm"), "Bad file name or file type  75\n" + path("z.pgm").toUtf8() + notAFile},
+        {path("big.pgm"), "Bad file name or file type  75\n" + path("big.pgm").toUtf8() +
+                              ": larger than any picture it could hold\n"},
+        // PXL text streamed through the bitmap conversion, with its failures.
+        {path("long.pxl"), badPxl},
+        {path("t.pxl"), badPxl},
     };
     for (const Row& r : rows) {
         const CliRun run = RunCli({"convert", "--invert", r.input, path("old.pxl")});
@@ -198,7 +222,8 @@ TEST_F(PreparedConvertTest, UnreadableInputsFailAndKeepTheOutput) {
         RunCli({"convert", "--invert", kSamples + "/shapes.bmp", path("no/such/dir/out.pxl")});
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_TRUE(unwritable.err.startsWith("The picture could not be written.\n"));
-    EXPECT_EQ(EntriesOf(m_dir.path()), (QStringList{"note.bmp", "note.txt", "old.pxl"}));
+    EXPECT_EQ(EntriesOf(m_dir.path()), (QStringList{"big.pgm", "long.pxl", "note.bmp", "note.txt",
+                                                    "old.pxl", "t.pxl", "x.pgm", "z.pgm"}));
 }
 
 struct PatternRow {

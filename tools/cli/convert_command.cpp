@@ -68,7 +68,7 @@ int convertBitmap(const InputFile& input, const std::string& outputPath) {
 int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     PxlInput input(inputPath);
     if (input.code() != 0) {
-        PrintMessage(BadFileMessage(input.code()));
+        PrintMessage(InputRefusalMessage(inputPath, input.openError()));
         return kExitFailure;
     }
     if (!input.hasMarker()) {
@@ -108,7 +108,7 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     const InputFile input = ReadInputFile(parsed->input);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
+        PrintMessage(InputRefusalMessage(parsed->input, input));
         return kExitFailure;
     }
     return convertBitmap(input, parsed->output);

@@ -10,6 +10,7 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "image/atomic_file.h"
+#include "image/bounded_read.h"
 #include "image/decode_bmp.h"
 #include "image/error_codes.h"
 #include "image/output_file.h"
@@ -251,12 +252,12 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         return UsageError(kCommand, *reason);
     }
     const PreparedArgs& request = std::get<PreparedArgs>(parsed);
-    const image::FileBytes input = image::ReadLargeFile(request.names[0]);
-    if (!input.ok()) {
-        PrintMessage(BadFileMessage(image::ErrorCodeFromErrno(input.error)));
+    const image::PictureFileResult file = image::ReadGreyPictureFile(request.names[0]);
+    if (file.error != 0) {
+        PrintMessage(InputRefusalMessage(request.names[0], file.error));
         return kExitFailure;
     }
-    const image::PictureReadResult picture = image::ReadGreyPicture(input.bytes);
+    const image::PictureReadResult& picture = file.picture;
     if (!picture.ok()) {
         return failure(kNotRead, image::DescribePictureReadOutcome(picture.outcome));
     }

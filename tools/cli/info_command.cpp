@@ -34,7 +34,7 @@ int printInfo(const image::BitmapHeader& header) {
 int bitmapInfo(const std::string& path) {
     const InputFile input = ReadInputPrefix(path, image::kHeadersSize);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
+        PrintMessage(InputRefusalMessage(path, input));
         return kExitFailure;
     }
     return printInfo(image::ReadBitmapHeaders(input.bytes).header);
@@ -45,7 +45,7 @@ int bitmapInfo(const std::string& path) {
 int pxlInfo(const std::string& path) {
     PxlInput input(path);
     if (input.code() != 0) {
-        PrintMessage(BadFileMessage(input.code()));
+        PrintMessage(InputRefusalMessage(path, input.openError()));
         return kExitFailure;
     }
     if (!input.hasMarker()) {

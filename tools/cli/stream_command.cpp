@@ -13,12 +13,15 @@ namespace {
 // The PXL text a download of FILE would read: a PXL file as it is, a bitmap converted first.
 // Empty with a message printed when there is none.
 bool pictureAsPxl(const std::string& path, std::string& text) {
-    InputFile input = ReadInputFile(path);
+    // The download holds the text it sends, within its own bound; a bitmap is read whole.
+    const bool bitmap = KindOfName(path) == PictureKind::Bitmap;
+    InputFile input =
+        ReadInputFile(path, bitmap ? image::kMaxBitmapFileBytes : image::kMaxDownloadTextBytes);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
+        PrintMessage(InputRefusalMessage(path, input));
         return false;
     }
-    if (KindOfName(path) != PictureKind::Bitmap) {
+    if (!bitmap) {
         text.assign(input.text());
         return true;
     }
