@@ -27,15 +27,31 @@ std::string uniformPxl(int width, int height, const std::string& value) {
 }
 
 TEST(EncodeBMP, EightByOneGivesTheSeventyFourByteFile) {
-    const Bytes expected = {'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 70, 0, 0, 0, // file header
-                            40, 0, 0, 0, 8, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0,
-                            4,                                                       // info header
-                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // ...
-                                                                                     // zeros
-                            0, 0, 0, 0, 255, 255, 255, 0, 255, 255, 255, 255, 255, 0, 0,
-                            0,                       // table and
-                                                     // filler
-                            0x5A, 0xFF, 0xFF, 0xFF}; // 0A5h inverted, fill
+    // clang-format off
+    const Bytes expected = {
+        'B', 'M',               // file type
+        74, 0, 0, 0,            // file size
+        0, 0,                   // reserved
+        0, 0,                   // reserved
+        70, 0, 0, 0,            // offset of the pixel rows
+        40, 0, 0, 0,            // info header size
+        8, 0, 0, 0,             // width
+        1, 0, 0, 0,             // height
+        1, 0,                   // planes
+        1, 0,                   // bits per pixel
+        0, 0, 0, 0,             // compression: none
+        4, 0, 0, 0,             // size of the pixel rows
+        0, 0, 0, 0,             // horizontal resolution
+        0, 0, 0, 0,             // vertical resolution
+        0, 0, 0, 0,             // colours used
+        0, 0, 0, 0,             // important colours
+        0, 0, 0, 0,             // colour 0: black
+        255, 255, 255, 0,       // colour 1: white
+        255, 255, 255, 255,     // filler
+        255, 0, 0, 0,           // filler
+        0x5A, 0xFF, 0xFF, 0xFF, // the one row: 0A5h inverted, then fill
+    };
+    // clang-format on
     const auto encoded = EncodeBMP("@,8,1,8\r\n0A5h\r\n");
     EXPECT_EQ(encoded.result.outcome, EncodeOutcome::Converted);
     EXPECT_EQ(encoded.bytes, expected);
