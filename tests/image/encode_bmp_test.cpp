@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "image_test_support.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
@@ -59,6 +60,7 @@ TEST(EncodeBMP, EightByOneGivesTheSeventyFourByteFile) {
 }
 
 struct SizeCase {
+    const char* name;
     int width, height;
     std::size_t fileSize, stride;
     int valuesPerRow;
@@ -85,11 +87,14 @@ TEST_P(EncodeSizeTest, SizesAndPixelBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WorkedSizes, EncodeSizeTest,
-                         testing::Values(SizeCase{128, 64, 1094, 16, 16},
-                                         SizeCase{240, 128, 4166, 32, 30}, SizeCase{8, 1, 74, 4, 1},
-                                         SizeCase{10, 2, 78, 4, 2}, SizeCase{241, 3, 166, 32, 31},
-                                         SizeCase{8, 0, 70, 4, 1},
-                                         SizeCase{32760, 1, 70 + 4096, 4096, 4095}));
+                         testing::Values(SizeCase{"HalfTheLcd", 128, 64, 1094, 16, 16},
+                                         SizeCase{"WholeLcd", 240, 128, 4166, 32, 30},
+                                         SizeCase{"EightByOne", 8, 1, 74, 4, 1},
+                                         SizeCase{"TenByTwo", 10, 2, 78, 4, 2},
+                                         SizeCase{"OnePixelWiderThanTheLcd", 241, 3, 166, 32, 31},
+                                         SizeCase{"NoRows", 8, 0, 70, 4, 1},
+                                         SizeCase{"WidestRow", 32760, 1, 70 + 4096, 4096, 4095}),
+                         vornix::test::RowName);
 
 TEST(EncodeBMP, FirstPxlRowBecomesTheLastStoredRow) {
     const auto encoded = EncodeBMP("@,16,3,8\r\n001h,010h\r\n002h,011h\r\n003h,012h\r\n");
@@ -153,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"empty_line.pxl", EncodeOutcome::EmptyValue, true, 1},
                     BadCase{"value_1ff.pxl", EncodeOutcome::ValueOutOfRange, true, 1},
                     BadCase{"value_ffff.pxl", EncodeOutcome::ValueOutOfRange, true, 1},
-                    BadCase{"overlong_value.pxl", EncodeOutcome::ValueOutOfRange, true, 1}));
+                    BadCase{"overlong_value.pxl", EncodeOutcome::ValueOutOfRange, true, 1}),
+    vornix::test::RowNameFrom<&BadCase::file>);
 
 struct TextCase {
     const char* name;
@@ -196,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"TrailingEmptyField", "@,24,1,8\r\n0FFh,0FFh,\r\n", EncodeOutcome::EmptyValue},
         TextCase{"TrailingComma", "@,24,1,8\r\n0FFh,0FFh,", EncodeOutcome::MissingValue},
         TextCase{"MiddleEmptyField", "@,24,1,8\r\n0FFh,,0FFh\r\n", EncodeOutcome::EmptyValue}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vornix::test::RowName);
 
 // No text makes a bitmap more than twice its own length plus 58 bytes. The cases that come
 // closest: rows of one value (W <= 8) written as one character and a comma, for each B, and
