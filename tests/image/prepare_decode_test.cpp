@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/prepare_decode.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
@@ -155,7 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 1,
                 {150}},
-        GoodRow{"pxl", text("@,8,1,8\r\n0F0h\r\n"), 8, 1, {0, 0, 0, 0, 255, 255, 255, 255}}));
+        GoodRow{"pxl", text("@,8,1,8\r\n0F0h\r\n"), 8, 1, {0, 0, 0, 0, 255, 255, 255, 255}}),
+    vornix::test::RowName);
 
 TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
     using O = PictureReadOutcome;

@@ -13,6 +13,7 @@
 #include "app/working_files.h"
 #include "drawn_bitmap.h"
 #include "image/error_codes.h"
+#include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
@@ -109,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"TextFile", "no picture here\r\n", image::kInvalidPicture, {}},
         PictureCase{"BitmapClaimingMoreThanItHolds", boastingBitmap(), image::kInvalidPicture, {}},
         PictureCase{"Missing", QByteArray(), image::kFileNotFound, {}}),
-    [](const auto& info) { return info.param.name; });
+    RowName);
 
 // The program's own files replace a link at their name; a file the user names is written
 // through a link to its target, as the user meant.
