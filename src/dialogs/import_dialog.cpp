@@ -16,6 +16,7 @@
 #include "dialogs/import_dialog_previewer.h"
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
+#include "image/prepare_defaults.h"
 #include "image/prepare_picture.h"
 #include "image/prepare_tone.h"
 
@@ -27,12 +28,6 @@ int thresholdOf(const image::GreyImage& source) {
     return source.pixels.empty() ? 128 : image::OtsuThreshold(source);
 }
 
-// A picture that already fits the panel keeps its pixels; a larger one is fitted inside.
-image::Fit defaultFit(const image::GreyImage& source) {
-    return source.width > image::kLcdWidth || source.height > image::kLcdHeight ? image::Fit::Fit
-                                                                                : image::Fit::Keep;
-}
-
 QString describeResult(const ImportPreviewer::Preview& preview) {
     if (preview.outcome != image::PrepareOutcome::Prepared) {
         return QStringLiteral("The picture cannot be imported: %1.")
@@ -40,8 +35,9 @@ QString describeResult(const ImportPreviewer::Preview& preview) {
     }
     const auto [width, height] = preview.resultSize;
     QString text = QStringLiteral("Result: %1 x %2 pixels.").arg(width).arg(height);
-    if (width > image::kLcdWidth || height > image::kLcdHeight) {
-        text += QStringLiteral(" The panel shows its top left 240 x 128 pixels.");
+    const std::string note = image::PanelNote(preview.resultSize);
+    if (!note.empty()) {
+        text += QLatin1Char(' ') + QString::fromStdString(note);
     }
     return text;
 }
@@ -86,7 +82,7 @@ ImportDialog::ImportDialog(const QImage& source, QWidget* parent)
     connect(m_buttons, &QDialogButtonBox::rejected, this, &ImportDialog::reject);
 
     image::PrepareOptions initial = m_controls->options();
-    initial.fit = defaultFit(m_previewer->source());
+    initial.fit = image::DefaultFit({m_previewer->source().width, m_previewer->source().height});
     m_controls->setOptions(initial);
     refreshNow();
     m_controls->fitBox()->setFocus();

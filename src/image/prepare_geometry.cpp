@@ -9,6 +9,8 @@ namespace vornix::image {
 
 namespace {
 
+constexpr std::int64_t kPixelsPerByte = 8;
+
 bool isQuarterTurn(Rotation rotation) {
     return rotation == Rotation::Clockwise90 || rotation == Rotation::Clockwise270;
 }
@@ -129,12 +131,21 @@ PictureSize FittedSize(PictureSize size, const PrepareOptions& options) {
     const auto tw = static_cast<std::int64_t>(target.width);
     const auto th = static_cast<std::int64_t>(target.height);
     // The picture is relatively wider than the target when w / h >= tw / th.
+    std::int64_t width = tw;
+    std::int64_t height = th;
     if (w * th >= h * tw) {
-        const std::int64_t height = (h * tw * 2 + w) / (w * 2); // h * tw / w, rounded
-        return {target.width, static_cast<int>(std::clamp<std::int64_t>(height, 1, th))};
+        height = std::clamp<std::int64_t>((h * tw * 2 + w) / (w * 2), 1, th); // h * tw / w
+    } else {
+        width = std::clamp<std::int64_t>((w * th * 2 + h) / (h * 2), 1, tw); // w * th / h
     }
-    const std::int64_t width = (w * th * 2 + h) / (h * 2);
-    return {static_cast<int>(std::clamp<std::int64_t>(width, 1, tw)), target.height};
+    // The controller takes a row in whole bytes and drops the pixels of a last partial byte,
+    // so the width goes down to a multiple of 8 and the height follows, proportions kept.
+    const std::int64_t wholeBytes = width / kPixelsPerByte * kPixelsPerByte;
+    if (wholeBytes >= kPixelsPerByte && wholeBytes != width) {
+        height = std::clamp<std::int64_t>((h * wholeBytes * 2 + w) / (w * 2), 1, th);
+        width = wholeBytes;
+    }
+    return {static_cast<int>(width), static_cast<int>(height)};
 }
 
 GreyImage OrientImage(const GreyImage& image, Rotation rotation, Flip flip) {
