@@ -130,7 +130,8 @@ TEST_F(CliTest, StreamUsageErrors) {
          {QStringList{"stream"}, QStringList{"stream", "a.pxl", "b.pxl"}}) {
         const CliRun result = run(arguments);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_TRUE(result.err.startsWith("usage: vornix-cli")) << result.err.constData();
+        EXPECT_TRUE(result.err.startsWith("vornix-cli stream: ")) << result.err.constData();
+        EXPECT_TRUE(result.err.endsWith("\nTry 'vornix-cli --help'.\n"));
         EXPECT_EQ(result.out, QByteArray());
     }
     const CliRun missing = run({"stream", m_dir.filePath(QStringLiteral("missing.pxl"))});

@@ -26,17 +26,22 @@ struct ConvertArgs {
 };
 
 // The options that choose the any-picture mode are taken before this; any other option is a
-// usage error, and so is an INPUT whose name ends in neither ".bmp" nor ".pxl".
-std::optional<ConvertArgs> parseConvertArgs(const std::vector<std::string>& args) {
+// usage error, and so is an INPUT whose name ends in neither ".bmp" nor ".pxl". Returns the
+// reason of a usage error, or "" with `parsed` filled in.
+std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& parsed) {
     const auto names = NamesOnly(args);
-    if (!names || names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
-        return std::nullopt;
+    if (!names) {
+        return "unknown option " + FirstOption(args);
     }
-    ConvertArgs parsed{(*names)[0], (*names)[1], KindOfName((*names)[0])};
+    if (names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
+        return "needs an INPUT and an OUTPUT";
+    }
+    parsed = ConvertArgs{(*names)[0], (*names)[1], KindOfName((*names)[0])};
     if (parsed.kind == PictureKind::Other) {
-        return std::nullopt;
+        return "INPUT must end in .bmp or .pxl; other pictures need a picture option such as "
+               "--fit";
     }
-    return parsed;
+    return "";
 }
 
 int fail(std::string_view headline, std::string_view cause) {
@@ -98,11 +103,11 @@ int RunConvert(const std::vector<std::string>& args) {
     if (HasPrepareOptions(args)) {
         return RunPreparedConvert(args);
     }
-    const std::optional<ConvertArgs> parsed = parseConvertArgs(args);
-    if (!parsed) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+    ConvertArgs request;
+    if (const std::string reason = parseConvertArgs(args, request); !reason.empty()) {
+        return UsageError("convert", reason);
     }
+    const ConvertArgs* parsed = &request;
     if (parsed->kind == PictureKind::Pxl) {
         return convertPxl(parsed->input, parsed->output);
     }

@@ -14,17 +14,13 @@
 #include "image/decode_bmp.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
-#include "image/prepare_decode.h"
-#include "image/prepare_picture.h"
+#include "image/prepare_defaults.h"
 
 namespace vornix::cli {
 
 namespace {
 
 constexpr std::string_view kCommand = "convert";
-constexpr std::string_view kNotRead = "The picture could not be read.";
-constexpr std::string_view kNotPrepared = "The picture could not be prepared.";
-constexpr std::string_view kNotWritten = "The picture could not be written.";
 
 // Sets `target` to the choice named `value`; false when no choice has that name.
 template <typename T, std::size_t N>
@@ -64,12 +60,6 @@ constexpr std::array<std::pair<std::string_view, image::Dither>, 5> kDithers = {
     {"bayer8", image::Dither::Bayer8},
 }};
 
-struct PreparedArgs {
-    image::PrepareOptions options;
-    bool sizeGiven = false;
-    std::vector<std::string> names;
-};
-
 std::optional<int> parseWhole(std::string_view text, int low, int high) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -98,10 +88,45 @@ bool setThreshold(std::string_view value, image::PrepareOptions& options) {
     return true;
 }
 
+constexpr std::array<std::pair<std::string_view, PictureKind>, 2> kForms = {{
+    {"pxl", PictureKind::Pxl},
+    {"bmp", PictureKind::Bitmap},
+}};
+constexpr std::array<std::pair<std::string_view, bool>, 2> kFrames = {{
+    {"first", false},
+    {"all", true},
+}};
+
+// Options of the batch and of the output, which shape no pixel.
+bool applyOutputOption(std::string_view name, std::string_view value, PreparedArgs& parsed) {
+    if (name == "--to") {
+        PictureKind form = PictureKind::Pxl;
+        if (!setChoice(value, kForms, form)) {
+            return false;
+        }
+        parsed.to = form;
+        return true;
+    }
+    if (name == "--frames") {
+        return setChoice(value, kFrames, parsed.allFrames);
+    }
+    if (name == "--output-dir" || name == "-o") {
+        parsed.outputDir = value;
+        parsed.batch = true;
+        return !value.empty();
+    }
+    const auto jobs = parseWhole(value, 1, kMaxJobs); // --jobs, -j
+    if (jobs) {
+        parsed.jobs = *jobs;
+    }
+    return jobs.has_value();
+}
+
 // Applies one option with its value; false when the value is not one the option takes.
 bool applyOption(std::string_view name, std::string_view value, PreparedArgs& parsed) {
     image::PrepareOptions& o = parsed.options;
     if (name == "--fit") {
+        parsed.fitGiven = true;
         return setChoice(value, kFits, o.fit);
     }
     if (name == "--rotate") {
@@ -116,17 +141,21 @@ bool applyOption(std::string_view name, std::string_view value, PreparedArgs& pa
     if (name == "--threshold") {
         return setThreshold(value, o);
     }
-    const auto size = ParsePictureSize(value); // --size
-    if (size) {
-        o.targetWidth = size->width;
-        o.targetHeight = size->height;
-        parsed.sizeGiven = true;
+    if (name == "--size") {
+        const auto size = ParsePictureSize(value);
+        if (size) {
+            o.targetWidth = size->width;
+            o.targetHeight = size->height;
+            parsed.sizeGiven = true;
+        }
+        return size.has_value();
     }
-    return size.has_value();
+    return applyOutputOption(name, value, parsed);
 }
 
-constexpr std::array<std::string_view, 6> kValueOptions = {"--fit",  "--size",   "--rotate",
-                                                           "--flip", "--dither", "--threshold"};
+constexpr std::array<std::string_view, 12> kValueOptions = {
+    "--fit", "--size",   "--rotate",     "--flip", "--dither", "--threshold",
+    "--to",  "--frames", "--output-dir", "-o",     "--jobs",   "-j"};
 constexpr std::string_view kInvert = "--invert";
 
 bool takesValue(std::string_view name) {
@@ -138,14 +167,53 @@ bool takesValue(std::string_view name) {
     return false;
 }
 
-// The option's name, without "=value".
+// The option's name, without "=value"; a short option ("-o", "-j") without the value joined
+// to it ("-j4").
 std::string_view optionName(std::string_view arg) {
+    if (arg.size() > 2 && arg[0] == '-' && arg[1] != '-') {
+        return arg.substr(0, 2);
+    }
     return arg.substr(0, arg.find('='));
 }
 
-// Reads the options and the two names; the reason of a usage error otherwise.
+// The value joined to an option ("--fit=keep", "-j4"), or nullopt when it has none.
+std::optional<std::string_view> joinedValue(std::string_view arg, std::string_view name) {
+    if (name.size() >= arg.size()) {
+        return std::nullopt;
+    }
+    return name.size() == 2 && name[1] != '-' ? arg.substr(2) : arg.substr(name.size() + 1);
+}
+
+std::string checkNames(const PreparedArgs& parsed) {
+    if (parsed.sizeGiven && parsed.options.fit == image::Fit::Keep) {
+        return "--size needs --fit fit, stretch or center";
+    }
+    for (const std::string& name : parsed.names) {
+        if (name.empty()) {
+            return "a file name is empty";
+        }
+    }
+    if (parsed.batch) {
+        return parsed.names.empty() ? "--output-dir needs at least one INPUT" : "";
+    }
+    if (parsed.names.size() != 2) {
+        return "needs an INPUT and an OUTPUT";
+    }
+    const PictureKind form = KindOfName(parsed.names[1]);
+    if (form == PictureKind::Other) {
+        return "OUTPUT must end in .pxl or .bmp";
+    }
+    if (parsed.to && *parsed.to != form) {
+        return "--to does not match OUTPUT's ending";
+    }
+    return "";
+}
+
+// Reads the options and the names; the reason of a usage error otherwise.
 std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std::string>& args) {
     PreparedArgs parsed;
+    // The picture's own threshold unless one is given; the fit follows each picture's size.
+    parsed.options = image::DefaultPrepareOptions({});
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -158,37 +226,26 @@ std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std:
             continue;
         }
         const std::string_view name = optionName(arg);
-        const bool inlineValue = name.size() < arg.size();
-        if (name == kInvert && !inlineValue) {
+        const auto joined = joinedValue(arg, name);
+        if (name == kInvert && !joined) {
             parsed.options.invert = true;
             continue;
         }
         if (!takesValue(name)) {
             return "unknown option " + std::string(arg);
         }
-        if (!inlineValue && i + 1 >= args.size()) {
+        if (!joined && i + 1 >= args.size()) {
             return std::string(name) + " needs a value";
         }
-        const std::string_view value = inlineValue ? arg.substr(name.size() + 1) : args[++i];
+        const std::string_view value = joined ? *joined : std::string_view(args[++i]);
         if (!applyOption(name, value, parsed)) {
             return "bad value for " + std::string(name) + ": " + std::string(value);
         }
     }
-    if (parsed.sizeGiven && parsed.options.fit == image::Fit::Keep) {
-        return "--size needs --fit fit, stretch or center";
-    }
-    if (parsed.names.size() != 2 || parsed.names[0].empty() || parsed.names[1].empty()) {
-        return "convert takes an INPUT and an OUTPUT";
-    }
-    if (KindOfName(parsed.names[1]) == PictureKind::Other) {
-        return "OUTPUT must end in .pxl or .bmp";
+    if (const std::string reason = checkNames(parsed); !reason.empty()) {
+        return reason;
     }
     return parsed;
-}
-
-int failure(std::string_view headline, std::string_view cause) {
-    PrintMessage(std::string(headline) + "\n" + std::string(cause));
-    return kExitFailure;
 }
 
 } // namespace
@@ -220,13 +277,7 @@ std::optional<image::PictureSize> ParsePictureSize(std::string_view text) {
     return image::PictureSize{*width, *height};
 }
 
-int UsageError(std::string_view command, std::string_view reason) {
-    PrintMessage("vornix-cli " + std::string(command) + ": " + std::string(reason));
-    std::fputs(UsageText(), stderr);
-    return kExitUsage;
-}
-
-int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
+std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path) {
     const std::vector<std::uint8_t> bitmap = image::MonoBitmapBytes(picture);
     image::AtomicFileWriter output(path);
     bool written = false;
@@ -239,8 +290,15 @@ int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
     if (!written) {
         output.abandon();
         const int error = output.error();
-        return failure(kNotWritten,
-                       path + ": " + (error != 0 ? std::strerror(error) : "conversion failed"));
+        return path + ": " + (error != 0 ? std::strerror(error) : "conversion failed");
+    }
+    return "";
+}
+
+int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
+    if (const std::string reason = WriteMonoFile(picture, path); !reason.empty()) {
+        PrintMessage(std::string(kNotWritten) + "\n" + reason);
+        return kExitFailure;
     }
     return kExitOk;
 }
@@ -251,20 +309,16 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         return UsageError(kCommand, *reason);
     }
     const PreparedArgs& request = std::get<PreparedArgs>(parsed);
-    const image::FileBytes input = image::ReadLargeFile(request.names[0]);
-    if (!input.ok()) {
-        PrintMessage(BadFileMessage(app::ErrorCodeFromErrno(input.error)));
+    if (request.batch) {
+        return RunBatch(request);
+    }
+    const std::optional<PictureFailure> failed =
+        ConvertPictureFile(request, request.names[0], request.names[1], PrintMessage);
+    if (failed) {
+        PrintMessage(failed->message);
         return kExitFailure;
     }
-    const image::PictureReadResult picture = image::ReadGreyPicture(input.bytes);
-    if (!picture.ok()) {
-        return failure(kNotRead, image::DescribePictureReadOutcome(picture.outcome));
-    }
-    const image::PrepareResult prepared = image::PreparePicture(picture.image, request.options);
-    if (!prepared.prepared()) {
-        return failure(kNotPrepared, image::DescribePrepareOutcome(prepared.outcome));
-    }
-    return WriteMonoPicture(prepared.picture, request.names[1]);
+    return kExitOk;
 }
 
 } // namespace vornix::cli

@@ -71,11 +71,15 @@ int pxlInfo(const std::string& path) {
 
 int RunInfo(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
-    const PictureKind kind =
-        names && names->size() == 1 ? KindOfName(names->front()) : PictureKind::Other;
+    if (!names) {
+        return UsageError("info", "unknown option " + FirstOption(args));
+    }
+    if (names->size() != 1) {
+        return UsageError("info", "needs one FILE");
+    }
+    const PictureKind kind = KindOfName(names->front());
     if (kind == PictureKind::Other) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+        return UsageError("info", "FILE must end in .bmp or .pxl");
     }
     return kind == PictureKind::Bitmap ? bitmapInfo(names->front()) : pxlInfo(names->front());
 }

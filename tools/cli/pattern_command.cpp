@@ -40,7 +40,7 @@ int RunPattern(const std::vector<std::string>& args) {
         }
     }
     if (names.size() != 2 || names[1].empty()) {
-        return UsageError(kCommand, "pattern takes a NAME and an OUTPUT");
+        return UsageError(kCommand, "needs a NAME and an OUTPUT");
     }
     const auto pattern = image::TestPatternFromName(names[0]);
     if (!pattern) {

@@ -40,9 +40,11 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
 
 int RunStream(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
-    if (!names || names->size() != 1 || names->front().empty()) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+    if (!names) {
+        return UsageError("stream", "unknown option " + FirstOption(args));
+    }
+    if (names->size() != 1 || names->front().empty()) {
+        return UsageError("stream", "needs one FILE");
     }
     const std::string& path = names->front();
     std::string pxl;

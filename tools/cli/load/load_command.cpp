@@ -33,26 +33,37 @@ struct LoadArgs {
     QString file;
 };
 
-std::optional<LoadArgs> parseLoadArgs(const std::vector<std::string>& args) {
-    LoadArgs parsed;
+// Reads the port and the file; returns the reason of a usage error, or "".
+std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed) {
     bool haveFile = false;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--port" && i + 1 < args.size() && !args[i + 1].empty()) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--port") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                return "--port needs a DEVICE";
+            }
             parsed.device = QString::fromLocal8Bit(args[++i].c_str());
-        } else if (arg.rfind("--port=", 0) == 0 && arg.size() > 7) {
+        } else if (!optionsEnded && arg.rfind("--port=", 0) == 0) {
+            if (arg.size() == 7) {
+                return "--port needs a DEVICE";
+            }
             parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
-        } else if (!arg.empty() && arg[0] != '-' && !haveFile) {
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else if (arg.empty() || haveFile) {
+            return "needs one FILE";
+        } else {
             parsed.file = QString::fromLocal8Bit(arg.c_str());
             haveFile = true;
-        } else {
-            return std::nullopt;
         }
     }
     if (!haveFile) {
-        return std::nullopt;
+        return "needs one FILE";
     }
-    return parsed;
+    return "";
 }
 
 // Progress on stderr: a bar redrawn in place on a terminal, one line per row otherwise.
@@ -206,11 +217,11 @@ int sendPicture(const download::PictureText& picture, const QString& device,
 } // namespace
 
 int RunLoad(const std::vector<std::string>& args) {
-    const std::optional<LoadArgs> parsed = parseLoadArgs(args);
-    if (!parsed) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+    LoadArgs request;
+    if (const std::string reason = parseLoadArgs(args, request); !reason.empty()) {
+        return UsageError("load", reason);
     }
+    const LoadArgs* parsed = &request;
     static int argc = 1;
     static char name[] = "vornix-cli";
     static char* argv[] = {name, nullptr};
