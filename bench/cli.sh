@@ -79,15 +79,15 @@ mkdir -p batch out1 out2
 convert -size 800x600 -seed 5 plasma:fractal -quality 90 batch/p000.jpg
 for i in $(seq 1 199); do cp batch/p000.jpg "batch/p$(printf %03d "$i").jpg"; done
 hyperfine --warmup 1 --runs 5 --style basic --export-json batch.json \
-    -n "--jobs 1" "$cli convert --dither fs --jobs 1 -o out1 batch/*.jpg" \
-    -n "--jobs 2" "$cli convert --dither fs --jobs 2 -o out2 batch/*.jpg" >/dev/null
+    -n "jobs 1" "$cli convert --dither fs --jobs 1 -o out1 batch/*.jpg" \
+    -n "jobs 2" "$cli convert --dither fs --jobs 2 -o out2 batch/*.jpg" >/dev/null
 python3 - batch.json <<'PY'
 import json, sys
 r = json.load(open(sys.argv[1]))["results"]
 for x in r:
     print(f"  {x['command']:<9} mean {x['mean']*1000:8.1f} ms  sd {x['stddev']*1000:6.1f} ms"
           f"  ({x['mean']*1000/200:.2f} ms a picture)")
-print(f"  --jobs 1 / --jobs 2: {r[0]['mean'] / r[1]['mean']:.2f}")
+print(f"  jobs 1 / jobs 2: {r[0]['mean'] / r[1]['mean']:.2f}")
 PY
 ls out1 | wc -l | awk '{print "  outputs: " $1}'
 
