@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <unistd.h>
+
 namespace vornix::clitest {
 
 // Long enough for a sanitizer build on a busy machine; a run that takes longer has hung.
@@ -22,9 +24,22 @@ struct CliRun {
     QByteArray err;
 };
 
-inline CliRun RunCli(const QStringList& args) {
+// A user that is not root runs the program: this one when the tests do not run as root,
+// otherwise "nobody" through setpriv. False when neither is possible.
+inline bool CanRunAsNormalUser() {
+    return ::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) == 0;
+}
+
+inline CliRun RunCli(const QStringList& args, bool asNormalUser = false) {
     QProcess process;
-    process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), args);
+    if (asNormalUser && ::geteuid() == 0) {
+        process.start(QStringLiteral("/usr/bin/setpriv"),
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                  QStringLiteral(VORNIX_BIN_DIR "/vornix-cli")} +
+                          args);
+    } else {
+        process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), args);
+    }
     CliRun run;
     if (!process.waitForFinished(kRunTimeoutMs)) {
         process.kill();

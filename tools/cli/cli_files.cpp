@@ -140,7 +140,11 @@ std::string BadFileMessage(int code) {
 }
 
 std::string FileCause(std::string_view what, const std::string& path, int error) {
-    return std::string(what) + " (" + path + ": " + std::strerror(error) + ")";
+    return FileCause(what, path, std::strerror(error));
+}
+
+std::string FileCause(std::string_view what, const std::string& path, std::string_view reason) {
+    return std::string(what) + " (" + path + ": " + std::string(reason) + ")";
 }
 
 void PrintMessage(std::string_view text) {

@@ -60,6 +60,8 @@ std::string BadFileMessage(int code);
 
 // A cause line naming a file and the system's reason: "WHAT (PATH: REASON)".
 std::string FileCause(std::string_view what, const std::string& path, int error);
+// The same with the reason in words.
+std::string FileCause(std::string_view what, const std::string& path, std::string_view reason);
 
 // A message as the desktop program would show it in a box, on stderr, with "\n" at its end.
 void PrintMessage(std::string_view text);

@@ -8,9 +8,9 @@
 #include "cli_pxl_input.h"
 #include "commands.h"
 #include "convert_options.h"
-#include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image/output_file.h"
 
 namespace vornix::cli {
 
@@ -49,10 +49,10 @@ int fail(std::string_view headline, std::string_view cause) {
     return kExitFailure;
 }
 
-// The output goes to a temporary file beside OUTPUT, renamed over it only once complete, so a
-// refusal or a failure leaves OUTPUT as it was (or absent).
+// The output lands where OUTPUT leads (through links, into a device or a FIFO) and, for a file,
+// only once complete, so a refusal or a failure leaves OUTPUT as it was (or absent).
 int convertBitmap(const InputFile& input, const std::string& outputPath) {
-    image::AtomicFileWriter output(outputPath);
+    image::OutputFile output(outputPath);
     const image::DecodeResult result = image::DecodeBMP(input.bytes, output);
     if (result.refused()) {
         PrintMessage(image::DecodeRefusalMessage(result, "\n"));
@@ -61,7 +61,7 @@ int convertBitmap(const InputFile& input, const std::string& outputPath) {
     const bool written = result.converted() && output.commit();
     if (result.outcome == image::DecodeOutcome::OutputFailed || (result.converted() && !written)) {
         const auto what = image::DescribeDecodeOutcome(image::DecodeOutcome::OutputFailed);
-        return fail(kBitmapNotConverted, FileCause(what, outputPath, output.error()));
+        return fail(kBitmapNotConverted, FileCause(what, outputPath, output.reason()));
     }
     if (!written) {
         return fail(kBitmapNotConverted, image::DescribeDecodeOutcome(result.outcome));
@@ -80,7 +80,7 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
         PrintMessage(kNoPxlHeader);
         return kExitFailure;
     }
-    image::AtomicFileWriter output(outputPath);
+    image::OutputFile output(outputPath);
     const image::EncodeResult result = image::EncodeBMP(input, output);
     if (input.readError() != 0) {
         return fail(kPxlNotConverted,
@@ -89,7 +89,7 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     const bool written = result.converted() && output.commit();
     if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
         const auto what = image::DescribeEncodeOutcome(image::EncodeOutcome::OutputFailed);
-        return fail(kPxlNotConverted, FileCause(what, outputPath, output.error()));
+        return fail(kPxlNotConverted, FileCause(what, outputPath, output.reason()));
     }
     if (!written) {
         return fail(kPxlNotConverted, image::DescribeEncodeOutcome(result.outcome));

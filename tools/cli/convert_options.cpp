@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
+#include "image/output_file.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
 #include "image/prepare_defaults.h"
@@ -279,7 +280,7 @@ std::optional<image::PictureSize> ParsePictureSize(std::string_view text) {
 
 std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path) {
     const std::vector<std::uint8_t> bitmap = image::MonoBitmapBytes(picture);
-    image::AtomicFileWriter output(path);
+    image::OutputFile output(path);
     bool written = false;
     if (KindOfName(path) == PictureKind::Pxl) {
         written = image::DecodeBMP(bitmap, output).converted() && output.commit();
@@ -289,8 +290,7 @@ std::string WriteMonoFile(const image::MonoImage& picture, const std::string& pa
     }
     if (!written) {
         output.abandon();
-        const int error = output.error();
-        return path + ": " + (error != 0 ? std::strerror(error) : "conversion failed");
+        return path + ": " + (output.error() != 0 ? output.reason() : "conversion failed");
     }
     return "";
 }

@@ -74,8 +74,8 @@ int RunPreparedConvert(const std::vector<std::string>& args);
 std::optional<image::PictureSize> ParsePictureSize(std::string_view text);
 
 // Writes the picture to `path` as PXL text or as a 1-bit bitmap, by the path's ending (which
-// the caller has checked), through a temporary file renamed into place. Returns "" or the
-// reason it failed ("PATH: Permission denied"); `path` is then left as it was.
+// the caller has checked), as an image::OutputFile delivers it. Returns "" or the reason it
+// failed ("PATH: Permission denied"); a file at `path` is then left as it was.
 std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path);
 
 // WriteMonoFile for a single command: returns the exit code, and prints the message of a

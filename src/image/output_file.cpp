@@ -1,0 +1,458 @@
+#include "image/output_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include "image/temporary_names.h"
+
+namespace vornix::image {
+
+namespace {
+
+constexpr int kNameAttempts = 100;
+constexpr int kMaxLinkHops = 40;                // as the kernel's own limit (ELOOP)
+constexpr std::size_t kMaxBaseInTempName = 200; // keeps the temporary name under NAME_MAX
+constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
+constexpr int kReaderPollMs = 10;
+constexpr long kProcSuperMagic = 0x9fa0; // statfs f_type of /proc
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string baseOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return base.substr(0, kMaxBaseInTempName);
+}
+
+std::string randomSuffix() {
+    static std::mt19937_64 generator{std::random_device{}()};
+    constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string suffix(8, ' ');
+    for (auto& c : suffix) {
+        c = kChars[generator() % (sizeof(kChars) - 1)];
+    }
+    return suffix;
+}
+
+// A folder for a copy that need not live beside its target.
+std::string scratchFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp != nullptr && *tmp != '\0' ? std::string(tmp) + "/" : std::string("/tmp/");
+}
+
+bool isOnProc(const std::string& folder) {
+    struct statfs info {};
+    return ::statfs(folder.empty() ? "." : folder.c_str(), &info) == 0 &&
+           static_cast<long>(info.f_type) == kProcSuperMagic;
+}
+
+// The end of a chain of symbolic links, or "" when it cannot be followed. `throughProc` is set
+// when a link lives in /proc: such a link names an open descriptor (/dev/stdout ends there),
+// and the text it reads as is no path to rename over.
+std::string endOfLinks(const std::string& path, bool& throughProc) {
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            return {};
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        throughProc = throughProc || isOnProc(folderOf(current));
+        char text[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), text, sizeof text);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof text) {
+            return {};
+        }
+        const std::string next(text, static_cast<std::size_t>(length));
+        current = next.front() == '/' ? next : folderOf(current) + next;
+    }
+    return {};
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void closeKeepingErrno(int& fd) {
+    if (fd >= 0) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+        fd = -1;
+    }
+}
+
+} // namespace
+
+OutputFile::OutputFile(std::string path) : OutputFile(std::move(path), Options{}) {}
+
+OutputFile::OutputFile(std::string path, Options options)
+    : m_path(std::move(path)), m_options(options) {}
+
+OutputFile::~OutputFile() {
+    abandon();
+}
+
+bool OutputFile::fail(int error) {
+    if (m_error == 0) {
+        m_error = error != 0 ? error : EIO;
+    }
+    return false;
+}
+
+bool OutputFile::refuse(OutputRefusal refusal, int error) {
+    if (m_error == 0) {
+        m_refusal = refusal;
+    }
+    return fail(error);
+}
+
+std::string OutputFile::reason() const {
+    switch (m_refusal) {
+    case OutputRefusal::DanglingLink:
+        return "not writing through dangling symlink";
+    case OutputRefusal::NoReader:
+        return "no process is reading the FIFO";
+    case OutputRefusal::NotAFile:
+        return "not a regular file, character device or FIFO";
+    case OutputRefusal::None:
+        break;
+    }
+    return m_error != 0 ? std::strerror(m_error) : std::string();
+}
+
+bool OutputFile::open() {
+    if (m_finished) {
+        return fail(EBADF); // committed or abandoned: a second output would replace the first
+    }
+    if (m_error != 0) {
+        return false;
+    }
+    if (m_way != OutputWay::Undecided) {
+        return true;
+    }
+    if (m_path.empty() || m_path.back() == '/') {
+        return fail(m_path.empty() ? ENOENT : EISDIR);
+    }
+    struct stat link {};
+    if (::lstat(m_path.c_str(), &link) != 0) {
+        return errno == ENOENT ? openNew() : fail(errno);
+    }
+    return openExisting(link);
+}
+
+bool OutputFile::openNew() {
+    m_final = m_path;
+    m_way = OutputWay::Replace;
+    return createTemporary(folderOf(m_final), 0666); // the umask takes its bits off, as for `>`
+}
+
+bool OutputFile::openExisting(const struct stat& link) {
+    struct stat target {};
+    if (::stat(m_path.c_str(), &target) != 0) {
+        const int error = errno;
+        return error == ENOENT && S_ISLNK(link.st_mode)
+                   ? refuse(OutputRefusal::DanglingLink, ENOENT)
+                   : fail(error);
+    }
+    if (S_ISDIR(target.st_mode)) {
+        return fail(EISDIR);
+    }
+    if (S_ISCHR(target.st_mode) || S_ISFIFO(target.st_mode)) {
+        return openStream(S_ISFIFO(target.st_mode));
+    }
+    if (!S_ISREG(target.st_mode)) {
+        return refuse(OutputRefusal::NotAFile, EINVAL);
+    }
+    // Opening the file for writing is the permission check `cp` makes: a file the user may not
+    // write is refused even where the folder would take a new one. O_NONBLOCK: should a FIFO
+    // have taken the file's place meanwhile, this must not wait for its reader.
+    m_targetFd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened {};
+    if (m_targetFd < 0 || ::fstat(m_targetFd, &opened) != 0) {
+        return fail(errno);
+    }
+    if (!S_ISREG(opened.st_mode)) {
+        return refuse(OutputRefusal::NotAFile, EINVAL);
+    }
+    bool throughProc = false;
+    m_final = S_ISLNK(link.st_mode) ? endOfLinks(m_path, throughProc) : m_path;
+    struct stat end {};
+    const bool renamable = !m_final.empty() && !throughProc &&
+                           ::lstat(m_final.c_str(), &end) == 0 && S_ISREG(end.st_mode) &&
+                           end.st_dev == opened.st_dev && end.st_ino == opened.st_ino;
+    if (!renamable) {
+        m_final.clear();
+    }
+    // A rename would split a file from its other hard links.
+    if (renamable && opened.st_nlink == 1) {
+        if (!createTemporary(folderOf(m_final), 0600)) {
+            if (m_error != EACCES && m_error != EPERM && m_error != EROFS) {
+                return false;
+            }
+            m_error = 0; // the folder takes no new file, but the file itself may be written
+        } else if (keepIdentity(opened)) {
+            m_way = OutputWay::Replace;
+            closeKeepingErrno(m_targetFd); // it was opened only to ask whether it may be written
+            return true;
+        } else if (m_error != 0) {
+            return false;
+        }
+    }
+    m_way = OutputWay::InPlace;
+    if (m_tempFd >= 0) {
+        return true; // the file made for the rename holds the copy instead
+    }
+    if (!m_final.empty() && createTemporary(folderOf(m_final), 0600)) {
+        return true;
+    }
+    m_error = 0;
+    return createTemporary(scratchFolder(), 0600);
+}
+
+// The new file takes the old one's owner, group and mode. False without an error when the user
+// may not give it that owner and group: the old file is then written in place instead, so that
+// it keeps them.
+bool OutputFile::keepIdentity(const struct stat& old) {
+    struct stat now {};
+    if (::fstat(m_tempFd, &now) != 0) {
+        return fail(errno);
+    }
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+        ::fchown(m_tempFd, old.st_uid, old.st_gid) != 0) {
+        return errno == EPERM ? false : fail(errno);
+    }
+    if (::fchmod(m_tempFd, old.st_mode & 07777) != 0) {
+        return fail(errno);
+    }
+    return true;
+}
+
+bool OutputFile::openStream(bool fifo) {
+    // O_NONBLOCK: opening a FIFO without a reader fails at once (ENXIO) instead of waiting
+    // forever, so it is tried again until a reader comes or kFifoReaderWaitMs has passed; and a
+    // terminal without carrier opens. The writes after it block as usual.
+    int waited = 0;
+    for (;;) {
+        m_targetFd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (m_targetFd >= 0) {
+            break;
+        }
+        if (errno == EINTR) {
+            continue;
+        }
+        if (!fifo || errno != ENXIO) {
+            return fail(errno);
+        }
+        if (waited >= kFifoReaderWaitMs) {
+            return refuse(OutputRefusal::NoReader, ENXIO);
+        }
+        const timespec pause{0, kReaderPollMs * 1000000L};
+        ::nanosleep(&pause, nullptr);
+        waited += kReaderPollMs;
+    }
+    struct stat opened {};
+    if (::fstat(m_targetFd, &opened) != 0) {
+        return fail(errno);
+    }
+    if (!S_ISCHR(opened.st_mode) && !S_ISFIFO(opened.st_mode)) {
+        return refuse(OutputRefusal::NotAFile, EINVAL);
+    }
+    const int flags = ::fcntl(m_targetFd, F_GETFL);
+    if (flags < 0 || ::fcntl(m_targetFd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        return fail(errno);
+    }
+    m_way = OutputWay::Stream;
+    return true;
+}
+
+bool OutputFile::createTemporary(const std::string& folder, mode_t mode) {
+    static const bool procFds = ::access("/proc/self/fd", X_OK) == 0; // nameTemporary needs it
+    if (m_options.unnamedTemporary && procFds) {
+        const std::string where = folder.empty() ? std::string(".") : folder;
+        m_tempFd = ::open(where.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+        if (m_tempFd >= 0) {
+            return true;
+        }
+        if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+            return fail(errno);
+        }
+    }
+    return createNamedTemporary(folder, mode);
+}
+
+bool OutputFile::createNamedTemporary(const std::string& folder, mode_t mode) {
+    const std::string stem = folder + "." + baseOf(m_path) + ".vornix-";
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string candidate = stem + randomSuffix() + ".tmp";
+        const SignalsHeld held;
+        m_tempFd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (m_tempFd >= 0) {
+            m_tempPath = candidate;
+            m_slot = RememberTemporaryName(candidate);
+            return true;
+        }
+        if (errno != EEXIST) {
+            return fail(errno);
+        }
+    }
+    return fail(EEXIST);
+}
+
+// Gives the unnamed file a name beside its target, for the rename. Called with signals held.
+bool OutputFile::nameTemporary() {
+    const std::string source = "/proc/self/fd/" + std::to_string(m_tempFd);
+    const std::string stem = folderOf(m_final) + "." + baseOf(m_path) + ".vornix-";
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::string candidate = stem + randomSuffix() + ".tmp";
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
+            0) {
+            m_tempPath = candidate;
+            m_slot = RememberTemporaryName(candidate);
+            return true;
+        }
+        if (errno != EEXIST) {
+            return fail(errno);
+        }
+    }
+    return fail(EEXIST);
+}
+
+bool OutputFile::write(std::string_view bytes) {
+    if (m_error != 0 || !open()) {
+        return false; // after a failure nothing more is written: the output is lost anyway
+    }
+    const int fd = m_way == OutputWay::Stream ? m_targetFd : m_tempFd;
+    return writeAll(fd, bytes) || fail(errno);
+}
+
+bool OutputFile::commit() {
+    if (m_committed) {
+        return true;
+    }
+    bool done = open();
+    if (done && m_way == OutputWay::Stream) {
+        const int fd = m_targetFd;
+        m_targetFd = -1;
+        done = ::close(fd) == 0 || fail(errno);
+    } else if (done) {
+        done = m_way == OutputWay::Replace ? commitReplace() : commitInPlace();
+    }
+    if (!done) {
+        abandon();
+        return false;
+    }
+    closeKeepingErrno(m_targetFd);
+    m_finished = m_committed = true;
+    return true;
+}
+
+bool OutputFile::commitReplace() {
+    const SignalsHeld held;
+    if (m_tempPath.empty() && !nameTemporary()) {
+        return false;
+    }
+    const int fd = m_tempFd;
+    m_tempFd = -1;
+    if (::close(fd) != 0) {
+        return fail(errno); // a delayed write error (a full disk over NFS) shows up here
+    }
+    if (::rename(m_tempPath.c_str(), m_final.c_str()) != 0) {
+        return fail(errno);
+    }
+    ForgetTemporaryName(m_slot);
+    m_slot = -1;
+    m_tempPath.clear();
+    return true;
+}
+
+// Copies the complete output over the old content and cuts the file to its new length. Not
+// atomic: a reader may see the file half-copied, and a write error half-way (a full disk)
+// leaves it damaged; a refused or failed conversion never gets here, so it leaves the file as
+// it was.
+bool OutputFile::commitInPlace() {
+    const SignalsHeld held;
+    const std::unique_ptr<char[]> block(new char[kCopyBlock]);
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t got = ::pread(m_tempFd, block.get(), kCopyBlock, offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return fail(errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::pwrite(m_targetFd, block.get() + done,
+                                         static_cast<std::size_t>(got - done), offset + done);
+            if (put < 0 && errno == EINTR) {
+                continue;
+            }
+            if (put <= 0) {
+                return fail(put < 0 ? errno : EIO);
+            }
+            done += put;
+        }
+        offset += got;
+    }
+    if (::ftruncate(m_targetFd, offset) != 0) {
+        return fail(errno);
+    }
+    const int fd = m_targetFd;
+    m_targetFd = -1;
+    if (::close(fd) != 0) {
+        return fail(errno);
+    }
+    dropTemporary();
+    return true;
+}
+
+void OutputFile::dropTemporary() {
+    closeKeepingErrno(m_tempFd);
+    if (!m_tempPath.empty()) {
+        const int saved = errno;
+        ::unlink(m_tempPath.c_str());
+        errno = saved;
+        m_tempPath.clear();
+    }
+    ForgetTemporaryName(m_slot);
+    m_slot = -1;
+}
+
+void OutputFile::abandon() {
+    if (m_committed) {
+        return;
+    }
+    m_finished = true;
+    dropTemporary();
+    closeKeepingErrno(m_targetFd);
+}
+
+} // namespace vornix::image
