@@ -9,16 +9,17 @@
 #include "app/app_state.h"
 #include "app/lcd_form.h"
 #include "app/qt_prompts.h"
+#include "app/working_files.h"
 
 namespace vornix::app {
 
 namespace {
 
-// The working files live beside the executable when that folder is writable, as in a build
-// tree or a personal copy; an installed copy keeps them in the user's data folder.
+// The working files live beside the executable in a build tree or a personal copy; an installed
+// copy keeps them in the user's data folder.
 QString WorkingDirectory() {
     const QString programDir = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programDir).isWritable()) {
+    if (WorkingFilesBesideProgram(programDir)) {
         return programDir;
     }
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);

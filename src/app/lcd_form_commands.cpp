@@ -78,9 +78,10 @@ void LCDForm::setPicture(const QImage& picture) {
 }
 
 void LCDForm::MenuHelpfile_Click() {
-    // The help text is installed beside the executable, wherever the working files live.
+    // The help text lies beside the executable or in an installed copy's documentation folder,
+    // wherever the working files live.
     dialogs::MenuHelpfile_Click(m_prompts, dialogs::FindTextEditor(dialogs::SystemProgramLookup()),
-                                QCoreApplication::applicationDirPath());
+                                dialogs::HelpFileDirectory(QCoreApplication::applicationDirPath()));
 }
 
 void LCDForm::MenuHelpPaint_Click() {

@@ -14,6 +14,11 @@
 
 namespace vornix::app {
 
+bool WorkingFilesBesideProgram(const QString& programDir) {
+    return QFileInfo(programDir).isWritable() &&
+           QFileInfo(programDir + QStringLiteral("/Vornix.txt")).isFile();
+}
+
 int ReadFileBytes(const QString& path, QByteArray& bytes) {
     const QFileInfo info(path);
     if (!info.exists()) {

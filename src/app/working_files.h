@@ -26,4 +26,9 @@ int WriteWorkingBitmap(const QString& sourcePath, const QImage& picture, const Q
 // Deletes a file; kFileNotFound when there was none.
 int DeleteFile(const QString& path);
 
+// True when the working files belong beside the program: its folder may be written and holds
+// the guide, as a build tree or a personal copy does. An installed copy keeps them in the
+// user's data folder, also when the user may write to the installed folder (root in /usr/bin).
+bool WorkingFilesBesideProgram(const QString& programDir);
+
 } // namespace vornix::app

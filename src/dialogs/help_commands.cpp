@@ -1,6 +1,8 @@
 #include "dialogs/help_commands.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -9,6 +11,9 @@
 
 #if !defined(VORNIX_VERSION_MINOR) || !defined(VORNIX_VERSION_PATCH)
 #error "The build must define VORNIX_VERSION_MINOR and VORNIX_VERSION_PATCH"
+#endif
+#ifndef VORNIX_DOC_FROM_BIN
+#error "The build must define VORNIX_DOC_FROM_BIN"
 #endif
 
 namespace vornix::dialogs {
@@ -32,6 +37,17 @@ void reportCannotStart(app::Prompts& prompts, const QString& text) {
 }
 
 } // namespace
+
+QString HelpFileDirectory(const QString& programDir) {
+    const QString installed =
+        QDir::cleanPath(programDir + QLatin1Char('/') + QLatin1String(VORNIX_DOC_FROM_BIN));
+    for (const QString& directory : {programDir, installed}) {
+        if (QFileInfo(directory + QLatin1Char('/') + QLatin1String(kHelpFileName)).isFile()) {
+            return directory;
+        }
+    }
+    return programDir;
+}
 
 void MenuHelpfile_Click(app::Prompts& prompts, const QString& textEditor,
                         const QString& programDir) {

@@ -9,8 +9,15 @@ struct AppState;
 
 namespace vornix::dialogs {
 
-// The help text's file name; it lives in the program's own directory.
+// The help text's file name; it lives in the program's own directory, or in the documentation
+// folder of an installed copy.
 inline constexpr char kHelpFileName[] = "Vornix.txt";
+
+// The folder that holds the help text: programDir when the text is there (a build tree, a
+// portable copy), else the installed documentation folder relative to programDir
+// (../share/doc/vornix) when the text is there, else programDir, so that the editor reports
+// the missing file under its usual name.
+QString HelpFileDirectory(const QString& programDir);
 
 // "Help File": starts textEditor with the single argument programDir + "/Vornix.txt" and
 // does not wait for it. When there is no editor or it cannot be started, the message

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/working_files.h"
 #include "dialogs/help_commands.h"
 #include "dialogs/help_tools.h"
 #include "support/fake_prompts.h"
@@ -32,6 +33,7 @@ using vornix::app::MessageIcon;
 using vornix::dialogs::AboutText;
 using vornix::dialogs::FindPaintProgram;
 using vornix::dialogs::FindTextEditor;
+using vornix::dialogs::HelpFileDirectory;
 using vornix::dialogs::MenuHelpAbout_Click;
 using vornix::dialogs::MenuHelpfile_Click;
 using vornix::dialogs::MenuHelpPaint_Click;
@@ -95,6 +97,79 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HelpFileCase{"Started", "/usr/bin/xdg-open", true, true, false},
                       HelpFileCase{"CannotStart", "/usr/bin/xdg-open", false, true, true},
                       HelpFileCase{"NoEditorFound", "", true, false, true}),
+    [](const auto& info) { return info.param.name; });
+
+// Where the help text is looked for: the program's folder (build tree, portable copy), then the
+// documentation folder of an installed tree, laid out as `cmake --install` lays it out.
+enum class GuideAt { Nowhere, ProgramDir, DocDir, Both, FolderNamedLikeGuide };
+
+struct HelpDirCase {
+    std::string name;
+    GuideAt guide;
+    QString expected; // relative to the installed prefix
+};
+
+class HelpFileDirectoryTest : public ::testing::TestWithParam<HelpDirCase> {};
+
+TEST_P(HelpFileDirectoryTest, PrefersTheProgramFolderThenTheInstalledGuide) {
+    const auto& row = GetParam();
+    QTemporaryDir prefix;
+    ASSERT_TRUE(prefix.isValid());
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString doc = prefix.filePath(QStringLiteral("share/doc/vornix"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    ASSERT_TRUE(QDir().mkpath(doc));
+    if (row.guide == GuideAt::ProgramDir || row.guide == GuideAt::Both) {
+        writeFile(bin + QStringLiteral("/Vornix.txt"), "beside");
+    }
+    if (row.guide == GuideAt::DocDir || row.guide == GuideAt::Both ||
+        row.guide == GuideAt::FolderNamedLikeGuide) {
+        writeFile(doc + QStringLiteral("/Vornix.txt"), "installed");
+    }
+    if (row.guide == GuideAt::FolderNamedLikeGuide) {
+        ASSERT_TRUE(QDir().mkpath(bin + QStringLiteral("/Vornix.txt")));
+    }
+
+    EXPECT_EQ(HelpFileDirectory(bin), prefix.filePath(row.expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, HelpFileDirectoryTest,
+    ::testing::Values(HelpDirCase{"BuildTree", GuideAt::ProgramDir, "bin"},
+                      HelpDirCase{"Installed", GuideAt::DocDir, "share/doc/vornix"},
+                      HelpDirCase{"OwnFolderFirst", GuideAt::Both, "bin"},
+                      HelpDirCase{"DirectoryIsNoGuide", GuideAt::FolderNamedLikeGuide,
+                                  "share/doc/vornix"},
+                      HelpDirCase{"MissingEverywhere", GuideAt::Nowhere, "bin"}),
+    [](const auto& info) { return info.param.name; });
+
+// The working files go beside the program only in a build tree or a personal copy, which hold
+// the guide beside the program; never into an installed bin folder, even one root may write to.
+struct WorkingDirCase {
+    std::string name;
+    GuideAt guide;
+    bool beside;
+};
+
+class WorkingFilesPlaceTest : public ::testing::TestWithParam<WorkingDirCase> {};
+
+TEST_P(WorkingFilesPlaceTest, BesideTheProgramOnlyInACopyOfItsOwn) {
+    const auto& row = GetParam();
+    QTemporaryDir program;
+    ASSERT_TRUE(program.isValid());
+    if (row.guide == GuideAt::ProgramDir) {
+        writeFile(program.filePath(QStringLiteral("Vornix.txt")), "guide");
+    } else if (row.guide == GuideAt::FolderNamedLikeGuide) {
+        ASSERT_TRUE(QDir(program.path()).mkdir(QStringLiteral("Vornix.txt")));
+    }
+    EXPECT_EQ(vornix::app::WorkingFilesBesideProgram(program.path()), row.beside);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, WorkingFilesPlaceTest,
+    ::testing::Values(WorkingDirCase{"BuildTreeOrPortableCopy", GuideAt::ProgramDir, true},
+                      WorkingDirCase{"InstalledBinFolder", GuideAt::Nowhere, false},
+                      WorkingDirCase{"DirectoryIsNoGuide", GuideAt::FolderNamedLikeGuide, false}),
     [](const auto& info) { return info.param.name; });
 
 // --- Run MSPaint -------------------------------------------------------------------------
@@ -268,8 +343,9 @@ TEST(ProgramLookupEmptyTest, EmptySearchPathFindsNothing) {
 
 // --- The help text -----------------------------------------------------------------------
 
-// The guide is shipped with line feeds only, in printable ASCII, at most 80 columns, and
-// describes every menu command with its shortcut.
+// The guide is shipped with line feeds only, in printable UTF-8 (it quotes the program's texts
+// exactly, dashes and degree signs included), at most 80 columns, and describes
+// every menu command with its shortcut.
 TEST(HelpTextTest, DescribesEveryMenuCommandInPlainText) {
     const QByteArray bytes =
         readAll(QStringLiteral(VORNIX_TEST_DATA "/../../resources/Vornix.txt"));
@@ -277,9 +353,11 @@ TEST(HelpTextTest, DescribesEveryMenuCommandInPlainText) {
     EXPECT_TRUE(bytes.endsWith('\n'));
     const QList<QByteArray> lines = bytes.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const bool plain = std::all_of(lines[i].begin(), lines[i].end(),
-                                       [](char c) { return c >= 0x20 && c < 0x7F; });
-        EXPECT_TRUE(plain && lines[i].size() <= 80) << "line " << i + 1;
+        const QString line = QString::fromUtf8(lines[i]);
+        const bool plain = std::all_of(line.begin(), line.end(), [](QChar c) {
+            return c.unicode() >= 0x20 && c.unicode() != 0x7F && c != QChar::ReplacementCharacter;
+        });
+        EXPECT_TRUE(plain && line.size() <= 80) << "line " << i + 1;
     }
     const std::vector<std::pair<const char*, const char*>> commands = {
         {"Open BMP Image...", "Ctrl+O"}, {"Open PXL Image...", "Ctrl+P"},

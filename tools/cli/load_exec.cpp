@@ -1,4 +1,5 @@
-// "vornix-cli load" hands over to vornix-cli-load, installed beside vornix-cli.
+// "vornix-cli load" hands over to vornix-cli-load: beside vornix-cli in a build tree or a
+// portable copy, in the private program folder (libexec/vornix) of an installed copy.
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -8,9 +9,15 @@
 
 #include "commands.h"
 
+#ifndef VORNIX_LIBEXEC_FROM_BIN
+#error "The build must define VORNIX_LIBEXEC_FROM_BIN"
+#endif
+
 namespace vornix::cli {
 
 namespace {
+
+constexpr char kHelperName[] = "vornix-cli-load";
 
 std::string ownDirectory() {
     char path[PATH_MAX];
@@ -23,12 +30,23 @@ std::string ownDirectory() {
     return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
 }
 
+// The first candidate that can be run; the installed place when none can, so that the error
+// names where the helper should be.
+std::string helperProgram() {
+    const std::string directory = ownDirectory();
+    const std::string beside = directory + "/" + kHelperName;
+    if (::access(beside.c_str(), X_OK) == 0) {
+        return beside;
+    }
+    return directory + "/" VORNIX_LIBEXEC_FROM_BIN "/" + kHelperName;
+}
+
 } // namespace
 
 int RunLoad(const std::vector<std::string>& args) {
-    const std::string program = ownDirectory() + "/vornix-cli-load";
+    const std::string program = helperProgram();
     std::vector<char*> argv;
-    std::string name = "vornix-cli-load";
+    std::string name = kHelperName;
     argv.push_back(name.data());
     std::vector<std::string> copies(args);
     for (auto& arg : copies) {

@@ -1,0 +1,196 @@
+// The user guide and the manual pages name every command a user can reach: each caption of the
+// real main window's menus, each vornix-cli command, option and option value from its usage
+// text, and each vornix-lcdsim option from its own.
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/lcd_form.h"
+#include "support/fake_prompts.h"
+
+namespace {
+
+// A caption with its shortcut ("" for none), as the user reads them in the menu.
+struct MenuEntry {
+    QString caption;
+    QString shortcut;
+};
+
+QString readText(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QString::fromUtf8(file.readAll());
+}
+
+// A manual page's text with roff's escapes for hyphens, dashes and fonts resolved, so that
+// "\-\-fit" reads as "--fit" and "\fBborder\fP" as "border".
+QString manualText(const QString& path) {
+    QString text = readText(path);
+    text.replace(QStringLiteral("\\-"), QStringLiteral("-"));
+    text.replace(QStringLiteral("\\(em"), QStringLiteral("\u2014"));
+    text.remove(QRegularExpression(QStringLiteral(R"(\\f[BIRP]|\\&|\\c)")));
+    return text;
+}
+
+QString withoutMnemonic(QString caption) {
+    return caption.remove(QLatin1Char('&'));
+}
+
+void collectMenu(const QMenu* menu, QList<MenuEntry>& entries) {
+    entries.push_back({withoutMnemonic(menu->title()), QString()});
+    for (const QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            continue;
+        }
+        if (action->menu() != nullptr) {
+            collectMenu(action->menu(), entries);
+            continue;
+        }
+        entries.push_back({withoutMnemonic(action->text()), action->shortcut().toString()});
+    }
+}
+
+// Every menu, submenu and command of the real main window.
+QList<MenuEntry> menuEntries() {
+    QTemporaryDir programDir;
+    vornix::app::AppState state;
+    vornix::test::FakePrompts prompts;
+    vornix::app::LCDForm form(state, prompts, vornix::app::LCDFormOptions{programDir.path()});
+    QList<MenuEntry> entries;
+    for (const QAction* action : form.menuBar()->actions()) {
+        collectMenu(action->menu(), entries);
+    }
+    return entries;
+}
+
+QString usageOf(const QString& program) {
+    QProcess process;
+    process.start(QStringLiteral(VORNIX_BIN_DIR "/") + program, {QStringLiteral("--help")});
+    EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
+    EXPECT_EQ(process.exitCode(), 0) << program.toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QStringList uniqueMatches(const QString& text, const QString& pattern, int group = 0) {
+    QStringList found;
+    auto it = QRegularExpression(pattern).globalMatch(text);
+    while (it.hasNext()) {
+        const QString match = it.next().captured(group);
+        if (!found.contains(match)) {
+            found << match;
+        }
+    }
+    return found;
+}
+
+// vornix-cli's commands ("vornix-cli convert"), options ("--fit") and the values an option or
+// argument takes ("stretch", "bayer8", "ruler"); placeholders such as N are left out.
+QStringList cliTerms() {
+    const QString usage = usageOf(QStringLiteral("vornix-cli"));
+    QStringList terms = uniqueMatches(usage, QStringLiteral(R"(vornix-cli [a-z]+)"));
+    terms << uniqueMatches(usage, QStringLiteral(R"(--[a-z][a-z-]*)"));
+    for (const QString& choice : uniqueMatches(usage, QStringLiteral(R"(\w+(\|\w+)+)"))) {
+        for (const QString& value : choice.split(QLatin1Char('|'))) {
+            if (value != value.toUpper() || value.front().isDigit()) {
+                terms << value;
+            }
+        }
+    }
+    terms.removeDuplicates();
+    return terms;
+}
+
+QStringList lcdsimTerms() {
+    return uniqueMatches(usageOf(QStringLiteral("vornix-lcdsim")),
+                         QStringLiteral(R"((?<![\w-])(--?[a-z][a-z-]*))"), 1);
+}
+
+bool containsWord(const QString& text, const QString& word) {
+    const QString pattern = QStringLiteral(R"((?<![\w-]))") + QRegularExpression::escape(word) +
+                            QStringLiteral(R"((?![\w-]))");
+    return text.contains(QRegularExpression(pattern));
+}
+
+QString guideText() {
+    return readText(QStringLiteral(VORNIX_GUIDE));
+}
+
+QString manual(const char* name) {
+    return manualText(QStringLiteral(VORNIX_MANUALS "/") + QString::fromLatin1(name));
+}
+
+// A document and the terms it must hold.
+struct CoverageCase {
+    std::string name;
+    QString (*document)();
+    QStringList (*terms)();
+};
+
+QStringList menuCaptions() {
+    QStringList captions;
+    for (const MenuEntry& entry : menuEntries()) {
+        captions << entry.caption;
+    }
+    return captions;
+}
+
+void PrintTo(const CoverageCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class DocumentCoverageTest : public ::testing::TestWithParam<CoverageCase> {};
+
+TEST_P(DocumentCoverageTest, NamesEveryTerm) {
+    const CoverageCase& row = GetParam();
+    const QString text = row.document();
+    const QStringList terms = row.terms();
+    ASSERT_FALSE(text.isEmpty());
+    ASSERT_FALSE(terms.isEmpty());
+    for (const QString& term : terms) {
+        EXPECT_TRUE(containsWord(text, term))
+            << row.name << " does not mention " << term.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, DocumentCoverageTest,
+    ::testing::Values(
+        CoverageCase{"GuideMenus", &guideText, &menuCaptions},
+        CoverageCase{"GuideCommandLine", &guideText, &cliTerms},
+        CoverageCase{"GuideSimulator", &guideText, &lcdsimTerms},
+        CoverageCase{"ManualVornix", [] { return manual("vornix.1"); }, &menuCaptions},
+        CoverageCase{"ManualVornixCli", [] { return manual("vornix-cli.1"); }, &cliTerms},
+        CoverageCase{"ManualVornixLcdsim", [] { return manual("vornix-lcdsim.1"); }, &lcdsimTerms}),
+    [](const auto& info) { return info.param.name; });
+
+// The guide's table of commands gives each shortcut on the line of its command.
+TEST(GuideShortcuts, EachShortcutStandsBesideItsCommand) {
+    const QStringList lines = guideText().split(QLatin1Char('\n'));
+    int withShortcut = 0;
+    for (const MenuEntry& entry : menuEntries()) {
+        if (entry.shortcut.isEmpty()) {
+            continue;
+        }
+        ++withShortcut;
+        bool found = false;
+        for (const QString& line : lines) {
+            found = found || (line.contains(entry.caption) && containsWord(line, entry.shortcut));
+        }
+        EXPECT_TRUE(found) << entry.caption.toStdString() << " with "
+                           << entry.shortcut.toStdString();
+    }
+    EXPECT_GE(withShortcut, 10); // the window really has its shortcuts
+}
+
+} // namespace
