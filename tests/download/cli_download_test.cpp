@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -165,9 +166,22 @@ TEST_F(CliTest, LoadTakesPortOneFromTheEnvironment) {
 
 TEST_F(CliTest, LoadRefusals) {
     const QString good = write("a.pxl", kWorkedExample);
+    // Why a port does not open, in the system's words.
     const CliRun noPort = run({"load", "--port", "/dev/vornix-no-such-port", good});
     EXPECT_EQ(noPort.exitCode, 1);
-    EXPECT_EQ(noPort.err, QByteArray("Can Not Open COM /dev/vornix-no-such-port\n"));
+    EXPECT_EQ(noPort.err, QByteArray("vornix-cli: /dev/vornix-no-such-port: cannot open: No such "
+                                     "file or directory\n"));
+    const CliRun notAPort = run({"load", "--port", "/dev/null", good});
+    EXPECT_EQ(notAPort.exitCode, 1);
+    EXPECT_EQ(notAPort.err, QByteArray("vornix-cli: /dev/null: cannot open: not a serial port\n"));
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QSerialPort holder(pty.slavePath());
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite)); // another program has the port
+    const CliRun busy = run({"load", "--port", pty.slavePath(), good});
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_EQ(busy.err, "vornix-cli: " + pty.slavePath().toLocal8Bit() +
+                            ": cannot open: Device or resource busy\n");
 
     const CliRun noHeader =
         run({"load", "--port", "/dev/vornix-no-such-port", write("b.pxl", "0FFh\r\n")});

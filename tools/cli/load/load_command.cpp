@@ -1,6 +1,8 @@
 // vornix-cli load [--port DEVICE] FILE: sends FILE to the LCD controller, as "&Load LCD" does.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -193,13 +195,34 @@ int exitCodeFor(download::DownloadOutcome outcome) {
     }
 }
 
+// Why `device` did not open as a serial port, in words. The device is tried once more by hand
+// for the system's own reason; one that opens and is a terminal is held by another program,
+// which the toolkit's lock on the port reports as a permission error.
+std::string whyNotOpen(const QString& device, const download::SerialPortLink& link) {
+    const QByteArray path = device.toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    if (!terminal) {
+        return "not a serial port";
+    }
+    if (link.portError() == QSerialPort::PermissionError) {
+        return std::strerror(EBUSY);
+    }
+    return "the port does not take the line settings 9600,N,8,1 with RTS/CTS";
+}
+
 int sendPicture(const download::PictureText& picture, const QString& device,
                 const image::PxlHeader& header) {
     download::DownloadFlags flags;
     download::SerialPortLink link;
     if (download::OpenComDevice(link, device, QString::number(kBaudRate)) ==
         download::OpenComResult::Failed) {
-        std::fprintf(stderr, "%s\n", qPrintable(download::CanNotOpenComText(device)));
+        std::fprintf(stderr, "vornix-cli: %s: cannot open: %s\n", qPrintable(device),
+                     whyNotOpen(device, link).c_str());
         return kExitFailure;
     }
     download::Pacer pacer(flags, link);
