@@ -17,8 +17,16 @@ configure "$build" -DCMAKE_BUILD_TYPE=Release -DVORNIX_TESTS=OFF \
 cmake --build "$build" --target download_bench vornix-cli -j "$jobs"
 cli="$build/bin/vornix-cli"
 
-echo "== download against the simulated line at 9600 baud"
-"$build/bin/download_bench"
+echo "== download against the simulated line at 9600 baud, then a line held for 10 s"
+"$build/bin/download_bench" --held 10
+
+# Every wait the process makes while a line is held, counted by the kernel: two held lines of
+# 10 s each (after the 2 s it takes to call a line stalled), the 10 ms tick running throughout.
+if command -v strace >/dev/null 2>&1; then
+    echo "== system calls that wait, during download_bench --held 10 8x1"
+    strace -f -c -e trace=poll,ppoll,epoll_wait,select,pselect6 \
+        "$build/bin/download_bench" --held 10 8x1 2>&1 | grep -E "calls|poll|select|total"
+fi
 
 picture="$root/samples/clock.bmp"
 echo "== vornix-cli stream, 240 x 128 ($(basename "$picture") converted to PXL first)"

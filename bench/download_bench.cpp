@@ -6,21 +6,33 @@
 // time and its ratio to the limit, and the sender's CPU time (user + system) against the wall
 // time.
 //
-//   download_bench [WxH ...]     default: 240x128 128x64
+// Then it holds the line for SECONDS, once on the simulated line (CTS off after the first
+// group) and once on a pseudo-terminal that nobody reads, through the real serial port code,
+// and prints what the held line costs: the transmit wait's own wake-ups (its poll timer), the
+// process's context switches (every wake-up, the 10 ms tick included) and its CPU time, each
+// per second of the hold; then how long a stop takes to end the download.
+//
+//   download_bench [--held SECONDS] [WxH ...]     default: --held 10 240x128 128x64
+//                                                 (--held 0: no held-line measurement)
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include "download/download_view.h"
 #include "download/fake_uart.h"
 #include "download/lcd_download.h"
 #include "download/open_com.h"
 #include "download/pacer.h"
+#include "download/serial_port_link.h"
 #include "download/stream/command_stream.h"
 
 namespace {
@@ -61,6 +73,95 @@ double cpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+long contextSwitches() {
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw + usage.ru_nivcsw;
+}
+
+// What the process has used up to a moment.
+struct Sample {
+    double wall = 0;
+    double cpu = 0;
+    long switches = 0;
+    quint64 polls = 0;
+};
+
+Sample sample(const QElapsedTimer& clock, const Pacer& pacer) {
+    return {clock.nsecsElapsed() / 1e9, cpuSeconds(), contextSwitches(), pacer.transmitPolls()};
+}
+
+// A download on `line`, which comes to a standstill by itself: once the pacer reports the
+// stall (the line has stood still for the stall time) the hold is measured for `seconds`,
+// then a stop is requested.
+bool measureHeld(const char* name, SerialLink& line, const QString& device, int seconds) {
+    DownloadFlags flags;
+    Pacer pacer(flags, line);
+    SilentView view;
+    LcdDownload download(flags, line, pacer, view);
+    if (OpenComDevice(line, device, QString::number(kLineBaud)) == OpenComResult::Failed) {
+        std::printf("%s: cannot open %s\n", name, qPrintable(device));
+        return false;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    Sample from;
+    Sample to;
+    QObject::connect(&pacer, &Pacer::stallChanged, [&](bool stalled) {
+        if (!stalled || from.wall > 0) {
+            return;
+        }
+        from = sample(clock, pacer);
+        QTimer::singleShot(seconds * 1000, &pacer, [&] {
+            to = sample(clock, pacer);
+            flags.StopDownload = true;
+        });
+    });
+    const DownloadOutcome outcome =
+        download.LoadLCDText(QStringLiteral("OPEN"), patternPxl(240, 128));
+    const double stopSeconds = clock.nsecsElapsed() / 1e9 - to.wall;
+    const double held = to.wall - from.wall;
+    if (outcome != DownloadOutcome::Stopped || held <= 0) {
+        std::printf("%s: the line was not held (outcome %d)\n", name, static_cast<int>(outcome));
+        return false;
+    }
+    std::printf("%s, held %.1f s: transmit-wait wake-ups %.1f/s, process context switches "
+                "%.1f/s, CPU %.2f %% of a core; the stop ended the download %.3f s later%s\n",
+                name, held, (to.polls - from.polls) / held, (to.switches - from.switches) / held,
+                100 * (to.cpu - from.cpu) / held, stopSeconds,
+                download.discardedOnStop() ? " (queue dropped)" : "");
+    return true;
+}
+
+bool measureHeldLines(int seconds) {
+    FakeUart uart(kLineBaud);
+    QByteArray left;
+    QObject::connect(&uart, &FakeUart::bytesLeft, [&](const QByteArray& bytes) {
+        if (!left.contains("G 0 0 0")) {
+            left += bytes;
+            if (left.contains("G 0 0 0")) {
+                uart.setCts(false); // the controller stays busy from the first group on
+            }
+        }
+    });
+    bool ok = measureHeld("simulated line, CTS off", uart, QStringLiteral("simulated"), seconds);
+    // A pseudo-terminal whose other end is never read fills up after some 20 KB.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        std::printf("pseudo-terminal: none available\n");
+        return false;
+    }
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+    const int keepOpen = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    {
+        SerialPortLink port;
+        ok = measureHeld("pseudo-terminal nobody reads", port, slave, seconds) && ok;
+    }
+    ::close(keepOpen);
+    ::close(master);
+    return ok;
+}
+
 bool measure(int width, int height) {
     const std::string pxl = patternPxl(width, height);
     DownloadFlags flags;
@@ -92,11 +193,16 @@ bool measure(int width, int height) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::vector<std::pair<int, int>> sizes;
+    int heldSeconds = 10;
     for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--held" && i + 1 < argc) {
+            heldSeconds = std::atoi(argv[++i]);
+            continue;
+        }
         int width = 0;
         int height = 0;
         if (std::sscanf(argv[i], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) {
-            std::fprintf(stderr, "usage: download_bench [WxH ...]\n");
+            std::fprintf(stderr, "usage: download_bench [--held SECONDS] [WxH ...]\n");
             return 2;
         }
         sizes.emplace_back(width, height);
@@ -107,6 +213,9 @@ int main(int argc, char** argv) {
     bool allSent = true;
     for (const auto& [width, height] : sizes) {
         allSent = measure(width, height) && allSent;
+    }
+    if (heldSeconds > 0) {
+        allSent = measureHeldLines(heldSeconds) && allSent;
     }
     return allSent ? 0 : 1;
 }

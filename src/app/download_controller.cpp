@@ -32,6 +32,7 @@ public:
     void showProgress(qint64 bytesSent, qint64 bytesTotal) override {
         m_form.Progress->setProgress(bytesSent, bytesTotal, m_baud);
     }
+    void showEnd(download::DownloadEnd end) override { m_form.Progress->showEnd(end); }
     void setLineBaudRate(int baud) { m_baud = baud; }
     void showHeaderMissing() override {
         m_prompts.message(QString::fromLatin1(download::kHeaderMissingMessage),

@@ -7,7 +7,7 @@
 namespace vornix::app {
 
 DownloadStatus::DownloadStatus(QWidget* parent)
-    : QWidget(parent), m_bar(new QProgressBar(this)), m_timeLeft(new QLabel(this)),
+    : QWidget(parent), m_bar(new QProgressBar(this)), m_text(new QLabel(this)),
       m_note(new QLabel(this)) {
     setObjectName(QStringLiteral("DownloadStatus"));
     auto* layout = new QHBoxLayout(this);
@@ -18,9 +18,11 @@ DownloadStatus::DownloadStatus(QWidget* parent)
     m_bar->setMaximumHeight(14);
     m_bar->setTextVisible(false);
     m_bar->setToolTip(QStringLiteral("Part of the picture that has left the port"));
+    // An empty bar reads as an empty text field: it is shown only while a download runs.
+    m_bar->hide();
     m_note->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0);"));
     layout->addWidget(m_bar);
-    layout->addWidget(m_timeLeft);
+    layout->addWidget(m_text);
     layout->addWidget(m_note, 1);
 }
 
@@ -38,7 +40,30 @@ QString DownloadStatus::TimeLeft(qint64 bytesLeft, int baud) {
 void DownloadStatus::setProgress(qint64 bytesSent, qint64 bytesTotal, int baud) {
     const int value = bytesTotal > 0 ? static_cast<int>(bytesSent * 100 / bytesTotal) : 0;
     m_bar->setValue(qBound(0, value, 100));
-    m_timeLeft->setText(TimeLeft(bytesTotal - bytesSent, baud));
+    m_bar->show();
+    m_text->setText(TimeLeft(bytesTotal - bytesSent, baud));
+}
+
+QString DownloadStatus::EndText(download::DownloadEnd end) {
+    switch (end) {
+    case download::DownloadEnd::Done:
+        return QStringLiteral("Download complete");
+    case download::DownloadEnd::Stopped:
+        return QStringLiteral("Stopped");
+    case download::DownloadEnd::Failed:
+        return QStringLiteral("Download failed");
+    }
+    return {};
+}
+
+void DownloadStatus::showEnd(download::DownloadEnd end) {
+    m_bar->hide();
+    m_note->clear();
+    m_text->setText(EndText(end));
+}
+
+bool DownloadStatus::barShown() const {
+    return !m_bar->isHidden();
 }
 
 void DownloadStatus::setStalled(bool stalled) {
@@ -49,8 +74,8 @@ int DownloadStatus::percent() const {
     return m_bar->value();
 }
 
-QString DownloadStatus::timeLeftText() const {
-    return m_timeLeft->text();
+QString DownloadStatus::text() const {
+    return m_text->text();
 }
 
 QString DownloadStatus::noteText() const {

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "download/download_view.h"
+
 class QLabel;
 class QProgressBar;
 
@@ -9,7 +11,8 @@ namespace vornix::app {
 
 // The download's progress in the window's status bar: how much of the stream has left the
 // port, the time the rest needs at the line speed, and a note when the controller holds the
-// line up.
+// line up. Once the download has ended it says how ("Download complete", "Stopped",
+// "Download failed") and shows neither bar nor time; before the first download it is empty.
 class DownloadStatus : public QWidget {
     Q_OBJECT
 public:
@@ -20,17 +23,21 @@ public:
     // `bytesSent` have left the port out of `bytesTotal`, on a line of `baud` bits a second.
     void setProgress(qint64 bytesSent, qint64 bytesTotal, int baud);
     void setStalled(bool stalled);
+    void showEnd(download::DownloadEnd end);
 
+    bool barShown() const;
     int percent() const;
-    QString timeLeftText() const;
+    // The time left while a download runs, how it ended afterwards.
+    QString text() const;
     QString noteText() const;
 
     // "0:26 left" for the seconds the rest of the stream needs; rounded up.
     static QString TimeLeft(qint64 bytesLeft, int baud);
+    static QString EndText(download::DownloadEnd end);
 
 private:
     QProgressBar* m_bar;
-    QLabel* m_timeLeft;
+    QLabel* m_text;
     QLabel* m_note;
 };
 

@@ -35,6 +35,13 @@ inline constexpr char kHeaderMissingMessage[] =
     "Loading stopped. File does not have LCD Header information.";
 inline constexpr char kHeaderMissingTitle[] = "Vornix";
 
+// How a download that got under way ended.
+enum class DownloadEnd {
+    Done,    // every command sent
+    Stopped, // a stop request ended it
+    Failed   // the port failed or went away
+};
+
 // What a download shows while it runs. The main window implements it with its File menu,
 // RowCounter label, LoadLight lamp and message box; the command line with progress output.
 class DownloadView {
@@ -47,11 +54,14 @@ public:
     virtual void setLamp(LampColor color) = 0;
     // Shows kHeaderMissingMessage.
     virtual void showHeaderMissing() = 0;
-    // After every command that has left the port; `bytesTotal` is the whole stream.
+    // At the start with nothing sent, then after every command that has left the port;
+    // `bytesTotal` is the whole stream.
     virtual void showProgress(qint64 bytesSent, qint64 bytesTotal) {
         Q_UNUSED(bytesSent);
         Q_UNUSED(bytesTotal);
     }
+    // Once, when a download that showed progress has ended.
+    virtual void showEnd(DownloadEnd end) { Q_UNUSED(end); }
 };
 
 } // namespace vornix::download

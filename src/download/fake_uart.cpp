@@ -69,6 +69,11 @@ QByteArray FakeUart::sentBytes() {
     return m_sent;
 }
 
+void FakeUart::clearSent() {
+    advance();
+    m_sent.clear();
+}
+
 void FakeUart::discardPending() {
     advance();
     m_queue.clear();

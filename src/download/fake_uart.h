@@ -42,6 +42,9 @@ public:
     int drainBaud() const { return m_baud; }
     // Every byte that has left the line up to now, in order.
     QByteArray sentBytes();
+    // Forgets the bytes that have left so far, so that a test can look at the next download
+    // alone.
+    void clearSent();
     QString device() const { return m_device; }
     LineSettings settings() const { return m_settings; }
     int openCount() const { return m_openCount; }

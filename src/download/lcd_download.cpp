@@ -52,6 +52,8 @@ DownloadOutcome LcdDownload::LoadLCDText(const QString& portStatus, std::string_
 }
 
 DownloadOutcome LcdDownload::run(std::string_view pxlText) {
+    m_started = false;
+    m_discardedOnStop = false;
     const CommandStream probe(pxlText);
     if (probe.error() == StreamError::NoHeader) {
         m_view.showHeaderMissing();
@@ -66,6 +68,8 @@ DownloadOutcome LcdDownload::run(std::string_view pxlText) {
     m_view.setLamp(LampColor::Red);
     m_bytesSent = 0;
     m_bytesTotal = StreamByteCount(pxlText);
+    m_started = true;
+    m_view.showProgress(0, m_bytesTotal);
     return sendSteps(pxlText);
 }
 
@@ -109,6 +113,7 @@ DownloadOutcome LcdDownload::sendSteps(std::string_view pxlText) {
             return fail();
         }
         if (result == WriteResult::Abandoned) {
+            m_discardedOnStop = true;
             return finish(DownloadOutcome::Stopped);
         }
     }
@@ -125,17 +130,25 @@ WriteResult LcdDownload::send(const std::string& command) {
 }
 
 DownloadOutcome LcdDownload::finish(DownloadOutcome outcome) {
+    m_started = false;
     m_link.close();
     m_view.setLamp(LampColor::Green);
     m_flags.StopDownload = false;
     m_view.setFileMenuEnabled(true);
+    m_view.showEnd(outcome == DownloadOutcome::Completed ? DownloadEnd::Done
+                                                         : DownloadEnd::Stopped);
     return outcome;
 }
 
 // Ends without a message: the port stays open (unless it went away), the lamp keeps its
-// colour and StopDownload its value; only the File menu comes back.
+// colour and StopDownload its value; only the File menu comes back, and a download that was
+// under way says that it failed.
 DownloadOutcome LcdDownload::fail() {
     m_view.setFileMenuEnabled(true);
+    if (m_started) {
+        m_started = false;
+        m_view.showEnd(DownloadEnd::Failed);
+    }
     return DownloadOutcome::Failed;
 }
 

@@ -48,6 +48,10 @@ public:
     // command. The close guard refuses to close the window while this holds.
     bool isWaiting() const { return m_flags.Transmitting || m_pacer.isPausing(); }
 
+    // True when the last download was stopped while the controller held the line, so that
+    // what was still queued, part of a command included, was dropped.
+    bool discardedOnStop() const { return m_discardedOnStop; }
+
     // W, H and B of the last header read (PxlWidth, PxlHeight, PxlPixelsPerByte).
     std::optional<image::PxlHeader> lastHeader() const { return m_header; }
 
@@ -63,6 +67,8 @@ private:
     Pacer& m_pacer;
     DownloadView& m_view;
     bool m_running = false;
+    bool m_started = false;
+    bool m_discardedOnStop = false;
     std::optional<image::PxlHeader> m_header;
     qint64 m_bytesSent = 0;
     qint64 m_bytesTotal = 0;

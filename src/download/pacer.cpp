@@ -1,5 +1,6 @@
 #include "download/pacer.h"
 
+#include <algorithm>
 #include <limits>
 
 #include <QElapsedTimer>
@@ -10,9 +11,6 @@ namespace vornix::download {
 
 namespace {
 
-// How often a transmit wait looks at the port's queues when no signal has woken it: the
-// driver's queue (TIOCOUTQ) reports nothing by itself.
-constexpr int kTransmitPollMs = 1;
 constexpr qint64 kBitsPerByte = 10; // start bit, 8 data bits, stop bit
 // Added to the time the queued bytes need at the line's rate, so that the alarm rings just
 // after they have gone rather than just before.
@@ -69,48 +67,53 @@ WriteResult Pacer::WriteComPort(const QByteArray& text) {
     return waitUntilSent();
 }
 
-WriteResult Pacer::waitUntilSent() {
-    WriteResult result = WriteResult::Failed; // also when the application quits meanwhile
-    bool decided = false;
+// What one transmit wait knows about the line between two looks at it.
+struct Pacer::TransmitWait {
     QEventLoop loop;
-    QElapsedTimer stillSince;
-    stillSince.start();
-    qint64 lastPending = -1;
-    const auto check = [&] {
-        if (decided) {
-            return;
-        }
-        const std::optional<WriteResult> verdict = transmitVerdict(stillSince, lastPending);
-        if (verdict) {
-            result = *verdict;
-            decided = true;
-            loop.quit();
-        }
-    };
     QTimer poll;
-    poll.setTimerType(Qt::PreciseTimer);
-    poll.setInterval(kTransmitPollMs);
-    connect(&poll, &QTimer::timeout, &loop, check);
-    connect(&m_link, &SerialLink::bytesWritten, &loop, check);
-    connect(&m_link, &SerialLink::errorOccurred, &loop, check);
-    // The alarm is set from whole bytes, so it is set once for the whole command and again
-    // only when it rang too early (the controller held CTS off for a while).
-    connect(&m_drainAlarm, &DrainAlarm::rang, &loop, [&] {
-        check();
-        if (!decided) {
-            expectDrainedIn(m_link.pendingBytes());
-        }
+    QElapsedTimer stillSince; // since the pending count last changed
+    qint64 lastPending = -1;
+    qint64 alarmSetFor = -1; // the pending count the drain alarm was set from; -1: not set
+    int pollMs = kFirstPollMs;
+    std::optional<WriteResult> result;
+};
+
+WriteResult Pacer::waitUntilSent() {
+    TransmitWait wait;
+    wait.stillSince.start();
+    wait.poll.setSingleShot(true);
+    wait.poll.setTimerType(Qt::PreciseTimer);
+    connect(&wait.poll, &QTimer::timeout, &wait.loop, [&] {
+        ++m_transmitPolls;
+        lookAtLine(wait);
     });
-    expectDrainedIn(m_link.pendingBytes());
-    poll.start();
-    loop.exec();
+    connect(&m_link, &SerialLink::bytesWritten, &wait.loop, [&] { lookAtLine(wait); });
+    connect(&m_link, &SerialLink::errorOccurred, &wait.loop, [&] { lookAtLine(wait); });
+    connect(&m_drainAlarm, &DrainAlarm::rang, &wait.loop, [&] { onDrainAlarm(wait); });
+    lookAtLine(wait);
+    if (!wait.result) {
+        wait.loop.exec();
+    }
     m_drainAlarm.disarm();
     reportStall(false);
-    return result;
+    return wait.result.value_or(WriteResult::Failed); // Failed also when the application quits
+}
+
+void Pacer::lookAtLine(TransmitWait& wait) {
+    if (wait.result) {
+        return;
+    }
+    wait.result = transmitVerdict(wait);
+    if (wait.result) {
+        wait.poll.stop();
+        wait.loop.quit();
+        return;
+    }
+    wait.poll.start(wait.pollMs);
 }
 
 // What a look at the port says about the command being sent; nullopt while it is still going.
-std::optional<WriteResult> Pacer::transmitVerdict(QElapsedTimer& stillSince, qint64& lastPending) {
+std::optional<WriteResult> Pacer::transmitVerdict(TransmitWait& wait) {
     if (m_linkLost || !m_link.isOpen()) {
         return WriteResult::Failed;
     }
@@ -118,26 +121,50 @@ std::optional<WriteResult> Pacer::transmitVerdict(QElapsedTimer& stillSince, qin
     if (pending == 0) {
         return WriteResult::Sent;
     }
-    if (pending != lastPending) {
-        lastPending = pending;
-        stillSince.restart();
+    if (pending != wait.lastPending) {
+        wait.lastPending = pending;
+        wait.stillSince.restart();
+        wait.pollMs = kFirstPollMs;
         reportStall(false);
-    } else if (stillSince.elapsed() >= kStallReportMs) {
-        reportStall(true);
+        if (wait.alarmSetFor < 0) {
+            expectDrainedIn(wait, pending);
+        }
+        return std::nullopt;
     }
-    // A controller that holds CTS off for good would keep the download, and the window's close
-    // guard, waiting forever; a stop request ends that, but only once the line has stood
-    // still, so a command that is moving out is never cut short.
-    if (m_flags.StopDownload && stillSince.elapsed() >= kStallMs) {
+    wait.pollMs = std::min(wait.pollMs * 2, kLongestPollMs);
+    if (wait.stillSince.elapsed() < kStallMs) {
+        return std::nullopt;
+    }
+    reportStall(true);
+    // A controller that holds the line for good would keep the download, and the window's
+    // close guard, waiting forever. A stop request ends that, but only once the line has stood
+    // still for the stall time: what is queued then is dropped, command in flight included.
+    if (m_flags.StopDownload) {
         m_link.discardPending();
         return WriteResult::Abandoned;
     }
     return std::nullopt;
 }
 
+// The alarm is set from whole bytes at the line's rate. It rang early when the controller
+// held the line for a while: it is set again only once bytes have moved since, so a held line
+// is left to the backed-off poll and to bytesWritten.
+void Pacer::onDrainAlarm(TransmitWait& wait) {
+    const qint64 setFor = wait.alarmSetFor;
+    wait.alarmSetFor = -1;
+    lookAtLine(wait);
+    if (wait.result) {
+        return;
+    }
+    const qint64 pending = m_link.pendingBytes();
+    if (pending != setFor) {
+        expectDrainedIn(wait, pending);
+    }
+}
+
 // Wakes the wait when `pendingBytes` should have left at the line's rate: the poll alone
 // would notice the end of every command up to a millisecond late.
-void Pacer::expectDrainedIn(qint64 pendingBytes) {
+void Pacer::expectDrainedIn(TransmitWait& wait, qint64 pendingBytes) {
     const qint64 baud = m_link.lineBaudRate();
     if (baud <= 0 || pendingBytes <= 0) {
         return;
@@ -145,6 +172,7 @@ void Pacer::expectDrainedIn(qint64 pendingBytes) {
     const qint64 bitTimes = pendingBytes * kBitsPerByte;
     const qint64 ns = bitTimes / baud * 1'000'000'000 + bitTimes % baud * 1'000'000'000 / baud;
     m_drainAlarm.arm(std::chrono::nanoseconds(ns + kDrainAlarmSlackNs));
+    wait.alarmSetFor = pendingBytes;
 }
 
 void Pacer::reportStall(bool stalled) {

@@ -30,12 +30,15 @@ class Pacer : public QObject {
 public:
     static constexpr int kTickMs = 10;
     static constexpr std::int32_t kTickWrapLimit = 30000;
-    // A stop request abandons a transmit wait only after the line has stood still this long,
-    // so that a command that is still moving out always completes.
-    static constexpr int kStallMs = 100;
     // After this long without a byte leaving the port, the line counts as held up by the
-    // controller (CTS off), and stallChanged(true) says so; the wait goes on.
-    static constexpr int kStallReportMs = 2000;
+    // controller (CTS off): stallChanged(true) says so and the wait goes on. Only then may a
+    // stop request abandon the command in flight; a line that moves, however slowly or in
+    // bursts, always finishes its command.
+    static constexpr int kStallMs = 2000;
+    // While bytes move the transmit wait looks at the port every millisecond; each look that
+    // finds the line where it was doubles the gap, up to this, so a held line costs little.
+    static constexpr int kFirstPollMs = 1;
+    static constexpr int kLongestPollMs = 64;
 
     Pacer(DownloadFlags& flags, SerialLink& link, QObject* parent = nullptr);
 
@@ -62,18 +65,25 @@ public:
     // True once the device went away, until the next WriteComPort starts.
     bool linkLost() const { return m_linkLost; }
 
+    // How often transmit waits have been woken by their own poll timer, for the benchmark.
+    quint64 transmitPolls() const { return m_transmitPolls; }
+
 signals:
-    // The line has stood still for kStallReportMs during a transmit wait (true), or bytes
+    // The line has stood still for kStallMs during a transmit wait (true), or bytes
     // are moving again or the wait is over (false).
     void stallChanged(bool stalled);
 
 private:
     static inline const QString kBusyTag = QStringLiteral("Busy");
 
+    struct TransmitWait;
+
     WriteResult waitUntilSent();
+    void lookAtLine(TransmitWait& wait);
+    std::optional<WriteResult> transmitVerdict(TransmitWait& wait);
+    void onDrainAlarm(TransmitWait& wait);
     void reportStall(bool stalled);
-    std::optional<WriteResult> transmitVerdict(QElapsedTimer& stillSince, qint64& lastPending);
-    void expectDrainedIn(qint64 pendingBytes);
+    void expectDrainedIn(TransmitWait& wait, qint64 pendingBytes);
 
     DownloadFlags& m_flags;
     SerialLink& m_link;
@@ -82,6 +92,7 @@ private:
     QString m_tag;
     bool m_linkLost = false;
     bool m_stalled = false;
+    quint64 m_transmitPolls = 0;
 };
 
 } // namespace vornix::download

@@ -1,7 +1,13 @@
 #include "download/serial_port_link.h"
 
+#include <thread>
+
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 namespace vornix::download {
 
@@ -18,6 +24,34 @@ QSerialPort::Parity qtParity(char parity) {
     }
 }
 
+#ifdef ASYNC_CLOSING_WAIT_NONE
+constexpr int kNoClosingWait = ASYNC_CLOSING_WAIT_NONE;
+#else
+constexpr int kNoClosingWait = 65535;
+#endif
+
+// Sets the time the driver's close waits for the output queue to drain (in hundredths of a
+// second, or ASYNC_CLOSING_WAIT_NONE) and returns the previous one; -1 where the driver has no
+// such setting (a pseudo-terminal) or refuses the change (it may need administrator rights).
+int setClosingWait(int fd, int closingWait) {
+#if defined(__linux__) && defined(TIOCGSERIAL)
+    serial_struct info = {};
+    if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &info) != 0) {
+        return -1;
+    }
+    const int previous = info.closing_wait;
+    info.closing_wait = static_cast<unsigned short>(closingWait);
+    if (previous != closingWait && ::ioctl(fd, TIOCSSERIAL, &info) != 0) {
+        return -1;
+    }
+    return previous;
+#else
+    Q_UNUSED(fd);
+    Q_UNUSED(closingWait);
+    return -1;
+#endif
+}
+
 } // namespace
 
 SerialPortLink::SerialPortLink(QObject* parent) : SerialLink(parent) {
@@ -30,7 +64,9 @@ SerialPortLink::SerialPortLink(QObject* parent) : SerialLink(parent) {
 // A serial driver holds close() until its queue has drained, up to half a minute with CTS off;
 // whatever is still queued when the link goes away is dropped instead.
 SerialPortLink::~SerialPortLink() {
-    discardPending();
+    if (pendingBytes() > 0) {
+        discardPending();
+    }
     close();
 }
 
@@ -40,6 +76,11 @@ bool SerialPortLink::open(const QString& device, const LineSettings& settings) {
     if (!applySettings(settings) || !m_port.open(QIODevice::ReadWrite)) {
         close();
         return false;
+    }
+    m_device = device;
+    if (m_savedClosingWait >= 0 && device == m_savedClosingWaitDevice) {
+        setClosingWait(nativeHandle(), m_savedClosingWait);
+        m_savedClosingWait = -1;
     }
     return true;
 }
@@ -59,8 +100,14 @@ bool SerialPortLink::isOpen() const {
 }
 
 void SerialPortLink::close() {
-    if (m_port.isOpen()) {
-        m_port.close();
+    if (!m_port.isOpen()) {
+        return;
+    }
+    const int held = m_closeInBackground ? ::dup(nativeHandle()) : -1;
+    m_closeInBackground = false;
+    m_port.close();
+    if (held >= 0) {
+        std::thread([held] { ::close(held); }).detach();
     }
 }
 
@@ -87,6 +134,15 @@ void SerialPortLink::discardPending() {
     if (!m_port.isOpen()) {
         return;
     }
+    // Whatever is dropped, a line that the controller holds never drains, and the driver's
+    // close would wait for it (30 s by default): turn that wait off where the driver allows,
+    // and otherwise leave the waiting close to a thread of its own.
+    const int previous = setClosingWait(nativeHandle(), kNoClosingWait);
+    if (previous >= 0 && previous != kNoClosingWait) {
+        m_savedClosingWait = previous;
+        m_savedClosingWaitDevice = m_device;
+    }
+    m_closeInBackground = previous < 0;
     m_port.clear(QSerialPort::Output);
     ::tcflush(nativeHandle(), TCOFLUSH);
 }

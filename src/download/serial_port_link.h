@@ -22,7 +22,8 @@ public:
     // Qt's own write buffer plus the driver's output queue (TIOCOUTQ).
     qint64 pendingBytes() const override;
 
-    // Clears Qt's write buffer and flushes the driver's output queue (TCOFLUSH).
+    // Clears Qt's write buffer and flushes the driver's output queue (TCOFLUSH). The next
+    // close() then returns at once, even on a line that the controller holds.
     void discardPending() override;
 
     int lineBaudRate() const override;
@@ -39,6 +40,15 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
+    QString m_device;
+    // Set when the queue was dropped but the driver's closing wait could not be turned off:
+    // the last close of the device, which waits for the line, then happens on a thread of
+    // its own.
+    bool m_closeInBackground = false;
+    // The closing wait that discardPending() turned off, given back at the next open of the
+    // same device; -1 when there is nothing to give back.
+    int m_savedClosingWait = -1;
+    QString m_savedClosingWaitDevice;
 };
 
 } // namespace vornix::download

@@ -1,7 +1,12 @@
 // vornix-cli stream and vornix-cli load, run as the user runs them.
+#include <memory>
+#include <random>
+
 #include <signal.h>
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QSerialPort>
@@ -12,12 +17,15 @@
 #include "download/stream/command_stream.h"
 #include "pty_support.h"
 #include "pxl_samples.h"
+#include "stream_end.h"
 
 namespace vornix::download {
 namespace {
 
+using testing::ExamineStreamEnd;
 using testing::PatternPxl;
 using testing::Pty;
+using testing::RowCaptionFor;
 
 const QByteArray kWorkedExample = "@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n";
 const QByteArray kWorkedExampleStream = "\x03\r/I 6\rD 1 2\r"
@@ -195,7 +203,8 @@ TEST_F(CliTest, LoadRefusals) {
 }
 
 // Ctrl-C while the line stands still (nobody reads the other end, so the pseudo-terminal
-// fills up): the download stops, the port is closed, and the exit code says so.
+// fills up): once the line has stood still for the stall time the download stops, dropping
+// the command in flight, the port is closed, and the exit code says so.
 TEST_F(CliTest, InterruptStopsALoad) {
     Pty pty;
     ASSERT_TRUE(pty.ok());
@@ -213,15 +222,131 @@ TEST_F(CliTest, InterruptStopsALoad) {
     QEventLoop settle;
     QTimer::singleShot(300, &settle, &QEventLoop::quit);
     settle.exec();
+    QElapsedTimer sinceInterrupt;
+    sinceInterrupt.start();
     ::kill(static_cast<pid_t>(process.processId()), SIGINT);
     const CliRun result = finish(process);
+    EXPECT_LT(sinceInterrupt.elapsed(), 2500); // hang guard: the stall time is 2 s
     EXPECT_EQ(result.exitCode, 130) << result.err.constData();
-    EXPECT_TRUE(result.err.endsWith("Stopped.\n")) << result.err.constData();
+    EXPECT_TRUE(result.err.endsWith("The controller held the line: the command in flight was "
+                                    "dropped.\nStopped.\n"))
+        << result.err.constData();
     const QByteArray full = QByteArray::fromStdString(StreamBytes(pxl).bytes);
     const QByteArray received = pty.received();
     EXPECT_GT(received.size(), 0);
     EXPECT_LT(received.size(), full.size());
     EXPECT_TRUE(full.startsWith(received));
+}
+
+// The examination the stop tests rely on, on streams whose end is known.
+TEST(StreamEnd, FindsGroupBoundariesAndWholeRows) {
+    const QByteArray full = QByteArray::fromStdString(StreamBytes(PatternPxl(128, 3)).bytes);
+    struct Row {
+        QByteArray received;
+        bool atStopPoint;
+        int lastWholeRow;
+    };
+    const QByteArray throughRow1 = full.left(full.indexOf("G 0 2 0\r"));
+    const Row rows[] = {{full, true, 2},
+                        {throughRow1, true, 1},
+                        {full.left(full.indexOf("G 0 1 10\r")), true, 0},
+                        {throughRow1.chopped(1), false, 0},
+                        {full.left(full.indexOf("G 0 0 0\r")), true, -1},
+                        {QByteArray("\x03\r/I 6\r"), true, -1},
+                        {QByteArray("\x03\r"), false, -1}};
+    for (const Row& row : rows) {
+        const auto end = ExamineStreamEnd(full, row.received);
+        EXPECT_TRUE(end.prefix);
+        EXPECT_EQ(end.atStopPoint, row.atStopPoint) << row.received.size();
+        EXPECT_EQ(end.lastWholeRow, row.lastWholeRow) << row.received.size();
+    }
+    EXPECT_FALSE(ExamineStreamEnd(full, full + "G").prefix);
+    EXPECT_EQ(RowCaptionFor(12), QStringLiteral("Row 12"));
+}
+
+// The caption in the last progress line ("Row 5 of 112, ..."), "" when there is none.
+QString lastRowCaption(const QByteArray& err) {
+    QString caption;
+    for (const QByteArray& line : err.split('\n')) {
+        if (line.startsWith("Row ")) {
+            caption = QString::fromLatin1(line.left(line.indexOf(" of ")));
+        }
+    }
+    return caption;
+}
+
+// Twenty loads at once, each to a controller that reads in bursts like a UART (960 or 3000
+// bytes a second), each interrupted at its own random moment: every controller received whole
+// commands up to a group boundary, and the last progress line names the last row whose groups
+// all arrived.
+TEST_F(CliTest, InterruptAtRandomMomentsStopsAtAGroupBoundary) {
+    struct Load {
+        std::unique_ptr<Pty> pty;
+        std::unique_ptr<QProcess> process;
+        int stopAfterMs = 0;
+        QElapsedTimer sinceFirstByte;
+        bool interrupted = false;
+    };
+    const std::string pxl = PatternPxl(240, 112);
+    const QByteArray full = QByteArray::fromStdString(StreamBytes(pxl).bytes);
+    const QString path = write("paced.pxl", QByteArray::fromStdString(pxl));
+    std::mt19937 random(9);
+    std::vector<Load> loads(20);
+    for (std::size_t i = 0; i < loads.size(); ++i) {
+        Load& load = loads[i];
+        const int rate = i % 2 == 0 ? 960 : 3000;
+        load.stopAfterMs = std::uniform_int_distribution<int>(0, rate < 1000 ? 2500 : 1000)(random);
+        load.pty = std::make_unique<Pty>();
+        ASSERT_TRUE(load.pty->ok());
+        load.pty->startPacedReading(rate, 16);
+        load.process = std::make_unique<QProcess>();
+        load.process->start(cli(), {"load", "--port", load.pty->slavePath(), path});
+    }
+    // Each load is interrupted once bytes have arrived (its Ctrl-C handler is in place then).
+    QElapsedTimer guard;
+    guard.start();
+    const auto running = [&] {
+        return std::any_of(loads.begin(), loads.end(), [](const Load& load) {
+            return load.process->state() != QProcess::NotRunning;
+        });
+    };
+    while (running() && guard.elapsed() < 60000) {
+        for (Load& load : loads) {
+            if (load.interrupted || load.process->state() != QProcess::Running) {
+                continue;
+            }
+            if (!load.sinceFirstByte.isValid() && load.pty->anythingReceived()) {
+                load.sinceFirstByte.start();
+            }
+            if (load.sinceFirstByte.isValid() &&
+                load.sinceFirstByte.elapsed() >= load.stopAfterMs) {
+                ::kill(static_cast<pid_t>(load.process->processId()), SIGINT);
+                load.interrupted = true;
+            }
+        }
+        QEventLoop tick;
+        QTimer::singleShot(5, &tick, &QEventLoop::quit);
+        tick.exec();
+    }
+    int stopped = 0;
+    for (Load& load : loads) {
+        load.process->waitForFinished(1000);
+        const CliRun result = {
+            load.process->exitStatus() == QProcess::NormalExit ? load.process->exitCode() : -1,
+            load.process->readAllStandardOutput(), load.process->readAllStandardError()};
+        load.pty->stopPacedReading();
+        const QByteArray received = load.pty->received();
+        const auto end = ExamineStreamEnd(full, received);
+        const bool complete = received == full;
+        stopped += complete ? 0 : 1;
+        EXPECT_EQ(result.exitCode, complete ? 0 : 130) << result.err.constData();
+        EXPECT_TRUE(end.prefix) << received.right(60).toStdString();
+        EXPECT_TRUE(end.atStopPoint) << received.right(60).toStdString();
+        EXPECT_EQ(lastRowCaption(result.err), RowCaptionFor(end.lastWholeRow))
+            << result.err.constData();
+        EXPECT_FALSE(result.err.contains("dropped")) << result.err.constData();
+    }
+    EXPECT_GT(stopped, 0);
 }
 
 } // namespace

@@ -92,6 +92,8 @@ TEST_F(DownloadTest, CompleteDownloadSendsTheStream) {
     EXPECT_EQ(view.bytesSent, streamOf(pxl).size());
     EXPECT_EQ(view.bytesTotal, view.bytesSent);
     EXPECT_EQ(download.lastHeader(), (image::PxlHeader{240, 64, 8}));
+    EXPECT_EQ(view.end, DownloadEnd::Done);
+    EXPECT_FALSE(download.discardedOnStop());
     expectFinished(QStringLiteral("Row 63"));
 }
 
@@ -133,6 +135,7 @@ TEST_F(DownloadTest, UnusableFileEndsSilently) {
         EXPECT_EQ(run(pxl), DownloadOutcome::Failed) << pxl;
         EXPECT_EQ(view.events, QStringList({"menu on"})) << pxl;
     }
+    EXPECT_EQ(view.end, std::nullopt); // nothing was under way
     QTemporaryDir dir;
     view.events.clear();
     EXPECT_EQ(download.LoadLCD(QStringLiteral("OPEN"), dir.filePath(QStringLiteral("none.pxl"))),
@@ -219,6 +222,8 @@ TEST_P(StopMidPictureTest, EndsAfterTheGroupInProgress) {
     whenSent(GetParam().stopWhenSent, [this] { flags.StopDownload = true; });
     EXPECT_EQ(run(pxl), DownloadOutcome::Stopped);
     EXPECT_EQ(line.sentBytes(), streamThroughGroup(pxl, GetParam().stopWhenSent));
+    EXPECT_EQ(view.end, DownloadEnd::Stopped);
+    EXPECT_EQ(line.discardCount(), 0);
     expectFinished(GetParam().caption);
 }
 
@@ -249,10 +254,13 @@ TEST_F(DownloadTest, StopEndsADownloadStalledByCts) {
     EXPECT_FALSE(sent.contains("G 0 2 10\r"));
     EXPECT_EQ(line.discardCount(), 1);
     EXPECT_EQ(line.closeCount(), 1);
+    EXPECT_TRUE(download.discardedOnStop());
+    EXPECT_EQ(view.end, DownloadEnd::Stopped);
     expectFinished(QStringLiteral("Row 1"));
 }
 
-// CTS held off for a while and then given back is ordinary pacing: nothing is lost.
+// CTS held off for a while and then given back is ordinary pacing: nothing is lost, and a
+// stop pressed meanwhile waits for the group in flight, however long the hold.
 TEST_F(DownloadTest, CtsHeldOffForAWhileLosesNothing) {
     const std::string pxl = PatternPxl(128, 8);
     whenSent("G 0 3 0\r", [&] {
@@ -261,6 +269,18 @@ TEST_F(DownloadTest, CtsHeldOffForAWhileLosesNothing) {
     });
     EXPECT_EQ(run(pxl), DownloadOutcome::Completed);
     EXPECT_EQ(line.sentBytes(), streamOf(pxl));
+
+    line.clearSent();
+    whenSent("G 0 3 0\r", [&] {
+        line.setCts(false);
+        QTimer::singleShot(50, &line, [&] { flags.StopDownload = true; });
+        QTimer::singleShot(1200, &line, [&] { line.setCts(true); });
+    });
+    EXPECT_EQ(run(pxl), DownloadOutcome::Stopped);
+    EXPECT_EQ(line.sentBytes(), streamThroughGroup(pxl, "G 0 3 0\r"));
+    EXPECT_EQ(line.discardCount(), 0);
+    EXPECT_FALSE(download.discardedOnStop());
+    expectFinished(QStringLiteral("Row 2"));
 }
 
 // A failure, not a stop: the lamp keeps its colour, but the vanished port is closed, once.
@@ -272,6 +292,7 @@ TEST_F(DownloadTest, VanishedDeviceEndsTheDownloadAndClosesThePortOnce) {
     EXPECT_GE(line.resourceErrorCount(), 1);
     EXPECT_EQ(view.lamp, LampColor::Yellow);
     EXPECT_EQ(view.events.last(), QStringLiteral("menu on"));
+    EXPECT_EQ(view.end, DownloadEnd::Failed);
     EXPECT_FALSE(flags.Transmitting);
 }
 

@@ -1,4 +1,6 @@
 // The tick counter, the pause and the transmit wait, against the simulated line.
+#include <vector>
+
 #include <QEventLoop>
 #include <QTimer>
 
@@ -109,27 +111,53 @@ TEST(Pacer, FailedWriteClearsTransmitting) {
     EXPECT_FALSE(rig.flags.Transmitting);
 }
 
-// The controller holds CTS off for good: a stop request ends the wait, dropping what is queued.
+// The controller holds CTS off for good: once the line has stood still for the stall time, a
+// stop request ends the wait, dropping what is queued, and the stall has been reported.
 TEST(Pacer, StopRequestEndsAStalledWrite) {
     Rig rig;
+    std::vector<bool> stallReports;
+    QObject::connect(&rig.pacer, &Pacer::stallChanged, [&](bool s) { stallReports.push_back(s); });
     rig.line.setCts(false);
     QTimer::singleShot(30, [&] { rig.flags.StopDownload = true; });
     EXPECT_EQ(rig.pacer.WriteComPort("G 0 0 0\r"), WriteResult::Abandoned);
     EXPECT_FALSE(rig.flags.Transmitting);
     EXPECT_EQ(rig.line.discardCount(), 1);
     EXPECT_EQ(rig.line.pendingBytes(), 0);
+    EXPECT_EQ(stallReports, std::vector<bool>({true, false}));
 }
 
-// A stop request while bytes are still moving out lets the command finish: on this slow line a
-// byte leaves every 8 ms, so the line never stands still for 100 ms.
-TEST(Pacer, StopRequestWhileBytesLeaveLetsTheCommandFinish) {
-    Rig rig(1200);
+struct HeldLineCase {
+    const char* name;
+    int baud;
+    int ctsOffMs; // CTS is off from the start for this long; 0: never off
+};
+
+void PrintTo(const HeldLineCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class StopWhileLineMovesTest : public ::testing::TestWithParam<HeldLineCase> {};
+
+// A stop request while the line moves, slowly or after a pause shorter than the stall time,
+// never cuts the command: it leaves whole and nothing is discarded.
+TEST_P(StopWhileLineMovesTest, CommandFinishes) {
+    Rig rig(GetParam().baud);
     const QByteArray command = "G 6,00Ah,00Bh,00Ch,00Dh,00Eh,00Fh\r";
+    if (GetParam().ctsOffMs > 0) {
+        rig.line.setCts(false);
+        QTimer::singleShot(GetParam().ctsOffMs, [&] { rig.line.setCts(true); });
+    }
     QTimer::singleShot(20, [&] { rig.flags.StopDownload = true; });
     EXPECT_EQ(rig.pacer.WriteComPort(command), WriteResult::Sent);
     EXPECT_EQ(rig.line.sentBytes(), command);
     EXPECT_EQ(rig.line.discardCount(), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lines, StopWhileLineMovesTest,
+                         ::testing::Values(HeldLineCase{"SlowLine", 1200, 0}, // a byte every 8 ms
+                                           HeldLineCase{"HeldForAFifthOfASecond", 9600, 200},
+                                           HeldLineCase{"HeldForOneAndAHalfSeconds", 9600, 1500}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DrainAlarm, RingsOnceUnlessDisarmed) {
     DrainAlarm alarm;

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
 #include <fcntl.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -30,6 +36,7 @@ public:
         QObject::connect(m_notifier, &QSocketNotifier::activated, [this] { drain(); });
     }
     ~Pty() {
+        stopPacedReading();
         closeMaster();
         delete m_notifier;
         if (m_slave >= 0) {
@@ -50,6 +57,30 @@ public:
         }
     }
 
+    // Reads like a controller behind a real UART: at most `burst` bytes at a time, at
+    // `bytesPerSecond` on average, on a thread of its own so that the program's event loop
+    // cannot delay it. Until stopPacedReading(), received() sees only what was read so far.
+    void startPacedReading(int bytesPerSecond, int burst) {
+        pauseReading();
+        m_pacing = true;
+        m_pacer = std::thread([this, bytesPerSecond, burst] { readPaced(bytesPerSecond, burst); });
+    }
+
+    // Ends the paced reading; from now on everything is read as fast as it comes.
+    void stopPacedReading() {
+        if (m_pacer.joinable()) {
+            m_pacing = false;
+            m_pacer.join();
+        }
+    }
+
+    // True once the first byte has arrived.
+    bool anythingReceived() {
+        drain();
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return !m_received.isEmpty();
+    }
+
     // The other end goes away, as when a USB adapter is pulled.
     void closeMaster() {
         if (m_notifier != nullptr) {
@@ -65,29 +96,61 @@ public:
     QByteArray received(int quietMs = 100) {
         QElapsedTimer quiet;
         quiet.start();
-        qsizetype seen = m_received.size();
+        qsizetype seen = receivedSize();
         while (quiet.elapsed() < quietMs) {
             QEventLoop loop;
             QTimer::singleShot(10, &loop, &QEventLoop::quit);
             loop.exec();
             drain();
-            if (m_received.size() != seen) {
-                seen = m_received.size();
+            if (receivedSize() != seen) {
+                seen = receivedSize();
                 quiet.restart();
             }
         }
+        const std::lock_guard<std::mutex> lock(m_mutex);
         return m_received;
     }
 
 private:
+    qsizetype receivedSize() {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        return m_received.size();
+    }
+
+    // Reads up to `limit` bytes that have arrived; false when nothing had.
+    bool readSome(qsizetype limit) {
+        char buffer[4096];
+        const ssize_t count = ::read(m_master, buffer, std::min<size_t>(sizeof buffer, limit));
+        if (count <= 0) {
+            return false;
+        }
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_received.append(buffer, count);
+        return true;
+    }
+
     void drain() {
-        if (m_master < 0) {
+        if (m_master < 0 || m_pacing) {
             return;
         }
-        char buffer[4096];
-        ssize_t count = 0;
-        while ((count = ::read(m_master, buffer, sizeof buffer)) > 0) {
-            m_received.append(buffer, count);
+        while (readSome(4096)) {
+        }
+    }
+
+    // One burst every burst / rate seconds, on a fixed schedule; a late thread does not
+    // catch up, as a UART that missed its time cannot either.
+    void readPaced(int bytesPerSecond, int burst) {
+        using Clock = std::chrono::steady_clock;
+        const auto period = std::chrono::nanoseconds(1'000'000'000LL * burst / bytesPerSecond);
+        auto next = Clock::now();
+        while (m_pacing) {
+            readSome(burst);
+            next += period;
+            const auto now = Clock::now();
+            if (next < now) {
+                next = now;
+            }
+            std::this_thread::sleep_until(next);
         }
     }
 
@@ -95,7 +158,10 @@ private:
     int m_slave = -1;
     QString m_slavePath;
     QSocketNotifier* m_notifier = nullptr;
+    std::mutex m_mutex;
     QByteArray m_received;
+    std::atomic<bool> m_pacing = false;
+    std::thread m_pacer;
 };
 
 } // namespace vornix::download::testing

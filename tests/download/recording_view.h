@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +32,8 @@ public:
         bytesTotal = total;
     }
 
+    void showEnd(DownloadEnd how) override { end = how; }
+
     // Only the events that are not row captions.
     QStringList withoutRows() const {
         QStringList kept;
@@ -47,6 +51,7 @@ public:
     LampColor lamp = LampColor::White;
     qint64 bytesSent = 0;
     qint64 bytesTotal = 0;
+    std::optional<DownloadEnd> end;
 };
 
 } // namespace vornix::download::testing

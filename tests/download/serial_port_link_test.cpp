@@ -2,6 +2,10 @@
 // and the mapping from port numbers to devices.
 #include <termios.h>
 
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include "download/lcd_download.h"
@@ -47,6 +51,34 @@ TEST(SerialPortLink, MissingDeviceCannotBeOpened) {
     EXPECT_FALSE(link.isOpen());
     EXPECT_FALSE(link.write("x"));
     EXPECT_EQ(link.pendingBytes(), 0);
+}
+
+// Nobody reads the other end, so the line stands still with bytes queued: dropping them and
+// closing returns at once instead of waiting in the driver for a line that never drains, and
+// the device can be opened again straight away.
+TEST(SerialPortLink, CloseAfterAStallReturnsAtOnce) {
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    pty.pauseReading();
+    SerialPortLink link;
+    ASSERT_TRUE(link.open(pty.slavePath(), LineSettings{}));
+    for (int i = 0; i < 16; ++i) {
+        ASSERT_TRUE(link.write(QByteArray(4096, 'x')));
+    }
+    QEventLoop settle;
+    QTimer::singleShot(300, &settle, &QEventLoop::quit);
+    settle.exec();
+    ASSERT_GT(link.pendingBytes(), 0); // the pseudo-terminal is full
+
+    QElapsedTimer closing;
+    closing.start();
+    link.discardPending();
+    link.close();
+    EXPECT_LT(closing.elapsed(), 1000); // hang guard
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_EQ(link.pendingBytes(), 0);
+    EXPECT_TRUE(link.open(pty.slavePath(), LineSettings{}));
+    link.close();
 }
 
 class PtyDownloadTest : public ::testing::Test {

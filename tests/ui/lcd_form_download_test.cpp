@@ -1,7 +1,11 @@
 // "&Load LCD" from the main window over a simulated line: the lamp, the row counter, the File
 // menu, the port messages, Escape and the close guard.
+#include <random>
+
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
 
 #include "app/caption_label.h"
@@ -9,6 +13,10 @@
 #include "app/download_status.h"
 #include "app/lamp.h"
 #include "download/fake_uart.h"
+#include "download/pty_support.h"
+#include "download/pxl_samples.h"
+#include "download/stream/command_stream.h"
+#include "download/stream_end.h"
 #include "lcd_form_fixture.h"
 
 namespace vornix::test {
@@ -170,9 +178,20 @@ TEST_F(LCDFormDownloadTest, ControllerHoldingCtsOffIsEndedByEscape) {
 
 TEST_F(LCDFormDownloadTest, ProgressReachesTheEndAndANeverReadyControllerIsShown) {
     startOn(picture(240, 2), 1'000'000);
+    EXPECT_FALSE(form->Progress->barShown()); // no empty frame while idle
+    EXPECT_EQ(form->Progress->text(), QString());
+    bool barShownDuring = false;
+    QString textDuring;
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [&] {
+        barShownDuring = form->Progress->barShown();
+        textDuring = form->Progress->text();
+    });
     form->MenuFileLoad_Click();
+    EXPECT_TRUE(barShownDuring);
+    EXPECT_TRUE(textDuring.endsWith(QStringLiteral(" left"))) << textDuring.toStdString();
     EXPECT_EQ(form->Progress->percent(), 100);
-    EXPECT_EQ(form->Progress->timeLeftText(), QStringLiteral("0:00 left"));
+    EXPECT_EQ(form->Progress->text(), QStringLiteral("Download complete"));
+    EXPECT_FALSE(form->Progress->barShown());
 
     QString noteWhileStalled;
     QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [this](const QByteArray& b) {
@@ -187,7 +206,148 @@ TEST_F(LCDFormDownloadTest, ProgressReachesTheEndAndANeverReadyControllerIsShown
     form->MenuFileLoad_Click();
     EXPECT_EQ(noteWhileStalled, QStringLiteral("Controller not ready \u2014 waiting"));
     EXPECT_EQ(form->Progress->noteText(), QString());
-    EXPECT_LT(form->Progress->percent(), 100);
+    EXPECT_EQ(form->Progress->text(), QStringLiteral("Stopped"));
+    EXPECT_FALSE(form->Progress->barShown());
+}
+
+// A port that goes away mid-picture: the status bar says the download failed, with no bar,
+// no time left and no stall note beside the lamp.
+TEST_F(LCDFormDownloadTest, StatusBarSaysWhenTheDownloadFailed) {
+    startOn(picture(240, 8), 9600);
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [this](const QByteArray& b) {
+        if (b.contains("G 0 2 0")) {
+            line->simulateDeviceGone();
+        }
+    });
+    form->MenuFileLoad_Click();
+    EXPECT_FALSE(line->isOpen());
+    EXPECT_EQ(form->Progress->text(), QStringLiteral("Download failed"));
+    EXPECT_FALSE(form->Progress->barShown());
+    EXPECT_EQ(form->Progress->noteText(), QString());
+    EXPECT_TRUE(form->Menufile->isEnabled());
+}
+
+// The window on a pseudo-terminal with the real serial port: the working file is `pxl`, and
+// port 1 is the pseudo-terminal while the download runs.
+class LCDFormPtyTest : public LCDFormTest {
+protected:
+    void startOn(const std::string& pxl) {
+        writeAll(file(QStringLiteral("picture.pxl")), QByteArray::fromStdString(pxl));
+        ASSERT_TRUE(start(file(QStringLiteral("picture.pxl"))));
+        ASSERT_TRUE(pty.ok());
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    void load() {
+        qputenv("VORNIX_COM1", pty.slavePath().toLocal8Bit());
+        form->MenuFileLoad_Click();
+        qunsetenv("VORNIX_COM1");
+    }
+
+    void pressEscape() { QTest::keyClick(form->ComList, Qt::Key_Escape); }
+
+    // What every stopped or finished download leaves in the window.
+    void expectEnded() {
+        EXPECT_EQ(form->LoadLight->fillColor(), QColor(0, 255, 0));
+        EXPECT_TRUE(form->Menufile->isEnabled());
+        EXPECT_FALSE(form->downloadController().link().isOpen());
+        EXPECT_FALSE(state.flags.Transmitting);
+        EXPECT_FALSE(state.flags.StopDownload);
+        EXPECT_FALSE(form->Progress->barShown());
+        EXPECT_EQ(form->Progress->noteText(), QString());
+    }
+
+    download::testing::Pty pty;
+};
+
+struct PacedStopCase {
+    int bytesPerSecond;
+    unsigned seed;
+};
+
+void PrintTo(const PacedStopCase& c, std::ostream* out) {
+    *out << c.bytesPerSecond << " B/s, seed " << c.seed;
+}
+
+class PacedStopTest : public LCDFormPtyTest, public ::testing::WithParamInterface<PacedStopCase> {};
+
+// 240 x 112 is about 21.8 KB of commands, a little more than a pseudo-terminal takes before it
+// holds the writer back (16 to 21 KB), so the download ends at the reader's pace.
+constexpr int kPacedHeight = 112;
+
+// A controller that reads in bursts like a UART, and a stop (Escape, or OK in the close guard)
+// at a random moment: what it received is whole commands up to a group boundary, nothing was
+// lost on the way, and the caption names the last row whose groups all arrived.
+TEST_P(PacedStopTest, StopEndsAtAGroupBoundaryAndTheCaptionSaysWhere) {
+    const std::string pxl = download::testing::PatternPxl(240, kPacedHeight);
+    startOn(pxl);
+    std::mt19937 random(GetParam().seed);
+    const int latestMs = GetParam().bytesPerSecond < 1000 ? 2500 : 1000;
+    const int stopAfterMs = std::uniform_int_distribution<int>(0, latestMs)(random);
+    const bool byCloseGuard = random() % 2 == 1;
+    prompts.messageAnswers = {MessageAnswer::Ok};
+    bool loading = true;
+    QTimer::singleShot(stopAfterMs, form.get(), [&] {
+        if (!loading) {
+            return;
+        }
+        if (byCloseGuard && form->downloadController().running()) {
+            form->close();
+        } else {
+            pressEscape();
+        }
+    });
+    pty.startPacedReading(GetParam().bytesPerSecond, 16);
+    load();
+    loading = false;
+    pty.stopPacedReading();
+
+    const QByteArray full = QByteArray::fromStdString(download::StreamBytes(pxl).bytes);
+    const QByteArray received = pty.received();
+    const auto end = download::testing::ExamineStreamEnd(full, received);
+    EXPECT_TRUE(end.prefix) << received.right(60).toStdString();
+    EXPECT_TRUE(end.atStopPoint) << received.right(60).toStdString();
+    EXPECT_EQ(form->RowCounter->caption(), download::testing::RowCaptionFor(end.lastWholeRow));
+    EXPECT_EQ(form->Progress->text(),
+              received == full ? QStringLiteral("Download complete") : QStringLiteral("Stopped"));
+    expectEnded();
+}
+
+std::vector<PacedStopCase> pacedStopCases() {
+    std::vector<PacedStopCase> cases;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        cases.push_back({960, seed});
+    }
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        cases.push_back({3000, seed});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, PacedStopTest, ::testing::ValuesIn(pacedStopCases()),
+                         [](const auto& info) {
+                             return "At" + std::to_string(info.param.bytesPerSecond) + "Seed" +
+                                    std::to_string(info.param.seed);
+                         });
+
+// Nobody reads the other end: the pseudo-terminal fills up and the line stands still. Escape
+// still ends the download within the stall time, and the port is closed.
+TEST_F(LCDFormPtyTest, StopWithAControllerThatNeverReads) {
+    startOn(download::testing::PatternPxl(240, 128));
+    pty.pauseReading();
+    QElapsedTimer sinceKey;
+    QTimer::singleShot(400, form.get(), [&] {
+        sinceKey.start();
+        pressEscape();
+    });
+    load();
+    ASSERT_TRUE(sinceKey.isValid());
+    EXPECT_LT(sinceKey.elapsed(), 2500); // hang guard: the stall time is 2 s
+    EXPECT_EQ(form->Progress->text(), QStringLiteral("Stopped"));
+    EXPECT_NE(form->RowCounter->caption(), QStringLiteral("Row 127"));
+    expectEnded();
 }
 
 TEST(DownloadStatusTest, TimeLeftIsTheLineTimeOfTheBytesStillToSend) {

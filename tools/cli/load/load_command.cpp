@@ -234,6 +234,9 @@ int sendPicture(const download::PictureText& picture, const QString& device,
     const download::DownloadOutcome outcome =
         download.LoadLCDText(QStringLiteral("OPEN"), picture.view());
     view.endLine();
+    if (download.discardedOnStop()) {
+        std::fputs("The controller held the line: the command in flight was dropped.\n", stderr);
+    }
     return exitCodeFor(outcome);
 }
 
