@@ -51,4 +51,11 @@ PictureText ReadPictureAsPxl(const QString& path) {
     return {std::move(file.text), QString()};
 }
 
+PictureText PictureFromBytes(QByteArray bytes) {
+    if (bytes.startsWith("BM")) {
+        return convertBitmap(bytes);
+    }
+    return {std::move(bytes), QString()};
+}
+
 } // namespace vornix::download

@@ -22,4 +22,8 @@ struct PictureText {
 
 PictureText ReadPictureAsPxl(const QString& path);
 
+// A picture already read (standard input): a bitmap, converted, when it starts with "BM";
+// otherwise PXL text as it is.
+PictureText PictureFromBytes(QByteArray bytes);
+
 } // namespace vornix::download

@@ -2,6 +2,7 @@
 // whenever the conversion does not succeed.
 #include <QColor>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -343,6 +344,96 @@ TEST_F(ConvertTest, OutputThatCannotBeWrittenIsAFailure) {
         EXPECT_TRUE(run.err.startsWith(c.headline + "\n")) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("no-such-folder/out")) << run.err.toStdString();
     }
+}
+
+// Runs `script` in a real shell, with $CLI naming vornix-cli, in `folder`: its stdout and exit
+// code.
+CliRun shell(const QString& script, const QString& folder) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CLI"), QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    CliRun run;
+    if (process.waitForFinished(kRunTimeoutMs) && process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+struct PipeRow {
+    const char* name;
+    QString pipeline; // through "-"
+    QString named;    // the same with named files, its result on stdout
+};
+
+void PrintTo(const PipeRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class PipeTest : public ConvertTest, public ::testing::WithParamInterface<PipeRow> {};
+
+// "-" as INPUT or FILE reads standard input, its kind told from its content; "-" as OUTPUT
+// writes standard output. Each pipeline gives exactly what the same commands give with files.
+TEST_P(PipeTest, GivesWhatNamedFilesGive) {
+    const PipeRow& row = GetParam();
+    ASSERT_TRUE(QFile::copy(kSamples + "/clock.bmp", path("clock.bmp")));
+    QImage photo(320, 200, QImage::Format_RGB32);
+    for (int y = 0; y < 200; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            photo.setPixel(x, y, qRgb(x * 255 / 319, y * 255 / 199, 128));
+        }
+    }
+    ASSERT_TRUE(photo.save(path("photo.png"), "PNG"));
+    ASSERT_TRUE(photo.save(path("photo.jpg"), "JPEG"));
+    ASSERT_EQ(RunCli({"convert", path("clock.bmp"), path("clock.pxl")}).exitCode, 0);
+
+    const CliRun named = shell(row.named, m_dir.path());
+    ASSERT_EQ(named.exitCode, 0) << named.err.constData();
+    ASSERT_FALSE(named.out.isEmpty());
+    const CliRun piped = shell(row.pipeline, m_dir.path());
+    EXPECT_EQ(piped.exitCode, 0) << piped.err.constData();
+    EXPECT_EQ(piped.err, "");
+    EXPECT_EQ(piped.out, named.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pipelines, PipeTest,
+    ::testing::Values(
+        PipeRow{"PhotoToStreamLength",
+                "cat photo.png | $CLI convert --to pxl - - | $CLI stream - | wc -c",
+                "$CLI convert --to pxl photo.png p.pxl && $CLI stream p.pxl | wc -c"},
+        PipeRow{"BitmapToPxlAndBack", "$CLI convert clock.bmp - | $CLI convert - -",
+                "$CLI convert clock.bmp c.pxl && $CLI convert c.pxl c.bmp && cat c.bmp"},
+        PipeRow{"PxlFromStandardInput", "$CLI convert - - < clock.pxl",
+                "$CLI convert clock.pxl c.bmp && cat c.bmp"},
+        PipeRow{"PhotoWithoutOptionsIsPrepared", "$CLI convert - - < photo.jpg",
+                "$CLI convert --rotate 0 photo.jpg p.pxl && cat p.pxl"},
+        PipeRow{"PhotoAsBitmap", "cat photo.jpg | $CLI convert --dither fs --to bmp - -",
+                "$CLI convert --dither fs photo.jpg p.bmp && cat p.bmp"},
+        PipeRow{"PhotoToNamedOutput", "$CLI convert --invert - p.pxl < photo.png && cat p.pxl",
+                "$CLI convert --invert photo.png q.pxl && cat q.pxl"},
+        PipeRow{"InfoOfABitmap", "cat clock.bmp | $CLI info -", "$CLI info clock.bmp"},
+        PipeRow{"InfoOfPxlText", "cat clock.pxl | $CLI info -", "$CLI info clock.pxl"},
+        PipeRow{"StreamOfABitmap", "cat clock.bmp | $CLI stream -", "$CLI stream clock.bmp"},
+        PipeRow{"PatternToStandardOutput", "$CLI pattern grid - | $CLI stream -",
+                "$CLI pattern grid g.pxl && $CLI stream g.pxl"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Standard input that is no picture, or that the conversion refuses, fails as a file would.
+TEST_F(ConvertTest, RefusedStandardInputFails) {
+    const CliRun text = shell("echo hello | $CLI convert - out.pxl", m_dir.path());
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_EQ(text.err,
+              "The picture could not be read.\n"
+              "the file is not a BMP, PBM, PGM, PPM, PNG, JPEG, GIF, WebP or PXL picture\n");
+    const CliRun noHeader = shell("echo 0FFh | $CLI stream -", m_dir.path());
+    EXPECT_EQ(noHeader.exitCode, 1);
+    EXPECT_EQ(noHeader.err, "Loading stopped. File does not have LCD Header information.\n");
+    EXPECT_TRUE(EntriesOf(m_dir.path()).isEmpty());
 }
 
 } // namespace

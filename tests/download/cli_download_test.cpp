@@ -159,6 +159,27 @@ TEST_F(CliTest, LoadSendsTheStreamToThePort) {
     EXPECT_EQ(result.out, QByteArray());
 }
 
+// "-" is standard input: PXL text, or a bitmap (told by its first bytes) converted first.
+TEST_F(CliTest, LoadReadsStandardInput) {
+    const QString bitmap = QStringLiteral(VORNIX_TEST_DATA "/good/example_10x2.bmp");
+    const QByteArray bitmapStream = run({"stream", bitmap}).out;
+    ASSERT_FALSE(bitmapStream.isEmpty());
+    const struct {
+        QString input;
+        QByteArray stream;
+    } cases[] = {{write("a.pxl", kWorkedExample), kWorkedExampleStream}, {bitmap, bitmapStream}};
+    for (const auto& c : cases) {
+        Pty pty;
+        ASSERT_TRUE(pty.ok());
+        QProcess process;
+        process.setStandardInputFile(c.input);
+        process.start(cli(), {"load", "--port", pty.slavePath(), "-"});
+        const CliRun result = finish(process);
+        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+        EXPECT_EQ(pty.received(), c.stream);
+    }
+}
+
 TEST_F(CliTest, LoadTakesPortOneFromTheEnvironment) {
     Pty pty;
     ASSERT_TRUE(pty.ok());

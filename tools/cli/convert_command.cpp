@@ -1,6 +1,7 @@
 // vornix-cli convert INPUT OUTPUT: a 1-bit bitmap into PXL text, or PXL text into a 1-bit
 // bitmap, byte for byte what the desktop program writes to its working files.
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,8 @@
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
 #include "image/output_file.h"
+#include "image/pxl_fields.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -37,7 +40,7 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
         return "needs an INPUT and an OUTPUT";
     }
     parsed = ConvertArgs{(*names)[0], (*names)[1], KindOfName((*names)[0])};
-    if (parsed.kind == PictureKind::Other) {
+    if (parsed.kind == PictureKind::Other && !IsStandardStream(parsed.input)) {
         return "INPUT must end in .bmp or .pxl; other pictures need a picture option such as "
                "--fit";
     }
@@ -51,9 +54,9 @@ int fail(std::string_view headline, std::string_view cause) {
 
 // The output lands where OUTPUT leads (through links, into a device or a FIFO) and, for a file,
 // only once complete, so a refusal or a failure leaves OUTPUT as it was (or absent).
-int convertBitmap(const InputFile& input, const std::string& outputPath) {
-    image::OutputFile output(outputPath);
-    const image::DecodeResult result = image::DecodeBMP(input.bytes, output);
+int convertBitmap(std::span<const std::uint8_t> bitmap, const std::string& outputPath) {
+    CommandOutput output(outputPath);
+    const image::DecodeResult result = image::DecodeBMP(bitmap, output);
     if (result.refused()) {
         PrintMessage(image::DecodeRefusalMessage(result, "\n"));
         return kExitFailure;
@@ -69,6 +72,22 @@ int convertBitmap(const InputFile& input, const std::string& outputPath) {
     return kExitOk;
 }
 
+// The end of a conversion into a bitmap: OUTPUT delivered, or the failure reported.
+int finishBitmap(const image::EncodeResult& result, CommandOutput& output,
+                 const std::string& outputPath) {
+    const bool written = result.converted() && output.commit();
+    if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
+        output.abandon();
+        const auto what = image::DescribeEncodeOutcome(image::EncodeOutcome::OutputFailed);
+        return fail(kPxlNotConverted, FileCause(what, outputPath, output.reason()));
+    }
+    if (!written) {
+        output.abandon();
+        return fail(kPxlNotConverted, image::DescribeEncodeOutcome(result.outcome));
+    }
+    return kExitOk;
+}
+
 // The PXL text is read block by block, so a large picture's text is never held whole.
 int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     PxlInput input(inputPath);
@@ -80,19 +99,47 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
         PrintMessage(kNoPxlHeader);
         return kExitFailure;
     }
-    image::OutputFile output(outputPath);
+    CommandOutput output(outputPath);
     const image::EncodeResult result = image::EncodeBMP(input, output);
     if (input.readError() != 0) {
+        output.abandon();
         return fail(kPxlNotConverted,
                     FileCause("the PXL file could not be read", inputPath, input.readError()));
     }
-    const bool written = result.converted() && output.commit();
-    if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
-        const auto what = image::DescribeEncodeOutcome(image::EncodeOutcome::OutputFailed);
-        return fail(kPxlNotConverted, FileCause(what, outputPath, output.reason()));
+    return finishBitmap(result, output, outputPath);
+}
+
+// PXL text read whole from standard input.
+int convertPxlText(std::string_view text, const std::string& outputPath) {
+    if (!image::HasPxlMarker(text)) {
+        PrintMessage(kNoPxlHeader);
+        return kExitFailure;
     }
-    if (!written) {
-        return fail(kPxlNotConverted, image::DescribeEncodeOutcome(result.outcome));
+    CommandOutput output(outputPath);
+    return finishBitmap(image::EncodeBMP(text, output), output, outputPath);
+}
+
+// Standard input: a bitmap or PXL text as a named .bmp or .pxl file would be; any other
+// picture is prepared for the panel with the default choices.
+int convertStandardInput(const std::string& outputPath) {
+    const StandardInput input = ReadStandardInput();
+    if (!input.ok()) {
+        PrintMessage("vornix-cli: -: " + std::string(std::strerror(input.error)));
+        return kExitFailure;
+    }
+    switch (KindOfContent(input.bytes)) {
+    case ContentKind::Bitmap:
+        return convertBitmap(input.bytes, outputPath);
+    case ContentKind::Pxl:
+        return convertPxlText(input.text(), outputPath);
+    case ContentKind::Other:
+        break;
+    }
+    const auto failed =
+        ConvertPictureBytes(PreparedArgs{}, "-", input.bytes, outputPath, PrintMessage);
+    if (failed) {
+        PrintMessage(failed->message);
+        return kExitFailure;
     }
     return kExitOk;
 }
@@ -108,6 +155,9 @@ int RunConvert(const std::vector<std::string>& args) {
         return UsageError("convert", reason);
     }
     const ConvertArgs* parsed = &request;
+    if (IsStandardStream(parsed->input)) {
+        return convertStandardInput(parsed->output);
+    }
     if (parsed->kind == PictureKind::Pxl) {
         return convertPxl(parsed->input, parsed->output);
     }
@@ -116,7 +166,7 @@ int RunConvert(const std::vector<std::string>& args) {
         PrintMessage(BadFileMessage(input.code));
         return kExitFailure;
     }
-    return convertBitmap(input, parsed->output);
+    return convertBitmap(input.bytes, parsed->output);
 }
 
 } // namespace vornix::cli

@@ -1,5 +1,6 @@
 #include "convert_options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
 #include "image/prepare_defaults.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -195,10 +197,16 @@ std::string checkNames(const PreparedArgs& parsed) {
         }
     }
     if (parsed.batch) {
+        if (std::count(parsed.names.begin(), parsed.names.end(), kStandardStream) != 0) {
+            return "standard input (-) cannot be part of a batch";
+        }
         return parsed.names.empty() ? "--output-dir needs at least one INPUT" : "";
     }
     if (parsed.names.size() != 2) {
         return "needs an INPUT and an OUTPUT";
+    }
+    if (IsStandardStream(parsed.names[1])) {
+        return parsed.allFrames ? "--frames all needs a named OUTPUT" : "";
     }
     const PictureKind form = KindOfName(parsed.names[1]);
     if (form == PictureKind::Other) {
@@ -213,8 +221,6 @@ std::string checkNames(const PreparedArgs& parsed) {
 // Reads the options and the names; the reason of a usage error otherwise.
 std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std::string>& args) {
     PreparedArgs parsed;
-    // The picture's own threshold unless one is given; the fit follows each picture's size.
-    parsed.options = image::DefaultPrepareOptions({});
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
@@ -278,11 +284,12 @@ std::optional<image::PictureSize> ParsePictureSize(std::string_view text) {
     return image::PictureSize{*width, *height};
 }
 
-std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path) {
+std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path,
+                          PictureKind form) {
     const std::vector<std::uint8_t> bitmap = image::MonoBitmapBytes(picture);
-    image::OutputFile output(path);
+    CommandOutput output(path);
     bool written = false;
-    if (KindOfName(path) == PictureKind::Pxl) {
+    if (form != PictureKind::Bitmap) {
         written = image::DecodeBMP(bitmap, output).converted() && output.commit();
     } else {
         written = output.write({reinterpret_cast<const char*>(bitmap.data()), bitmap.size()}) &&
@@ -295,8 +302,8 @@ std::string WriteMonoFile(const image::MonoImage& picture, const std::string& pa
     return "";
 }
 
-int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
-    if (const std::string reason = WriteMonoFile(picture, path); !reason.empty()) {
+int WriteMonoPicture(const image::MonoImage& picture, const std::string& path, PictureKind form) {
+    if (const std::string reason = WriteMonoFile(picture, path, form); !reason.empty()) {
         PrintMessage(std::string(kNotWritten) + "\n" + reason);
         return kExitFailure;
     }

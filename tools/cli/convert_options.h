@@ -1,11 +1,14 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli_files.h"
+#include "image/prepare_defaults.h"
 #include "image/prepare_geometry.h"
 #include "image/prepare_image.h"
 
@@ -16,7 +19,8 @@ inline constexpr int kMaxJobs = 1024;
 
 // convert with picture options: what was asked for.
 struct PreparedArgs {
-    image::PrepareOptions options;
+    // The picture's own threshold unless one is given; the fit follows each picture's size.
+    image::PrepareOptions options = image::DefaultPrepareOptions({});
     bool sizeGiven = false;
     bool fitGiven = false;         // else each picture gets the default fit for its size
     std::optional<PictureKind> to; // --to: the form of the outputs
@@ -53,6 +57,13 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
                                                  const std::string& input,
                                                  const std::string& output, LinePrinter warn);
 
+// The same for a picture already read, `name` standing for it in the messages. An OUTPUT "-"
+// (standard output) receives PXL text unless --to bmp was given.
+std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
+                                                  const std::string& name,
+                                                  std::span<const std::uint8_t> bytes,
+                                                  const std::string& output, LinePrinter warn);
+
 // convert [options] -o DIR INPUT...: each INPUT converted to DIR/NAME.pxl (or .bmp with --to
 // bmp), `request.jobs` at a time. A failed INPUT is reported in one line and the others go on.
 // Returns 0 when all converted, 1 when any failed.
@@ -76,10 +87,12 @@ std::optional<image::PictureSize> ParsePictureSize(std::string_view text);
 // Writes the picture to `path` as PXL text or as a 1-bit bitmap, by the path's ending (which
 // the caller has checked), as an image::OutputFile delivers it. Returns "" or the reason it
 // failed ("PATH: Permission denied"); a file at `path` is then left as it was.
-std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path);
+// `form` is Pxl or Bitmap; "-" for `path` is standard output.
+std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path,
+                          PictureKind form);
 
 // WriteMonoFile for a single command: returns the exit code, and prints the message of a
 // failure.
-int WriteMonoPicture(const image::MonoImage& picture, const std::string& path);
+int WriteMonoPicture(const image::MonoImage& picture, const std::string& path, PictureKind form);
 
 } // namespace vornix::cli

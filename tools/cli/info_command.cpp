@@ -1,5 +1,6 @@
 // vornix-cli info FILE: the bitmap header of FILE as the "Image Info" box shows it.
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "image/bitmap_header_io.h"
 #include "image/encode_bmp.h"
 #include "image/image_info.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -40,6 +42,16 @@ int bitmapInfo(const std::string& path) {
     return printInfo(image::ReadBitmapHeaders(input.bytes).header);
 }
 
+// The header of the bitmap a PXL text converts into; a text that does not convert has none.
+int pxlResultInfo(const image::EncodeResult& result) {
+    if (!result.converted()) {
+        PrintMessage(std::string(kPxlNotConverted) + "\n" +
+                     std::string(image::DescribeEncodeOutcome(result.outcome)));
+        return kExitFailure;
+    }
+    return printInfo(result.header);
+}
+
 // The header of the bitmap that converting the PXL file produces; a file that does not convert
 // has none.
 int pxlInfo(const std::string& path) {
@@ -59,12 +71,28 @@ int pxlInfo(const std::string& path) {
                      FileCause("the PXL file could not be read", path, input.readError()));
         return kExitFailure;
     }
-    if (!result.converted()) {
-        PrintMessage(std::string(kPxlNotConverted) + "\n" +
-                     std::string(image::DescribeEncodeOutcome(result.outcome)));
+    return pxlResultInfo(result);
+}
+
+// Standard input: PXL text when its first field is "@", else the headers of a bitmap.
+int standardInputInfo() {
+    const StandardInput input = ReadStandardInput();
+    if (!input.ok()) {
+        PrintMessage("vornix-cli: -: " + std::string(std::strerror(input.error)));
         return kExitFailure;
     }
-    return printInfo(result.header);
+    if (KindOfContent(input.bytes) != ContentKind::Pxl) {
+        return printInfo(image::ReadBitmapHeaders(input.bytes).header);
+    }
+    DiscardSink discard;
+    return pxlResultInfo(image::EncodeBMP(input.text(), discard));
+}
+
+int infoOf(const std::string& name, PictureKind kind) {
+    if (IsStandardStream(name)) {
+        return standardInputInfo();
+    }
+    return kind == PictureKind::Bitmap ? bitmapInfo(name) : pxlInfo(name);
 }
 
 } // namespace
@@ -78,10 +106,10 @@ int RunInfo(const std::vector<std::string>& args) {
         return UsageError("info", "needs one FILE");
     }
     const PictureKind kind = KindOfName(names->front());
-    if (kind == PictureKind::Other) {
+    if (kind == PictureKind::Other && !IsStandardStream(names->front())) {
         return UsageError("info", "FILE must end in .bmp or .pxl");
     }
-    return kind == PictureKind::Bitmap ? bitmapInfo(names->front()) : pxlInfo(names->front());
+    return infoOf(names->front(), kind);
 }
 
 } // namespace vornix::cli

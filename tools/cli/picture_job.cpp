@@ -13,6 +13,7 @@
 #include "image/prepare_decode.h"
 #include "image/prepare_defaults.h"
 #include "image/prepare_picture.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -36,7 +37,9 @@ class FrameWriter {
 public:
     FrameWriter(const PreparedArgs& request, const std::string& input, const std::string& output,
                 LinePrinter warn)
-        : m_request(request), m_input(input), m_output(output), m_warn(warn) {}
+        : m_request(request), m_input(input), m_output(output), m_warn(warn),
+          m_form(IsStandardStream(output) ? request.to.value_or(PictureKind::Pxl)
+                                          : KindOfName(output)) {}
 
     // Takes one frame; false to stop reading (after a failure, or when one frame is enough).
     bool take(image::GreyImage&& frame) {
@@ -78,7 +81,7 @@ public:
 
 private:
     bool write(const image::MonoImage& picture, const std::string& path) {
-        if (const std::string reason = WriteMonoFile(picture, path); !reason.empty()) {
+        if (const std::string reason = WriteMonoFile(picture, path, m_form); !reason.empty()) {
             m_failure = failureOf(kNotWritten, reason);
             return false;
         }
@@ -100,6 +103,7 @@ private:
     const std::string& m_input;
     const std::string& m_output;
     LinePrinter m_warn;
+    PictureKind m_form; // of every output
     std::optional<image::MonoImage> m_first;
     std::optional<PictureFailure> m_failure;
     int m_frames = 0;
@@ -108,18 +112,33 @@ private:
 
 } // namespace
 
+std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
+                                                  const std::string& name,
+                                                  std::span<const std::uint8_t> bytes,
+                                                  const std::string& output, LinePrinter warn) {
+    FrameWriter writer(request, name, output, warn);
+    const image::PictureReadOutcome read = image::ReadGreyFrames(
+        bytes, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+    return writer.finish(read);
+}
+
 std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
                                                  const std::string& input,
                                                  const std::string& output, LinePrinter warn) {
-    image::FileBytes file = image::ReadLargeFile(input);
+    if (IsStandardStream(input)) {
+        const StandardInput piped = ReadStandardInput();
+        if (!piped.ok()) {
+            const std::string reason = std::strerror(piped.error);
+            return PictureFailure{"vornix-cli: -: " + reason, reason};
+        }
+        return ConvertPictureBytes(request, input, piped.bytes, output, warn);
+    }
+    const image::FileBytes file = image::ReadLargeFile(input);
     if (!file.ok()) {
         return PictureFailure{BadFileMessage(app::ErrorCodeFromErrno(file.error)),
                               std::strerror(file.error)};
     }
-    FrameWriter writer(request, input, output, warn);
-    const image::PictureReadOutcome read = image::ReadGreyFrames(
-        file.bytes, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
-    return writer.finish(read);
+    return ConvertPictureBytes(request, input, file.bytes, output, warn);
 }
 
 } // namespace vornix::cli

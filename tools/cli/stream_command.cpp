@@ -1,10 +1,12 @@
 // vornix-cli stream FILE: the exact bytes a download sends for FILE, on stdout.
 #include <cstdio>
+#include <cstring>
 
 #include "cli_files.h"
 #include "commands.h"
 #include "download/stream/command_stream.h"
 #include "image/decode_bmp.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -12,7 +14,22 @@ namespace {
 
 // The PXL text a download of FILE would read: a PXL file as it is, a bitmap converted first.
 // Empty with a message printed when there is none.
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, std::string& text);
+
 bool pictureAsPxl(const std::string& path, std::string& text) {
+    if (IsStandardStream(path)) {
+        // Standard input: a bitmap when it starts with "BM", else PXL text.
+        const StandardInput input = ReadStandardInput();
+        if (!input.ok()) {
+            PrintMessage("vornix-cli: -: " + std::string(std::strerror(input.error)));
+            return false;
+        }
+        if (KindOfContent(input.bytes) == ContentKind::Bitmap) {
+            return bitmapAsPxl(input.bytes, text);
+        }
+        text.assign(input.text());
+        return true;
+    }
     InputFile input = ReadInputFile(path);
     if (!input.ok()) {
         PrintMessage(BadFileMessage(input.code));
@@ -22,7 +39,11 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
         text.assign(input.text());
         return true;
     }
-    image::DecodedPxl decoded = image::DecodeBMP(input.bytes);
+    return bitmapAsPxl(input.bytes, text);
+}
+
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, std::string& text) {
+    image::DecodedPxl decoded = image::DecodeBMP(bitmap);
     if (decoded.result.refused()) {
         PrintMessage(image::DecodeRefusalMessage(decoded.result, "\n"));
         return false;

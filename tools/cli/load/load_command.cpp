@@ -19,8 +19,10 @@
 #include "download/pacer.h"
 #include "download/picture_text.h"
 #include "download/port_mapping.h"
+#include "download/pxl_text_file.h"
 #include "download/serial_port_link.h"
 #include "download/stream/command_stream.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -215,6 +217,20 @@ std::string whyNotOpen(const QString& device, const download::SerialPortLink& li
     return "the port does not take the line settings 9600,N,8,1 with RTS/CTS";
 }
 
+// FILE as PXL text; "-" is standard input, a bitmap when it starts with "BM".
+download::PictureText readPicture(const QString& file) {
+    if (!IsStandardStream(file.toStdString())) {
+        return download::ReadPictureAsPxl(file);
+    }
+    StandardInput input = ReadStandardInput(download::kMaxPxlFileBytes);
+    if (!input.ok()) {
+        return {QByteArray(), QStringLiteral("vornix-cli: -: ") +
+                                  QString::fromLocal8Bit(std::strerror(input.error))};
+    }
+    return download::PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
+                                                 static_cast<qsizetype>(input.bytes.size())));
+}
+
 int sendPicture(const download::PictureText& picture, const QString& device,
                 const image::PxlHeader& header) {
     download::DownloadFlags flags;
@@ -257,7 +273,7 @@ int RunLoad(const std::vector<std::string>& args) {
     }
 
     // The file is checked before the port is touched, so a refused file leaves the line alone.
-    const download::PictureText picture = download::ReadPictureAsPxl(parsed->file);
+    const download::PictureText picture = readPicture(parsed->file);
     if (!picture.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;
