@@ -9,7 +9,8 @@
 #   4. a decompression bomb, a 30000 x 30000 PNG of about 900 KB: the time and the peak memory
 #      of its refusal.
 #
-# Usage: bench/cli.sh [BUILD_DIR]    (Release builds are made in BUILD_DIR and BUILD_DIR-base)
+# Usage: bench/cli.sh [BUILD_DIR]    (Release builds are made in BUILD_DIR and BUILD_DIR-base,
+#                                     the base's sources in BUILD_DIR-base-source)
 #        BASE=COMMIT bench/cli.sh    compares with another commit (default 6df5816)
 # Needs: cmake, ninja, g++, hyperfine, imagemagick, time (GNU), python3, git.
 set -euo pipefail
@@ -28,9 +29,11 @@ release() { # SOURCE BUILD
 
 echo "== building (Release): this tree in $build, $base in $base_build"
 release "$root" "$build"
-mkdir -p "$work/base"
-git -C "$root" archive "$base" | tar -x -C "$work/base"
-release "$work/base" "$base_build"
+# The base's sources stay beside its build, which remembers where they were.
+rm -rf "$base_build-source"
+mkdir -p "$base_build-source"
+git -C "$root" archive "$base" | tar -x -C "$base_build-source"
+release "$base_build-source" "$base_build"
 cli=$build/bin/vornix-cli
 old=$base_build/bin/vornix-cli
 

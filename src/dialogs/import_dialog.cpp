@@ -28,16 +28,18 @@ int thresholdOf(const image::GreyImage& source) {
     return source.pixels.empty() ? 128 : image::OtsuThreshold(source);
 }
 
-QString describeResult(const ImportPreviewer::Preview& preview) {
+// The result's size, then how fitting kept whole bytes (`fitNote`) and what the panel shows.
+QString describeResult(const ImportPreviewer::Preview& preview, const std::string& fitNote) {
     if (preview.outcome != image::PrepareOutcome::Prepared) {
         return QStringLiteral("The picture cannot be imported: %1.")
             .arg(QString::fromUtf8(image::DescribePrepareOutcome(preview.outcome)));
     }
     const auto [width, height] = preview.resultSize;
     QString text = QStringLiteral("Result: %1 x %2 pixels.").arg(width).arg(height);
-    const std::string note = image::PanelNote(preview.resultSize);
-    if (!note.empty()) {
-        text += QLatin1Char(' ') + QString::fromStdString(note);
+    for (const std::string& note : {fitNote, image::PanelNote(preview.resultSize)}) {
+        if (!note.empty()) {
+            text += QLatin1Char(' ') + QString::fromStdString(note);
+        }
     }
     return text;
 }
@@ -160,7 +162,8 @@ void ImportDialog::scheduleRefresh() {
 
 void ImportDialog::refreshNow() {
     m_refreshTimer->stop();
-    ImportPreviewer::Preview preview = m_previewer->preview(m_controls->options());
+    const image::PrepareOptions options = m_controls->options();
+    ImportPreviewer::Preview preview = m_previewer->preview(options);
     if (m_sourceTooLarge) {
         preview.outcome = image::PrepareOutcome::TooLarge;
     }
@@ -169,7 +172,11 @@ void ImportDialog::refreshNow() {
     const QImage panel = PanelImage(MonoOnPanel(m_preview));
     m_actualSize->setPixels(panel);
     m_enlarged->setPixels(panel);
-    m_status->setText(describeResult(preview));
+    const image::GreyImage& source = m_previewer->source();
+    m_status->setText(describeResult(
+        preview,
+        image::WholeBytesNote(image::RotatedSize({source.width, source.height}, options.rotation),
+                              options)));
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(usable);
 }
 

@@ -32,4 +32,18 @@ std::string PanelNote(PictureSize size) {
     return "";
 }
 
+std::string WholeBytesNote(PictureSize turned, const PrepareOptions& options) {
+    if (options.fit != Fit::Fit) {
+        return "";
+    }
+    const PictureSize exact = ProportionalFit(turned, {options.targetWidth, options.targetHeight});
+    const PictureSize fitted = FittedSize(turned, options);
+    if (exact.width == fitted.width) {
+        return "";
+    }
+    return "Fitted " + std::to_string(exact.width) + " pixels wide to " +
+           std::to_string(fitted.width) + ", " + std::to_string(fitted.width / kPixelsPerByte) +
+           " whole bytes, so that the panel shows every column.";
+}
+
 } // namespace vornix::image

@@ -24,4 +24,9 @@ Fit DefaultFit(PictureSize turned);
 // bytes of 8 pixels."
 std::string PanelNote(PictureSize size);
 
+// The sentence that says how fitting kept whole bytes, for a picture of `turned` size fitted as
+// `options` say: "Fitted 170 pixels wide to 168, 21 whole bytes, so that the panel shows every
+// column." when the width was cut, else "".
+std::string WholeBytesNote(PictureSize turned, const PrepareOptions& options);
+
 } // namespace vornix::image

@@ -9,7 +9,7 @@ namespace vornix::image {
 
 namespace {
 
-constexpr std::int64_t kPixelsPerByte = 8;
+constexpr int kPixelsPerByte = 8;
 
 bool isQuarterTurn(Rotation rotation) {
     return rotation == Rotation::Clockwise90 || rotation == Rotation::Clockwise270;
@@ -115,6 +115,20 @@ PictureSize RotatedSize(PictureSize size, Rotation rotation) {
     return isQuarterTurn(rotation) ? PictureSize{size.height, size.width} : size;
 }
 
+PictureSize ProportionalFit(PictureSize size, PictureSize target) {
+    const auto w = static_cast<std::int64_t>(size.width);
+    const auto h = static_cast<std::int64_t>(size.height);
+    const auto tw = static_cast<std::int64_t>(target.width);
+    const auto th = static_cast<std::int64_t>(target.height);
+    // The picture is relatively wider than the target when w / h >= tw / th.
+    if (w * th >= h * tw) {
+        const std::int64_t height = (h * tw * 2 + w) / (w * 2); // h * tw / w, rounded
+        return {target.width, static_cast<int>(std::clamp<std::int64_t>(height, 1, th))};
+    }
+    const std::int64_t width = (w * th * 2 + h) / (h * 2);
+    return {static_cast<int>(std::clamp<std::int64_t>(width, 1, tw)), target.height};
+}
+
 PictureSize FittedSize(PictureSize size, const PrepareOptions& options) {
     const PictureSize target{options.targetWidth, options.targetHeight};
     switch (options.fit) {
@@ -126,26 +140,17 @@ PictureSize FittedSize(PictureSize size, const PrepareOptions& options) {
     case Fit::Fit:
         break;
     }
-    const auto w = static_cast<std::int64_t>(size.width);
-    const auto h = static_cast<std::int64_t>(size.height);
-    const auto tw = static_cast<std::int64_t>(target.width);
-    const auto th = static_cast<std::int64_t>(target.height);
-    // The picture is relatively wider than the target when w / h >= tw / th.
-    std::int64_t width = tw;
-    std::int64_t height = th;
-    if (w * th >= h * tw) {
-        height = std::clamp<std::int64_t>((h * tw * 2 + w) / (w * 2), 1, th); // h * tw / w
-    } else {
-        width = std::clamp<std::int64_t>((w * th * 2 + h) / (h * 2), 1, tw); // w * th / h
-    }
+    const PictureSize fitted = ProportionalFit(size, target);
     // The controller takes a row in whole bytes and drops the pixels of a last partial byte,
     // so the width goes down to a multiple of 8 and the height follows, proportions kept.
-    const std::int64_t wholeBytes = width / kPixelsPerByte * kPixelsPerByte;
-    if (wholeBytes >= kPixelsPerByte && wholeBytes != width) {
-        height = std::clamp<std::int64_t>((h * wholeBytes * 2 + w) / (w * 2), 1, th);
-        width = wholeBytes;
+    const int wholeBytes = fitted.width / kPixelsPerByte * kPixelsPerByte;
+    if (wholeBytes < kPixelsPerByte || wholeBytes == fitted.width) {
+        return fitted;
     }
-    return {static_cast<int>(width), static_cast<int>(height)};
+    const auto w = static_cast<std::int64_t>(size.width);
+    const auto h = static_cast<std::int64_t>(size.height);
+    const std::int64_t height = (h * wholeBytes * 2 + w) / (w * 2); // h * wholeBytes / w
+    return {wholeBytes, static_cast<int>(std::clamp<std::int64_t>(height, 1, target.height))};
 }
 
 GreyImage OrientImage(const GreyImage& image, Rotation rotation, Flip flip) {

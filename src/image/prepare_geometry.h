@@ -23,6 +23,10 @@ PictureSize RotatedSize(PictureSize size, Rotation rotation);
 // as 168 x 126.
 PictureSize FittedSize(PictureSize size, const PrepareOptions& options);
 
+// `size` scaled by one factor to lie inside `target` with one side equal to the target's
+// (rounded to the nearest pixel, at least 1): the first step of Fit, before whole bytes.
+PictureSize ProportionalFit(PictureSize size, PictureSize target);
+
 // Turns the picture `rotation` clockwise, then mirrors it (Horizontal: left and right swap;
 // Vertical: top and bottom swap).
 GreyImage OrientImage(const GreyImage& image, Rotation rotation, Flip flip);
