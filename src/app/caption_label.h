@@ -17,9 +17,20 @@ public:
     QString tag() const { return m_tag; }
     void setTag(const QString& tag) { m_tag = tag; }
 
+    // How a caption too long for the label is drawn: Qt::ElideNone (the default) cuts it at the
+    // label's edge; any other mode draws it on one line shortened with "…" there and gives the
+    // whole caption as the tool tip. caption() and text() always hold the whole caption.
+    void setElideMode(Qt::TextElideMode mode);
+    // The text as drawn.
+    QString shownText() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QString m_caption;
     QString m_tag;
+    Qt::TextElideMode m_elideMode = Qt::ElideNone;
 };
 
 } // namespace vornix::app

@@ -148,6 +148,8 @@ void LCDForm::buildControls() {
     FileEntry = new CaptionLabel(client);
     FileEntry->setObjectName(QStringLiteral("FileEntry"));
     FileEntry->setGeometry(twips(120, 135, 3765, 315));
+    // A long path keeps its beginning and its file name in view.
+    FileEntry->setElideMode(Qt::ElideMiddle);
 
     Label2 = new CaptionLabel(client);
     Label2->setObjectName(QStringLiteral("Label2"));

@@ -34,9 +34,13 @@ class Lamp;
 class PictureBox;
 class SeparatorLines;
 
+// The file a folder and a name from the file dialog name: a name that starts with "/" is the
+// whole path; any other is joined to the folder with one "/".
+QString JoinFilePath(const QString& folder, const QString& name);
+
 // Where the program keeps its files and whether it is the first instance.
 struct LCDFormOptions {
-    QString programDirectory;      // holds the working files and the help text
+    QString programDirectory;      // holds the working files
     bool previousInstance = false; // another instance was already running at start
 };
 
@@ -70,7 +74,8 @@ public:
     void MenuTestPattern_Click(image::TestPattern pattern);
     void MenuPreviewLCD_Click();
 
-    // Opens a file as the File menu's open commands would, chosen by its extension.
+    // Opens a dropped file as the File menu's open commands would, chosen by its extension; a
+    // picture that is neither a 1-bit bitmap nor of two colours opens in Import Picture.
     void OpenDroppedFile(const QString& path);
 
     // Controls, named as the rest of the program refers to them.
@@ -122,6 +127,10 @@ public:
     dialogs::ViewerHandle& viewer() { return *m_viewer; }
     DownloadController& downloadController() { return *m_download; }
     const QString& programDirectory() const { return m_options.programDirectory; }
+    // The folder the file dialog starts in at start-up and after a Cancel: the folder that
+    // holds the executable, wherever the working files are kept. Tests may name another.
+    QString executableDirectory() const;
+    void setExecutableDirectory(const QString& folder) { m_executableDirectory = folder; }
     bool downloadRunning() const;
 
 protected:
@@ -138,6 +147,7 @@ private:
     void makeCurrentPicture(const image::MonoImage& picture);
 
     // Start-up's command-line branches.
+    void placeOnScreen();
     void handleCommandLine(QString commandLine);
     void openCommandLineBMP(const QString& fileName);
     void openCommandLinePXL(const QString& fileName);
@@ -149,10 +159,13 @@ private:
 
     // Conversions between the working files.
     void DecodeBMP();
-    bool EncodeBMP();
+    bool EncodeBMP(const QString& path);
     void SetImageTag();
     void showConversionFailure(const QString& reason);
     int loadPictureIntoWorkingBitmap(const QString& path);
+    int writeWorkingBitmap(const QString& path, const QImage& picture);
+    void importPicture(const QImage& source);
+    static bool convertsDirectly(const QString& path, const QImage& picture);
     bool openBitmapFile(const QString& path);
     bool showWorkingBitmap();
     void setPicture(const QImage& picture);
@@ -176,6 +189,7 @@ private:
     FileDialogRunner m_fileDialog;
     ImportDialogRunner m_importDialog;
     dialogs::LcdPreview* m_preview = nullptr;
+    QString m_executableDirectory;
     bool m_unloaded = false;
 };
 

@@ -56,8 +56,9 @@ void LCDForm::MenuMaskSize_Click() {
 }
 
 void LCDForm::MenuImgInfo_Click() {
+    // The text's labels are padded with blanks into columns.
     m_prompts.message(BMPImage->tag(), QStringLiteral("BMP Info"), MessageIcon::None,
-                      MessageButtons::Ok);
+                      MessageButtons::Ok, MessageFont::FixedPitch);
 }
 
 void LCDForm::MenuImgMagnifier_Click() {

@@ -82,14 +82,14 @@ void LCDForm::SetImageTag() {
     BMPImage->setTag(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-// Rebuilds the working bitmap from the PXL file named in FileEntry. False when the file could
-// not be converted: "Save as BMP" is then disabled and the working bitmap keeps its previous
-// complete content.
-bool LCDForm::EncodeBMP() {
+// Rebuilds the working bitmap from the PXL file at path (the one named in FileEntry). False
+// when the file could not be converted: "Save as BMP" is then disabled and the working bitmap
+// keeps its previous complete content.
+bool LCDForm::EncodeBMP(const QString& path) {
     QByteArray pxl;
     image::EncodeResult result;
     bool written = false;
-    if (ReadFileBytes(FileEntry->caption(), pxl) == 0) {
+    if (ReadFileBytes(path, pxl) == 0) {
         SaveFileSink bitmap(m_state.TempBMPFile);
         result = image::EncodeBMP(std::string_view(pxl.constData(), pxl.size()), bitmap);
         written = result.converted() && bitmap.commit();

@@ -8,6 +8,7 @@
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
+#include "app/readable_path.h"
 #include "app/working_files.h"
 #include "dialogs/import_dialog.h"
 #include "dialogs/lcd_preview.h"
@@ -72,12 +73,17 @@ void LCDForm::MenuImportPicture_Click() {
         return;
     }
     QImage source;
-    if (LoadPicture(FileEntry->caption(), source) != 0) {
+    const ReadablePath readable(FileEntry->caption());
+    if (LoadPicture(readable.path(), source) != 0) {
         m_prompts.message(QStringLiteral("Bad file name or file type"),
                           QStringLiteral("File Error"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;
     }
+    importPicture(source);
+}
+
+void LCDForm::importPicture(const QImage& source) {
     if (const auto picture = m_importDialog(source, this)) {
         makeCurrentPicture(*picture);
     }

@@ -2,11 +2,14 @@
 #include "app/lcd_form.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include "app/caption_label.h"
 #include "app/error_codes.h"
 #include "app/picture_box.h"
+#include "app/readable_path.h"
+#include "app/two_colour_picture.h"
 #include "app/working_files.h"
 #include "image/number_field.h"
 #include "image/pxl_fields.h"
@@ -29,19 +32,46 @@ QString adjustExtension(const QString& name, const QStringList& extensions, cons
     return name;
 }
 
-// A name the file system cannot take as a plain file name here: the dialog hands back
-// filter patterns unchanged.
+// The dialog hands filter patterns back unchanged; a name holding a wildcard is never saved
+// under. Every other character, ";" included, is a legal file name character here.
 bool isUnusableFileName(const QString& name) {
-    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?')) ||
-           name.contains(QLatin1Char(';'));
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
+
+// A typed name that starts with "/" names the whole path: its folder becomes the dialog's
+// folder and its last part the file name, so that the next dialog starts there and the save
+// commands propose the bare name.
+void takeTypedPath(AppState& state) {
+    if (!state.FileName.startsWith(QLatin1Char('/'))) {
+        return;
+    }
+    const QString typed = state.FileName;
+    const qsizetype slash = typed.lastIndexOf(QLatin1Char('/'));
+    state.FilePath = slash == 0 ? QStringLiteral("/") : typed.left(slash);
+    state.FileName = typed.mid(slash + 1);
 }
 
 } // namespace
 
+QString JoinFilePath(const QString& folder, const QString& name) {
+    if (name.startsWith(QLatin1Char('/')) || folder.isEmpty()) {
+        return name;
+    }
+    if (folder.endsWith(QLatin1Char('/'))) {
+        return folder + name;
+    }
+    return folder + QLatin1Char('/') + name;
+}
+
+QString LCDForm::executableDirectory() const {
+    return m_executableDirectory.isEmpty() ? QCoreApplication::applicationDirPath()
+                                           : m_executableDirectory;
+}
+
 void LCDForm::OpenImageFile(const QString& fileType) {
     FileEntry->setTag(fileType + QStringLiteral("O"));
     if (m_state.FilePath.isEmpty()) {
-        m_state.FilePath = programDirectory();
+        m_state.FilePath = executableDirectory();
     }
     m_state.FileName.clear();
     m_fileDialog(m_state, FileEntry->tag(), this);
@@ -49,17 +79,18 @@ void LCDForm::OpenImageFile(const QString& fileType) {
         m_state.FileName.clear();
         return;
     }
+    takeTypedPath(m_state);
     if (m_state.FileName.isEmpty()) {
         return;
     }
-    FileEntry->setCaption(m_state.FilePath + QStringLiteral("/") + m_state.FileName);
+    FileEntry->setCaption(JoinFilePath(m_state.FilePath, m_state.FileName));
     m_state.LastFileName = m_state.FileName;
 }
 
 void LCDForm::SaveImageFile(const QString& fileType) {
     FileEntry->setTag(fileType + QStringLiteral("S"));
     if (m_state.FilePath.isEmpty()) {
-        m_state.FilePath = programDirectory();
+        m_state.FilePath = executableDirectory();
     }
     m_state.FileName = m_state.LastFileName;
     if (fileType == QStringLiteral("BMP")) {
@@ -74,10 +105,11 @@ void LCDForm::SaveImageFile(const QString& fileType) {
         m_state.FileName.clear();
         return;
     }
+    takeTypedPath(m_state);
     if (m_state.FileName.isEmpty()) {
         return;
     }
-    const QString target = m_state.FilePath + QStringLiteral("/") + m_state.FileName;
+    const QString target = JoinFilePath(m_state.FilePath, m_state.FileName);
     FileEntry->setCaption(target);
     const QString& source =
         fileType == QStringLiteral("BMP") ? m_state.TempBMPFile : m_state.TempPXLFile;
@@ -115,7 +147,8 @@ void LCDForm::MenuOpenBMP_Click() {
 
 // Shows a picture file, writes it as the working bitmap and converts that into LCD data.
 bool LCDForm::openBitmapFile(const QString& path) {
-    if (loadPictureIntoWorkingBitmap(path) != 0) {
+    const ReadablePath readable(path);
+    if (loadPictureIntoWorkingBitmap(readable.path()) != 0) {
         m_prompts.message(QStringLiteral("Bad file name or file type"),
                           QStringLiteral("File Error"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
@@ -136,8 +169,9 @@ void LCDForm::MenuOpenPxl_Click() {
 // Makes a PXL file the current picture: the working PXL file becomes its copy with CR LF line
 // ends, and a file that starts with the "@" marker is turned into the working bitmap and shown.
 void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
+    const ReadablePath readable(path);
     QByteArray bytes;
-    int code = ReadFileBytes(path, bytes);
+    int code = ReadFileBytes(readable.path(), bytes);
     if (code == 0) {
         const std::string copy =
             image::NormaliseLineEnds(std::string_view(bytes.constData(), bytes.size()));
@@ -158,7 +192,7 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     if (!image::HasPxlMarker(std::string_view(bytes.constData(), bytes.size()))) {
         return;
     }
-    if (!EncodeBMP() || !showWorkingBitmap()) {
+    if (!EncodeBMP(readable.path()) || !showWorkingBitmap()) {
         return;
     }
     SetImageTag();
@@ -175,9 +209,22 @@ int LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
     int code = LoadPicture(path, picture);
     if (code == 0) {
         setPicture(picture);
-        code = WriteWorkingBitmap(path, picture, m_state.TempBMPFile);
+        code = writeWorkingBitmap(path, picture);
     }
     return code;
+}
+
+// A bitmap file is kept as stored: the conversion reads its colour indices. Any other picture
+// of two colours goes through the 1-bit bitmap writer with its dark colour at index 0, so that
+// what the window shows dark is dark on the LCD; deeper pictures are written in their own
+// depth, which the conversion then refuses.
+int LCDForm::writeWorkingBitmap(const QString& path, const QImage& picture) {
+    if (!IsBitmapFile(path)) {
+        if (const auto bitmap = TwoColourBitmap(picture)) {
+            return WriteFileAtomically(m_state.TempBMPFile, *bitmap);
+        }
+    }
+    return WriteWorkingBitmap(path, picture, m_state.TempBMPFile);
 }
 
 void LCDForm::OpenDroppedFile(const QString& path) {
@@ -191,10 +238,22 @@ void LCDForm::OpenDroppedFile(const QString& path) {
         openPXLFile(FileEntry->caption(), false);
         return;
     }
+    // A picture that would be refused for its colours goes to Import Picture instead.
+    QImage picture;
+    const ReadablePath readable(FileEntry->caption());
+    if (LoadPicture(readable.path(), picture) == 0 && !convertsDirectly(readable.path(), picture)) {
+        importPicture(picture);
+        return;
+    }
     if (openBitmapFile(FileEntry->caption())) {
         MenuSaveBMP->setEnabled(true);
         MenuSavePXL->setEnabled(true);
     }
+}
+
+// A 1-bit bitmap file, or another kind of picture with two colours or fewer.
+bool LCDForm::convertsDirectly(const QString& path, const QImage& picture) {
+    return IsBitmapFile(path) ? picture.depth() == 1 : TwoColourPicture(picture).has_value();
 }
 
 } // namespace vornix::app

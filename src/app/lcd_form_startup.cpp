@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QScreen>
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
@@ -27,15 +28,29 @@ bool LCDForm::Form_Load(const QString& commandLine) {
     MenuFileLoad->setEnabled(false);
     MenuSaveBMP->setEnabled(false);
     MenuSavePXL->setEnabled(false);
-    m_state.FilePath = dir;
+    m_state.FilePath = executableDirectory();
     ComList->addItems(
         {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     ComList->setCurrentRow(0);
     m_state.PortStatus = QStringLiteral("CLOSED");
     m_state.PortNumber = QStringLiteral("1");
     m_state.BaudRate = QStringLiteral("9600");
+    placeOnScreen();
     handleCommandLine(commandLine);
     return true;
+}
+
+// The command line's refusal boxes come up before the window is shown and centre over it:
+// the window is put where it will open, centred on its screen, rather than left at the
+// screen's corner.
+void LCDForm::placeOnScreen() {
+    const QScreen* display = screen();
+    if (display == nullptr || isVisible()) {
+        return;
+    }
+    QRect frame = frameGeometry();
+    frame.moveCenter(display->availableGeometry().center());
+    move(frame.topLeft());
 }
 
 void LCDForm::handleCommandLine(QString c) {

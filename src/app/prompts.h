@@ -10,6 +10,8 @@ namespace vornix::app {
 enum class MessageIcon { None, Exclamation, Stop, Question, Information };
 enum class MessageButtons { Ok, OkCancel };
 enum class MessageAnswer { Ok, Cancel };
+// Text laid out in columns with blanks needs a fixed-pitch font to line up.
+enum class MessageFont { Proportional, FixedPitch };
 
 // Every modal question the program asks and every outside program it starts goes through
 // this interface, so that tests can read each text exactly and script the answers.
@@ -19,7 +21,8 @@ public:
 
     // A modal message box; lines of text are joined with CR LF.
     virtual MessageAnswer message(const QString& text, const QString& title, MessageIcon icon,
-                                  MessageButtons buttons) = 0;
+                                  MessageButtons buttons,
+                                  MessageFont font = MessageFont::Proportional) = 0;
 
     // A modal one-line input box with an empty entry field; nullopt when cancelled.
     virtual std::optional<QString> input(const QString& prompt, const QString& title) = 0;

@@ -1,8 +1,11 @@
 #include "app/qt_prompts.h"
 
+#include <QFontDatabase>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
+#include <QTimer>
 
 namespace vornix::app {
 
@@ -32,14 +35,30 @@ QString forDisplay(QString text) {
 } // namespace
 
 MessageAnswer QtPrompts::message(const QString& text, const QString& title, MessageIcon icon,
-                                 MessageButtons buttons) {
+                                 MessageButtons buttons, MessageFont font) {
     QMessageBox box(toQtIcon(icon), title, forDisplay(text), QMessageBox::NoButton, m_parent);
     box.setTextFormat(Qt::PlainText);
+    if (font == MessageFont::FixedPitch) {
+        // Only the text: the buttons keep the system's font.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+            label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+        }
+    }
     box.addButton(QMessageBox::Ok);
     if (buttons == MessageButtons::OkCancel) {
         box.addButton(QMessageBox::Cancel);
     }
     box.setDefaultButton(QMessageBox::Ok);
+    if (m_parent != nullptr) {
+        // The box is placed by the size it has before its text is laid out for the screen,
+        // which on some displays differs from its final size: once shown, it is centred over
+        // the window again.
+        QTimer::singleShot(0, &box, [&box, parent = m_parent] {
+            QRect frame = box.frameGeometry();
+            frame.moveCenter(parent->window()->frameGeometry().center());
+            box.move(frame.topLeft());
+        });
+    }
     return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 

@@ -13,7 +13,8 @@ public:
     void setParent(QWidget* parent) { m_parent = parent; }
 
     MessageAnswer message(const QString& text, const QString& title, MessageIcon icon,
-                          MessageButtons buttons) override;
+                          MessageButtons buttons,
+                          MessageFont font = MessageFont::Proportional) override;
     std::optional<QString> input(const QString& prompt, const QString& title) override;
     bool startProgram(const QString& program, const QStringList& arguments) override;
 

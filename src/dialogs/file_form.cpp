@@ -110,6 +110,7 @@ void FileForm::createControls() {
     FileCmd[1]->setGeometry(twipsRect(6120, 840, 1092, 372));
     for (std::size_t i = 0; i < FileCmd.size(); ++i) {
         FileCmd[i]->setObjectName(QStringLiteral("FileCmd%1").arg(i));
+        FileCmd[i]->setAccessibleName(FileCmd[i]->text());
     }
 
     struct LabelLayout {
@@ -133,6 +134,10 @@ void FileForm::createControls() {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setGeometry(labels[i].geometry);
         label->setBuddy(labels[i].buddy);
+        if (labels[i].buddy != nullptr) {
+            // The control is found in the accessibility tree by its caption.
+            labels[i].buddy->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+        }
         FileFormLabel[i] = label;
     }
 }
@@ -174,10 +179,16 @@ void FileForm::Form_Load() {
     m_loaded = true;
     placeOnScreen();
     setStartDirectory();
-    FileFormLabel[2]->setText(FileDir->path());
+    static_cast<FileFormPathLabel*>(FileFormLabel[2])->setPathText(FileDir->path());
     // After the start directory: its change wrote the pattern into the box, the caller's
     // proposed name replaces it.
     FileText->setText(m_state.FileName);
+    if (file_form::requestMode(m_requestCode) == QLatin1String("S")) {
+        // Typing replaces the proposed name and keeps its extension.
+        FileText->setSelection(
+            0, static_cast<int>(file_form::nameWithoutExtension(m_state.FileName).size()));
+        FileText->setFocus();
+    }
     fillPatternList();
     PatternList->setCurrentIndex(
         file_form::filterIndexForType(file_form::requestType(m_requestCode)));
@@ -244,7 +255,7 @@ void FileForm::FileDrive_Change() {
 
 void FileForm::FileDir_Change() {
     FileList->setPath(FileDir->path());
-    FileFormLabel[2]->setText(FileDir->path());
+    static_cast<FileFormPathLabel*>(FileFormLabel[2])->setPathText(FileDir->path());
 }
 
 void FileForm::FileList_PathChange() {
@@ -307,9 +318,15 @@ void FileForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void FileForm::Form_QueryUnload() {
+    m_state.FileName = kCancelled;
+}
+
 void FileForm::closeEvent(QCloseEvent* event) {
-    Form_QueryUnload();
-    // Closing by the close box leaves FileName and FilePath as the caller set them.
+    // A window already closed by OK or Cancel has its answer; only a visible one is cancelled.
+    if (isVisible()) {
+        Form_QueryUnload();
+    }
     QDialog::closeEvent(event);
 }
 

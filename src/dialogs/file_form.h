@@ -29,7 +29,7 @@ class FileFormFileList;
 //                                       file list's directory
 //   Cancel, Escape:                     FileName = "~CANCEL", FilePath = ""
 //   Escape reaching Form_KeyDown:       FileName = "~CANCEL", FilePath kept
-//   the window's close box:             both kept as the caller set them
+//   the window's close box:             FileName = "~CANCEL", FilePath kept
 //
 // It never opens, creates or checks a file. One object serves one showing: create it on the
 // stack and exec() it, or call Show(). The request code is the file type ("BMP", "PXL")
@@ -61,8 +61,9 @@ public:
     void FileCmd_Click(std::int16_t index);
     // keyCode 27 (Escape) cancels and keeps FilePath; every other key is ignored.
     void Form_KeyDown(std::int16_t keyCode, std::int16_t shift);
-    // The close box is always allowed and sets neither string.
-    void Form_QueryUnload() {}
+    // The close box is always allowed and cancels: closing a window is how users abort, so a
+    // save never goes on under the proposed name. FilePath is kept.
+    void Form_QueryUnload();
 
     void setVisible(bool visible) override;
 

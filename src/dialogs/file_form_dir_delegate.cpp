@@ -4,10 +4,22 @@
 
 namespace vornix::dialogs {
 
+int FileFormDirDelegate::indentOf(int depth, int deepest, int rowWidth) {
+    const int room = std::max(0, rowWidth - kMinimumNameWidth);
+    if (deepest * kIndentPixels <= room) {
+        return depth * kIndentPixels;
+    }
+    // Deep paths would push names out of the list: every step shrinks alike, so the entries
+    // still read as a path.
+    return deepest > 0 ? depth * room / deepest : 0;
+}
+
 int FileFormDirDelegate::indentOf(const QModelIndex& index, int rowWidth) {
-    // Deep paths would push names out of the list: the indent stops where a name still fits.
-    const int indent = index.data(kDepthRole).toInt() * kIndentPixels;
-    return std::clamp(rowWidth - kMinimumNameWidth, 0, indent);
+    // The subdirectories come last and are the deepest entries; without them the current
+    // directory is.
+    const QAbstractItemModel* model = index.model();
+    const QModelIndex last = model->index(model->rowCount(index.parent()) - 1, 0, index.parent());
+    return indentOf(index.data(kDepthRole).toInt(), last.data(kDepthRole).toInt(), rowWidth);
 }
 
 void FileFormDirDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -16,9 +16,10 @@ FileFormDirList::FileFormDirList(QWidget* parent) : QListWidget(parent) {
     setItemDelegate(new FileFormDirDelegate(this));
     setIconSize(QSize(16, 16));
     setUniformItemSizes(true);
-    // Long names are cut short at the right, with their full path in the entry's tip.
+    // Long names are shortened in the middle, so that names differing only at their end stay
+    // apart; each entry's tip holds its full path.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTextElideMode(Qt::ElideRight);
+    setTextElideMode(Qt::ElideMiddle);
     connect(this, &QListWidget::itemDoubleClicked, this, &FileFormDirList::openEntry);
 }
 
@@ -41,7 +42,9 @@ void FileFormDirList::openEntry(QListWidgetItem* item) {
     }
     const QString target = item->data(kPathRole).toString();
     if (!file_form::isUsableDirectory(target)) {
+        // The highlight goes back to the directory the list still shows.
         QApplication::beep();
+        highlightCurrentDirectory();
         return;
     }
     setPath(target);
@@ -74,7 +77,8 @@ void FileFormDirList::refresh() {
         walked = QDir::cleanPath(walked + u'/' + parts[i]);
         addEntry(parts[i], walked, static_cast<int>(i + 1), true);
     }
-    QListWidgetItem* current = item(count() - 1);
+    m_currentRow = count() - 1;
+    QListWidgetItem* current = item(m_currentRow);
 
     const QDir directory(m_path);
     const QStringList children =
@@ -85,6 +89,12 @@ void FileFormDirList::refresh() {
     }
     setCurrentItem(current);
     scrollToItem(current, QAbstractItemView::PositionAtCenter);
+}
+
+void FileFormDirList::highlightCurrentDirectory() {
+    if (QListWidgetItem* current = item(m_currentRow)) {
+        setCurrentItem(current);
+    }
 }
 
 void FileFormDirList::addEntry(const QString& text, const QString& path, int depth, bool open) {

@@ -24,7 +24,8 @@ public:
     void setPath(const QString& path);
 
     // Opens the directory of an entry, as a double-click does; an entry that cannot be read
-    // is refused with a beep and the list stays where it is.
+    // is refused with a beep, the list stays where it is and the highlight goes back to the
+    // directory shown.
     void openEntry(QListWidgetItem* item);
 
 signals:
@@ -36,8 +37,10 @@ protected:
 private:
     void refresh();
     void addEntry(const QString& text, const QString& path, int depth, bool open);
+    void highlightCurrentDirectory();
 
     QString m_path;
+    int m_currentRow = -1; // the entry of the directory shown
 };
 
 } // namespace vornix::dialogs

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileInfo>
 #include <QSignalBlocker>
 #include <QStorageInfo>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include "dialogs/file_form_rules.h"
 
@@ -23,6 +26,7 @@ QString entryText(const QString& root, const QString& label) {
 
 FileFormDriveList::FileFormDriveList(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
+    view()->setTextElideMode(Qt::ElideMiddle);
     loadMountedVolumes();
     connect(this, &QComboBox::activated, this, &FileFormDriveList::onActivated);
 }
@@ -62,9 +66,35 @@ void FileFormDriveList::setVolumes(const QStringList& roots, const QStringList& 
     m_roots.clear();
     for (const auto& [root, label] : volumes) {
         addItem(entryText(root, label), root);
+        setItemData(count() - 1, entryText(root, label), Qt::ToolTipRole);
         m_roots.append(root);
     }
     setCurrentIndex(static_cast<int>(m_roots.indexOf(m_drive)));
+    updateToolTip();
+}
+
+void FileFormDriveList::updateToolTip() {
+    setToolTip(currentText());
+}
+
+QRect FileFormDriveList::textArea() const {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField,
+                                   this);
+}
+
+QString FileFormDriveList::shownText() const {
+    return fontMetrics().elidedText(currentText(), Qt::ElideMiddle, textArea().width());
+}
+
+void FileFormDriveList::paintEvent(QPaintEvent* /*event*/) {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = shownText();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void FileFormDriveList::setDrive(const QString& path) {
@@ -79,6 +109,7 @@ void FileFormDriveList::setDrive(const QString& path) {
         const QSignalBlocker blocker(this);
         setCurrentIndex(static_cast<int>(m_roots.indexOf(drive)));
     }
+    updateToolTip();
     if (drive == m_drive) {
         return;
     }

@@ -26,10 +26,19 @@ public:
     // Replaces the listed volumes; "/" is always listed and comes first.
     void setVolumes(const QStringList& roots, const QStringList& labels = {});
 
+    // The closed list's text as drawn: a long entry is shortened in the middle with "…", the
+    // whole entry being the tool tip.
+    QString shownText() const;
+
 signals:
     void driveChanged();
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
+    void updateToolTip();
+    QRect textArea() const;
     void loadMountedVolumes();
     void onActivated(int index);
 

@@ -1,8 +1,10 @@
 #include "dialogs/file_form_file_list.h"
 
 #include <QDir>
+#include <QFocusEvent>
 #include <QSignalBlocker>
 
+#include "dialogs/file_form_names.h"
 #include "dialogs/file_form_rules.h"
 
 namespace vornix::dialogs {
@@ -10,8 +12,12 @@ namespace vornix::dialogs {
 FileFormFileList::FileFormFileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
+    // A long name is shortened in the middle, keeping its extension in view; its tip holds it
+    // whole.
+    setTextElideMode(Qt::ElideMiddle);
     // A selection by mouse or keys names a file; clicking the selected file again names it
-    // again. Focus arriving in the list marks an entry without selecting it, and names nothing.
+    // again. Focus arriving by a click marks nothing by itself; by Tab it selects the first
+    // file.
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
         if (!fileName().isEmpty()) {
             emit fileClicked();
@@ -24,6 +30,15 @@ FileFormFileList::FileFormFileList(QWidget* parent) : QListWidget(parent) {
     });
     connect(this, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem*) { emit fileDoubleClicked(); });
+}
+
+void FileFormFileList::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    const bool byKeys =
+        event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+    if (byKeys && selectedItems().isEmpty() && count() > 0) {
+        setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    }
 }
 
 void FileFormFileList::setPath(const QString& path) {
@@ -59,8 +74,16 @@ void FileFormFileList::refresh() {
     if (m_path.isEmpty()) {
         return;
     }
-    const QStringList names = QDir(m_path).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-    addItems(file_form::filterFileNames(names, m_pattern));
+    // Names that are not valid UTF-8 are listed too, shown with replacement characters; the
+    // open commands find such a file again by the shown name.
+    QStringList names;
+    for (const file_form::ListedFile& file : file_form::listFiles(m_path)) {
+        names.append(file.shown);
+    }
+    for (const QString& name : file_form::filterFileNames(names, m_pattern)) {
+        auto* entry = new QListWidgetItem(name, this);
+        entry->setToolTip(name);
+    }
     setCurrentRow(-1);
 }
 

@@ -31,6 +31,10 @@ signals:
     void fileClicked();
     void fileDoubleClicked();
 
+protected:
+    // Tabbing into the list selects its first file when none is selected.
+    void focusInEvent(QFocusEvent* event) override;
+
 private:
     void refresh();
 

@@ -76,6 +76,11 @@ QString requestMode(const QString& requestCode) {
     return requestCode.right(1);
 }
 
+QString nameWithoutExtension(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? name.left(dot) : name;
+}
+
 QString captionForMode(const QString& mode) {
     if (mode == QLatin1String("S")) {
         return QStringLiteral("File Management - SAVE FILE");

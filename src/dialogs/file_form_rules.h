@@ -22,6 +22,10 @@ int filterIndexForType(const QString& type);
 // last character). Codes shorter than four characters are read the same way.
 QString requestType(const QString& requestCode);
 QString requestMode(const QString& requestCode);
+// The name up to its extension: "clock.PXL" -> "clock", "a.b.bmp" -> "a.b"; a name without
+// a dot, or whose only dot is its first character (".profile"), is returned whole.
+QString nameWithoutExtension(const QString& name);
+
 // "S" -> "File Management - SAVE FILE", "O" -> "File Management - OPEN FILE",
 // anything else -> "File Management".
 QString captionForMode(const QString& mode);

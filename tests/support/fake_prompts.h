@@ -16,6 +16,7 @@ public:
         QString title;
         app::MessageIcon icon;
         app::MessageButtons buttons;
+        app::MessageFont font;
     };
     struct Input {
         QString prompt;
@@ -34,8 +35,9 @@ public:
     bool programsStart = true;
 
     app::MessageAnswer message(const QString& text, const QString& title, app::MessageIcon icon,
-                               app::MessageButtons buttons) override {
-        messages.push_back({text, title, icon, buttons});
+                               app::MessageButtons buttons,
+                               app::MessageFont font = app::MessageFont::Proportional) override {
+        messages.push_back({text, title, icon, buttons, font});
         if (messageAnswers.empty()) {
             return app::MessageAnswer::Ok;
         }

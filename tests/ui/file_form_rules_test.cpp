@@ -49,6 +49,15 @@ TEST(FileFormRules, FilterEntriesAreExactAndFollowTheType) {
     EXPECT_EQ(ff::filterIndexForType(""), 2);
 }
 
+TEST(FileFormRules, NameWithoutExtensionStopsAtTheLastDot) {
+    const std::vector<std::pair<QString, QString>> rows{
+        {"clock.PXL", "clock"},   {"a.b.BMP", "a.b"}, {"noext", "noext"},
+        {".profile", ".profile"}, {"", ""},           {"trailing.", "trailing"}};
+    for (const auto& [name, base] : rows) {
+        EXPECT_EQ(ff::nameWithoutExtension(name), base) << name.toStdString();
+    }
+}
+
 TEST(FileFormRules, DriveIsTheInnermostVolumeHoldingThePath) {
     const QStringList roots{"/", "/srv", "/srv/data", "/media/usb"};
     const std::vector<std::pair<QString, QString>> rows{

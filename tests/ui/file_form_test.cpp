@@ -1,8 +1,12 @@
 // The file window driven as a user drives it: real widgets, real directories, QTest input.
 #include <functional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -16,9 +20,12 @@
 
 #include "app/app_state.h"
 #include "dialogs/file_form.h"
+#include "dialogs/file_form_dir_delegate.h"
 #include "dialogs/file_form_dir_list.h"
 #include "dialogs/file_form_drive_list.h"
 #include "dialogs/file_form_file_list.h"
+#include "dialogs/file_form_names.h"
+#include "dialogs/file_form_path_label.h"
 
 // Readable failure output for texts.
 static void PrintTo(const QString& text, std::ostream* out) {
@@ -27,6 +34,7 @@ static void PrintTo(const QString& text, std::ostream* out) {
 
 using vornix::app::AppState;
 using vornix::dialogs::FileForm;
+using vornix::dialogs::FileFormDirDelegate;
 using vornix::dialogs::FileFormDirList;
 using vornix::dialogs::FileFormDriveList;
 using vornix::dialogs::FileFormFileList;
@@ -175,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
                     PathAfter::Kept},
         OutcomeCase{"Form_KeyDown with Escape", [](FileForm& f) { f.Form_KeyDown(27, 0); },
                     "~CANCEL", PathAfter::Kept},
-        OutcomeCase{"close box", [](FileForm& f) { f.close(); }, "proposed.PXL", PathAfter::Kept}));
+        OutcomeCase{"close box", [](FileForm& f) { f.close(); }, "~CANCEL", PathAfter::Kept}));
 
 TEST_F(FileFormTest, EscapeCancelsWhicheverControlHasTheFocus) {
     for (const char* name :
@@ -284,29 +292,88 @@ TEST_F(FileFormTest, DirectoryListShowsParentsThenVisibleSubdirectories) {
 TEST_F(FileFormTest, DirectoryRemovedWhileShownIsRefusedAndTheListStays) {
     m_state.FileName = "kept";
     m_state.FilePath = root();
+    ASSERT_TRUE(QDir(root()).mkpath("Sub3"));
     FileForm form(m_state, "BMPO", nullptr);
     form.show();
     ASSERT_TRUE(QDir(path("Sub2")).removeRecursively());
     auto* dirs = control<FileFormDirList>(form, "FileDir");
     doubleClickRow(dirs, "Sub2");
     EXPECT_EQ(dirs->path(), root());
+    EXPECT_EQ(dirs->currentItem()->text(), QFileInfo(root()).fileName()); // highlight stays
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "kept");
     EXPECT_TRUE(form.isVisible());
+
+    // The same by keys: the entry highlighted, Enter.
+    ASSERT_TRUE(QDir(path("Sub3")).removeRecursively());
+    dirs->setCurrentItem(dirs->findItems("Sub3", Qt::MatchExactly).front());
+    QTest::keyClick(dirs, Qt::Key_Return);
+    EXPECT_EQ(dirs->path(), root());
+    EXPECT_EQ(dirs->currentItem()->text(), QFileInfo(root()).fileName());
 }
 
-TEST_F(FileFormTest, FileClickNamesTheFileAndFocusAloneDoesNot) {
+TEST_F(FileFormTest, FileClickNamesTheFileAndFocusByMouseAloneDoesNot) {
     m_state.FileName = "kept";
     m_state.FilePath = root();
     FileForm form(m_state, "PXLO", nullptr);
     form.show();
     auto* list = control<FileFormFileList>(form, "FileList");
-    list->setFocus(Qt::TabFocusReason);
+    list->setFocus(Qt::MouseFocusReason);
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "kept");
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, "e.pxl"));
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "e.pxl");
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(control<QLineEdit>(form, "FileText")->text(), "F.PXL");
 }
+
+TEST_F(FileFormTest, TabbingIntoTheFileListSelectsItsFirstFile) {
+    m_state.FileName = "kept";
+    m_state.FilePath = root();
+    FileForm form(m_state, "PXLO", nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* text = control<QLineEdit>(form, "FileText");
+    text->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(text, Qt::Key_Tab);
+    auto* list = control<FileFormFileList>(form, "FileList");
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    EXPECT_EQ(list->fileName(), "e.pxl");
+    EXPECT_EQ(text->text(), "e.pxl");
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(text->text(), "F.PXL");
+
+    // Coming back keeps the file chosen.
+    text->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(text, Qt::Key_Tab);
+    EXPECT_EQ(list->fileName(), "F.PXL");
+}
+
+struct ProposedNameCase {
+    const char* proposed;
+    const char* selected;
+    const char* afterTyping; // after typing "x"
+};
+
+class FileFormProposedNameTest : public FileFormTest,
+                                 public ::testing::WithParamInterface<ProposedNameCase> {};
+
+TEST_P(FileFormProposedNameTest, TypingReplacesTheNameAndKeepsTheExtension) {
+    m_state.FileName = GetParam().proposed;
+    m_state.FilePath = root();
+    FileForm form(m_state, "PXLS", nullptr);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* text = control<QLineEdit>(form, "FileText");
+    ASSERT_EQ(QApplication::focusWidget(), text);
+    EXPECT_EQ(text->selectedText(), GetParam().selected);
+    QTest::keyClicks(QApplication::focusWidget(), "x");
+    EXPECT_EQ(text->text(), GetParam().afterTyping);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FileFormProposedNameTest,
+                         ::testing::Values(ProposedNameCase{"clock.PXL", "clock", "x.PXL"},
+                                           ProposedNameCase{"a.b.PXL", "a.b", "x.PXL"},
+                                           ProposedNameCase{"noext", "noext", "x"},
+                                           ProposedNameCase{"", "", "x"}));
 
 struct StartCase {
     const char* what;
@@ -399,6 +466,13 @@ TEST_F(FileFormTest, ControlsSitAtTheirPlacesWithTheirCaptions) {
     }
     EXPECT_TRUE(control<QPushButton>(form, "FileCmd0")->isDefault());
     EXPECT_FALSE(control<QComboBox>(form, "PatternList")->isEditable());
+    const std::vector<std::pair<const char*, const char*>> accessible{
+        {"FileText", "File Name:"}, {"FileDir", "Directories"},
+        {"FileDrive", "Drives:"},   {"PatternList", "Display File Types:"},
+        {"FileCmd0", "OK"},         {"FileCmd1", "Cancel"}};
+    for (const auto& [name, caption] : accessible) {
+        EXPECT_EQ(control<QWidget>(form, name)->accessibleName(), caption) << name;
+    }
 }
 
 TEST_F(FileFormTest, ShowingAgainDoesNotRefillTheFilterList) {
@@ -441,6 +515,151 @@ TEST_F(FileFormTest, ShowStaticRunsOneModalShowing) {
     FileForm::Show(m_state, "PXLO", nullptr);
     EXPECT_EQ(m_state.FileName, "~CANCEL");
     EXPECT_EQ(m_state.FilePath, "");
+}
+
+} // namespace
+
+namespace {
+
+// A folder twelve levels below the test directory, with a long-named picture in it.
+class DeepFolderTest : public FileFormTest {
+public:
+    void SetUp() override {
+        FileFormTest::SetUp();
+        QString deep = root();
+        for (int level = 1; level <= 12; ++level) {
+            deep += QStringLiteral("/level%1").arg(level);
+        }
+        ASSERT_TRUE(QDir().mkpath(deep));
+        m_deep = deep;
+        QFile picture(m_deep + "/" + kLongName);
+        ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+        m_state.FilePath = m_deep;
+    }
+
+    const QString kLongName = "a picture with a name far too long for the list, number 7.bmp";
+    QString m_deep;
+};
+
+TEST_F(DeepFolderTest, FolderLabelBreaksOnlyAfterSeparatorsAndKeepsTheFolderName) {
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    auto* label = control<vornix::dialogs::FileFormPathLabel>(form, "FileFormLabel2");
+    EXPECT_EQ(label->text(), m_deep);
+    EXPECT_EQ(label->toolTip(), m_deep);
+    const QStringList lines = label->shownLines();
+    ASSERT_GE(lines.size(), 1);
+    EXPECT_LE(lines.size(), label->contentsRect().height() / label->fontMetrics().lineSpacing());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(lines[i]), label->contentsRect().width());
+        if (i + 1 < lines.size()) {
+            EXPECT_TRUE(lines[i].endsWith('/')) << lines[i].toStdString();
+        }
+    }
+    const QString shown = lines.join(QString());
+    EXPECT_TRUE(shown.contains(QStringLiteral("\u2026"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith('/'));
+    EXPECT_TRUE(shown.endsWith("/level12")) << shown.toStdString();
+    // Whole folder names are left out, none is cut.
+    const QStringList folders = m_deep.split('/');
+    for (const QString& part : shown.split('/')) {
+        EXPECT_TRUE(part == QStringLiteral("\u2026") || folders.contains(part))
+            << part.toStdString();
+    }
+
+    // A short path is shown whole.
+    label->setPathText("/tmp/x");
+    EXPECT_EQ(label->shownLines(), QStringList{"/tmp/x"});
+}
+
+TEST_F(DeepFolderTest, FolderListLeavesRoomForEachNameAndTipsTheWholePath) {
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    auto* dirs = control<FileFormDirList>(form, "FileDir");
+    EXPECT_EQ(dirs->textElideMode(), Qt::ElideMiddle);
+    const int rowWidth = dirs->viewport()->width();
+    const int deepest =
+        dirs->item(dirs->count() - 1)->data(FileFormDirDelegate::kDepthRole).toInt();
+    int previousIndent = -1;
+    for (int row = 0; row < dirs->count(); ++row) {
+        QListWidgetItem* entry = dirs->item(row);
+        EXPECT_EQ(entry->toolTip(), entry->data(FileFormDirList::kPathRole).toString());
+        const int indent = FileFormDirDelegate::indentOf(
+            entry->data(FileFormDirDelegate::kDepthRole).toInt(), deepest, rowWidth);
+        EXPECT_GT(indent, previousIndent) << "entries read as a path";
+        previousIndent = indent;
+        if (entry->text().startsWith("level1")) {
+            // "level10", "level11" and "level12" are drawn whole, icon and margins included.
+            const int needed = dirs->fontMetrics().horizontalAdvance(entry->text()) +
+                               dirs->iconSize().width() + 12;
+            EXPECT_LE(needed, rowWidth - indent) << entry->text().toStdString();
+        }
+    }
+    EXPECT_EQ(dirs->currentItem()->text(), "level12");
+}
+
+TEST_F(DeepFolderTest, DriveAndFileListsShortenInTheMiddleWithTheWholeTextAsTip) {
+    FileForm form(m_state, "BMPO", nullptr);
+    auto* drives = control<FileFormDriveList>(form, "FileDrive");
+    drives->setVolumes({"/", m_deep});
+    form.show();
+    EXPECT_EQ(drives->drive(), m_deep);
+    EXPECT_EQ(drives->toolTip(), m_deep);
+    EXPECT_EQ(drives->itemData(1, Qt::ToolTipRole).toString(), m_deep);
+    const QString closed = drives->shownText();
+    EXPECT_TRUE(closed.contains(QStringLiteral("\u2026"))) << closed.toStdString();
+    EXPECT_TRUE(closed.startsWith('/'));
+    EXPECT_TRUE(closed.endsWith("level12")) << closed.toStdString();
+    EXPECT_EQ(drives->view()->textElideMode(), Qt::ElideMiddle);
+
+    auto* files = control<FileFormFileList>(form, "FileList");
+    EXPECT_EQ(files->textElideMode(), Qt::ElideMiddle);
+    ASSERT_EQ(files->count(), 1);
+    EXPECT_EQ(files->item(0)->text(), kLongName);
+    EXPECT_EQ(files->item(0)->toolTip(), kLongName);
+}
+
+} // namespace
+
+namespace {
+
+// Files made by the bytes of their names, which need not be valid UTF-8, and removed so again:
+// the toolkit's own removal does not see them.
+struct FilesByBytes {
+    QString directory;
+    std::vector<QByteArray> paths;
+
+    bool create(const QByteArray& name) {
+        paths.push_back(QFile::encodeName(directory) + '/' + name);
+        const int fd = ::open(paths.back().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        return fd >= 0 && ::close(fd) == 0;
+    }
+    ~FilesByBytes() {
+        for (const QByteArray& path : paths) {
+            ::unlink(path.constData());
+        }
+    }
+};
+
+TEST_F(FileFormTest, NamesThatAreNotUtf8AreListedWithAReplacementCharacter) {
+    FilesByBytes files{root(), {}};
+    ASSERT_TRUE(files.create("caf\xE9.bmp"));
+    ASSERT_TRUE(files.create("\xFF\xFE.PXL"));
+    ASSERT_FALSE(QDir(root()).entryList(QDir::Files).contains(QString::fromUtf8("caf\xE9.bmp")))
+        << "the toolkit's listing would show it: nothing to test";
+    m_state.FilePath = root();
+    FileForm form(m_state, "BMPO", nullptr);
+    form.show();
+    const QString cafe = QStringLiteral("caf\uFFFD.bmp");
+    EXPECT_EQ(fileNames(form), (QStringList{"a.bmp", "B.BMP", "c.Jpg", cafe, "d.gif"}));
+    control<QComboBox>(form, "PatternList")->setCurrentIndex(1);
+    EXPECT_EQ(fileNames(form), (QStringList{"e.pxl", "F.PXL", QStringLiteral("\uFFFD\uFFFD.PXL")}));
+    control<QComboBox>(form, "PatternList")->setCurrentIndex(0);
+
+    runModal(form, [&] { doubleClickRow(control<FileFormFileList>(form, "FileList"), cafe); });
+    EXPECT_EQ(m_state.FileName, cafe);
+    EXPECT_EQ(vornix::dialogs::file_form::nativePath(root() + "/" + cafe),
+              QFile::encodeName(root()) + "/caf\xE9.bmp");
 }
 
 } // namespace

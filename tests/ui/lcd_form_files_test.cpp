@@ -1,6 +1,19 @@
 // The File menu's open and save commands: enabled states, proposed names, messages, files.
+#include <algorithm>
+#include <functional>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QLineEdit>
+#include <QTimer>
+
 #include "app/caption_label.h"
 #include "app/picture_box.h"
+#include "dialogs/file_form.h"
+#include "image/prepare_image.h"
 #include "lcd_form_fixture.h"
 
 namespace vornix::test {
@@ -253,6 +266,430 @@ TEST_F(LCDFormTest, DroppedFilesOpenByTheirExtension) {
     EXPECT_EQ(state.FilePath, filesDir.path());
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_TRUE(requests.empty()); // no file dialog
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+// The dark pixels of every two-colour test picture: 16 x 2, the top-left one among them.
+const std::vector<QPoint> kDarkPixels{{0, 0}, {15, 0}, {3, 1}, {8, 1}};
+
+bool isDarkPixel(int x, int y) {
+    return std::find(kDarkPixels.begin(), kDarkPixels.end(), QPoint(x, y)) != kDarkPixels.end();
+}
+
+QByteArray pbmPicture() {
+    return QByteArray("P4\n16 2\n") + QByteArray("\x80\x01\x10\x80", 4);
+}
+
+QByteArray xbmPicture() {
+    return "#define t_width 16\n#define t_height 2\n"
+           "static char t_bits[] = {0x01, 0x80, 0x08, 0x01};\n";
+}
+
+// A 1-bit PNG whose palette holds the dark colour at darkIndex.
+QByteArray pngPicture(int darkIndex) {
+    QImage picture(16, 2, QImage::Format_Mono);
+    const QRgb black = qRgb(0, 0, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    picture.setColorTable(darkIndex == 0 ? QList<QRgb>{black, white} : QList<QRgb>{white, black});
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            picture.setPixel(x, y, isDarkPixel(x, y) ? darkIndex : 1 - darkIndex);
+        }
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A GIF with the two-entry palette white, black. Its LZW codes stay 3 bits wide: every two
+// pixels are followed by a clear code, so the code table never grows past code 6.
+QByteArray gifPicture() {
+    QByteArray gif("GIF89a\x10\x00\x02\x00\x80\x00\x00", 13);
+    gif += QByteArray("\xFF\xFF\xFF\x00\x00\x00", 6);
+    gif += QByteArray("\x2C\x00\x00\x00\x00\x10\x00\x02\x00\x00\x02", 11);
+    std::vector<int> codes;
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 16; x += 2) {
+            codes.insert(codes.end(),
+                         {4, isDarkPixel(x, y) ? 1 : 0, isDarkPixel(x + 1, y) ? 1 : 0});
+        }
+    }
+    codes.push_back(5);
+    QByteArray data;
+    int bits = 0;
+    int filled = 0;
+    for (const int code : codes) {
+        bits |= code << filled;
+        filled += 3;
+        while (filled >= 8) {
+            data += char(bits & 0xFF);
+            bits >>= 8;
+            filled -= 8;
+        }
+    }
+    if (filled > 0) {
+        data += char(bits & 0xFF);
+    }
+    gif += char(data.size());
+    gif += data;
+    gif += QByteArray("\x00\x3B", 2);
+    return gif;
+}
+
+// The PXL rows' bits: one string per row, "1" for a set bit.
+QStringList pxlBits(const QByteArray& pxl) {
+    QStringList rows = QString::fromLatin1(pxl).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    if (!rows.isEmpty()) {
+        rows.removeFirst(); // the header
+    }
+    QStringList bits;
+    for (const QString& row : rows) {
+        QString line;
+        for (QString value : row.split(QLatin1Char(','))) {
+            value.chop(1); // the "h"
+            line += QStringLiteral("%1").arg(value.toInt(nullptr, 16), 8, 2, QLatin1Char('0'));
+        }
+        bits.append(line);
+    }
+    return bits;
+}
+
+struct TwoColourCase {
+    const char* name;
+    std::function<QByteArray()> content;
+};
+
+class TwoColourOpenTest : public LCDFormTest,
+                          public ::testing::WithParamInterface<TwoColourCase> {};
+
+std::string caseName(const ::testing::TestParamInfo<TwoColourCase>& info) {
+    std::string name = info.param.name;
+    std::replace(name.begin(), name.end(), '.', '_');
+    return name;
+}
+
+TEST_P(TwoColourOpenTest, EveryPixelShownDarkIsASetBit) {
+    const QString name = QString::fromLatin1(GetParam().name);
+    writeAll(file(name), GetParam().content());
+    ASSERT_TRUE(start(QString()));
+    answerDialog(filesDir.path(), name);
+    form->MenuOpenBMP_Click();
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+
+    const QImage shown = form->BMPImage->picture();
+    ASSERT_EQ(shown.size(), QSize(16, 2));
+    const QStringList bits = pxlBits(readAll(workingPXL()));
+    ASSERT_EQ(bits.size(), 2);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const bool darkShown = qGray(shown.pixel(x, y)) < 128;
+            ASSERT_EQ(darkShown, isDarkPixel(x, y)) << "the picture file itself, at " << x;
+            EXPECT_EQ(bits[y][x] == QLatin1Char('1'), darkShown) << x << "," << y;
+        }
+    }
+    // The row padding comes from the writer, not from memory: a second opening writes the
+    // same bytes.
+    const QByteArray bitmap = readAll(workingBMP());
+    answerDialog(filesDir.path(), name);
+    form->MenuOpenBMP_Click();
+    EXPECT_EQ(readAll(workingBMP()), bitmap);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, TwoColourOpenTest,
+    ::testing::Values(TwoColourCase{"mono.pbm", pbmPicture},
+                      TwoColourCase{"black_first.png", [] { return pngPicture(0); }},
+                      TwoColourCase{"white_first.png", [] { return pngPicture(1); }},
+                      TwoColourCase{"mono.xbm", xbmPicture},
+                      TwoColourCase{"two_colours.gif", gifPicture},
+                      TwoColourCase{"png_inside.bmp", [] { return pngPicture(1); }},
+                      TwoColourCase{"pbm_inside.BMP", pbmPicture}),
+    caseName);
+
+TEST(TwoColourFixtureTest, PngFilesAreOneBitWithThePaletteInTheOrderAsked) {
+    for (const int darkIndex : {0, 1}) {
+        const QByteArray png = pngPicture(darkIndex);
+        ASSERT_GT(png.size(), 40);
+        EXPECT_EQ(png[24], 1) << "bit depth";
+        EXPECT_EQ(png[25], 3) << "palette colour type";
+        const qsizetype palette = png.indexOf("PLTE");
+        ASSERT_GT(palette, 0);
+        EXPECT_EQ(png.mid(palette + 4, 3), QByteArray(3, darkIndex == 0 ? '\x00' : '\xFF'));
+    }
+}
+
+TEST_F(LCDFormTest, PictureOfThreeColoursKeepsTheColourDepthRefusal) {
+    QImage picture(4, 1, QImage::Format_RGB32);
+    picture.setPixel(0, 0, qRgb(0, 0, 0));
+    picture.setPixel(1, 0, qRgb(255, 255, 255));
+    picture.setPixel(2, 0, qRgb(255, 0, 0));
+    picture.setPixel(3, 0, qRgb(255, 255, 255));
+    ASSERT_TRUE(picture.save(file(QStringLiteral("three.png"))));
+    ASSERT_TRUE(start(QString()));
+    answerDialog(filesDir.path(), QStringLiteral("three.png"));
+    form->MenuOpenBMP_Click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_TRUE(prompts.messages[0].text.startsWith(QStringLiteral("Image is not compatible")));
+    EXPECT_EQ(fileItems(), QStringLiteral("-BP"));
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+TEST_F(LCDFormTest, FileDialogStartsInTheExecutablesFolderAtStartAndAfterACancel) {
+    QTemporaryDir executable;
+    executableDir = executable.path();
+    ASSERT_TRUE(start(QString()));
+    EXPECT_EQ(state.FilePath, executable.path());
+    EXPECT_NE(state.FilePath, programDir.path()); // not where the working files are kept
+
+    answerDialog(filesDir.path(), QStringLiteral("none.bmp"));
+    form->MenuOpenBMP_Click();
+    form->MenuOpenPxl_Click(); // cancelled: the dialog empties FilePath
+    form->MenuSavePXL_Click();
+    ASSERT_EQ(proposedPaths.size(), 3u);
+    EXPECT_EQ(proposedPaths[0], executable.path());
+    EXPECT_EQ(proposedPaths[1], filesDir.path());
+    EXPECT_EQ(proposedPaths[2], executable.path());
+}
+
+TEST_F(LCDFormTest, WithoutAnExecutableFolderGivenTheRunningProgramsFolderIsUsed) {
+    ASSERT_TRUE(start(QString()));
+    EXPECT_EQ(state.FilePath, QCoreApplication::applicationDirPath());
+}
+
+struct JoinCase {
+    const char* folder;
+    const char* name;
+    const char* path;
+};
+
+class JoinFilePathTest : public ::testing::TestWithParam<JoinCase> {};
+
+TEST_P(JoinFilePathTest, TypedNamesStartingWithASlashAreWholePaths) {
+    EXPECT_EQ(app::JoinFilePath(QString::fromLatin1(GetParam().folder),
+                                QString::fromLatin1(GetParam().name)),
+              QString::fromLatin1(GetParam().path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, JoinFilePathTest,
+    ::testing::Values(JoinCase{"/home/u/pics", "x.pxl", "/home/u/pics/x.pxl"},
+                      JoinCase{"/home/u/pics", "/data/x.pxl", "/data/x.pxl"},
+                      JoinCase{"/home/u/pics", "sub/x.pxl", "/home/u/pics/sub/x.pxl"},
+                      JoinCase{"/", "x.pxl", "/x.pxl"}, JoinCase{"/", "/x.pxl", "/x.pxl"},
+                      JoinCase{"", "x.pxl", "x.pxl"}));
+
+TEST_F(LCDFormTest, TypedAbsolutePathIsSavedThereAndOpenedFromThere) {
+    QTemporaryDir elsewhere;
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
+    const QString target = elsewhere.filePath(QStringLiteral("typed.pxl"));
+    answerDialog(filesDir.path(), target);
+    form->MenuSavePXL_Click();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(readAll(target), readAll(workingPXL()));
+    EXPECT_EQ(form->FileEntry->caption(), target);
+    EXPECT_EQ(state.FilePath, elsewhere.path()); // the next dialog starts there
+    EXPECT_EQ(state.FileName, QStringLiteral("typed.pxl"));
+
+    answerDialog(filesDir.path(), target);
+    form->MenuOpenPxl_Click();
+    EXPECT_EQ(form->FileEntry->caption(), target);
+    EXPECT_EQ(state.LastFileName, QStringLiteral("typed.pxl"));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(LCDFormTest, OkInTheRootFolderNamesTheFileWithOneSlash) {
+    ASSERT_TRUE(start(QString()));
+    answerDialog(QStringLiteral("/"), QStringLiteral("no-such-picture.bmp"));
+    form->MenuOpenBMP_Click();
+    EXPECT_EQ(form->FileEntry->caption(), QStringLiteral("/no-such-picture.bmp"));
+}
+
+struct SaveNameCase {
+    const char* name;
+    bool saved;
+};
+
+class SaveNameTest : public LCDFormTest, public ::testing::WithParamInterface<SaveNameCase> {};
+
+TEST_P(SaveNameTest, OnlyWildcardsAreRefused) {
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
+    const QString name = QString::fromUtf8(GetParam().name);
+    answerDialog(filesDir.path(), name);
+    form->MenuSavePXL_Click();
+    EXPECT_EQ(QFile::exists(file(name)), GetParam().saved);
+    EXPECT_EQ(prompts.messages.empty(), GetParam().saved);
+    if (GetParam().saved) {
+        EXPECT_EQ(readAll(file(name)), readAll(workingPXL()));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SaveNameTest,
+    ::testing::Values(SaveNameCase{"a;b.pxl", true}, SaveNameCase{"clock;v2;final.PXL", true},
+                      SaveNameCase{"caf\xC3\xA9 [1] & co.pxl", true}, SaveNameCase{"*.PXL", false},
+                      SaveNameCase{"x?.pxl", false}, SaveNameCase{"*.BMP;*.JPG;*.GIF", false}));
+
+// Drops a file and records what Import Picture was given.
+class DropTest : public LCDFormTest {
+protected:
+    void SetUp() override {
+        LCDFormTest::SetUp();
+        ASSERT_TRUE(start(QString()));
+        form->setImportDialogRunner([this](const QImage& source, QWidget*) {
+            imported.push_back(source);
+            image::MonoImage picture(3, 2);
+            picture.setDark(0, 0);
+            return std::optional<image::MonoImage>(picture);
+        });
+    }
+    std::vector<QImage> imported;
+};
+
+TEST_F(DropTest, PictureThatIsNotOneBitOpensInImportPictureWithTheDroppedFile) {
+    QImage colour(5, 4, QImage::Format_RGB32);
+    colour.fill(qRgb(200, 40, 10));
+    colour.setPixel(1, 1, qRgb(0, 0, 0));
+    colour.setPixel(2, 2, qRgb(255, 255, 255));
+    ASSERT_TRUE(colour.save(file(QStringLiteral("photo.png"))));
+    ASSERT_TRUE(colour.save(file(QStringLiteral("photo.jpg")), "JPEG"));
+    QImage grey(5, 4, QImage::Format_Indexed8);
+    grey.setColorTable({qRgb(0, 0, 0), qRgb(128, 128, 128), qRgb(255, 255, 255)});
+    grey.fill(1);
+    grey.setPixel(0, 0, 0);
+    grey.setPixel(4, 3, 2);
+    ASSERT_TRUE(grey.save(file(QStringLiteral("grey.bmp")), "BMP"));
+
+    for (const char* name : {"photo.png", "photo.jpg", "grey.bmp"}) {
+        imported.clear();
+        form->OpenDroppedFile(file(QString::fromLatin1(name)));
+        ASSERT_EQ(imported.size(), 1u) << name;
+        EXPECT_EQ(imported[0].size(), QSize(5, 4)) << name;
+        EXPECT_EQ(form->FileEntry->caption(), file(QString::fromLatin1(name)));
+        EXPECT_EQ(form->BMPImage->picture().size(), QSize(3, 2)) << name; // the imported one
+    }
+    EXPECT_EQ(imported.size(), 1u);
+    EXPECT_TRUE(requests.empty()); // no file dialog
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+}
+
+TEST_F(DropTest, OneBitBitmapsAndTwoColourPicturesOpenDirectly) {
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    writeAll(file(QStringLiteral("mono.png")), pngPicture(1));
+    for (const char* name : {"shapes.bmp", "mono.png"}) {
+        form->OpenDroppedFile(file(QString::fromLatin1(name)));
+        EXPECT_TRUE(imported.empty()) << name;
+    }
+    EXPECT_EQ(pxlBits(readAll(workingPXL()))[0], QStringLiteral("1000000000000001"));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+// The real file window, closed through its close box after the user typed a name.
+void typeThenCloseTheFileWindow(const QString& typed) {
+    QTimer::singleShot(0, [typed] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<dialogs::FileForm*>(window);
+            if (dialog != nullptr && dialog->isVisible()) {
+                dialog->findChild<QLineEdit*>(QStringLiteral("FileText"))->setText(typed);
+                dialog->close();
+            }
+        }
+    });
+}
+
+TEST_F(LCDFormTest, CloseBoxOfTheFileWindowCancelsSaveAndOpen) {
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
+    form->setFileDialogRunner(&dialogs::FileForm::Show);
+    writeAll(file(QStringLiteral("shapes.PXL")), "keep me");
+    state.FilePath = filesDir.path();
+
+    typeThenCloseTheFileWindow(QStringLiteral("typed.pxl"));
+    form->MenuSavePXL_Click();
+    EXPECT_EQ(readAll(file(QStringLiteral("shapes.PXL"))), QByteArray("keep me"));
+    EXPECT_FALSE(QFile::exists(file(QStringLiteral("typed.pxl"))));
+    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("shapes.bmp")));
+    EXPECT_EQ(state.FilePath, filesDir.path());
+
+    const QByteArray pxl = readAll(workingPXL());
+    typeThenCloseTheFileWindow(QStringLiteral("shapes.PXL"));
+    form->MenuOpenPxl_Click();
+    EXPECT_EQ(readAll(workingPXL()), pxl);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+// Files written by the bytes of their names, which need not be valid UTF-8, and removed so
+// again: the toolkit's own removal does not see them.
+struct FilesByBytes {
+    QString directory;
+    std::vector<QByteArray> paths;
+
+    void write(const QByteArray& name, const QByteArray& content) {
+        paths.push_back(QFile::encodeName(directory) + '/' + name);
+        const int fd = ::open(paths.back().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        QFile out;
+        ASSERT_TRUE(out.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        out.write(content);
+    }
+    ~FilesByBytes() {
+        for (const QByteArray& path : paths) {
+            ::unlink(path.constData());
+        }
+    }
+};
+
+TEST_F(LCDFormTest, FilesWhoseNamesAreNotUtf8OpenByTheirBytes) {
+    FilesByBytes files{filesDir.path(), {}};
+    files.write("caf\xE9.bmp", readAll(sample("shapes.bmp")));
+    files.write("d\xE9j\xE0.pxl", "@,8,1,8\r\n0A5h\r\n");
+    ASSERT_TRUE(start(QString()));
+
+    answerDialog(filesDir.path(), QStringLiteral("caf\uFFFD.bmp"));
+    form->MenuOpenBMP_Click();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("caf\uFFFD.bmp")));
+    EXPECT_EQ(readAll(workingBMP()), readAll(sample("shapes.bmp")));
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+
+    answerDialog(filesDir.path(), QStringLiteral("d\uFFFDj\uFFFD.pxl"));
+    form->MenuOpenPxl_Click();
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("@,8,1,8\r\n0A5h\r\n"));
+    EXPECT_EQ(form->BMPImage->picture().size(), QSize(8, 1));
+
+    // Two names that show alike cannot be told apart by the shown text.
+    files.write("caf\xE8.bmp", readAll(sample("shapes.bmp")));
+    answerDialog(filesDir.path(), QStringLiteral("caf\uFFFD.bmp"));
+    form->MenuOpenBMP_Click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type"));
 }
 
 } // namespace

@@ -29,9 +29,13 @@ protected:
     bool start(const QString& commandLine, bool previousInstance = false) {
         form = std::make_unique<app::LCDForm>(
             state, prompts, app::LCDFormOptions{programDir.path(), previousInstance});
+        if (!executableDir.isEmpty()) {
+            form->setExecutableDirectory(executableDir);
+        }
         form->setFileDialogRunner([this](app::AppState& s, const QString& request, QWidget*) {
             requests.push_back(request);
             proposedNames.push_back(s.FileName);
+            proposedPaths.push_back(s.FilePath);
             if (dialogAnswers.empty()) {
                 s.FileName = QStringLiteral("~CANCEL");
                 s.FilePath.clear();
@@ -84,6 +88,8 @@ protected:
     std::vector<std::pair<QString, QString>> dialogAnswers;
     std::vector<QString> requests;
     std::vector<QString> proposedNames;
+    std::vector<QString> proposedPaths;
+    QString executableDir; // where the executable lives; the test program's folder when empty
 };
 
 } // namespace vornix::test

@@ -1,5 +1,6 @@
 // Start-up: the command line's outcomes in the log, the state, the menus and the messages.
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QListWidget>
 
@@ -29,7 +30,7 @@ QByteArray eightBitBitmap() {
 TEST_F(LCDFormTest, NoCommandLineDisablesOnlyThePictureCommands) {
     ASSERT_TRUE(start(QString()));
     EXPECT_EQ(form->Log->caption(), QString());
-    EXPECT_EQ(state.FilePath, programDir.path());
+    EXPECT_EQ(state.FilePath, QCoreApplication::applicationDirPath());
     EXPECT_EQ(state.FileName, QString());
     EXPECT_EQ(fileItems(), QStringLiteral("---"));
     for (QAction* item :
@@ -81,7 +82,7 @@ TEST_F(LCDFormTest, BitmapWithoutDirectoryIsLookedUpInTheCurrentDirectory) {
     QDir::setCurrent(cwd);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(form->Log->caption(), QStringLiteral("Filename:shapes.bmp\r\n(BMP)\r\n"));
-    EXPECT_EQ(state.FilePath, programDir.path());
+    EXPECT_EQ(state.FilePath, QCoreApplication::applicationDirPath());
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
 }
 

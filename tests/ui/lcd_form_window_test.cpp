@@ -1,12 +1,24 @@
 // The main window's layout, menus, keys, mask and information box.
+#include <cmath>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFontDatabase>
 #include <QKeySequence>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include "app/caption_label.h"
 #include "app/lamp.h"
 #include "app/picture_box.h"
+#include "app/qt_prompts.h"
 #include "app/separator_lines.h"
 #include "lcd_form_fixture.h"
 
@@ -179,6 +191,7 @@ TEST_F(LCDFormTest, ImageInfoShowsTheStoredHeaderText) {
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("BMP Info"));
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::None);
     EXPECT_EQ(prompts.messages[0].buttons, app::MessageButtons::Ok);
+    EXPECT_EQ(prompts.messages[0].font, app::MessageFont::FixedPitch); // its columns line up
 
     writeAll(file(QStringLiteral("p.pxl")), "@,128,64,8\r\n");
     writeAll(file(QStringLiteral("p.pxl")),
@@ -203,6 +216,175 @@ TEST_F(LCDFormTest, ImageInfoShowsTheStoredHeaderText) {
                                                        "Pref Y Res:     0 Pixels/M\r\n"
                                                        "Color Map Entries:  0 used\r\n"
                                                        "Signif Colors:  0\r\n"));
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+bool isOutlineColour(QRgb pixel) {
+    return qRed(pixel) == 255 && qBlue(pixel) == 0 && (qGreen(pixel) == 0 || qGreen(pixel) == 255);
+}
+
+// How many device pixels of a row (or column) from `from` to `to` have the outline's colours.
+int outlinePixels(const QImage& shot, bool row, int at, int from, int to) {
+    int count = 0;
+    for (int i = from; i <= to; ++i) {
+        count += isOutlineColour(row ? shot.pixel(i, at) : shot.pixel(at, i)) ? 1 : 0;
+    }
+    return count;
+}
+
+// Runs in the scale the process was started with (QT_SCALE_FACTOR): a screenshot of the real
+// main window with the mask on must show each of the four edges as a full line of outline
+// pixels lying inside the mask's area, and nothing of the outline outside it.
+TEST_F(LCDFormTest, MaskOutlineRenderingHasFourEdgesInsideTheArea) {
+    const QByteArray expected = qgetenv("VORNIX_EXPECTED_SCALE");
+    ASSERT_TRUE(start(QString()));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->MenuMaskOn->trigger();
+    const qreal scale = form->devicePixelRatioF();
+    if (!expected.isEmpty()) {
+        ASSERT_DOUBLE_EQ(scale, expected.toDouble());
+    }
+    const QImage shot = form->grab().toImage();
+    const QWidget* mask = form->BMPImage->mask();
+    const QRectF area(QPointF(mask->mapTo(form.get(), QPoint(0, 0))) * scale,
+                      QSizeF(mask->size()) * scale);
+    // The device pixels wholly inside the area, and those wholly outside it.
+    const int left = static_cast<int>(std::ceil(area.left()));
+    const int top = static_cast<int>(std::ceil(area.top()));
+    const int right = static_cast<int>(std::floor(area.right())) - 1;
+    const int bottom = static_cast<int>(std::floor(area.bottom())) - 1;
+    const int outsideLeft = static_cast<int>(std::floor(area.left())) - 1;
+    const int outsideTop = static_cast<int>(std::floor(area.top())) - 1;
+    const int outsideRight = static_cast<int>(std::ceil(area.right()));
+    const int outsideBottom = static_cast<int>(std::ceil(area.bottom()));
+    ASSERT_LT(outsideBottom, shot.height());
+
+    const int width = right - left + 1;
+    const int height = bottom - top + 1;
+    EXPECT_EQ(outlinePixels(shot, true, top, left, right), width) << "top edge at " << scale;
+    EXPECT_EQ(outlinePixels(shot, true, bottom, left, right), width) << "bottom edge";
+    EXPECT_EQ(outlinePixels(shot, false, left, top, bottom), height) << "left edge";
+    EXPECT_EQ(outlinePixels(shot, false, right, top, bottom), height) << "right edge";
+    EXPECT_EQ(outlinePixels(shot, true, outsideTop, left, right), 0);
+    EXPECT_EQ(outlinePixels(shot, true, outsideBottom, left, right), 0);
+    EXPECT_EQ(outlinePixels(shot, false, outsideLeft, top, bottom), 0);
+    EXPECT_EQ(outlinePixels(shot, false, outsideRight, top, bottom), 0);
+}
+
+// The outline at 100, 125, 150 and 200 %: each scale needs a process of its own, since the
+// scale factor is read when the application starts.
+TEST(MaskOutlineScaleTest, EdgesLieInsideTheAreaAtEveryScale) {
+    for (const char* scale : {"1", "1.25", "1.5", "2"}) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(scale));
+        environment.insert(QStringLiteral("VORNIX_EXPECTED_SCALE"), QString::fromLatin1(scale));
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--gtest_filter=LCDFormTest."
+                                    "MaskOutlineRenderingHasFourEdgesInsideTheArea")});
+        ASSERT_TRUE(child.waitForFinished(90000)) << scale;
+        const QByteArray output = child.readAll();
+        EXPECT_EQ(child.exitCode(), 0) << scale << "\n" << output.toStdString();
+        EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << scale;
+    }
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+// Answers the next modal box with OK once it is up, noting where it stood and its text's font.
+struct BoxWatch {
+    QRect geometry;
+    QFont font;
+    bool seen = false;
+
+    void arm() {
+        QTimer::singleShot(0, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr) {
+                return;
+            }
+            seen = true;
+            geometry = box->frameGeometry();
+            font = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->font();
+            box->button(QMessageBox::Ok)->click();
+        });
+    }
+};
+
+TEST(QtPromptsTest, FixedPitchMessageShowsItsTextInTheSystemsFixedFont) {
+    app::QtPrompts prompts;
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    for (const auto font : {app::MessageFont::FixedPitch, app::MessageFont::Proportional}) {
+        BoxWatch watch;
+        watch.arm();
+        prompts.message(QStringLiteral("Width:     240\r\nHeight:    128"),
+                        QStringLiteral("BMP Info"), app::MessageIcon::None, app::MessageButtons::Ok,
+                        font);
+        ASSERT_TRUE(watch.seen);
+        EXPECT_EQ(watch.font.family() == fixed.family(), font == app::MessageFont::FixedPitch);
+    }
+}
+
+TEST(QtPromptsTest, StartUpRefusalBoxStandsCentredOverTheMainWindow) {
+    QTemporaryDir programDir;
+    app::AppState state;
+    app::QtPrompts prompts;
+    app::LCDForm form(state, prompts, app::LCDFormOptions{programDir.path(), false});
+    prompts.setParent(&form);
+    BoxWatch watch;
+    watch.arm();
+    ASSERT_TRUE(form.Form_Load(QStringLiteral(VORNIX_TEST_DATA "/bad/eight_bit.bmp")));
+    ASSERT_TRUE(watch.seen); // the colour-depth refusal
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    // A few pixels of window frame aside, both stand at the screen's centre.
+    constexpr int kFrameSlack = 8;
+    const QPoint offset = watch.geometry.center() - form.frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), kFrameSlack) << offset.x() << "," << offset.y();
+    const QPoint fromScreenCentre =
+        form.frameGeometry().center() - form.screen()->availableGeometry().center();
+    EXPECT_LE(fromScreenCentre.manhattanLength(), kFrameSlack);
+}
+
+} // namespace
+} // namespace vornix::test
+
+namespace vornix::test {
+namespace {
+
+TEST_F(LCDFormTest, LongFilePathIsShortenedInTheMiddleWithTheWholePathAsTip) {
+    ASSERT_TRUE(start(QString()));
+    form->show();
+    QString deep = QStringLiteral("/home/someone/drawings");
+    for (int level = 1; level <= 12; ++level) {
+        deep += QStringLiteral("/level%1").arg(level);
+    }
+    const QString path = deep + QStringLiteral("/clock face.bmp");
+    form->FileEntry->setCaption(path);
+    EXPECT_EQ(form->FileEntry->text(), path);
+    EXPECT_EQ(form->FileEntry->toolTip(), path);
+    const QString shown = form->FileEntry->shownText();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\u2026"))) << shown.toStdString();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("/home"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("clock face.bmp"))) << shown.toStdString();
+    EXPECT_LE(form->FileEntry->fontMetrics().horizontalAdvance(shown),
+              form->FileEntry->contentsRect().width());
+
+    form->FileEntry->setCaption(QStringLiteral("/tmp/a.bmp"));
+    EXPECT_EQ(form->FileEntry->shownText(), QStringLiteral("/tmp/a.bmp"));
 }
 
 } // namespace
