@@ -1,10 +1,17 @@
 #include "app/application.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QThread>
 
 #include "app/app_state.h"
 #include "app/lcd_form.h"
@@ -15,15 +22,19 @@ namespace vornix::app {
 
 namespace {
 
+// An instance that has just created its lock file writes its name into it a moment later.
+constexpr int kLockInfoAttempts = 10;
+constexpr unsigned long kLockInfoPauseMs = 20;
+
 // The working files live beside the executable in a build tree or a personal copy; an installed
-// copy keeps them in the user's data folder.
+// copy keeps them in the user's data folder, which only the user may enter.
 QString WorkingDirectory() {
     const QString programDir = QCoreApplication::applicationDirPath();
     if (WorkingFilesBesideProgram(programDir)) {
         return programDir;
     }
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dataDir);
+    MakePrivateFolder(dataDir);
     return dataDir;
 }
 
@@ -40,20 +51,87 @@ QString CommandLineText(const QApplication& app) {
     return app.arguments().mid(1).join(QLatin1Char(' '));
 }
 
+// Why nothing but a lock file can stand at `path`; "" when a lock file may.
+QString ObstacleAt(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || S_ISREG(info.st_mode)) {
+        return QString();
+    }
+    return S_ISDIR(info.st_mode) ? QStringLiteral("A folder is in its place.")
+                                 : QStringLiteral("Something other than a file is in its place.");
+}
+
+// True when the lock file names the instance that holds it. A lock of an instance that is no
+// longer running has been taken over by tryLock() already.
+bool HeldByInstance(const QLockFile& lock) {
+    for (int attempt = 0; attempt < kLockInfoAttempts; ++attempt) {
+        qint64 pid = 0;
+        QString host;
+        QString application;
+        if (lock.getLockInfo(&pid, &host, &application)) {
+            return true;
+        }
+        QThread::msleep(kLockInfoPauseMs);
+    }
+    return false;
+}
+
+QString ErrorText(int error, const QString& fallback) {
+    if (error == 0) {
+        return fallback;
+    }
+    return QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('.');
+}
+
 } // namespace
+
+InstanceLock TakeInstanceLock(QLockFile& lock, const QString& path, Prompts& prompts) {
+    lock.setStaleLockTime(0);
+    QString reason = ObstacleAt(path);
+    if (reason.isEmpty()) {
+        errno = 0;
+        if (lock.tryLock(0)) {
+            return InstanceLock::Taken;
+        }
+        const int error = errno;
+        switch (lock.error()) {
+        case QLockFile::LockFailedError:
+            if (HeldByInstance(lock)) {
+                return InstanceLock::HeldByRunningInstance;
+            }
+            reason = QStringLiteral("It names no running instance and cannot be taken over.");
+            break;
+        case QLockFile::PermissionError:
+            reason = ErrorText(error, QStringLiteral("Permission denied."));
+            break;
+        default:
+            reason = ErrorText(error, QStringLiteral("It could not be written."));
+            break;
+        }
+    }
+    const QString crlf = QStringLiteral("\r\n");
+    prompts.message(QStringLiteral("Vornix cannot start: the lock file that keeps it from running "
+                                   "twice could not be taken.") +
+                        crlf + crlf + path + crlf + reason,
+                    QStringLiteral("Vornix"), MessageIcon::Stop, MessageButtons::Ok);
+    return InstanceLock::Failed;
+}
 
 int RunApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("vornix"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/vornix/vornix.png")));
 
-    // One instance at a time; a lock left behind by a crashed run is taken over.
-    QLockFile instanceLock(LockFilePath());
-    instanceLock.setStaleLockTime(0);
-    const bool previousInstance = !instanceLock.tryLock(0);
+    QtPrompts prompts;
+    const QString lockPath = LockFilePath();
+    QLockFile instanceLock(lockPath);
+    const InstanceLock lock = TakeInstanceLock(instanceLock, lockPath, prompts);
+    if (lock == InstanceLock::Failed) {
+        return 1;
+    }
 
     AppState state;
-    QtPrompts prompts;
-    LCDForm form(state, prompts, LCDFormOptions{WorkingDirectory(), previousInstance});
+    LCDForm form(state, prompts,
+                 LCDFormOptions{WorkingDirectory(), lock == InstanceLock::HeldByRunningInstance});
     prompts.setParent(&form);
     if (!form.Form_Load(CommandLineText(app))) {
         return 0;

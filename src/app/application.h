@@ -1,10 +1,28 @@
 #pragma once
 
 class QApplication;
+class QLockFile;
+class QString;
 
 namespace vornix::app {
 
+class Prompts;
+
+// What became of the attempt to take the single-instance lock.
+enum class InstanceLock {
+    Taken,                 // this process is the only instance
+    HeldByRunningInstance, // another instance runs: end quietly
+    Failed,                // the lock could not be taken for another reason; the user was told
+};
+
+// Takes the single-instance lock `lock` kept in the file `path`. A lock held by a running
+// instance is left to it; a lock left by an instance that died is taken over. Any other
+// reason the lock cannot be taken (a folder in its place, no permission, a full disk) is told
+// in a box titled "Vornix" that names the lock file and the reason.
+InstanceLock TakeInstanceLock(QLockFile& lock, const QString& path, Prompts& prompts);
+
 // Sets up the application state and the main window, runs start-up and the event loop.
+// The exit status: 1 when the single-instance lock could not be taken.
 int RunApplication(QApplication& app);
 
 } // namespace vornix::app

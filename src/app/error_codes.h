@@ -5,9 +5,10 @@
 namespace vornix::app {
 
 // The failure codes the window shows after "Bad file name or file type" and "Internal Error":
-// a missing file, a refused permission, a failed read or write, a missing folder, and a file
-// that holds no picture.
+// a picture too large for the memory there is, a missing file, a refused permission, a failed
+// read or write, a missing folder, and a file that holds no picture.
 enum ErrorCode : int {
+    kOutOfMemory = 7,
     kFileNotFound = 53,
     kPermissionDenied = 70,
     kFileAccessError = 75,

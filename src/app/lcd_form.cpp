@@ -15,6 +15,7 @@
 #include "app/lamp.h"
 #include "app/picture_box.h"
 #include "app/separator_lines.h"
+#include "app/working_files.h"
 #include "dialogs/file_form.h"
 #include "dialogs/viewer_handle.h"
 
@@ -46,7 +47,8 @@ QAction* addCommand(QMenu* menu, const QString& caption, const QString& name,
 
 LCDForm::LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWidget* parent)
     : QMainWindow(parent), m_state(state), m_prompts(prompts), m_options(std::move(options)),
-      m_viewer(std::make_unique<dialogs::ViewerHandle>()), m_fileDialog(&dialogs::FileForm::Show) {
+      m_viewer(std::make_unique<dialogs::ViewerHandle>()), m_fileDialog(&dialogs::FileForm::Show),
+      m_loadPicture(&LoadPicture) {
     setObjectName(QStringLiteral("LCDForm"));
     setWindowTitle(QStringLiteral("Vornix"));
     setWindowIcon(QIcon(QStringLiteral(":/vornix/vornix.png")));

@@ -121,6 +121,10 @@ public:
     using ImportDialogRunner =
         std::function<std::optional<image::MonoImage>(const QImage&, QWidget*)>;
     void setImportDialogRunner(ImportDialogRunner runner) { m_importDialog = std::move(runner); }
+
+    // Loads a picture file for showing (LoadPicture's contract). Replaceable for tests.
+    using PictureLoader = std::function<int(const QString&, QImage&)>;
+    void setPictureLoader(PictureLoader loader) { m_loadPicture = std::move(loader); }
     dialogs::LcdPreview* preview() const { return m_preview; }
 
     AppState& state() { return m_state; }
@@ -166,9 +170,12 @@ private:
     int writeWorkingBitmap(const QString& path, const QImage& picture);
     void importPicture(const QImage& source);
     static bool convertsDirectly(const QString& path, const QImage& picture);
-    bool openBitmapFile(const QString& path);
-    bool showWorkingBitmap();
+    int openBitmapFile(const QString& path);
+    void keepShownFileName(int code, const QString& shownFile);
+    int showWorkingBitmap();
     void setPicture(const QImage& picture);
+    void clearPicture();
+    bool reportNotEnoughMemory(int code, const QString& path);
 
     // Download and shutdown.
     void ComList_Click();
@@ -188,6 +195,7 @@ private:
     std::unique_ptr<DownloadController> m_download;
     FileDialogRunner m_fileDialog;
     ImportDialogRunner m_importDialog;
+    PictureLoader m_loadPicture;
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;
     bool m_unloaded = false;

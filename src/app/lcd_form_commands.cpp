@@ -62,7 +62,7 @@ void LCDForm::MenuImgInfo_Click() {
 }
 
 void LCDForm::MenuImgMagnifier_Click() {
-    m_viewer->showWithPicture(QPixmap::fromImage(BMPImage->picture()));
+    m_viewer->showWithPicture(BMPImage->picture());
 }
 
 void LCDForm::BMPImage_DblClick() {
@@ -70,12 +70,13 @@ void LCDForm::BMPImage_DblClick() {
 }
 
 void LCDForm::BMPImage_Change() {
-    m_viewer->setPicture(QPixmap::fromImage(BMPImage->picture()));
+    m_viewer->setPicture(BMPImage->picture());
 }
 
 void LCDForm::setPicture(const QImage& picture) {
     BMPImage->setPicture(picture);
-    BMPHolder->setPixmap(QPixmap::fromImage(picture));
+    // Without conversion a one-bit picture stays one bit, and shares the picture's memory.
+    BMPHolder->setPixmap(QPixmap::fromImage(picture, Qt::NoFormatConversion));
 }
 
 void LCDForm::MenuHelpfile_Click() {

@@ -6,6 +6,7 @@
 #include <QAction>
 
 #include "app/caption_label.h"
+#include "app/error_codes.h"
 #include "app/picture_box.h"
 #include "app/save_file_sink.h"
 #include "app/working_files.h"
@@ -112,12 +113,38 @@ bool LCDForm::EncodeBMP(const QString& path) {
     return written;
 }
 
-bool LCDForm::showWorkingBitmap() {
+// Shows the working bitmap; 0, or the failure code of loading it (nothing is shown then).
+int LCDForm::showWorkingBitmap() {
     QImage picture;
-    if (LoadPicture(m_state.TempBMPFile, picture) != 0) {
-        return false;
+    if (const int code = m_loadPicture(m_state.TempBMPFile, picture); code != 0) {
+        return code;
     }
     setPicture(picture);
+    return 0;
+}
+
+// The window is left without a picture, so that what it shows, the working files and the
+// enabled commands all describe the same thing: used when a converted picture cannot be
+// shown, which would otherwise leave the previous picture on screen over new working files.
+void LCDForm::clearPicture() {
+    setPicture(QImage());
+    BMPImage->setTag(QString());
+    DeleteFile(m_state.TempBMPFile);
+    DeleteFile(m_state.TempPXLFile);
+    MenuFileLoad->setEnabled(false);
+    MenuSaveBMP->setEnabled(false);
+    MenuSavePXL->setEnabled(false);
+}
+
+// Tells the user that the picture in `path` is too large for the memory there is, when that
+// is why it could not be loaded. False, with nothing shown, for every other failure.
+bool LCDForm::reportNotEnoughMemory(int code, const QString& path) {
+    if (code != kOutOfMemory) {
+        return false;
+    }
+    m_prompts.message(QStringLiteral("Not enough memory to show the picture.") + m_state.CrLf +
+                          path,
+                      QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 

@@ -102,15 +102,21 @@ void LCDForm::makeCurrentPicture(const image::MonoImage& picture) {
     const auto bytes = image::MonoBitmapBytes(picture);
     const QByteArray bitmap(reinterpret_cast<const char*>(bytes.data()),
                             static_cast<qsizetype>(bytes.size()));
-    QImage shown;
-    if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != 0 ||
-        LoadPicture(m_state.TempBMPFile, shown) != 0) {
+    if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != 0) {
         m_prompts.message(QStringLiteral("Bad file name or file type"),
                           QStringLiteral("File Error"), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;
     }
-    setPicture(shown);
+    if (const int code = showWorkingBitmap(); code != 0) {
+        clearPicture(); // the working bitmap already holds the picture that cannot be shown
+        if (!reportNotEnoughMemory(code, FileEntry->caption())) {
+            m_prompts.message(QStringLiteral("Bad file name or file type"),
+                              QStringLiteral("File Error"), MessageIcon::Exclamation,
+                              MessageButtons::Ok);
+        }
+        return;
+    }
     DecodeBMP();
     MenuSaveBMP->setEnabled(true);
     MenuSavePXL->setEnabled(true);

@@ -119,7 +119,7 @@ void LCDForm::SaveImageFile(const QString& fileType) {
         code = ReadFileBytes(source, bytes);
     }
     if (code == 0) {
-        code = WriteFileAtomically(target, bytes);
+        code = WriteChosenFile(target, bytes);
     }
     if (code != 0) {
         m_prompts.message(QStringLiteral("File Save Error. No image file to save"),
@@ -137,8 +137,13 @@ void LCDForm::MenuSavePXL_Click() {
 }
 
 void LCDForm::MenuOpenBMP_Click() {
+    const QString shownFile = FileEntry->caption();
     OpenImageFile(QStringLiteral("BMP"));
-    if (!m_state.FileName.isEmpty() && !openBitmapFile(FileEntry->caption())) {
+    if (m_state.FileName.isEmpty()) {
+        return;
+    }
+    if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
+        keepShownFileName(code, shownFile);
         return;
     }
     MenuSaveBMP->setEnabled(true);
@@ -146,16 +151,28 @@ void LCDForm::MenuOpenBMP_Click() {
 }
 
 // Shows a picture file, writes it as the working bitmap and converts that into LCD data.
-bool LCDForm::openBitmapFile(const QString& path) {
+// 0, or the failure code of loading the picture (the previous picture then stays).
+int LCDForm::openBitmapFile(const QString& path) {
     const ReadablePath readable(path);
-    if (loadPictureIntoWorkingBitmap(readable.path()) != 0) {
-        m_prompts.message(QStringLiteral("Bad file name or file type"),
-                          QStringLiteral("File Error"), MessageIcon::Exclamation,
-                          MessageButtons::Ok);
-        return false;
+    if (const int code = loadPictureIntoWorkingBitmap(readable.path()); code != 0) {
+        if (!reportNotEnoughMemory(code, path)) {
+            m_prompts.message(QStringLiteral("Bad file name or file type"),
+                              QStringLiteral("File Error"), MessageIcon::Exclamation,
+                              MessageButtons::Ok);
+        }
+        return code;
     }
     DecodeBMP();
-    return true;
+    return 0;
+}
+
+// After a failed open the caption names the file that was asked for, as after any open; only
+// a picture that is valid but too large to show puts back the name of the picture still on
+// screen, so that the caption never names a picture the window could have shown but did not.
+void LCDForm::keepShownFileName(int code, const QString& shownFile) {
+    if (code == kOutOfMemory) {
+        FileEntry->setCaption(shownFile);
+    }
 }
 
 void LCDForm::MenuOpenPxl_Click() {
@@ -192,7 +209,13 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     if (!image::HasPxlMarker(std::string_view(bytes.constData(), bytes.size()))) {
         return;
     }
-    if (!EncodeBMP(readable.path()) || !showWorkingBitmap()) {
+    if (!EncodeBMP(readable.path())) {
+        return;
+    }
+    if (const int code = showWorkingBitmap(); code != 0) {
+        // An empty picture (no columns or no rows), or one too large for the memory there is.
+        clearPicture();
+        reportNotEnoughMemory(code, path);
         return;
     }
     SetImageTag();
@@ -203,13 +226,16 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     }
 }
 
-// Loads a picture file into the picture box and writes it as the working bitmap.
+// Loads a picture file, writes it as the working bitmap and shows it. On a failure the window
+// keeps showing the previous picture, whose working bitmap is then also unchanged.
 int LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
     QImage picture;
-    int code = LoadPicture(path, picture);
+    int code = m_loadPicture(path, picture);
+    if (code == 0) {
+        code = writeWorkingBitmap(path, picture);
+    }
     if (code == 0) {
         setPicture(picture);
-        code = writeWorkingBitmap(path, picture);
     }
     return code;
 }
@@ -233,6 +259,7 @@ void LCDForm::OpenDroppedFile(const QString& path) {
     m_state.FilePath = info.absolutePath();
     m_state.FileName = info.fileName();
     m_state.LastFileName = m_state.FileName;
+    const QString shownFile = FileEntry->caption();
     FileEntry->setCaption(info.absoluteFilePath());
     if (ending == QStringLiteral(".PXL")) {
         openPXLFile(FileEntry->caption(), false);
@@ -245,10 +272,12 @@ void LCDForm::OpenDroppedFile(const QString& path) {
         importPicture(picture);
         return;
     }
-    if (openBitmapFile(FileEntry->caption())) {
-        MenuSaveBMP->setEnabled(true);
-        MenuSavePXL->setEnabled(true);
+    if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
+        keepShownFileName(code, shownFile);
+        return;
     }
+    MenuSaveBMP->setEnabled(true);
+    MenuSavePXL->setEnabled(true);
 }
 
 // A 1-bit bitmap file, or another kind of picture with two colours or fewer.

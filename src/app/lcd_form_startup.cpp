@@ -80,6 +80,9 @@ void LCDForm::handleCommandLine(QString c) {
 void LCDForm::openCommandLineBMP(const QString& fileName) {
     m_state.FileName = fileName;
     if (const int code = loadPictureIntoWorkingBitmap(m_state.FileName); code != 0) {
+        if (reportNotEnoughMemory(code, m_state.FileName)) {
+            return;
+        }
         m_prompts.message(QStringLiteral("Bad file name or file type ") +
                               QString::fromStdString(image::NumberField(code)),
                           QStringLiteral("File Error"), MessageIcon::Exclamation,

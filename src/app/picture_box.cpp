@@ -74,9 +74,15 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     if (m_picture.isNull()) {
         return;
     }
+    // Only the exposed part of the picture is drawn: a picture of 8192 x 8192 pixels costs no
+    // more to paint than the 240 x 128 pixels that the box shows of it.
+    const QRect inner = contentsRect();
+    const QRect shown = event->rect() & inner & QRect(inner.topLeft(), m_picture.size());
+    if (shown.isEmpty()) {
+        return;
+    }
     QPainter painter(this);
-    painter.setClipRect(contentsRect());
-    painter.drawImage(contentsRect().topLeft(), m_picture);
+    painter.drawImage(shown, m_picture, shown.translated(-inner.topLeft()));
 }
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -1,6 +1,12 @@
 #include "app/working_files.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QBuffer>
@@ -11,8 +17,118 @@
 #include <QSaveFile>
 
 #include "app/error_codes.h"
+#include "image/atomic_file.h"
 
 namespace vornix::app {
+
+namespace {
+
+std::uint32_t le32(const QByteArray& bytes, qsizetype at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + at;
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
+}
+
+std::uint16_t le16(const QByteArray& bytes, qsizetype at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData()) + at;
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+// Where the parts of a one-bit, uncompressed bitmap lie in its file.
+struct MonoBitmapLayout {
+    int width = 0;
+    int height = 0;
+    bool topDown = false;
+    qsizetype paletteOffset = 0;
+    qsizetype pixelOffset = 0;
+    qsizetype stride = 0; // bytes per stored row, padded to four bytes
+};
+
+// The layout of a one-bit, uncompressed bitmap with a two-colour table whose pixel rows all
+// lie inside `bytes`; nullopt for any other file. Such a picture is built here rather than by
+// the toolkit's reader, which refuses pictures of more than 16384 x 16384 pixels and counts
+// 32 bits a pixel against its allocation limit.
+std::optional<MonoBitmapLayout> monoBitmapLayout(const QByteArray& bytes) {
+    constexpr qsizetype kHeadersSize = 54;
+    if (bytes.size() < kHeadersSize || !bytes.startsWith("BM")) {
+        return std::nullopt;
+    }
+    const auto offBits = static_cast<std::int32_t>(le32(bytes, 10));
+    const auto infoSize = static_cast<std::int32_t>(le32(bytes, 14));
+    const auto width = static_cast<std::int32_t>(le32(bytes, 18));
+    const auto height = static_cast<std::int32_t>(le32(bytes, 22));
+    const std::uint32_t colorsUsed = le32(bytes, 46);
+    if (infoSize < 40 || le16(bytes, 26) != 1 || le16(bytes, 28) != 1 || le32(bytes, 30) != 0 ||
+        (colorsUsed != 0 && colorsUsed != 2) || width <= 0 || height == 0 || height == INT32_MIN) {
+        return std::nullopt;
+    }
+    MonoBitmapLayout layout;
+    layout.width = width;
+    layout.height = height < 0 ? -height : height;
+    layout.topDown = height < 0;
+    layout.paletteOffset = 14 + qsizetype{infoSize};
+    layout.pixelOffset = offBits;
+    layout.stride = (qsizetype{width} + 31) / 32 * 4;
+    if (layout.paletteOffset + 8 > bytes.size() || offBits < 0 || offBits > bytes.size() ||
+        (bytes.size() - offBits) / layout.stride < layout.height) {
+        return std::nullopt;
+    }
+    return layout;
+}
+
+// A one-bit image of the bitmap: its rows are copied as they are, since a Format_Mono image
+// stores its rows exactly as such a bitmap does (most significant bit first, four-byte rows).
+int decodeMonoBitmap(const QByteArray& bytes, const MonoBitmapLayout& layout, QImage& picture) {
+    QImage image(layout.width, layout.height, QImage::Format_Mono);
+    if (image.isNull() || image.bytesPerLine() != layout.stride) {
+        return kOutOfMemory;
+    }
+    image.setColorCount(2);
+    for (int index = 0; index < 2; ++index) {
+        const qsizetype at = layout.paletteOffset + 4 * index; // blue, green, red, unused
+        image.setColor(index, qRgb(static_cast<unsigned char>(bytes[at + 2]),
+                                   static_cast<unsigned char>(bytes[at + 1]),
+                                   static_cast<unsigned char>(bytes[at])));
+    }
+    const char* pixels = bytes.constData() + layout.pixelOffset;
+    for (int y = 0; y < layout.height; ++y) {
+        const int stored = layout.topDown ? y : layout.height - 1 - y;
+        std::memcpy(image.scanLine(y), pixels + stored * layout.stride,
+                    static_cast<std::size_t>(layout.stride));
+    }
+    picture = std::move(image);
+    return 0;
+}
+
+// The toolkit's readers refuse an image above QImageReader's allocation limit, which they
+// count at 32 bits a pixel whatever the image's format. A one-bit picture whose file holds
+// all its pixel bits needs a 32nd of that, so the limit is raised to admit it for this read.
+int readWithToolkit(QByteArray& bytes, QImage& picture) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    const int defaultLimit = QImageReader::allocationLimit();
+    const QSize size = reader.size();
+    const QImage::Format format = reader.imageFormat();
+    if (defaultLimit > 0 && (format == QImage::Format_Mono || format == QImage::Format_MonoLSB) &&
+        !size.isEmpty() && (qint64{size.width()} + 7) / 8 * size.height() <= bytes.size()) {
+        constexpr qint64 kMiB = qint64{1} << 20;
+        const qint64 counted = (qint64{size.width()} * size.height() * 4 + kMiB - 1) / kMiB;
+        if (counted > defaultLimit && counted <= INT_MAX) {
+            QImageReader::setAllocationLimit(static_cast<int>(counted));
+        }
+    }
+    QImage loaded = reader.read();
+    QImageReader::setAllocationLimit(defaultLimit);
+    if (loaded.isNull()) {
+        return kInvalidPicture;
+    }
+    picture = std::move(loaded);
+    return 0;
+}
+
+} // namespace
 
 bool WorkingFilesBesideProgram(const QString& programDir) {
     return QFileInfo(programDir).isWritable() &&
@@ -39,6 +155,12 @@ int ReadFileBytes(const QString& path, QByteArray& bytes) {
 }
 
 int WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+    const int error = image::WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                                                 std::string_view(bytes.constData(), bytes.size()));
+    return error == 0 ? 0 : ErrorCodeFromErrno(error);
+}
+
+int WriteChosenFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return file.error() == QFileDevice::PermissionsError ? kPermissionDenied : kFileAccessError;
@@ -54,16 +176,10 @@ int LoadPicture(const QString& path, QImage& picture) {
     if (const int code = ReadFileBytes(path, bytes); code != 0) {
         return code;
     }
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setDecideFormatFromContent(true);
-    QImage loaded = reader.read();
-    if (loaded.isNull()) {
-        return kInvalidPicture;
+    if (const auto layout = monoBitmapLayout(bytes)) {
+        return decodeMonoBitmap(bytes, *layout, picture);
     }
-    picture = std::move(loaded);
-    return 0;
+    return readWithToolkit(bytes, picture);
 }
 
 int WriteWorkingBitmap(const QString& sourcePath, const QImage& picture, const QString& target) {
@@ -93,6 +209,18 @@ int DeleteFile(const QString& path) {
         return ErrorCodeFromErrno(errno);
     }
     return 0;
+}
+
+bool MakePrivateFolder(const QString& path) {
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        return false;
+    }
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        return false;
+    }
+    return QFileInfo(path).isDir();
 }
 
 } // namespace vornix::app

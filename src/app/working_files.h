@@ -12,10 +12,20 @@ namespace vornix::app {
 // Reads a whole file.
 int ReadFileBytes(const QString& path, QByteArray& bytes);
 
-// Replaces a file atomically: the target holds either its old or its new complete content.
+// Replaces one of the program's own files (a working file, the paint program's copy)
+// atomically: the new content goes to a file created exclusively beside it and is renamed
+// over the path. Whatever stands at the path (a link, a FIFO, a device) is replaced, never
+// followed or written into; the new file gets the user's usual permissions (0666 & ~umask).
 int WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
-// Loads a picture file (BMP, JPG, GIF, ...) as the toolkit reads it.
+// Replaces a file the user named, atomically. A link there is followed: its target gets the
+// new content and the link stays, as the user meant by naming it.
+int WriteChosenFile(const QString& path, const QByteArray& bytes);
+
+// Loads a picture file (BMP, JPG, GIF, ...) for showing. A one-bit picture stays one bit
+// (QImage::Format_Mono), however large, as long as the file holds all its pixels; that
+// takes width x height / 8 bytes. kOutOfMemory when such a picture's image cannot be
+// allocated, kInvalidPicture when the file is no picture the program can read.
 int LoadPicture(const QString& path, QImage& picture);
 
 // Writes the working bitmap for a picture just loaded from `sourcePath`: a byte-for-byte copy
@@ -25,6 +35,10 @@ int WriteWorkingBitmap(const QString& sourcePath, const QImage& picture, const Q
 
 // Deletes a file; kFileNotFound when there was none.
 int DeleteFile(const QString& path);
+
+// Creates a folder that only its user may enter (0700), with any missing parents. An existing
+// folder is accepted as it is. False when there is no folder at the path afterwards.
+bool MakePrivateFolder(const QString& path);
 
 // True when the working files belong beside the program: its folder may be written and holds
 // the guide, as a build tree or a personal copy does. An installed copy keeps them in the

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 #include "app/app_state.h"
 #include "app/prompts.h"
+#include "image/atomic_file.h"
 
 #if !defined(VORNIX_VERSION_MINOR) || !defined(VORNIX_VERSION_PATCH)
 #error "The build must define VORNIX_VERSION_MINOR and VORNIX_VERSION_PATCH"
@@ -92,15 +92,16 @@ bool CopyReplacing(const QString& source, const QString& target) {
     if (!in.open(QIODevice::ReadOnly)) {
         return false;
     }
-    // QSaveFile writes beside the target and renames over it on commit, so a failed copy
-    // never leaves a half-written file under the target's name.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // The copy is written beside the target and renamed over it on commit, so a failed copy
+    // never leaves a half-written file under the target's name, and a link planted at the
+    // target is replaced rather than followed.
+    image::AtomicFileWriter out(QFile::encodeName(target).toStdString());
+    if (!out.open()) {
         return false;
     }
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(kCopyChunk);
-        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+        if (chunk.isEmpty() || !out.write(std::string_view(chunk.constData(), chunk.size()))) {
             return false; // the unfinished copy is discarded with `out`
         }
     }

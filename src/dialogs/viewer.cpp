@@ -17,11 +17,11 @@ Viewer::Viewer(QWidget* parent)
     connect(m_enlarger, &ViewerEnlarger::doubleClicked, this, &Viewer::BMPEnlarger_DblClick);
 }
 
-void Viewer::setPicture(const QPixmap& picture) {
+void Viewer::setPicture(const QImage& picture) {
     m_enlarger->setPicture(picture);
 }
 
-const QPixmap& Viewer::picture() const {
+const QImage& Viewer::picture() const {
     return m_enlarger->picture();
 }
 

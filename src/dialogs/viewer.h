@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 
 namespace vornix::dialogs {
@@ -21,8 +21,8 @@ public:
 
     explicit Viewer(QWidget* parent = nullptr);
 
-    void setPicture(const QPixmap& picture);
-    const QPixmap& picture() const;
+    void setPicture(const QImage& picture);
+    const QImage& picture() const;
 
     // The image element that draws the picture.
     ViewerEnlarger* BMPEnlarger() const { return m_enlarger; }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QWidget>
 
 namespace vornix::dialogs {
@@ -9,15 +9,18 @@ namespace vornix::dialogs {
 // each axis on its own, so the picture's proportions follow the element's. The picture is an
 // LCD pixel picture, so every screen pixel takes the colour of the nearest picture pixel;
 // smoothing would blur the pixel edges into grey. With no picture the element shows nothing.
+// The picture is scaled once for each size of the element and the result kept, so painting
+// costs the same for a picture of 8192 x 8192 pixels as for one of 240 x 128.
 class ViewerEnlarger final : public QWidget {
     Q_OBJECT
 
 public:
     explicit ViewerEnlarger(QWidget* parent = nullptr);
 
-    // QPixmap is shared, not copied: the element holds the same picture as the main window.
-    void setPicture(const QPixmap& picture);
-    const QPixmap& picture() const { return m_picture; }
+    // QImage is shared, not copied: the element holds the same picture as the main window, in
+    // its own format (a one-bit picture stays one bit).
+    void setPicture(const QImage& picture);
+    const QImage& picture() const { return m_picture; }
 
 signals:
     void doubleClicked();
@@ -27,7 +30,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QPixmap m_picture;
+    QImage m_picture;
+    QImage m_scaled; // m_picture at the element's size in device pixels, made when first painted
 };
 
 } // namespace vornix::dialogs

@@ -23,7 +23,7 @@ Viewer* ViewerHandle::ensure() {
     return m_viewer;
 }
 
-void ViewerHandle::showWithPicture(const QPixmap& picture) {
+void ViewerHandle::showWithPicture(const QImage& picture) {
     Viewer* viewer = ensure();
     viewer->setPicture(picture);
     viewer->setWindowState(viewer->windowState() & ~Qt::WindowMinimized);
@@ -32,7 +32,7 @@ void ViewerHandle::showWithPicture(const QPixmap& picture) {
     viewer->activateWindow();
 }
 
-void ViewerHandle::setPicture(const QPixmap& picture) {
+void ViewerHandle::setPicture(const QImage& picture) {
     ensure()->setPicture(picture);
 }
 

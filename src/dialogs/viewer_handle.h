@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPixmap>
+#include <QImage>
 #include <QPointer>
 
 namespace vornix::dialogs {
@@ -25,11 +25,11 @@ public:
 
     // Zoom: hand the viewer the picture (creating it if needed), show it and bring it to
     // the front. A null picture shows an empty area.
-    void showWithPicture(const QPixmap& picture);
+    void showWithPicture(const QImage& picture);
 
     // The main picture changed: hand it to the viewer, creating the viewer hidden if there
     // is none. A shown viewer shows the new picture at once; a hidden one stays hidden.
-    void setPicture(const QPixmap& picture);
+    void setPicture(const QImage& picture);
 
     // Closes and destroys the viewer, if there is one.
     void unload();

@@ -60,7 +60,8 @@ bool AtomicFileWriter::fail(int error) {
 }
 
 // The temporary file is a hidden sibling of the target, created with O_EXCL under a random
-// name (so two writers never share one) and the usual 0666 & ~umask permissions.
+// name (so two writers never share one) and the usual 0666 & ~umask permissions. O_EXCL and
+// O_NOFOLLOW make a link planted under that name fail the open instead of being followed.
 bool AtomicFileWriter::open() {
     if (m_finished) {
         return fail(EBADF); // committed or abandoned: a second file would replace the first
@@ -77,7 +78,8 @@ bool AtomicFileWriter::open() {
     const std::string stem = folderOf(m_target) + "." + baseOf(m_target) + ".";
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         const std::string candidate = stem + randomSuffix() + ".tmp";
-        m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        m_fd =
+            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_fd >= 0) {
             m_tempPath = candidate;
             return true;

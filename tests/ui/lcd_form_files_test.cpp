@@ -694,3 +694,185 @@ TEST_F(LCDFormTest, FilesWhoseNamesAreNotUtf8OpenByTheirBytes) {
 
 } // namespace
 } // namespace vornix::test
+
+#include <span>
+
+#include "app/error_codes.h"
+#include "app/working_files.h"
+#include "dialogs/viewer.h"
+#include "dialogs/viewer_handle.h"
+#include "drawn_bitmap.h"
+#include "image/decode_bmp.h"
+
+namespace vornix::test {
+namespace {
+
+QByteArray pxlOf(const QByteArray& bitmap) {
+    const image::DecodedPxl pxl = image::DecodeBMP(
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bitmap.constData()),
+                                      static_cast<std::size_t>(bitmap.size())));
+    EXPECT_TRUE(pxl.result.converted());
+    return QByteArray::fromStdString(pxl.text);
+}
+
+// The drawing of DrawnBitmap, seen at a few places that stay telling at any scale.
+void expectDrawing(const QImage& picture, QSize size) {
+    ASSERT_EQ(picture.size(), size);
+    const int w = size.width();
+    const int h = size.height();
+    EXPECT_EQ(picture.pixelColor(w / 4, 3 * h / 8), QColor(Qt::white));     // open area
+    EXPECT_EQ(picture.pixelColor(3 * w / 4, 3 * h / 4), QColor(Qt::black)); // square
+    EXPECT_EQ(picture.pixelColor(w - 1, h - 1), QColor(Qt::black));
+}
+
+// Large one-bit pictures open like small ones, and stay one bit in the window and the zoom
+// window: 8192 x 8192 is twice as large as the toolkit's own reader admits at 32 bits a pixel.
+TEST_F(LCDFormTest, LargeOneBitBitmapAndItsPxlAreShown) {
+    const QSize size(8192, 8192);
+    const QByteArray bitmap = DrawnBitmap(size.width(), size.height());
+    writeAll(file(QStringLiteral("large.bmp")), bitmap);
+    writeAll(file(QStringLiteral("large.pxl")), pxlOf(bitmap));
+    ASSERT_TRUE(start(QString()));
+
+    qint64 previousKey = 0;
+    for (const char* name : {"large.bmp", "large.pxl"}) {
+        SCOPED_TRACE(name);
+        answerDialog(filesDir.path(), QString::fromLatin1(name));
+        if (QByteArray(name).endsWith("bmp")) {
+            form->MenuOpenBMP_Click();
+        } else {
+            form->MenuOpenPxl_Click();
+        }
+        EXPECT_TRUE(prompts.messages.empty());
+        const QImage& picture = form->BMPImage->picture();
+        EXPECT_NE(picture.cacheKey(), previousKey) << "a new picture is shown";
+        previousKey = picture.cacheKey();
+        EXPECT_EQ(picture.format(), QImage::Format_Mono);
+        expectDrawing(picture, size);
+        EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::black)); // the thin frame
+        EXPECT_EQ(picture.pixelColor(20, 9), QColor(Qt::white));
+        EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+        EXPECT_EQ(form->FileEntry->caption(), file(QString::fromLatin1(name)));
+        EXPECT_TRUE(readAll(workingPXL()).startsWith("@,8192,8192,8\r\n"));
+    }
+
+    // The box shows the top-left corner at one screen pixel per picture pixel.
+    const QImage box = form->BMPImage->grab().toImage();
+    EXPECT_EQ(box.pixelColor(2 + 3, 2 + 3), QColor(Qt::black));
+    EXPECT_EQ(box.pixelColor(2 + 100, 2 + 40), QColor(Qt::white));
+
+    // The zoom window shows all of it, still one bit, at its own size.
+    form->MenuImgMagnifier_Click();
+    dialogs::Viewer* viewer = form->viewer().viewer();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->picture().cacheKey(), form->BMPImage->picture().cacheKey());
+    EXPECT_EQ(viewer->picture().format(), QImage::Format_Mono);
+    const QImage zoomed = viewer->grab().toImage();
+    expectDrawing(zoomed.convertToFormat(QImage::Format_RGB32), viewer->size());
+}
+
+// A picture converted from a PXL file that cannot be shown (it has no columns or no rows)
+// takes the window to no picture at all, rather than leaving the previous picture on screen
+// over working files and commands that belong to the new one.
+TEST_F(LCDFormTest, EmptyPxlPictureClearsThePictureBox) {
+    for (const char* text : {"@,0,2,8\r\n\r\n\r\n", "@,16,0,8\r\n"}) {
+        SCOPED_TRACE(text);
+        QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+        writeAll(file(QStringLiteral("empty.pxl")), text);
+        ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
+        ASSERT_EQ(form->BMPImage->picture().size(), QSize(128, 64));
+        answerDialog(filesDir.path(), QStringLiteral("empty.pxl"));
+        form->MenuOpenPxl_Click();
+        EXPECT_TRUE(form->BMPImage->picture().isNull());
+        EXPECT_EQ(form->BMPImage->tag(), QString());
+        EXPECT_EQ(fileItems(), QStringLiteral("---"));
+        EXPECT_FALSE(QFile::exists(workingBMP()));
+        EXPECT_FALSE(QFile::exists(workingPXL()));
+        EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("empty.pxl")));
+        EXPECT_TRUE(prompts.messages.empty());
+        form.reset();
+    }
+}
+
+enum class Opened { BitmapMenu, BitmapDropped, PxlMenu, PxlCommandLine };
+
+struct NotShownCase {
+    const char* name;
+    Opened opened;
+    bool previousPictureStays; // otherwise the window is left without a picture
+};
+
+class PictureNotShownTest : public LCDFormTest,
+                            public ::testing::WithParamInterface<NotShownCase> {};
+
+// A picture too large for the memory there is (the loader is told to fail as it would) is
+// reported, and the window, the working files and the commands keep describing one picture.
+TEST_P(PictureNotShownTest, LeavesOnePictureDescribedEverywhere) {
+    const NotShownCase& row = GetParam();
+    const bool pxl = row.opened == Opened::PxlMenu || row.opened == Opened::PxlCommandLine;
+    const QString name = pxl ? QStringLiteral("new.pxl") : QStringLiteral("new.bmp");
+    const QString path = file(name);
+    const QByteArray bitmap = DrawnBitmap(64, 32);
+    writeAll(path, pxl ? pxlOf(bitmap) : bitmap);
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    const QString failing = pxl ? workingBMP() : path;
+    auto loadFailing = [failing](const QString& p, QImage& picture) {
+        return p == failing ? app::kOutOfMemory : app::LoadPicture(p, picture);
+    };
+
+    const bool fromCommandLine = row.opened == Opened::PxlCommandLine;
+    if (fromCommandLine) {
+        form = std::make_unique<app::LCDForm>(state, prompts,
+                                              app::LCDFormOptions{programDir.path(), false});
+        form->setPictureLoader(loadFailing);
+        ASSERT_TRUE(form->Form_Load(path));
+    } else {
+        ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
+        form->setPictureLoader(loadFailing);
+        if (row.opened == Opened::BitmapDropped) {
+            form->OpenDroppedFile(path);
+        } else {
+            answerDialog(filesDir.path(), name);
+            if (pxl) {
+                form->MenuOpenPxl_Click();
+            } else {
+                form->MenuOpenBMP_Click();
+            }
+        }
+    }
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("Not enough memory to show the picture.\r\n") + path);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
+    EXPECT_EQ(prompts.messages[0].icon, app::MessageIcon::Exclamation);
+
+    if (row.previousPictureStays) {
+        EXPECT_EQ(form->BMPImage->picture().size(), QSize(128, 64));
+        EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("shapes.bmp")));
+        EXPECT_EQ(readAll(workingBMP()), readAll(sample("shapes.bmp")));
+        EXPECT_TRUE(readAll(workingPXL()).startsWith("@,128,64,8\r\n"));
+        EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+    } else {
+        EXPECT_TRUE(form->BMPImage->picture().isNull());
+        EXPECT_EQ(form->BMPImage->tag(), QString());
+        EXPECT_FALSE(QFile::exists(workingBMP()));
+        EXPECT_FALSE(QFile::exists(workingPXL()));
+        EXPECT_EQ(fileItems(), QStringLiteral("---"));
+        EXPECT_EQ(form->FileEntry->caption(), path);
+    }
+    const dialogs::Viewer* viewer = form->viewer().viewer();
+    if (viewer != nullptr) {
+        EXPECT_EQ(viewer->picture().cacheKey(), form->BMPImage->picture().cacheKey());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Opens, PictureNotShownTest,
+    ::testing::Values(NotShownCase{"BitmapMenu", Opened::BitmapMenu, true},
+                      NotShownCase{"BitmapDropped", Opened::BitmapDropped, true},
+                      NotShownCase{"PxlMenu", Opened::PxlMenu, false},
+                      NotShownCase{"PxlCommandLine", Opened::PxlCommandLine, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace vornix::test

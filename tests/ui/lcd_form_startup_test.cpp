@@ -196,3 +196,86 @@ TEST_F(LCDFormTest, SecondInstanceEndsWithoutTouchingTheWorkingFiles) {
 
 } // namespace
 } // namespace vornix::test
+
+#include <sys/stat.h>
+
+namespace vornix::test {
+namespace {
+
+// What someone else has put under a working file's name before the program starts.
+enum class Planted { LinkToFile, LinkToNothing, Fifo };
+
+struct PlantedCase {
+    const char* name;
+    const char* picture; // the file named on the command line
+    Planted planted;
+};
+
+class PlantedWorkingFileTest : public LCDFormTest,
+                               public ::testing::WithParamInterface<PlantedCase> {};
+
+// Start-up on a picture writes both working files, and Run MSPaint writes the paint program's
+// copy: each replaces what stands under its name and never writes through it.
+TEST_P(PlantedWorkingFileTest, IsReplacedNeverFollowed) {
+    const PlantedCase& row = GetParam();
+    const QStringList names = {QStringLiteral("~LCDbmp.tmp"), QStringLiteral("~LCDpxl.tmp"),
+                               QStringLiteral("untitled.")};
+    QTemporaryDir victims;
+    ASSERT_TRUE(victims.isValid());
+    for (const QString& name : names) {
+        const QString planted = programDir.filePath(name);
+        const QString victim = victims.filePath(name + QStringLiteral(".victim"));
+        switch (row.planted) {
+        case Planted::LinkToFile:
+            writeAll(victim, "victim's own content");
+            ASSERT_TRUE(QFile::link(victim, planted));
+            break;
+        case Planted::LinkToNothing:
+            ASSERT_TRUE(QFile::link(victim, planted));
+            break;
+        case Planted::Fifo:
+            ASSERT_EQ(::mkfifo(QFile::encodeName(planted).constData(), 0600), 0);
+            break;
+        }
+    }
+    writeAll(file(QStringLiteral("dots.pxl")), "@,16,2,8\r\n0FFh,000h\r\n080h,001h\r\n");
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+
+    ASSERT_TRUE(start(file(QString::fromLatin1(row.picture))));
+    state.PaintProgram = QStringLiteral("/usr/bin/paint-stand-in");
+    form->MenuHelpPaint_Click();
+
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+    for (const QString& name : names) {
+        SCOPED_TRACE(name.toStdString());
+        struct stat info {};
+        ASSERT_EQ(::lstat(QFile::encodeName(programDir.filePath(name)).constData(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode)) << "a regular file replaces what was planted";
+        const QString victim = victims.filePath(name + QStringLiteral(".victim"));
+        if (row.planted == Planted::LinkToFile) {
+            EXPECT_EQ(readAll(victim), QByteArray("victim's own content"));
+        } else {
+            EXPECT_FALSE(QFile::exists(victim));
+        }
+    }
+    const QByteArray pxl = readAll(workingPXL());
+    EXPECT_TRUE(pxl.startsWith(QByteArray(row.picture).endsWith("pxl") ? "@,16,2,8\r\n"
+                                                                       : "@,128,64,8\r\n"));
+    const QByteArray bitmap = readAll(workingBMP());
+    EXPECT_TRUE(bitmap.startsWith("BM"));
+    EXPECT_EQ(readAll(programDir.filePath(QStringLiteral("untitled."))), bitmap);
+    ASSERT_EQ(prompts.starts.size(), 1u);
+    EXPECT_EQ(prompts.starts[0].arguments, QStringList{state.UntitledFile});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Plants, PlantedWorkingFileTest,
+    ::testing::Values(PlantedCase{"BitmapOverLinksToFiles", "shapes.bmp", Planted::LinkToFile},
+                      PlantedCase{"BitmapOverLinksToNothing", "shapes.bmp", Planted::LinkToNothing},
+                      PlantedCase{"BitmapOverFifos", "shapes.bmp", Planted::Fifo},
+                      PlantedCase{"PxlOverLinksToFiles", "dots.pxl", Planted::LinkToFile}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace vornix::test

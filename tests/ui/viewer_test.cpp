@@ -33,13 +33,13 @@ void settle() {
 }
 
 // A 2 x 2 checker board, dark at the top-left and bottom-right.
-QPixmap checker() {
+QImage checker() {
     QImage image(2, 2, QImage::Format_RGB32);
     image.setPixel(0, 0, kDark);
     image.setPixel(1, 0, kLight);
     image.setPixel(0, 1, kLight);
     image.setPixel(1, 1, kDark);
-    return QPixmap::fromImage(image);
+    return image;
 }
 
 QImage rendered(QWidget* widget) {
@@ -73,12 +73,12 @@ TEST(ViewerTest, TallNarrowWindowStretchesEachAxisOnItsOwn) {
     EXPECT_EQ(shown.pixel(29, 149), kDark);
     EXPECT_EQ(shown.pixel(30, 150), kDark);
     EXPECT_EQ(shown.pixel(30, 149), kLight);
-    EXPECT_EQ(shown, checker().toImage().scaled(60, 300).convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(shown, checker().scaled(60, 300).convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(ViewerTest, WithoutPictureTheAreaIsEmpty) {
     ViewerHandle handle;
-    handle.showWithPicture(QPixmap());
+    handle.showWithPicture(QImage());
     settle();
     const QImage shown = rendered(handle.viewer());
     QImage empty(shown.size(), QImage::Format_RGB32);
@@ -107,7 +107,7 @@ class ViewerLifecycleTest : public ::testing::TestWithParam<Scenario> {};
 TEST_P(ViewerLifecycleTest, FollowsTheSteps) {
     auto handle = std::make_unique<ViewerHandle>();
     QPointer<Viewer> previous;
-    const QPixmap picture = checker();
+    const QImage picture = checker();
     int index = 0;
     for (const Step& step : GetParam().steps) {
         SCOPED_TRACE("step " + std::to_string(index++));

@@ -1,0 +1,151 @@
+// The working files' reading and writing: pictures loaded for showing, writes that never
+// follow a link, and the private data folder.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <sys/stat.h>
+
+#include "app/error_codes.h"
+#include "app/working_files.h"
+#include "drawn_bitmap.h"
+
+namespace vornix::test {
+namespace {
+
+using app::LoadPicture;
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(bytes), bytes.size());
+}
+
+// A one-bit PBM (1 is black) of the size given, black in its bottom-right quarter only.
+QByteArray quarterPbm(int width, int height) {
+    QByteArray b = "P4\n" + QByteArray::number(width) + ' ' + QByteArray::number(height) + '\n';
+    const int columns = (width + 7) / 8;
+    for (int y = 0; y < height; ++y) {
+        for (int column = 0; column < columns; ++column) {
+            b += column * 8 >= width / 2 && y >= height / 2 ? '\xFF' : '\x00';
+        }
+    }
+    return b;
+}
+
+// The first 100 bytes of a one-bit bitmap that claims 100000 x 100000 pixels.
+QByteArray boastingBitmap() {
+    QByteArray b = DrawnBitmap(8, 2).left(62);
+    const auto le32 = [&b](int at, qint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            b[at + i] = char((v >> (8 * i)) & 0xFF);
+        }
+    };
+    le32(18, 100000);
+    le32(22, 100000);
+    return b + QByteArray(38, '\x55');
+}
+
+struct PictureCase {
+    std::string name;
+    QByteArray content;
+    int code;
+    QSize size;           // of the loaded picture
+    bool drawing = false; // shows DrawnBitmap's drawing; otherwise quarterPbm's
+};
+
+class LoadPictureTest : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(LoadPictureTest, LoadsOneBitPicturesOneBitWhateverTheirSize) {
+    const PictureCase& row = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("picture"));
+    if (!row.content.isNull()) {
+        writeAll(path, row.content);
+    }
+    QImage picture;
+    ASSERT_EQ(LoadPicture(path, picture), row.code);
+    if (row.code != 0) {
+        EXPECT_TRUE(picture.isNull());
+        return;
+    }
+    ASSERT_EQ(picture.size(), row.size);
+    EXPECT_EQ(picture.depth(), 1);
+    const int w = row.size.width();
+    const int h = row.size.height();
+    EXPECT_EQ(picture.pixelColor(3 * w / 4, 3 * h / 4), QColor(Qt::black));
+    EXPECT_EQ(picture.pixelColor(w - 1, h - 1), QColor(Qt::black));
+    if (row.drawing) {
+        EXPECT_EQ(picture.pixelColor(w / 4, 3 * h / 8), QColor(Qt::white));
+        EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::black));             // frame
+        EXPECT_EQ(picture.pixelColor(3 * w / 4, h / 4), QColor(Qt::white)); // not upside down
+    } else {
+        EXPECT_EQ(picture.pixelColor(w / 4, h / 4), QColor(Qt::white));
+        EXPECT_EQ(picture.pixelColor(w - 1, 0), QColor(Qt::white));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, LoadPictureTest,
+    ::testing::Values(
+        PictureCase{"BottomUpBitmap", DrawnBitmap(64, 32), 0, {64, 32}, true},
+        PictureCase{"TopDownBitmap", DrawnBitmap(64, 32, true), 0, {64, 32}, true},
+        PictureCase{"OddWidthBitmap", DrawnBitmap(61, 33), 0, {61, 33}, true},
+        // More pixels than the toolkit's own bitmap reader takes (16384 x 16384).
+        PictureCase{
+            "BitmapBeyondTheToolkitsReader", DrawnBitmap(17000, 16400), 0, {17000, 16400}, true},
+        // Read by the toolkit, whose allocation limit counts 32 bits a pixel: 256 MB here.
+        PictureCase{"LargeOneBitPbm", quarterPbm(8192, 8192), 0, {8192, 8192}},
+        PictureCase{"TextFile", "no picture here\r\n", app::kInvalidPicture, {}},
+        PictureCase{"BitmapClaimingMoreThanItHolds", boastingBitmap(), app::kInvalidPicture, {}},
+        PictureCase{"Missing", QByteArray(), app::kFileNotFound, {}}),
+    [](const auto& info) { return info.param.name; });
+
+// The program's own files replace a link at their name; a file the user names is written
+// through a link to its target, as the user meant.
+TEST(WriteFileTest, OwnFilesReplaceLinksChosenFilesFollowThem) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString target = dir.filePath(QStringLiteral("target"));
+    for (const bool own : {true, false}) {
+        SCOPED_TRACE(own ? "own file" : "chosen file");
+        const QString link = dir.filePath(own ? QStringLiteral("own") : QStringLiteral("chosen"));
+        writeAll(target, "old");
+        ASSERT_TRUE(QFile::link(target, link));
+        const int code =
+            own ? app::WriteFileAtomically(link, "new") : app::WriteChosenFile(link, "new");
+        ASSERT_EQ(code, 0);
+        EXPECT_EQ(readAll(link), QByteArray("new"));
+        EXPECT_EQ(readAll(target), own ? QByteArray("old") : QByteArray("new"));
+        EXPECT_EQ(QFileInfo(link).isSymLink(), !own);
+    }
+    EXPECT_EQ(app::WriteFileAtomically(dir.filePath(QStringLiteral("none/x")), "x"),
+              app::kFileNotFound);
+}
+
+TEST(PrivateFolderTest, IsCreatedForItsUserOnly) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString folder = dir.filePath(QStringLiteral("share/vornix"));
+    ASSERT_TRUE(app::MakePrivateFolder(folder));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_TRUE(app::MakePrivateFolder(folder)) << "an existing folder is accepted";
+    writeAll(dir.filePath(QStringLiteral("file")), "x");
+    EXPECT_FALSE(app::MakePrivateFolder(dir.filePath(QStringLiteral("file"))));
+}
+
+} // namespace
+} // namespace vornix::test
