@@ -139,12 +139,11 @@ void LCDForm::MenuSavePXL_Click() {
 void LCDForm::MenuOpenBMP_Click() {
     const QString shownFile = FileEntry->caption();
     OpenImageFile(QStringLiteral("BMP"));
-    if (m_state.FileName.isEmpty()) {
-        return;
-    }
-    if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
-        keepShownFileName(code, shownFile);
-        return;
+    if (!m_state.FileName.isEmpty()) {
+        if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
+            keepShownFileName(code, shownFile);
+            return;
+        }
     }
     MenuSaveBMP->setEnabled(true);
     MenuSavePXL->setEnabled(true);
