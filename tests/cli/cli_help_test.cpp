@@ -69,6 +69,9 @@ TEST(HelpTest, HelpGoesToStdout) {
         EXPECT_EQ(run.exitCode, 0) << row.args.join(' ').toStdString();
         EXPECT_EQ(run.out.split('\n').value(0), row.firstLine);
         EXPECT_EQ(run.err, "");
+        for (const QByteArray& line : run.out.split('\n')) {
+            EXPECT_LE(line.size(), 80) << line.constData(); // fits a terminal
+        }
         if (row.args.size() == 2 && row.args[1] == "--help") {
             EXPECT_EQ(RunCli({"help", row.args[0]}).out, run.out);
         }
