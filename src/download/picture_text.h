@@ -11,8 +11,8 @@ namespace vornix::download {
 // in ".bmp", any case) converted to PXL first. For the command line.
 struct PictureText {
     QByteArray text;
-    // Why there is no text, ready to print, lines joined by "\n"; empty on success. A refused
-    // bitmap gives the conversion's own refusal message.
+    // Why there is no text, lines joined by "\n", without the file's name; empty on success.
+    // A refused bitmap gives the conversion's own refusal message.
     QString error;
 
     std::string_view view() const {

@@ -104,7 +104,7 @@ TEST_F(CliTest, StreamRefusesWhatTheConversionRefuses) {
 struct RefusalCase {
     const char* name;
     QByteArray file;
-    QByteArray error; // the whole of stderr; empty: only that there is some
+    QByteArray error; // stderr after "vornix-cli: FILE: "; empty: only that there is some
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out) {
@@ -114,13 +114,14 @@ void PrintTo(const RefusalCase& c, std::ostream* out) {
 class StreamRefusalTest : public CliTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(StreamRefusalTest, WritesNothingAndFails) {
-    const CliRun result = run({"stream", write("input.pxl", GetParam().file)});
+    const QString input = write("input.pxl", GetParam().file);
+    const CliRun result = run({"stream", input});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, QByteArray());
-    if (GetParam().error.isEmpty()) {
-        EXPECT_FALSE(result.err.isEmpty());
-    } else {
-        EXPECT_EQ(result.err, GetParam().error);
+    const QByteArray prefix = "vornix-cli: " + input.toUtf8() + ": ";
+    EXPECT_TRUE(result.err.startsWith(prefix)) << result.err.constData();
+    if (!GetParam().error.isEmpty()) {
+        EXPECT_EQ(result.err, prefix + GetParam().error);
     }
 }
 
@@ -215,8 +216,17 @@ TEST_F(CliTest, LoadRefusals) {
     const CliRun noHeader =
         run({"load", "--port", "/dev/vornix-no-such-port", write("b.pxl", "0FFh\r\n")});
     EXPECT_EQ(noHeader.exitCode, 1);
-    EXPECT_EQ(noHeader.err,
-              QByteArray("Loading stopped. File does not have LCD Header information.\n"));
+    EXPECT_EQ(noHeader.err, "vornix-cli: " + m_dir.filePath("b.pxl").toUtf8() +
+                                ": Loading stopped. File does not have LCD Header information.\n");
+    const CliRun missing = run({"load", "--port", "/dev/null", m_dir.filePath("none.pxl")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "vornix-cli: " + m_dir.filePath("none.pxl").toUtf8() +
+                               ": No such file or directory\n");
+    const CliRun refused = run({"load", "--port", "/dev/null", write("c.bmp", "BM")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "vornix-cli: " + m_dir.filePath("c.bmp").toUtf8() +
+                               ": Image is not compatible with LCD.\nImage is 0-bit color.\n"
+                               "Image must be B/W only.\n");
 
     EXPECT_EQ(run({"load"}).exitCode, 2);
     EXPECT_EQ(run({"load", "--port"}).exitCode, 2);

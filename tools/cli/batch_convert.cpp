@@ -72,7 +72,7 @@ bool convertOne(const PreparedArgs& request, const Job& job) {
     }
     const auto failed = ConvertPictureFile(request, job.input, job.output, printLine);
     if (failed) {
-        printLine("vornix-cli: " + job.input + ": " + failed->reason);
+        printLine(failed->line);
         return false;
     }
     return true;

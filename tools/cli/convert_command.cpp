@@ -9,6 +9,8 @@
 #include "cli_pxl_input.h"
 #include "commands.h"
 #include "convert_options.h"
+#include "file_errors.h"
+#include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
 #include "image/output_file.h"
@@ -18,9 +20,6 @@
 namespace vornix::cli {
 
 namespace {
-
-constexpr std::string_view kBitmapNotConverted =
-    "The picture could not be converted to LCD format.";
 
 struct ConvertArgs {
     std::string input;
@@ -47,43 +46,44 @@ std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& 
     return "";
 }
 
-int fail(std::string_view headline, std::string_view cause) {
-    PrintMessage(std::string(headline) + "\n" + std::string(cause));
+int fail(std::string_view file, std::string_view reason) {
+    PrintFileError(file, reason);
     return kExitFailure;
 }
 
 // The output lands where OUTPUT leads (through links, into a device or a FIFO) and, for a file,
 // only once complete, so a refusal or a failure leaves OUTPUT as it was (or absent).
-int convertBitmap(std::span<const std::uint8_t> bitmap, const std::string& outputPath) {
+int convertBitmap(std::span<const std::uint8_t> bitmap, const std::string& inputName,
+                  const std::string& outputPath) {
     CommandOutput output(outputPath);
     const image::DecodeResult result = image::DecodeBMP(bitmap, output);
     if (result.refused()) {
-        PrintMessage(image::DecodeRefusalMessage(result, "\n"));
-        return kExitFailure;
+        output.abandon();
+        return fail(inputName, image::DecodeRefusalMessage(result, "\n"));
     }
     const bool written = result.converted() && output.commit();
     if (result.outcome == image::DecodeOutcome::OutputFailed || (result.converted() && !written)) {
-        const auto what = image::DescribeDecodeOutcome(image::DecodeOutcome::OutputFailed);
-        return fail(kBitmapNotConverted, FileCause(what, outputPath, output.reason()));
+        output.abandon();
+        return fail(outputPath, output.reason());
     }
     if (!written) {
-        return fail(kBitmapNotConverted, image::DescribeDecodeOutcome(result.outcome));
+        output.abandon();
+        return fail(inputName, image::DescribeDecodeOutcome(result.outcome));
     }
     return kExitOk;
 }
 
 // The end of a conversion into a bitmap: OUTPUT delivered, or the failure reported.
 int finishBitmap(const image::EncodeResult& result, CommandOutput& output,
-                 const std::string& outputPath) {
+                 const std::string& inputName, const std::string& outputPath) {
     const bool written = result.converted() && output.commit();
     if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
         output.abandon();
-        const auto what = image::DescribeEncodeOutcome(image::EncodeOutcome::OutputFailed);
-        return fail(kPxlNotConverted, FileCause(what, outputPath, output.reason()));
+        return fail(outputPath, output.reason());
     }
     if (!written) {
         output.abandon();
-        return fail(kPxlNotConverted, image::DescribeEncodeOutcome(result.outcome));
+        return fail(inputName, image::DescribeEncodeOutcome(result.outcome));
     }
     return kExitOk;
 }
@@ -92,31 +92,28 @@ int finishBitmap(const image::EncodeResult& result, CommandOutput& output,
 int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     PxlInput input(inputPath);
     if (input.code() != 0) {
-        PrintMessage(BadFileMessage(input.code()));
-        return kExitFailure;
+        return fail(inputPath, InputFailureReason(inputPath, image::kDefaultReadLimit));
     }
     if (!input.hasMarker()) {
-        PrintMessage(kNoPxlHeader);
-        return kExitFailure;
+        return fail(inputPath, kNoPxlHeader);
     }
     CommandOutput output(outputPath);
     const image::EncodeResult result = image::EncodeBMP(input, output);
     if (input.readError() != 0) {
         output.abandon();
-        return fail(kPxlNotConverted,
-                    FileCause("the PXL file could not be read", inputPath, input.readError()));
+        return fail(inputPath, std::strerror(input.readError()));
     }
-    return finishBitmap(result, output, outputPath);
+    return finishBitmap(result, output, inputPath, outputPath);
 }
 
 // PXL text read whole from standard input.
 int convertPxlText(std::string_view text, const std::string& outputPath) {
     if (!image::HasPxlMarker(text)) {
-        PrintMessage(kNoPxlHeader);
-        return kExitFailure;
+        return fail(kStandardStream, kNoPxlHeader);
     }
     CommandOutput output(outputPath);
-    return finishBitmap(image::EncodeBMP(text, output), output, outputPath);
+    return finishBitmap(image::EncodeBMP(text, output), output, std::string(kStandardStream),
+                        outputPath);
 }
 
 // Standard input: a bitmap or PXL text as a named .bmp or .pxl file would be; any other
@@ -124,21 +121,21 @@ int convertPxlText(std::string_view text, const std::string& outputPath) {
 int convertStandardInput(const std::string& outputPath) {
     const StandardInput input = ReadStandardInput();
     if (!input.ok()) {
-        PrintMessage("vornix-cli: -: " + std::string(std::strerror(input.error)));
-        return kExitFailure;
+        return fail(kStandardStream, ReadFailureReason(std::string(kStandardStream), input.error,
+                                                       kMaxStandardInputBytes));
     }
     switch (KindOfContent(input.bytes)) {
     case ContentKind::Bitmap:
-        return convertBitmap(input.bytes, outputPath);
+        return convertBitmap(input.bytes, std::string(kStandardStream), outputPath);
     case ContentKind::Pxl:
         return convertPxlText(input.text(), outputPath);
     case ContentKind::Other:
         break;
     }
-    const auto failed =
-        ConvertPictureBytes(PreparedArgs{}, "-", input.bytes, outputPath, PrintMessage);
+    const auto failed = ConvertPictureBytes(PreparedArgs{}, std::string(kStandardStream),
+                                            input.bytes, outputPath, PrintMessage);
     if (failed) {
-        PrintMessage(failed->message);
+        PrintMessage(failed->line);
         return kExitFailure;
     }
     return kExitOk;
@@ -163,10 +160,9 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     const InputFile input = ReadInputFile(parsed->input);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
-        return kExitFailure;
+        return fail(parsed->input, InputFailureReason(parsed->input, image::kDefaultReadLimit));
     }
-    return convertBitmap(input.bytes, parsed->output);
+    return convertBitmap(input.bytes, parsed->input, parsed->output);
 }
 
 } // namespace vornix::cli

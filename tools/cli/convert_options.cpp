@@ -304,7 +304,7 @@ std::string WriteMonoFile(const image::MonoImage& picture, const std::string& pa
 
 int WriteMonoPicture(const image::MonoImage& picture, const std::string& path, PictureKind form) {
     if (const std::string reason = WriteMonoFile(picture, path, form); !reason.empty()) {
-        PrintMessage(std::string(kNotWritten) + "\n" + reason);
+        PrintMessage("vornix-cli: " + reason);
         return kExitFailure;
     }
     return kExitOk;
@@ -322,7 +322,7 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
     const std::optional<PictureFailure> failed =
         ConvertPictureFile(request, request.names[0], request.names[1], PrintMessage);
     if (failed) {
-        PrintMessage(failed->message);
+        PrintMessage(failed->line);
         return kExitFailure;
     }
     return kExitOk;

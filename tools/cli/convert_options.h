@@ -31,16 +31,10 @@ struct PreparedArgs {
     std::vector<std::string> names;
 };
 
-// The headlines of the messages of a picture that does not convert.
-inline constexpr std::string_view kNotRead = "The picture could not be read.";
-inline constexpr std::string_view kNotPrepared = "The picture could not be prepared.";
-inline constexpr std::string_view kNotWritten = "The picture could not be written.";
-
-// Why one picture did not convert: the message a single conversion prints (its lines joined
-// by "\n") and the one-line reason a batch prints after the input's name.
+// Why one picture did not convert, as a single conversion and a batch print it:
+// "vornix-cli: FILE: reason".
 struct PictureFailure {
-    std::string message;
-    std::string reason;
+    std::string line;
 };
 
 // Prints one line on stderr (a warning); safe to call from several threads when the batch

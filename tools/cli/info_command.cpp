@@ -7,6 +7,8 @@
 #include "cli_files.h"
 #include "cli_pxl_input.h"
 #include "commands.h"
+#include "file_errors.h"
+#include "image/atomic_file.h"
 #include "image/bitmap_header_io.h"
 #include "image/encode_bmp.h"
 #include "image/image_info.h"
@@ -36,17 +38,16 @@ int printInfo(const image::BitmapHeader& header) {
 int bitmapInfo(const std::string& path) {
     const InputFile input = ReadInputPrefix(path, image::kHeadersSize);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
+        PrintFileError(path, InputFailureReason(path, image::kDefaultReadLimit));
         return kExitFailure;
     }
     return printInfo(image::ReadBitmapHeaders(input.bytes).header);
 }
 
 // The header of the bitmap a PXL text converts into; a text that does not convert has none.
-int pxlResultInfo(const image::EncodeResult& result) {
+int pxlResultInfo(const image::EncodeResult& result, std::string_view name) {
     if (!result.converted()) {
-        PrintMessage(std::string(kPxlNotConverted) + "\n" +
-                     std::string(image::DescribeEncodeOutcome(result.outcome)));
+        PrintFileError(name, image::DescribeEncodeOutcome(result.outcome));
         return kExitFailure;
     }
     return printInfo(result.header);
@@ -57,35 +58,35 @@ int pxlResultInfo(const image::EncodeResult& result) {
 int pxlInfo(const std::string& path) {
     PxlInput input(path);
     if (input.code() != 0) {
-        PrintMessage(BadFileMessage(input.code()));
+        PrintFileError(path, InputFailureReason(path, image::kDefaultReadLimit));
         return kExitFailure;
     }
     if (!input.hasMarker()) {
-        PrintMessage(kNoPxlHeader);
+        PrintFileError(path, kNoPxlHeader);
         return kExitFailure;
     }
     DiscardSink discard;
     const image::EncodeResult result = image::EncodeBMP(input, discard);
     if (input.readError() != 0) {
-        PrintMessage(std::string(kPxlNotConverted) + "\n" +
-                     FileCause("the PXL file could not be read", path, input.readError()));
+        PrintFileError(path, std::strerror(input.readError()));
         return kExitFailure;
     }
-    return pxlResultInfo(result);
+    return pxlResultInfo(result, path);
 }
 
 // Standard input: PXL text when its first field is "@", else the headers of a bitmap.
 int standardInputInfo() {
     const StandardInput input = ReadStandardInput();
     if (!input.ok()) {
-        PrintMessage("vornix-cli: -: " + std::string(std::strerror(input.error)));
+        PrintFileError(kStandardStream, ReadFailureReason(std::string(kStandardStream), input.error,
+                                                          kMaxStandardInputBytes));
         return kExitFailure;
     }
     if (KindOfContent(input.bytes) != ContentKind::Pxl) {
         return printInfo(image::ReadBitmapHeaders(input.bytes).header);
     }
     DiscardSink discard;
-    return pxlResultInfo(image::EncodeBMP(input.text(), discard));
+    return pxlResultInfo(image::EncodeBMP(input.text(), discard), kStandardStream);
 }
 
 int infoOf(const std::string& name, PictureKind kind) {

@@ -9,6 +9,7 @@
 #include "app/error_codes.h"
 #include "cli_files.h"
 #include "convert_options.h"
+#include "file_errors.h"
 #include "image/prepare_buffer.h"
 #include "image/prepare_decode.h"
 #include "image/prepare_defaults.h"
@@ -19,8 +20,8 @@ namespace vornix::cli {
 
 namespace {
 
-PictureFailure failureOf(std::string_view headline, std::string_view cause) {
-    return {std::string(headline) + "\n" + std::string(cause), std::string(cause)};
+PictureFailure failureOf(std::string_view file, std::string_view reason) {
+    return {FileError(file, reason)};
 }
 
 // "out.pxl" -> "out-001.pxl": the name of a frame of an animation. The ending was checked.
@@ -51,7 +52,7 @@ public:
         image::PrepareResult prepared = image::PreparePicture(frame, options);
         frame = {};
         if (!prepared.prepared()) {
-            m_failure = failureOf(kNotPrepared, image::DescribePrepareOutcome(prepared.outcome));
+            m_failure = failureOf(m_input, image::DescribePrepareOutcome(prepared.outcome));
             return false;
         }
         warnOnce(prepared.picture);
@@ -71,7 +72,7 @@ public:
     // Returns the failure, if any; a file that did not read to its end writes nothing more.
     std::optional<PictureFailure> finish(image::PictureReadOutcome read) {
         if (!m_failure && read != image::PictureReadOutcome::Read) {
-            m_failure = failureOf(kNotRead, image::DescribePictureReadOutcome(read));
+            m_failure = failureOf(m_input, image::DescribePictureReadOutcome(read));
         }
         if (!m_failure && m_frames == 1) {
             write(*m_first, m_output);
@@ -82,7 +83,7 @@ public:
 private:
     bool write(const image::MonoImage& picture, const std::string& path) {
         if (const std::string reason = WriteMonoFile(picture, path, m_form); !reason.empty()) {
-            m_failure = failureOf(kNotWritten, reason);
+            m_failure = PictureFailure{"vornix-cli: " + reason};
             return false;
         }
         return true;
@@ -128,15 +129,13 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
     if (IsStandardStream(input)) {
         const StandardInput piped = ReadStandardInput();
         if (!piped.ok()) {
-            const std::string reason = std::strerror(piped.error);
-            return PictureFailure{"vornix-cli: -: " + reason, reason};
+            return failureOf(input, ReadFailureReason(input, piped.error, kMaxStandardInputBytes));
         }
         return ConvertPictureBytes(request, input, piped.bytes, output, warn);
     }
     const image::FileBytes file = image::ReadLargeFile(input);
     if (!file.ok()) {
-        return PictureFailure{BadFileMessage(app::ErrorCodeFromErrno(file.error)),
-                              std::strerror(file.error)};
+        return failureOf(input, ReadFailureReason(input, file.error, image::kDefaultReadLimit));
     }
     return ConvertPictureBytes(request, input, file.bytes, output, warn);
 }

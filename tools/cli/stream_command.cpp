@@ -5,6 +5,8 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "download/stream/command_stream.h"
+#include "file_errors.h"
+#include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "standard_streams.h"
 
@@ -14,43 +16,42 @@ namespace {
 
 // The PXL text a download of FILE would read: a PXL file as it is, a bitmap converted first.
 // Empty with a message printed when there is none.
-bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, std::string& text);
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text);
 
 bool pictureAsPxl(const std::string& path, std::string& text) {
     if (IsStandardStream(path)) {
         // Standard input: a bitmap when it starts with "BM", else PXL text.
         const StandardInput input = ReadStandardInput();
         if (!input.ok()) {
-            PrintMessage("vornix-cli: -: " + std::string(std::strerror(input.error)));
+            PrintFileError(path, ReadFailureReason(path, input.error, kMaxStandardInputBytes));
             return false;
         }
         if (KindOfContent(input.bytes) == ContentKind::Bitmap) {
-            return bitmapAsPxl(input.bytes, text);
+            return bitmapAsPxl(input.bytes, path, text);
         }
         text.assign(input.text());
         return true;
     }
     InputFile input = ReadInputFile(path);
     if (!input.ok()) {
-        PrintMessage(BadFileMessage(input.code));
+        PrintFileError(path, InputFailureReason(path, image::kDefaultReadLimit));
         return false;
     }
     if (KindOfName(path) != PictureKind::Bitmap) {
         text.assign(input.text());
         return true;
     }
-    return bitmapAsPxl(input.bytes, text);
+    return bitmapAsPxl(input.bytes, path, text);
 }
 
-bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, std::string& text) {
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text) {
     image::DecodedPxl decoded = image::DecodeBMP(bitmap);
     if (decoded.result.refused()) {
-        PrintMessage(image::DecodeRefusalMessage(decoded.result, "\n"));
+        PrintFileError(path, image::DecodeRefusalMessage(decoded.result, "\n"));
         return false;
     }
     if (!decoded.result.converted()) {
-        PrintMessage("The picture could not be converted to LCD format.\n" +
-                     std::string(image::DescribeDecodeOutcome(decoded.result.outcome)));
+        PrintFileError(path, image::DescribeDecodeOutcome(decoded.result.outcome));
         return false;
     }
     text = std::move(decoded.text);
@@ -74,12 +75,11 @@ int RunStream(const std::vector<std::string>& args) {
     }
     const download::StreamBytesResult stream = download::StreamBytes(pxl);
     if (stream.error == download::StreamError::NoHeader) {
-        PrintMessage(kNoPxlHeader);
+        PrintFileError(path, kNoPxlHeader);
         return kExitFailure;
     }
     if (stream.error != download::StreamError::None) {
-        std::fprintf(stderr, "vornix-cli: %s: %s\n", path.c_str(),
-                     download::DescribeStreamError(stream.error));
+        PrintFileError(path, download::DescribeStreamError(stream.error));
         return kExitFailure;
     }
     if (!WriteToStdout(stream.bytes)) {

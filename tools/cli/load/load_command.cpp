@@ -22,6 +22,7 @@
 #include "download/pxl_text_file.h"
 #include "download/serial_port_link.h"
 #include "download/stream/command_stream.h"
+#include "file_errors.h"
 #include "standard_streams.h"
 
 namespace vornix::cli {
@@ -217,18 +218,36 @@ std::string whyNotOpen(const QString& device, const download::SerialPortLink& li
     return "the port does not take the line settings 9600,N,8,1 with RTS/CTS";
 }
 
-// FILE as PXL text; "-" is standard input, a bitmap when it starts with "BM".
+// FILE as PXL text, or why there is none ("vornix-cli: FILE: reason"); "-" is standard input,
+// a bitmap when it starts with "BM".
 download::PictureText readPicture(const QString& file) {
-    if (!IsStandardStream(file.toStdString())) {
-        return download::ReadPictureAsPxl(file);
+    const std::string name = file.toLocal8Bit().toStdString();
+    download::PictureText picture;
+    if (IsStandardStream(name)) {
+        StandardInput input = ReadStandardInput(download::kMaxPxlFileBytes);
+        if (!input.ok()) {
+            const std::string reason =
+                ReadFailureReason(name, input.error, download::kMaxPxlFileBytes);
+            return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
+        }
+        picture =
+            download::PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
+                                                  static_cast<qsizetype>(input.bytes.size())));
+    } else {
+        // The system's reason for a file that does not open, which the reader does not keep.
+        const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            const std::string reason = std::strerror(errno);
+            return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
+        }
+        ::close(fd);
+        picture = download::ReadPictureAsPxl(file);
     }
-    StandardInput input = ReadStandardInput(download::kMaxPxlFileBytes);
-    if (!input.ok()) {
-        return {QByteArray(), QStringLiteral("vornix-cli: -: ") +
-                                  QString::fromLocal8Bit(std::strerror(input.error))};
+    if (!picture.error.isEmpty()) {
+        picture.error = QString::fromLocal8Bit(
+            FileError(name, picture.error.toLocal8Bit().toStdString()).c_str());
     }
-    return download::PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
-                                                 static_cast<qsizetype>(input.bytes.size())));
+    return picture;
 }
 
 int sendPicture(const download::PictureText& picture, const QString& device,
@@ -280,7 +299,7 @@ int RunLoad(const std::vector<std::string>& args) {
     }
     const download::CommandStream probe(picture.view());
     if (probe.error() == download::StreamError::NoHeader) {
-        std::fprintf(stderr, "%s\n", download::kHeaderMissingMessage);
+        PrintFileError(qPrintable(parsed->file), download::kHeaderMissingMessage);
         return kExitFailure;
     }
     if (probe.error() != download::StreamError::None) {
