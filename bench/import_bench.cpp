@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "image/atomic_file.h"
+#include "image/bounded_read.h"
 #include "image/prepare_decode.h"
 #include "image/prepare_picture.h"
 
@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
-    const FileBytes file = ReadWholeFile(argv[1]);
+    const FileBytes file = ReadBoundedFile(argv[1], kMaxPreparedFileBytes);
     if (!file.ok()) {
         std::fprintf(stderr, "cannot read %s\n", argv[1]);
         return 1;

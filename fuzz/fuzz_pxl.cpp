@@ -1,14 +1,18 @@
-// Feeds arbitrary text to the PXL readers: the field reader, the header and value parsers,
-// the line-end copy and the LCD to bitmap conversion. Besides crashes it checks that the copy
-// leaves no lone CR or LF, and that a converted picture with 8 pixels per value survives a
-// bitmap -> PXL -> bitmap round trip unchanged.
+// Feeds arbitrary text to the PXL readers: the field reader whole and in pieces, the header
+// and value parsers, the line-end copy and the LCD to bitmap conversion. Besides crashes it
+// checks that the text read in pieces gives the same fields, that the copy leaves no lone CR or
+// LF, that a bitmap is never more than twice its text plus 58 bytes, and that a converted
+// picture with 8 pixels per value survives a bitmap -> PXL -> bitmap round trip unchanged.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image/pxl_field_stream.h"
 #include "image/pxl_fields.h"
 #include "image/pxl_format.h"
 
@@ -22,18 +26,52 @@ void require(bool condition) {
     }
 }
 
+// Serves the text in pieces of 1 to 16 bytes, the sizes taken from the text itself.
+class PieceSource : public PxlTextSource {
+public:
+    explicit PieceSource(std::string_view text) : m_text(text) {}
+    std::size_t read(char* into, std::size_t room) override {
+        const std::size_t want =
+            m_pos < m_text.size() ? 1 + static_cast<unsigned char>(m_text[m_pos]) % 16 : 0;
+        const std::size_t n = std::min({room, want, m_text.size() - m_pos});
+        std::copy_n(m_text.data() + m_pos, n, into);
+        m_pos += n;
+        return n;
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
 void readEveryField(std::string_view text) {
     PxlFieldReader reader(text);
+    std::vector<std::string> fields;
     std::size_t last = reader.position();
     while (!reader.isAtEnd()) {
         const auto field = reader.next();
-        require(field.has_value());
+        if (!field) {
+            require(reader.malformed()); // only an overlong field ends the text early
+            break;
+        }
+        require(field->size() <= kMaxPxlFieldLength);
         require(reader.position() > last); // every field moves on: no endless loop
         last = reader.position();
         ParseDataValue(*field);
         ParseHeaderNumber(*field);
+        fields.emplace_back(*field);
     }
     require(!reader.next());
+
+    PieceSource source(text);
+    PxlFieldStream stream(source, 16);
+    std::size_t count = 0;
+    while (const auto field = stream.next()) {
+        require(count < fields.size() && *field == fields[count]);
+        ++count;
+    }
+    require(count == fields.size());
+    require(stream.malformed() == reader.malformed());
 }
 
 void checkLineEnds(std::string_view text) {
@@ -56,6 +94,7 @@ void checkConversion(std::string_view text) {
         return;
     }
     require(bitmap.bytes.size() == static_cast<std::size_t>(bitmap.result.header.bfSize));
+    require(bitmap.bytes.size() <= kMaxBitmapPerTextFactor * text.size() + kMaxBitmapOverText);
     const DecodedPxl pxl = DecodeBMP(bitmap.bytes);
     require(pxl.result.converted());
     if (bitmap.result.pxlHeader->pixelsPerValue == 8) {

@@ -4,6 +4,7 @@
 #include <span>
 
 #include <QAction>
+#include <QFile>
 
 #include "app/caption_label.h"
 #include "app/error_codes.h"
@@ -87,13 +88,13 @@ void LCDForm::SetImageTag() {
 // when the file could not be converted: "Save as BMP" is then disabled and the working bitmap
 // keeps its previous complete content.
 bool LCDForm::EncodeBMP(const QString& path) {
-    QByteArray pxl;
     image::EncodeResult result;
     bool written = false;
-    if (ReadFileBytes(path, pxl) == 0) {
+    image::PxlFile pxl(QFile::encodeName(path).toStdString());
+    if (pxl.openError() == 0) {
         SaveFileSink bitmap(m_state.TempBMPFile);
-        result = image::EncodeBMP(std::string_view(pxl.constData(), pxl.size()), bitmap);
-        written = result.converted() && bitmap.commit();
+        result = image::EncodeBMP(pxl, bitmap);
+        written = result.converted() && pxl.readError() == 0 && bitmap.commit();
     }
     if (result.pxlHeader) {
         m_state.PxlWidth = result.pxlHeader->width;

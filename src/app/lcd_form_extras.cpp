@@ -127,7 +127,7 @@ void LCDForm::MenuPreviewLCD_Click() {
         m_preview = new dialogs::LcdPreview(this);
     }
     QByteArray pxl;
-    ReadFileBytes(m_state.TempPXLFile, pxl);
+    ReadFileBytes(m_state.TempPXLFile, pxl, image::kMaxDownloadTextBytes);
     m_preview->showComparison(pxl, BMPImage->picture());
     m_preview->show();
     m_preview->raise();

@@ -116,7 +116,9 @@ void LCDForm::SaveImageFile(const QString& fileType) {
     QByteArray bytes;
     int code = isUnusableFileName(m_state.FileName) ? kFileAccessError : 0;
     if (code == 0) {
-        code = ReadFileBytes(source, bytes);
+        code = ReadFileBytes(source, bytes,
+                             fileType == QStringLiteral("BMP") ? image::kMaxBitmapFileBytes
+                                                               : image::kMaxWrittenPxlBytes);
     }
     if (code == 0) {
         code = WriteChosenFile(target, bytes);
@@ -186,14 +188,8 @@ void LCDForm::MenuOpenPxl_Click() {
 // ends, and a file that starts with the "@" marker is turned into the working bitmap and shown.
 void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     const ReadablePath readable(path);
-    QByteArray bytes;
-    int code = ReadFileBytes(readable.path(), bytes);
-    if (code == 0) {
-        const std::string copy =
-            image::NormaliseLineEnds(std::string_view(bytes.constData(), bytes.size()));
-        code = WriteFileAtomically(m_state.TempPXLFile,
-                                   QByteArray(copy.data(), static_cast<qsizetype>(copy.size())));
-    }
+    bool hasMarker = false;
+    const int code = CopyPxlFile(readable.path(), m_state.TempPXLFile, hasMarker);
     if (code != 0) {
         if (fromCommandLine) {
             m_prompts.message(QStringLiteral("Bad file name or file type ") +
@@ -205,7 +201,7 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     }
     MenuFileLoad->setEnabled(true);
     MenuSavePXL->setEnabled(true);
-    if (!image::HasPxlMarker(std::string_view(bytes.constData(), bytes.size()))) {
+    if (!hasMarker) {
         return;
     }
     if (!EncodeBMP(readable.path())) {

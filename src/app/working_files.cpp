@@ -17,7 +17,9 @@
 #include <QSaveFile>
 
 #include "app/error_codes.h"
+#include "app/save_file_sink.h"
 #include "image/atomic_file.h"
+#include "image/pxl_format.h"
 
 namespace vornix::app {
 
@@ -135,23 +137,72 @@ bool WorkingFilesBesideProgram(const QString& programDir) {
            QFileInfo(programDir + QStringLiteral("/Vornix.txt")).isFile();
 }
 
-int ReadFileBytes(const QString& path, QByteArray& bytes) {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        return info.dir().exists() ? kFileNotFound : kPathNotFound;
-    }
-    if (info.isDir()) {
+int ReadErrorCode(const QString& path, int error) {
+    switch (error) {
+    case ENOENT:
+        return QFileInfo(path).dir().exists() ? kFileNotFound : kPathNotFound;
+    case ENOTDIR:
+        return kPathNotFound;
+    case EACCES:
+    case EPERM:
+        return kPermissionDenied;
+    default:
         return kFileAccessError;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return file.error() == QFileDevice::PermissionsError ? kPermissionDenied : kFileAccessError;
+}
+
+int ReadFileBytes(const QString& path, QByteArray& bytes, std::size_t maxSize) {
+    const image::FileBytes file =
+        image::ReadBoundedFile(QFile::encodeName(path).toStdString(), maxSize);
+    if (!file.ok()) {
+        return ReadErrorCode(path, file.error);
     }
-    bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return kFileAccessError;
-    }
+    bytes = QByteArray(reinterpret_cast<const char*>(file.bytes.data()),
+                       static_cast<qsizetype>(file.bytes.size()));
     return 0;
+}
+
+namespace {
+
+// Hands the text of a PXL file to a field reader and, on the way, its copy with CR LF line
+// ends to a sink, so that one pass both copies the file and checks every field of it.
+class CopyingSource final : public image::PxlTextSource {
+public:
+    CopyingSource(image::PxlFile& file, image::ByteSink& copy) : m_file(file), m_copy(copy) {}
+    std::size_t read(char* into, std::size_t room) override {
+        const std::size_t got = m_file.read(into, room);
+        if (got > 0 && !m_normaliser.feed(std::string_view(into, got), m_copy)) {
+            m_failed = true;
+            return 0;
+        }
+        return got;
+    }
+    bool finish() { return !m_failed && m_normaliser.finish(m_copy); }
+
+private:
+    image::PxlFile& m_file;
+    image::ByteSink& m_copy;
+    image::LineEndNormaliser m_normaliser;
+    bool m_failed = false;
+};
+
+} // namespace
+
+int CopyPxlFile(const QString& source, const QString& target, bool& hasMarker) {
+    image::PxlFile file(QFile::encodeName(source).toStdString());
+    if (file.openError() != 0) {
+        return ReadErrorCode(source, file.openError());
+    }
+    hasMarker = file.hasMarker();
+    SaveFileSink sink(target);
+    CopyingSource copying(file, sink);
+    image::PxlFieldStream fields(copying);
+    while (fields.next()) {
+    }
+    if (fields.malformed() || file.readError() != 0 || !copying.finish()) {
+        return kFileAccessError;
+    }
+    return sink.commit() ? 0 : kFileAccessError;
 }
 
 int WriteFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -1,16 +1,31 @@
 #pragma once
 
+#include <cstddef>
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+
+#include "image/bounded_read.h"
 
 namespace vornix::app {
 
 // File operations of the open, save and shutdown commands. Each returns 0 on success or one
 // of the failure codes of error_codes.h.
 
-// Reads a whole file.
-int ReadFileBytes(const QString& path, QByteArray& bytes);
+// Reads a whole file through the product's one bounded reader: a file larger than `maxSize`,
+// a folder, a FIFO or a device is refused (kFileAccessError) without waiting for it.
+int ReadFileBytes(const QString& path, QByteArray& bytes,
+                  std::size_t maxSize = image::kMaxBitmapFileBytes);
+
+// The code for an errno value of the bounded reader, as the open commands show it: a missing
+// file is kFileNotFound in an existing folder, kPathNotFound otherwise.
+int ReadErrorCode(const QString& path, int error);
+
+// Copies a PXL file into `target` block by block, every line end written as CR LF, and tells
+// whether its first field is the "@" marker. The text is never held whole; a field longer than
+// image::kMaxPxlFieldLength makes the file unreadable (kFileAccessError, `target` untouched).
+int CopyPxlFile(const QString& source, const QString& target, bool& hasMarker);
 
 // Replaces one of the program's own files (a working file, the paint program's copy)
 // atomically: the new content goes to a file created exclusively beside it and is renamed

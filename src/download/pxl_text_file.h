@@ -3,12 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include "image/bounded_read.h"
+
 namespace vornix::download {
 
-// The largest PXL file a download reads: far more than any picture the controller can show
-// (a 240 x 128 picture is about 19 KB; 64 MiB would take a day on the line), and a bound on
-// what a broken or hostile file can make the program hold in memory.
-inline constexpr qint64 kMaxPxlFileBytes = 64 * 1024 * 1024;
+// The largest PXL file a download reads: far more than any picture the controller can show,
+// and a bound on what a broken or hostile file can make the program hold in memory.
+inline constexpr qint64 kMaxPxlFileBytes = static_cast<qint64>(image::kMaxDownloadTextBytes);
 
 enum class PxlFileError { None, CannotOpen, TooLarge };
 
@@ -18,7 +19,8 @@ struct PxlFileText {
 };
 
 // The whole text of a PXL file, read in one go so that later changes to the file cannot reach
-// a download in progress. Reads pipes and devices too, up to the same bound.
+// a download in progress. Only a regular file is read: a FIFO, a device or a folder cannot be
+// opened (CannotOpen, at once, without waiting for a writer).
 PxlFileText ReadPxlFile(const QString& path);
 
 } // namespace vornix::download

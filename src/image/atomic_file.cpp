@@ -4,7 +4,6 @@
 #include <random>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vornix::image {
@@ -13,7 +12,6 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 constexpr std::size_t kMaxBaseInTempName = 200; // keeps the temporary name under NAME_MAX
-constexpr std::size_t kReadBlock = std::size_t{1} << 16;
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -151,49 +149,6 @@ int WriteFileAtomically(const std::string& path, std::string_view bytes) {
         return writer.error();
     }
     return 0;
-}
-
-FileBytes ReadWholeFile(const std::string& path, std::size_t maxSize) {
-    FileBytes result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        result.error = errno;
-        return result;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
-            closeKeepingErrno(fd);
-            result.error = EFBIG;
-            return result;
-        }
-        // One block more, so that the read that finds the end does not reallocate.
-        result.bytes.reserve(static_cast<std::size_t>(info.st_size) + kReadBlock);
-    }
-    // Read until the end rather than trusting the size: a file may grow or report 0.
-    for (;;) {
-        if (result.bytes.size() > maxSize) {
-            result.error = EFBIG;
-            break;
-        }
-        const std::size_t used = result.bytes.size();
-        result.bytes.resize(used + kReadBlock);
-        const ssize_t got = ::read(fd, result.bytes.data() + used, kReadBlock);
-        result.bytes.resize(used + static_cast<std::size_t>(got > 0 ? got : 0));
-        if (got == 0) {
-            break;
-        }
-        if (got < 0 && errno != EINTR) {
-            result.error = errno;
-            break;
-        }
-    }
-    closeKeepingErrno(fd);
-    if (!result.ok()) {
-        result.bytes.clear();
-        result.bytes.shrink_to_fit();
-    }
-    return result;
 }
 
 } // namespace vornix::image

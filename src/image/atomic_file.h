@@ -51,14 +51,4 @@ private:
 // Writes `bytes` to `path` through an AtomicFileWriter. Returns 0 or the errno of the failure.
 int WriteFileAtomically(const std::string& path, std::string_view bytes);
 
-// The whole content of a file, or the errno of the failure to read it: EFBIG when the file
-// is larger than `maxSize` bytes (nothing that large is then allocated).
-struct FileBytes {
-    std::vector<std::uint8_t> bytes;
-    int error = 0;
-    bool ok() const { return error == 0; }
-};
-inline constexpr std::size_t kDefaultReadLimit = std::size_t{1} << 30; // 1 GiB
-FileBytes ReadWholeFile(const std::string& path, std::size_t maxSize = kDefaultReadLimit);
-
 } // namespace vornix::image

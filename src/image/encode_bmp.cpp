@@ -24,13 +24,14 @@ struct Geometry {
 // give the same fields.
 template <class Fields> EncodeOutcome readHeader(Fields& reader, EncodeResult& result) {
     if (!reader.next()) { // the marker: read and ignored
-        return EncodeOutcome::MissingHeaderField;
+        return reader.malformed() ? EncodeOutcome::FieldTooLong : EncodeOutcome::MissingHeaderField;
     }
     std::int16_t numbers[3] = {};
     for (auto& number : numbers) {
         const auto field = reader.next();
         if (!field) {
-            return EncodeOutcome::MissingHeaderField;
+            return reader.malformed() ? EncodeOutcome::FieldTooLong
+                                      : EncodeOutcome::MissingHeaderField;
         }
         const auto parsed = ParseHeaderNumber(*field);
         if (!parsed) {
@@ -63,6 +64,24 @@ EncodeOutcome checkGeometry(Geometry& g, EncodeResult& result) {
     const int width = g.pxl.width;
     if (g.pxl.pixelsPerValue == 0) {
         return EncodeOutcome::ZeroPixelsPerValue;
+    }
+    // A byte holds one to eight pixels. Outside that range a row would need no values, or fewer
+    // than the bitmap row has bytes, and a few bytes of text could describe a bitmap of any
+    // size (B = -1 makes 32767 rows of 4096 bytes FF from the header alone). Within it the
+    // bitmap is bounded by its text:
+    //   - W <= 0 gives rows of no bytes (a negative row length is refused below), so the
+    //     bitmap is the 70-byte header whatever H is;
+    //   - W >= 1 gives v = ceil(W / B) >= ceil(W / 8) >= 1 values a row, and a row of
+    //     RowStride = ceil(W / 8) rounded up to a multiple of 4 <= v + 3 <= 4 v bytes;
+    //   - the text holds the marker (read, not checked here: it may be empty), W, H, B and
+    //     H v values of at least one character each, and a delimiter between each two of them:
+    //     at least 2 H v + 6 characters.
+    // So the bitmap, 70 + H RowStride <= 70 + 4 H v <= 70 + 2 (text - 6), is at most twice the
+    // text plus 58 bytes (kMaxBitmapPerTextFactor, kMaxBitmapOverText). The worst cases: the
+    // header alone (",0,0,1" gives 70 bytes), and one value a row (W <= 8) written as one
+    // character and a comma, 2 characters for 4 bytes.
+    if (g.pxl.pixelsPerValue < 1 || g.pxl.pixelsPerValue > 8) {
+        return EncodeOutcome::BadPixelsPerValue;
     }
     g.valuesPerRow = ValuesPerRow(width, g.pxl.pixelsPerValue);
     result.bytesPerRow = static_cast<std::int16_t>(g.valuesPerRow);
@@ -104,6 +123,8 @@ EncodeOutcome readValues(Fields& reader, std::size_t count, std::size_t reserve,
             return EncodeOutcome::EmptyValue;
         case DataValueRead::Status::OutOfRange:
             return EncodeOutcome::ValueOutOfRange;
+        case DataValueRead::Status::Malformed:
+            return EncodeOutcome::FieldTooLong;
         }
     }
     return EncodeOutcome::Converted;
@@ -199,6 +220,8 @@ std::string_view DescribeEncodeOutcome(EncodeOutcome outcome) {
                "from -32768 to 32767";
     case EncodeOutcome::ZeroPixelsPerValue:
         return "PXL header gives 0 pixels per value";
+    case EncodeOutcome::BadPixelsPerValue:
+        return "PXL header gives pixels per value outside 1 to 8";
     case EncodeOutcome::WidthTooLarge:
         return "PXL picture too wide (at most 32760 pixels)";
     case EncodeOutcome::RowLongerThanStride:
@@ -213,6 +236,8 @@ std::string_view DescribeEncodeOutcome(EncodeOutcome outcome) {
         return "PXL file holds an empty value";
     case EncodeOutcome::ValueOutOfRange:
         return "PXL file holds a value above 0FFh";
+    case EncodeOutcome::FieldTooLong:
+        return "PXL file holds a field longer than 4096 characters";
     case EncodeOutcome::OutputFailed:
         return "the bitmap could not be written";
     }

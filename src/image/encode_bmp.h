@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -17,6 +18,7 @@ enum class EncodeOutcome {
     MissingHeaderField,  // the text ends before the marker, W, H or B
     BadHeaderNumber,     // W, H or B is not a whole number within -32768..32767
     ZeroPixelsPerValue,  // B is 0
+    BadPixelsPerValue,   // B is negative or above 8: no byte holds that many pixels
     WidthTooLarge,       // W + 7 exceeds 32767
     RowLongerThanStride, // more values per row than a bitmap row holds (only when B < 8)
     NegativeRowStride,   // a width below -62, whose bitmap row length is negative
@@ -24,8 +26,12 @@ enum class EncodeOutcome {
     MissingValue,        // the text ends before H rows of values have been read
     EmptyValue,          // a data field with no characters (no suffix to drop)
     ValueOutOfRange,     // a data value above 255 (1FFh, FFFFh)
+    FieldTooLong,        // a field longer than kMaxPxlFieldLength: the text is malformed
     OutputFailed,        // the sink refused a write; its content is then incomplete
 };
+
+inline constexpr std::size_t kMaxBitmapPerTextFactor = 2;
+inline constexpr std::size_t kMaxBitmapOverText = 58;
 
 struct EncodeResult {
     EncodeOutcome outcome = EncodeOutcome::MissingHeaderField;
@@ -57,6 +63,10 @@ inline constexpr ColorTableBytes kEncodedColorTable = {
 // Output is written only after every value has been read, so on every failure except
 // OutputFailed the sink has received nothing. Memory stays within the size of the text plus
 // one chunk of output.
+//
+// The bitmap never amplifies its text: a converted bitmap is at most
+// kMaxBitmapPerTextFactor times as long as the PXL text plus kMaxBitmapOverText bytes (the
+// arithmetic is beside the check on B in encode_bmp.cpp).
 EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut);
 
 // The same conversion of text that arrives in pieces: the result and the bytes written are

@@ -1,12 +1,8 @@
 #include "image/prepare_buffer.h"
 
-#include <cerrno>
 #include <cstdint>
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace vornix::image {
 
@@ -38,41 +34,14 @@ std::vector<std::uint8_t> LargeBuffer(std::size_t size) {
     return buffer;
 }
 
-FileBytes ReadLargeFile(const std::string& path, std::size_t maxSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return {{}, errno};
+ByteBuffer UnclearedBuffer(std::size_t size) {
+    ByteBuffer buffer;
+    if (size >= kHugeThreshold) {
+        buffer.reserve(size);
+        adviseHugePages(buffer.data(), buffer.capacity());
     }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
-        ::close(fd); // not a plain file, or one that reports no length: read it as it comes
-        return ReadWholeFile(path, maxSize);
-    }
-    if (static_cast<std::uint64_t>(info.st_size) > maxSize) {
-        ::close(fd);
-        return {{}, EFBIG};
-    }
-    FileBytes file{LargeBuffer(static_cast<std::size_t>(info.st_size)), 0};
-    std::size_t got = 0;
-    while (got < file.bytes.size()) {
-        const ssize_t n = ::read(fd, file.bytes.data() + got, file.bytes.size() - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            file.error = n < 0 ? errno : 0;
-            break;
-        }
-        got += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    if (file.error != 0) {
-        return {{}, file.error};
-    }
-    // A file that shrank while it was read keeps what it still had. One that grew past its
-    // length is read as it was when opened.
-    file.bytes.resize(got);
-    return file;
+    buffer.resize(size);
+    return buffer;
 }
 
 } // namespace vornix::image

@@ -2,10 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
-
-#include "image/atomic_file.h"
 
 namespace vornix::image {
 
@@ -15,8 +15,23 @@ namespace vornix::image {
 // instead where the system offers them. Otherwise an ordinary vector.
 std::vector<std::uint8_t> LargeBuffer(std::size_t size);
 
-// The whole content of a file like ReadWholeFile, read into a LargeBuffer sized from the
-// file's length: EFBIG (and nothing allocated) above `maxSize` bytes.
-FileBytes ReadLargeFile(const std::string& path, std::size_t maxSize = kDefaultReadLimit);
+// An allocator whose new elements are left unset: memory that a read is about to fill need not
+// be cleared first, which for a large file would cost as much as reading it.
+template <class T> struct UnclearedAllocator {
+    using value_type = T;
+    UnclearedAllocator() = default;
+    template <class U> UnclearedAllocator(const UnclearedAllocator<U>& /*other*/) noexcept {}
+    T* allocate(std::size_t n) { return std::allocator<T>{}.allocate(n); }
+    void deallocate(T* p, std::size_t n) noexcept { std::allocator<T>{}.deallocate(p, n); }
+    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <class U, class... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+    bool operator==(const UnclearedAllocator& /*other*/) const { return true; }
+};
+using ByteBuffer = std::vector<std::uint8_t, UnclearedAllocator<std::uint8_t>>;
+
+// `size` bytes that are not cleared, asking for huge pages as LargeBuffer does.
+ByteBuffer UnclearedBuffer(std::size_t size);
 
 } // namespace vornix::image

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "image/bounded_read.h"
 #include "image/encode_bmp.h"
 #include "image/prepare_buffer.h"
 #include "image/prepare_decode_formats.h"
@@ -57,6 +58,15 @@ bool isGif(std::span<const std::uint8_t> file) {
     return startsWith(file, "GIF87a") || startsWith(file, "GIF89a");
 }
 
+class VectorSink : public ByteSink {
+public:
+    bool write(std::string_view bytes) override {
+        bitmap.insert(bitmap.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    std::vector<std::uint8_t> bitmap;
+};
+
 } // namespace
 
 PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
@@ -99,6 +109,47 @@ PictureReadOutcome ReadGreyFrames(std::span<const std::uint8_t> file, const Fram
         take(std::move(picture.image));
     }
     return picture.outcome;
+}
+
+FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& take) {
+    PxlFile file(path);
+    if (file.openError() != 0) {
+        return {PictureReadOutcome::UnknownFormat, file.openError()};
+    }
+    if (file.hasMarker()) {
+        VectorSink sink;
+        const EncodeResult result = EncodeBMP(file, sink);
+        if (file.readError() != 0) {
+            return {PictureReadOutcome::UnknownFormat, file.readError()};
+        }
+        if (!result.converted()) {
+            return {PictureReadOutcome::BadPxl, 0};
+        }
+        PictureReadResult picture = detail::ReadBitmapPicture(sink.bitmap);
+        if (picture.ok()) {
+            take(std::move(picture.image));
+        }
+        return {picture.outcome, 0};
+    }
+    const FileBytes whole = file.readWhole(kMaxPreparedFileBytes);
+    if (!whole.ok()) {
+        return {PictureReadOutcome::UnknownFormat, whole.error};
+    }
+    return {ReadGreyFrames(whole.bytes, take), 0};
+}
+
+PictureFileResult ReadGreyPictureFile(const std::string& path) {
+    PictureFileResult result;
+    const FramesFileResult read = ReadGreyFramesFile(path, [&result](GreyImage&& frame) {
+        result.picture.image = std::move(frame);
+        return false;
+    });
+    result.picture.outcome = read.outcome;
+    result.error = read.error;
+    if (!result.picture.ok()) {
+        result.picture.image = {};
+    }
+    return result;
 }
 
 std::uint8_t GreyLevel(int red, int green, int blue) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "image/prepare_image.h"
@@ -46,6 +47,22 @@ using FrameSink = std::function<bool(GreyImage&& frame)>;
 // animation shows it; any other picture has one frame. Returns Read when every frame asked
 // for was read; a frame handed over before a later one failed stays handed over.
 PictureReadOutcome ReadGreyFrames(std::span<const std::uint8_t> file, const FrameSink& take);
+
+// ReadGreyPicture for a named file, read once: PXL text block by block (the file starts with "@"
+// marker), every other picture whole up to kMaxPreparedFileBytes. `error` is 0, or the errno
+// of a file that could not be read (then the outcome is UnknownFormat and means nothing).
+struct PictureFileResult {
+    PictureReadResult picture;
+    int error = 0;
+};
+PictureFileResult ReadGreyPictureFile(const std::string& path);
+
+// ReadGreyFrames for a named file, read as ReadGreyPictureFile reads it. `error` as there.
+struct FramesFileResult {
+    PictureReadOutcome outcome = PictureReadOutcome::UnknownFormat;
+    int error = 0;
+};
+FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& take);
 
 // Brightness of a colour, 0..255 components: 0.299 red + 0.587 green + 0.114 blue, rounded.
 std::uint8_t GreyLevel(int red, int green, int blue);

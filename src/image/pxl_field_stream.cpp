@@ -30,7 +30,7 @@ std::optional<std::string_view> PxlFieldStream::next() {
         if (const auto field = m_reader.next()) {
             return field;
         }
-        if (!refill()) {
+        if (malformed() || !refill()) {
             return std::nullopt;
         }
     }
@@ -43,7 +43,7 @@ DataValueRead PxlFieldStream::nextDataValue() {
             return read;
         }
         if (!refill()) {
-            return read;
+            return {m_malformed ? DataValueRead::Status::Malformed : read.status, 0};
         }
     }
 }
@@ -51,6 +51,9 @@ DataValueRead PxlFieldStream::nextDataValue() {
 // Drops the text the reader has finished, reads more behind what is left and hands the reader
 // everything up to the last complete delimiter (or everything, once the source has ended).
 bool PxlFieldStream::refill() {
+    if (malformed()) {
+        return false;
+    }
     std::memmove(m_held.data(), m_held.data() + m_cut, m_filled - m_cut);
     m_filled -= m_cut;
     m_cut = 0;
@@ -66,6 +69,10 @@ bool PxlFieldStream::refill() {
             m_filled += std::min(got, m_held.size() - m_filled);
         }
         m_cut = m_sourceEnded ? m_filled : lastCut(m_held, m_filled);
+        if (m_cut == 0 && !m_sourceEnded && holdsTooLongField()) {
+            m_malformed = true;
+            return false;
+        }
         if (m_cut > 0) {
             m_reader = PxlFieldReader(std::string_view(m_held.data(), m_cut));
             return true;
@@ -74,6 +81,20 @@ bool PxlFieldStream::refill() {
             return false;
         }
     }
+}
+
+// Called while the held text holds no complete delimiter, so it is all one field, perhaps
+// followed by a CR whose LF is still to come. Blanks in front of the field are dropped, as
+// the reader would skip them; what remains is too long when it passes the longest field.
+bool PxlFieldStream::holdsTooLongField() {
+    std::size_t blanks = 0;
+    while (blanks < m_filled && (m_held[blanks] == ' ' || m_held[blanks] == '\t')) {
+        ++blanks;
+    }
+    std::memmove(m_held.data(), m_held.data() + blanks, m_filled - blanks);
+    m_filled -= blanks;
+    const bool endsWithCr = m_filled > 0 && m_held[m_filled - 1] == '\r';
+    return m_filled - (endsWithCr ? 1 : 0) > kMaxPxlFieldLength;
 }
 
 bool HasPxlMarker(PxlFieldStream& fields) {

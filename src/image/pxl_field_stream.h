@@ -24,10 +24,11 @@ public:
 };
 
 // Reads the fields of the text a PxlTextSource delivers exactly as PxlFieldReader reads the
-// whole text: the same fields in the same order, whatever the sizes of the pieces. About one
-// block of text is held at a time (more only while a single field is longer than a block).
-// The held text is handed to a PxlFieldReader only up to a comma or a line end, so no field,
-// and no CR LF, is ever split between two readers.
+// whole text: the same fields in the same order, whatever the sizes of the pieces, and the
+// same malformed text. At most one block plus one field of kMaxPxlFieldLength is held at a
+// time: blanks in front of a field are dropped as they arrive, and a field that grows past
+// the limit ends the reading there. The held text is handed to a PxlFieldReader only up to a
+// comma or a line end, so no field, and no CR LF, is ever split between two readers.
 class PxlFieldStream {
 public:
     static constexpr std::size_t kBlockSize = std::size_t{1} << 16;
@@ -42,14 +43,19 @@ public:
     // The next field read as a data value, as PxlFieldReader::nextDataValue reads it.
     DataValueRead nextDataValue();
 
+    // True once a field longer than kMaxPxlFieldLength has been met: next() then gives nullopt.
+    bool malformed() const { return m_malformed || m_reader.malformed(); }
+
 private:
     bool refill();
+    bool holdsTooLongField();
 
     PxlTextSource& m_source;
     std::string m_held;       // text read and not yet handed out, from index 0
     std::size_t m_filled = 0; // bytes of m_held that hold text
     std::size_t m_cut = 0;    // m_held[0, m_cut) is what m_reader reads
     bool m_sourceEnded = false;
+    bool m_malformed = false;
     PxlFieldReader m_reader{std::string_view()};
 };
 

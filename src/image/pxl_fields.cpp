@@ -1,5 +1,6 @@
 #include "image/pxl_fields.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vornix::image {
@@ -74,9 +75,16 @@ std::optional<std::string_view> PxlFieldReader::next() {
         return std::nullopt;
     }
     const std::size_t start = m_pos;
+    // One character past the longest field is enough to tell a field that is too long.
+    const std::size_t stop = std::min(m_text.size(), start + kMaxPxlFieldLength + 1);
     std::size_t end = start;
-    while (end < m_text.size() && !endsField(m_text[end])) {
+    while (end < stop && !endsField(m_text[end])) {
         ++end;
+    }
+    if (end - start > kMaxPxlFieldLength) {
+        m_malformed = true;
+        m_pos = m_text.size();
+        return std::nullopt;
     }
     m_pos = end;
     if (m_pos < m_text.size()) {
@@ -104,7 +112,7 @@ DataValueRead PxlFieldReader::nextDataValue() {
     }
     const auto field = next();
     if (!field) {
-        return {Status::End, 0};
+        return {m_malformed ? Status::Malformed : Status::End, 0};
     }
     if (field->empty()) {
         return {Status::Empty, 0};

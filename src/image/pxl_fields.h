@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -9,26 +10,39 @@ namespace vornix::image {
 // A data value read from the next field: what ParseDataValue makes of it, told apart from the
 // end of the text.
 struct DataValueRead {
-    enum class Status { Value, End, Empty, OutOfRange };
+    enum class Status { Value, End, Empty, OutOfRange, Malformed };
     Status status = Status::End;
     std::uint8_t value = 0; // meaningful for Status::Value
 };
 
+// The longest field a PXL text may hold, counted from its first character that is not a blank
+// to the comma or line end after it. No field of a readable file comes near it (a value takes
+// four characters, a header number at most six); a longer one makes the text malformed, so
+// that no reader ever has to hold more than this of one field.
+inline constexpr std::size_t kMaxPxlFieldLength = 4096;
+
 // Reads a PXL file as a stream of fields. A field ends at a comma or at a line end (CR, LF or
 // CR LF, which counts once); blanks (space, tab) around a field are not part of it. Only the
-// order of the fields matters, never how they are spread over lines. The reader never copies:
-// every field is a view into the text given to the constructor, which must outlive it.
+// order of the fields matters, never how they are spread over lines, nor whether the text
+// ends right after a line end or not. The reader never copies: every field is a view into the
+// text given to the constructor, which must outlive it.
 class PxlFieldReader {
 public:
     explicit PxlFieldReader(std::string_view text);
 
-    // True when no further field can be read: the rest of the text is empty or only blanks.
+    // True when no further field can be read: the rest of the text is empty or only blanks,
+    // or a malformed field has been met.
     bool isAtEnd() const { return m_pos >= m_text.size(); }
     bool atEnd() const { return isAtEnd(); }
 
     // The next field, or nullopt at the end of the text ("end of file"). An empty line or two
-    // adjacent commas give an empty field, which is a field, not the end.
+    // adjacent commas give an empty field, which is a field, not the end; so does a line end
+    // right after a comma, also as the last characters of the text. A field longer than
+    // kMaxPxlFieldLength gives nullopt too, with malformed() true, and nothing after it is read.
     std::optional<std::string_view> next();
+
+    // True once a field longer than kMaxPxlFieldLength has been met.
+    bool malformed() const { return m_malformed; }
 
     // The next field read as a data value: the same as ParseDataValue(next()), with a short cut
     // for the form every writer uses, "0", two hexadecimal digits, a suffix, then a comma.
@@ -42,6 +56,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos = 0;
+    bool m_malformed = false;
 };
 
 // The three numbers after the "@" marker: width W, height H, pixels per data value B.

@@ -1,9 +1,12 @@
 // vornix-cli convert, run as a real process: exact files, exact messages, and OUTPUT left alone
 // whenever the conversion does not succeed.
 #include <QColor>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -162,23 +165,29 @@ TEST_F(ConvertTest, NameEndingsInAnyCaseAndNamesAfterDoubleDash) {
     EXPECT_EQ(ReadAll(path("-dash.pxl")), ReadAll(path("Pic.Pxl")));
 }
 
-// A pipe cannot be read twice: its text is taken in whole and converted as a file's would be.
-TEST_F(ConvertTest, PxlFromAPipeConvertsLikeAFile) {
+// A pipe named as a file is not read: the command ends at once, with the pipe still open and
+// nothing written to it, instead of waiting for text that may never come.
+TEST_F(ConvertTest, PxlFromAPipeIsRefusedAtOnce) {
     ASSERT_TRUE(QFile::link("/dev/stdin", path("pipe.pxl")));
     QProcess process;
     process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"),
                   {"convert", path("pipe.pxl"), path("out.bmp")});
     ASSERT_TRUE(process.waitForStarted(kRunTimeoutMs));
-    process.write("@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n");
-    process.closeWriteChannel();
-    ASSERT_TRUE(process.waitForFinished(kRunTimeoutMs));
-    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    const QByteArray bitmap = ReadAll(path("out.bmp"));
-    ASSERT_EQ(bitmap.size(), 78);
-    EXPECT_EQ(bitmap.mid(70).toHex(), "7fc0ffff0000ffff");
+    const bool finished = process.waitForFinished(kRunTimeoutMs);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    ASSERT_TRUE(finished) << "vornix-cli waited for the pipe";
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardError(),
+              "vornix-cli: " + path("pipe.pxl").toUtf8() + ": not a regular file\n");
+    EXPECT_FALSE(QFileInfo::exists(path("out.bmp")));
 }
 
-enum class InputIs { File, Missing, Folder };
+// Fifo: a FIFO nobody writes to; DevZero: a link to /dev/zero; Sparse: `bytes`, then zeros up
+// to 1 GB in a hole.
+enum class InputIs { File, Missing, Folder, Fifo, DevZero, Sparse };
 
 struct Refusal {
     const char* name;
@@ -201,6 +210,15 @@ protected:
             ASSERT_TRUE(WriteAll(path(r.input), r.bytes));
         } else if (r.inputIs == InputIs::Folder) {
             ASSERT_TRUE(QDir(m_dir.path()).mkdir(r.input));
+        } else if (r.inputIs == InputIs::Fifo) {
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path(r.input)).constData(), 0600), 0);
+        } else if (r.inputIs == InputIs::DevZero) {
+            ASSERT_TRUE(QFile::link("/dev/zero", path(r.input)));
+        } else if (r.inputIs == InputIs::Sparse) {
+            QFile file(path(r.input));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            ASSERT_EQ(file.write(r.bytes), r.bytes.size());
+            ASSERT_TRUE(file.resize(qint64{1} << 30));
         }
     }
     QString outputName() const {
@@ -234,6 +252,7 @@ TEST_P(RefusalTest, MessageAndExistingOutputKept) {
 const QByteArray kNotBitmap =
     "Image is not a compatible BMP format.\nCan not convert to LCD format.\n";
 const QByteArray kNoMarker = "Loading stopped. File does not have LCD Header information.\n";
+const QByteArray kNotAFile = "not a regular file\n";
 
 QByteArray colourBitmap(std::int16_t bits) {
     return Bitmap({.fileSize = 66, .width = 1, .bitCount = bits, .imageSize = 4}, QByteArray(4, 0));
@@ -284,7 +303,28 @@ INSTANTIATE_TEST_SUITE_P(
                 false},
         Refusal{"MissingPxl", "absent.pxl", InputIs::Missing, "", "No such file or directory\n",
                 false},
-        Refusal{"FolderNamedBmp", "folder.bmp", InputIs::Folder, "", "Is a directory\n", false}),
+        Refusal{"FolderNamedBmp", "folder.bmp", InputIs::Folder, "", "Is a directory\n", false},
+        // Named inputs that are not files, and files no picture can be: refused at once (a
+        // run that waits is killed and fails), without reading them whole.
+        Refusal{"FifoNamedPxl", "x.pxl", InputIs::Fifo, "", kNotAFile, false},
+        Refusal{"FifoNamedBmp", "x.bmp", InputIs::Fifo, "", kNotAFile, false},
+        Refusal{"DevZeroNamedBmp", "z.bmp", InputIs::DevZero, "", kNotAFile, false},
+        Refusal{"DevZeroNamedPxl", "z.pxl", InputIs::DevZero, "", kNotAFile, false},
+        Refusal{"SparseGigabyteBmp", "big.bmp", InputIs::Sparse, "BM",
+                "too large: 1073741824 bytes, at most 134214794\n", false},
+        Refusal{"SparseGigabytePxl", "big.pxl", InputIs::Sparse, "@,16,1,8\r\n",
+                "PXL file holds a field longer than 4096 characters\n", true},
+        Refusal{"FiveThousandByteField", "long.pxl", InputIs::File,
+                "@,16,1,8\r\n0FFh," + QByteArray(5000, '0') + "h\r\n",
+                "PXL file holds a field longer than 4096 characters\n", true},
+        Refusal{"EighteenByteHugePxl", "t.pxl", InputIs::File, "@,32760,32767,-1",
+                "PXL header gives pixels per value outside 1 to 8\n", true},
+        // The line end after the last comma ends an empty third value.
+        Refusal{"TrailingEmptyField", "empty3.pxl", InputIs::File, "@,24,1,8\r\n0FFh,0FFh,\r\n",
+                "PXL file holds an empty value\n", true},
+        Refusal{"HundredByteBmpClaimingHuge", "claim.bmp", InputIs::File,
+                Bitmap({.width = 100000, .height = 100000}, QByteArray(38, '\xAA')),
+                "bitmap file ends before its last pixel row\n", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Usage errors: exit 2, one line saying what was wrong on stderr, nothing converted.

@@ -1,5 +1,6 @@
 // vornix-cli info, run as a real process: the sixteen-line header text, exactly.
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,19 @@ TEST_P(InfoFailureTest, PrintsNothingOnStdout) {
     ASSERT_TRUE(WriteAll(m_dir.filePath("big.pxl"), "@,8,1,8\r\n1FFh\r\n"));
     ASSERT_TRUE(WriteAll(m_dir.filePath("pic.bmp"), "BM"));
     ASSERT_TRUE(WriteAll(m_dir.filePath("pic.gif"), "BM"));
+    ASSERT_TRUE(WriteAll(m_dir.filePath("long.pxl"), "@,8,1,8\r\n" + QByteArray(5000, '0') + "h"));
+    ASSERT_TRUE(WriteAll(m_dir.filePath("t.pxl"), "@,32760,32767,-1"));
+    const QByteArray fifo = QFile::encodeName(m_dir.filePath("x.pxl"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_dir.filePath("x.bmp")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", m_dir.filePath("z.bmp")));
+    ASSERT_TRUE(QFile::link("/dev/zero", m_dir.filePath("z.pxl")));
+    {
+        QFile sparse(m_dir.filePath("sparse.pxl"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        sparse.write("@,16,1,8\r\n");
+        ASSERT_TRUE(sparse.resize(qint64{1} << 30));
+    }
     QStringList args{"info"};
     for (const QString& arg : f.args) {
         args << (arg.startsWith('-') ? arg : m_dir.filePath(arg));
@@ -180,6 +194,25 @@ INSTANTIATE_TEST_SUITE_P(
             "PxlThatDoesNotConvert", {"big.pxl"}, 1, "PXL file holds a value above 0FFh\n", true},
         InfoFailure{"MissingBitmap", {"absent.bmp"}, 1, "No such file or directory\n", false},
         InfoFailure{"MissingPxl", {"absent.pxl"}, 1, "No such file or directory\n", false},
+        InfoFailure{"FifoNamedPxl", {"x.pxl"}, 1, "not a regular file\n", false},
+        InfoFailure{"FifoNamedBmp", {"x.bmp"}, 1, "not a regular file\n", false},
+        InfoFailure{"DevZeroNamedBmp", {"z.bmp"}, 1, "not a regular file\n", false},
+        InfoFailure{"DevZeroNamedPxl", {"z.pxl"}, 1, "not a regular file\n", false},
+        InfoFailure{"SparseGigabytePxl",
+                    {"sparse.pxl"},
+                    1,
+                    "PXL file holds a field longer than 4096 characters\n",
+                    true},
+        InfoFailure{"FiveThousandByteField",
+                    {"long.pxl"},
+                    1,
+                    "PXL file holds a field longer than 4096 characters\n",
+                    true},
+        InfoFailure{"EighteenByteHugePxl",
+                    {"t.pxl"},
+                    1,
+                    "PXL header gives pixels per value outside 1 to 8\n",
+                    true},
         InfoFailure{"NoFile", {}, 2, "", false},
         InfoFailure{"TwoFiles", {"pic.bmp", "pic.bmp"}, 2, "", false},
         InfoFailure{"OtherEnding", {"pic.gif"}, 2, "", false},

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -188,6 +190,18 @@ TEST_F(PreparedConvertTest, UnreadableInputsFailAndKeepTheOutput) {
     ASSERT_TRUE(WriteAll(path("note.bmp"), "just some text"));
     ASSERT_TRUE(WriteAll(path("note.txt"), "just some text"));
     ASSERT_TRUE(WriteAll(path("old.pxl"), "old"));
+    ASSERT_TRUE(WriteAll(path("long.pxl"), "@,8,1,8\r\n" + QByteArray(5000, '0') + "h\r\n"));
+    ASSERT_TRUE(WriteAll(path("t.pxl"), "@,32760,32767,-1"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("x.pgm")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", path("z.pgm")));
+    {
+        QFile sparse(path("big.pgm"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        sparse.write("P5\n32767 32767\n65535\n");
+        ASSERT_TRUE(sparse.resize(qint64{1} << 30));
+    }
+    const QByteArray notAFile = "not a regular file\n";
+    const QByteArray badPxl = "the PXL file could not be converted to a bitmap\n";
     struct Row {
         QString input;
         QByteArray message;
@@ -199,6 +213,13 @@ TEST_F(PreparedConvertTest, UnreadableInputsFailAndKeepTheOutput) {
         {path("note.bmp"), notAPicture},
         {path("missing.pgm"), "No such file or directory\n"},
         {m_dir.path(), "Is a directory\n"},
+        // Refused at once, never read whole.
+        {path("x.pgm"), notAFile},
+        {path("z.pgm"), notAFile},
+        {path("big.pgm"), "too large: 1073741824 bytes, at most 402718720\n"},
+        // PXL text streamed through the bitmap conversion, with its failures.
+        {path("long.pxl"), badPxl},
+        {path("t.pxl"), badPxl},
     };
     for (const Row& r : rows) {
         const CliRun run = RunCli({"convert", "--invert", r.input, path("old.pxl")});
@@ -211,7 +232,8 @@ TEST_F(PreparedConvertTest, UnreadableInputsFailAndKeepTheOutput) {
     EXPECT_EQ(unwritable.exitCode, 1);
     EXPECT_EQ(unwritable.err, "vornix-cli: " + path("no/such/dir/out.pxl").toUtf8() +
                                   ": No such file or directory\n");
-    EXPECT_EQ(EntriesOf(m_dir.path()), (QStringList{"note.bmp", "note.txt", "old.pxl"}));
+    EXPECT_EQ(EntriesOf(m_dir.path()), (QStringList{"big.pgm", "long.pxl", "note.bmp", "note.txt",
+                                                    "old.pxl", "t.pxl", "x.pgm", "z.pgm"}));
 }
 
 struct PatternRow {

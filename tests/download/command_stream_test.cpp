@@ -60,7 +60,24 @@ INSTANTIATE_TEST_SUITE_P(
         // Fewer values than announced: everything up to the last complete group goes out.
         StreamCase{"ShortFile", "@,16,2,8\r\n001h,002h\r\n003h\r\n",
                    "\x03\r/I 6\rD 2 2\rG 0 0 0\rG 2,001h,002h\r"},
-        StreamCase{"ShortFileBlankTail", "@,16,1,8\r\n001h\r\n\r\n  \r\n", "\x03\r/I 6\rD 2 1\r"},
+        // An empty line is an empty field at the end of the file as anywhere else.
+        StreamCase{"ShortFileBlankTail", "@,16,1,8\r\n001h\r\n\r\n  \r\n",
+                   "\x03\r/I 6\rD 2 1\rG 0 0 0\rG 2,001h,\r"},
+        StreamCase{"ShortFileBlanksWithoutLineEnd", "@,16,1,8\r\n001h\r\n  ",
+                   "\x03\r/I 6\rD 2 1\r"},
+        // A line end after the last comma ends an empty field, as it does in the middle of a
+        // file; the end of the text right after a comma ends none.
+        StreamCase{"TrailingEmptyField", "@,24,1,8\r\n0FFh,0FFh,\r\n",
+                   "\x03\r/I 6\rD 3 1\rG 0 0 0\rG 3,0FFh,0FFh,\r"},
+        StreamCase{"TrailingEmptyFieldLf", "@,24,1,8\n0FFh,0FFh,\n",
+                   "\x03\r/I 6\rD 3 1\rG 0 0 0\rG 3,0FFh,0FFh,\r"},
+        StreamCase{"MiddleEmptyField", "@,16,2,8\r\n0FFh,,0FFh,0FFh\r\n",
+                   "\x03\r/I 6\rD 2 2\rG 0 0 0\rG 2,0FFh,\rG 0 1 0\rG 2,0FFh,0FFh\r"},
+        StreamCase{"TrailingCommaAtTheEnd", "@,24,1,8\r\n0FFh,0FFh,", "\x03\r/I 6\rD 3 1\r"},
+        // A field longer than any field may be ends the stream like the end of the file.
+        StreamCase{"OverlongField",
+                   "@,16,2,8\r\n0FFh,0FFh\r\n0FFh," + std::string(5000, '0') + "h\r\n",
+                   "\x03\r/I 6\rD 2 2\rG 0 0 0\rG 2,0FFh,0FFh\r"},
         StreamCase{"ShortRowOfTwoGroups",
                    "@,128,1,8\r\n"
                    "000h,001h,002h,003h,004h,005h,006h,007h,008h,009h,00Ah,00Bh,00Ch\r\n",

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image/bounded_read.h"
 #include "image/decode_bmp.h"
 #include "image_test_support.h"
 
@@ -95,12 +96,12 @@ TEST_F(AtomicFileTest, ConversionFailingHalfWayLeavesTargetUntouched) {
     EXPECT_EQ(entries(), 1u);
 }
 
-TEST_F(AtomicFileTest, ReadWholeFile) {
-    const auto read = ReadWholeFile(m_target);
+TEST_F(AtomicFileTest, ReadBackThroughTheBoundedReader) {
+    const auto read = ReadBoundedFile(m_target, kMaxBitmapFileBytes);
     EXPECT_EQ(std::string(read.bytes.begin(), read.bytes.end()), "old picture");
-    EXPECT_EQ(ReadWholeFile((m_dir / "missing.bmp").string()).error, ENOENT);
-    EXPECT_EQ(ReadWholeFile(m_dir.string()).error, EISDIR);
-    const auto limited = ReadWholeFile(m_target, 3);
+    EXPECT_EQ(ReadBoundedFile((m_dir / "missing.bmp").string(), 100).error, ENOENT);
+    EXPECT_EQ(ReadBoundedFile(m_dir.string(), 100).error, EISDIR);
+    const auto limited = ReadBoundedFile(m_target, 3);
     EXPECT_EQ(limited.error, EFBIG);
     EXPECT_TRUE(limited.bytes.empty());
 }

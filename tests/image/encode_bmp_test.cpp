@@ -1,5 +1,7 @@
 #include "image/encode_bmp.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -136,6 +138,96 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"value_1ff.pxl", EncodeOutcome::ValueOutOfRange, true, 1},
                     BadCase{"value_ffff.pxl", EncodeOutcome::ValueOutOfRange, true, 1},
                     BadCase{"overlong_value.pxl", EncodeOutcome::ValueOutOfRange, true, 1}));
+
+struct TextCase {
+    const char* name;
+    std::string text;
+    EncodeOutcome outcome;
+};
+
+void PrintTo(const TextCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class EncodeTextTest : public testing::TestWithParam<TextCase> {};
+
+// Pixels per value outside 1..8 and overlong fields fail like B = 0 does: nothing written. The
+// end of the text reads a field as anywhere else: a line end after a comma ends an empty field.
+TEST_P(EncodeTextTest, GivesTheOutcome) {
+    StringSink sink;
+    const EncodeResult result = EncodeBMP(GetParam().text, sink);
+    EXPECT_EQ(result.outcome, GetParam().outcome) << DescribeEncodeOutcome(result.outcome);
+    if (!result.converted()) {
+        EXPECT_EQ(sink.text(), "");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, EncodeTextTest,
+    testing::Values(
+        // 18 bytes that used to become a 134,213,702-byte bitmap of FF.
+        TextCase{"MinusOnePerValue", "@,32760,32767,-1", EncodeOutcome::BadPixelsPerValue},
+        TextCase{"NinePerValue", "@,8,1,9\r\n0FFh\r\n", EncodeOutcome::BadPixelsPerValue},
+        TextCase{"LargestPerValue", "@,32760,32767,32767", EncodeOutcome::BadPixelsPerValue},
+        TextCase{"SmallestPerValue", "@,8,1,-32768\r\n0FFh", EncodeOutcome::BadPixelsPerValue},
+        TextCase{"OnePerValue", "@,1,1,1\r\n0FFh\r\n", EncodeOutcome::Converted},
+        TextCase{"HeaderOnlyLargest", "@,32760,32767,8\r\n", EncodeOutcome::MissingValue},
+        TextCase{"HeaderOnlyOnePerValue", "@,1,32767,1", EncodeOutcome::MissingValue},
+        TextCase{"FiveThousandByteValue", "@,8,1,8\r\n" + std::string(5000, '0') + "h\r\n",
+                 EncodeOutcome::FieldTooLong},
+        TextCase{"FiveThousandByteHeight", "@,8," + std::string(5000, '1') + ",8",
+                 EncodeOutcome::FieldTooLong},
+        TextCase{"TrailingEmptyField", "@,24,1,8\r\n0FFh,0FFh,\r\n", EncodeOutcome::EmptyValue},
+        TextCase{"TrailingComma", "@,24,1,8\r\n0FFh,0FFh,", EncodeOutcome::MissingValue},
+        TextCase{"MiddleEmptyField", "@,24,1,8\r\n0FFh,,0FFh\r\n", EncodeOutcome::EmptyValue}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// No text makes a bitmap more than twice its own length plus 58 bytes. The cases that come
+// closest: rows of one value (W <= 8) written as one character and a comma, for each B, and
+// the largest sides with the shortest values.
+TEST(EncodeBMP, NeverAmplifiesItsText) {
+    struct Limit {
+        int width, height, perValue;
+        const char* value;
+    };
+    const Limit limits[] = {{1, 32767, 1, "0"},    {8, 32767, 8, "0"},   {4, 32767, 1, "0"},
+                            {12, 32767, 3, "0"},   {32760, 1, 8, "0"},   {32760, 2, 8, "0FFh"},
+                            {0, 32767, 8, "0"},    {-62, 32767, 1, "0"}, {-1, 32767, 8, "0"},
+                            {32760, 32767, 8, "0"}};
+    for (const Limit& l : limits) {
+        const int perRow = ValuesPerRow(l.width, l.perValue);
+        const std::size_t values =
+            static_cast<std::size_t>(std::max(perRow, 0)) * static_cast<std::size_t>(l.height);
+        if (values > (std::size_t{1} << 25)) {
+            continue; // W = 32760, H = 32767 needs 134 million values: checked by the arithmetic
+        }
+        std::string text = "@," + std::to_string(l.width) + "," + std::to_string(l.height) + "," +
+                           std::to_string(l.perValue);
+        text.reserve(text.size() + values * (std::strlen(l.value) + 1));
+        for (std::size_t i = 0; i < values; ++i) {
+            text += ',';
+            text += l.value;
+        }
+        class CountingSink : public ByteSink {
+        public:
+            bool write(std::string_view bytes) override {
+                size += bytes.size();
+                return true;
+            }
+            std::size_t size = 0;
+        } sink;
+        const EncodeResult result = EncodeBMP(text, sink);
+        ASSERT_TRUE(result.converted()) << l.width << " x " << l.height << ", B " << l.perValue;
+        EXPECT_LE(sink.size, kMaxBitmapPerTextFactor * text.size() + kMaxBitmapOverText)
+            << l.width << " x " << l.height << ", B " << l.perValue << ": " << sink.size
+            << " bytes from " << text.size();
+    }
+    // The closest cases reach the bound: a header with an empty marker, then one value.
+    for (const std::string tightest : {",0,0,1", ",1,1,1,0"}) {
+        const std::size_t size = EncodeBMP(tightest).bytes.size();
+        EXPECT_EQ(size, kMaxBitmapPerTextFactor * tightest.size() + kMaxBitmapOverText) << tightest;
+    }
+}
 
 class RefusingSink : public ByteSink {
 public:

@@ -1,4 +1,5 @@
-// Reading a large picture file in one piece: the bytes, and the errors of files that cannot be.
+// Reading a large picture file in one piece through the bounded reader: the bytes, and the errors
+// of files that cannot be.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,14 +10,14 @@
 
 #include <unistd.h>
 
-#include "image/prepare_buffer.h"
+#include "image/bounded_read.h"
 
 namespace vornix::image {
 namespace {
 
 namespace fs = std::filesystem;
 
-TEST(ReadLargeFileTest, BytesAndErrors) {
+TEST(ReadBoundedFileTest, BytesAndErrors) {
     const fs::path dir = fs::temp_directory_path() / ("vornix-large-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     std::vector<std::uint8_t> content(5 << 20); // above the size that asks for huge pages
@@ -28,11 +29,11 @@ TEST(ReadLargeFileTest, BytesAndErrors) {
         .write(reinterpret_cast<const char*>(content.data()), std::streamsize(content.size()));
     std::ofstream(dir / "empty.pgm").close();
 
-    const FileBytes read = ReadLargeFile(big.string());
+    const FileBytes read = ReadBoundedFile(big.string(), kMaxPreparedFileBytes);
     EXPECT_EQ(read.error, 0);
-    EXPECT_TRUE(read.bytes == content);
-    EXPECT_TRUE(ReadLargeFile((dir / "empty.pgm").string()).bytes.empty());
-    EXPECT_EQ(ReadLargeFile((dir / "empty.pgm").string()).error, 0);
+    EXPECT_TRUE(std::equal(read.bytes.begin(), read.bytes.end(), content.begin(), content.end()));
+    EXPECT_TRUE(ReadBoundedFile((dir / "empty.pgm").string(), kMaxPreparedFileBytes).bytes.empty());
+    EXPECT_EQ(ReadBoundedFile((dir / "empty.pgm").string(), kMaxPreparedFileBytes).error, 0);
 
     const std::pair<std::string, int> failures[] = {
         {(dir / "missing.pgm").string(), ENOENT},
@@ -40,11 +41,11 @@ TEST(ReadLargeFileTest, BytesAndErrors) {
         {dir.string(), EISDIR},
     };
     for (const auto& [path, error] : failures) {
-        const FileBytes failed = ReadLargeFile(path);
+        const FileBytes failed = ReadBoundedFile(path, kMaxPreparedFileBytes);
         EXPECT_EQ(failed.error, error) << path;
         EXPECT_TRUE(failed.bytes.empty()) << path;
     }
-    const FileBytes tooBig = ReadLargeFile(big.string(), content.size() - 1);
+    const FileBytes tooBig = ReadBoundedFile(big.string(), content.size() - 1);
     EXPECT_EQ(tooBig.error, EFBIG);
     EXPECT_TRUE(tooBig.bytes.empty());
     fs::remove_all(dir);

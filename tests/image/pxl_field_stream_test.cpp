@@ -137,12 +137,68 @@ TEST(PxlFieldStream, GivesTheWholeTextReadersFieldsForEveryPieceAndBlockSize) {
     }
 }
 
-// A field longer than a block makes the block grow instead of being split.
+// A field longer than a block makes the block grow instead of being split, up to the longest
+// field a PXL text may hold.
 TEST(PxlFieldStream, KeepsAFieldLongerThanTheBlockWhole) {
-    const std::string longValue = std::string(100000, '0') + "FFh";
+    const std::string longValue = std::string(kMaxPxlFieldLength - 3, '0') + "FFh";
     const std::string text = "@,8,1,8\r\n" + longValue + "\r\n";
     EXPECT_EQ(streamedFields(text, 4096, 1024),
               (std::vector<std::string>{"@", "8", "1", "8", longValue}));
+}
+
+void expectSameConversion(const std::string& text, const std::string& what);
+
+struct LongFieldCase {
+    const char* name;
+    std::string text;
+    std::size_t fields; // fields read before the end or the malformed field
+    bool malformed;
+};
+
+// Whole or in pieces, a field one character longer than the longest is malformed wherever it
+// stands, and reading ends there; blanks in front of a field do not count, blanks behind it do.
+TEST(PxlFieldStream, AFieldLongerThanTheLongestIsMalformedInEveryReader) {
+    const std::string longest(kMaxPxlFieldLength, 'x');
+    const std::string tooLong(kMaxPxlFieldLength + 1, 'x');
+    const std::string blanks(10000, ' ');
+    const LongFieldCase cases[] = {
+        {"LongestValue", "@,8,1,8\r\n" + longest + "\r\n", 5, false},
+        {"LongestAtTheEnd", "@," + longest, 2, false},
+        {"LongestBeforeCrLf", "@," + longest + "\r\n", 2, false},
+        {"TooLongValue", "@,8,1,8\r\n" + tooLong + "\r\n0FFh", 4, true},
+        {"TooLongAtTheEnd", "@," + tooLong, 1, true},
+        {"TooLongMarker", tooLong + ",8,1,8", 0, true},
+        {"FiveThousandBytes", "@,8," + std::string(5000, '7') + ",8", 2, true},
+        {"BlanksInFront", "@," + blanks + "8,1", 3, false},
+        {"OnlyBlanksAtTheEnd", "@,8," + blanks, 2, false},
+        {"BlanksBehindTheLastField", "@,8" + blanks, 1, true},
+        {"BlanksBehind", "@,8" + std::string(kMaxPxlFieldLength, ' ') + ",1", 1, true},
+        {"ZerosOfASparseFile", "@,8,1,8\r\n" + std::string(20000, '\0'), 4, true},
+    };
+    for (const LongFieldCase& c : cases) {
+        PxlFieldReader whole(c.text);
+        std::size_t wholeFields = 0;
+        while (whole.next()) {
+            ++wholeFields;
+        }
+        EXPECT_EQ(wholeFields, c.fields) << c.name;
+        EXPECT_EQ(whole.malformed(), c.malformed) << c.name;
+        const std::pair<std::size_t, std::size_t> sizes[] = {{1, 1}, {7, 100}, {4096, 65536}};
+        for (const auto& [piece, block] : sizes) {
+            PieceSource source(c.text, piece);
+            PxlFieldStream stream(source, block);
+            std::size_t fields = 0;
+            while (stream.next()) {
+                ++fields;
+            }
+            EXPECT_EQ(fields, c.fields) << c.name << ", pieces " << piece << ", block " << block;
+            EXPECT_EQ(stream.malformed(), c.malformed) << c.name << ", pieces " << piece;
+            EXPECT_FALSE(stream.next()) << c.name; // nothing after the malformed field
+        }
+        if (c.text.rfind("@", 0) == 0) {
+            expectSameConversion(c.text, c.name);
+        }
+    }
 }
 
 void expectSameConversion(const std::string& text, const std::string& what) {

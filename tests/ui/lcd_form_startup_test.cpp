@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QListWidget>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "app/caption_label.h"
 #include "app/picture_box.h"
 #include "lcd_form_fixture.h"
@@ -183,6 +186,89 @@ TEST_F(LCDFormTest, MissingPxlIsReportedAndLeavesTheWorkingFileAlone) {
     EXPECT_EQ(readAll(workingPXL()), QByteArray("previous\r\n"));
     EXPECT_EQ(fileItems(), QStringLiteral("---"));
 }
+
+// Hostile files named on the command line. Start-up must come back (a FIFO without a writer
+// would block an ordinary read for ever: the alarm ends the test program instead of hanging
+// it), hold nothing of the file in memory, and leave the working files as they were unless the
+// file is a PXL text that is copied whole.
+enum class Hostile { Fifo, DevZero, SparseGigabyte, File };
+
+struct HostileCase {
+    const char* name;
+    Hostile kind;
+    QByteArray bytes;    // File: the content; SparseGigabyte: the start before the hole
+    const char* message; // the one message shown, "" for none
+    const char* items;   // fileItems() afterwards
+    bool pxlCopied;      // the working PXL file became the file's copy
+};
+
+void PrintTo(const HostileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HostileCommandLineTest : public LCDFormTest,
+                               public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(HostileCommandLineTest, StartsAndLeavesTheWorkingFilesAlone) {
+    const HostileCase& c = GetParam();
+    const QString path = file(QString::fromLatin1(c.name));
+    switch (c.kind) {
+    case Hostile::Fifo:
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        break;
+    case Hostile::DevZero:
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), path));
+        break;
+    case Hostile::SparseGigabyte: {
+        QFile sparse(path);
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        sparse.write(c.bytes);
+        ASSERT_TRUE(sparse.resize(qint64{1} << 30));
+        break;
+    }
+    case Hostile::File:
+        writeAll(path, c.bytes);
+        break;
+    }
+    writeAll(workingPXL(), "previous\r\n");
+    writeAll(workingBMP(), "previous");
+    ::alarm(60);
+    ASSERT_TRUE(start(path));
+    ::alarm(0);
+    if (*c.message == '\0') {
+        EXPECT_TRUE(prompts.messages.empty());
+    } else {
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text, QString::fromLatin1(c.message));
+        EXPECT_EQ(prompts.messages[0].title, QStringLiteral("File Error"));
+    }
+    EXPECT_EQ(fileItems(), QString::fromLatin1(c.items));
+    EXPECT_EQ(readAll(workingPXL()), c.pxlCopied ? c.bytes : QByteArray("previous\r\n"));
+    EXPECT_EQ(readAll(workingBMP()), QByteArray("previous"));
+    EXPECT_TRUE(form->BMPImage->picture().isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HostileCommandLineTest,
+    ::testing::Values(
+        HostileCase{"x.pxl", Hostile::Fifo, "", "Bad file name or file type  75", "---", false},
+        HostileCase{"x.bmp", Hostile::Fifo, "", "Bad file name or file type  75", "---", false},
+        HostileCase{"z.bmp", Hostile::DevZero, "", "Bad file name or file type  75", "---", false},
+        HostileCase{"z.pxl", Hostile::DevZero, "", "Bad file name or file type  75", "---", false},
+        HostileCase{"big.pxl", Hostile::SparseGigabyte, "@,16,1,8\r\n",
+                    "Bad file name or file type  75", "---", false},
+        HostileCase{"big.bmp", Hostile::SparseGigabyte, "BM", "Bad file name or file type  75",
+                    "---", false},
+        HostileCase{"long.pxl", Hostile::File, "@,8,1,8\r\n0" + QByteArray(5000, '0') + "h\r\n",
+                    "Bad file name or file type  75", "---", false},
+        // Copied as every PXL file is, but never turned into a bitmap of 134 MB.
+        HostileCase{"t.pxl", Hostile::File, "@,32760,32767,-1\r\n", "", "L-P", true},
+        HostileCase{"nine.pxl", Hostile::File, "@,8,1,9\r\n0FFh\r\n", "", "L-P", true}),
+    [](const auto& info) {
+        QString name = QString::fromLatin1(info.param.name);
+        name.replace(QLatin1Char('.'), QLatin1Char('_'));
+        return name.toStdString();
+    });
 
 TEST_F(LCDFormTest, SecondInstanceEndsWithoutTouchingTheWorkingFiles) {
     writeAll(workingPXL(), "first instance\r\n");

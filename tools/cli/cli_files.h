@@ -2,18 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "image/bounded_read.h"
+
 namespace vornix::cli {
 
-// The first line of the message when a PXL file does not convert into a bitmap.
-inline constexpr std::string_view kPxlNotConverted =
-    "The PXL file could not be converted to a bitmap.";
 // A PXL file whose first field is not "@": the download stops with the same words.
 inline constexpr std::string_view kNoPxlHeader =
     "Loading stopped. File does not have LCD Header information.";
@@ -29,12 +27,20 @@ PictureKind KindOfName(std::string_view path);
 
 // The bytes of an input file, or the failure code that "Bad file name or file type" shows:
 // 53 for a missing file, 70 when access is denied, 76 for a path through something that is not
-// a folder, 75 for every other failure (a folder, a read error, a file above 1 GiB). These
-// are the codes the desktop program shows for a picture named on its command line.
+// a folder, 75 for every other failure (a folder, a FIFO, a device, a read error, a file larger
+// than its kind of picture can be). These are the codes the desktop program shows for a
+// picture named on its command line.
 struct InputFile {
     std::span<const std::uint8_t> bytes; // points into `storage`
     int code = 0;
-    std::unique_ptr<std::uint8_t[]> storage;
+    int error = 0; // the errno behind `code`
+    image::ByteBuffer storage;
+
+    InputFile() = default;
+    InputFile(InputFile&&) = default; // the bytes move with their storage
+    InputFile& operator=(InputFile&&) = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
 
     bool ok() const { return code == 0; }
     std::string_view text() const {
@@ -42,26 +48,15 @@ struct InputFile {
     }
 };
 
-// The whole file.
-InputFile ReadInputFile(const std::string& path);
-
-// The whole rest of a file already open, read the same way; the descriptor stays open.
-InputFile ReadWholeInput(int fd);
+// The whole file, refused above `maxSize` bytes (a bitmap's largest size by default) and when
+// it is not a regular file, without waiting for a FIFO or a device.
+InputFile ReadInputFile(const std::string& path, std::size_t maxSize = image::kMaxBitmapFileBytes);
 
 // The InputFile of a failure with the errno value `error`.
 InputFile FailedInput(int error);
 
 // At most the first `count` bytes: enough for the bitmap headers without reading the pixels.
 InputFile ReadInputPrefix(const std::string& path, std::size_t count);
-
-// "Bad file name or file type " followed by the code as a number field, as the desktop
-// program shows it for a file named on its command line: "Bad file name or file type  53".
-std::string BadFileMessage(int code);
-
-// A cause line naming a file and the system's reason: "WHAT (PATH: REASON)".
-std::string FileCause(std::string_view what, const std::string& path, int error);
-// The same with the reason in words.
-std::string FileCause(std::string_view what, const std::string& path, std::string_view reason);
 
 // A message as the desktop program would show it in a box, on stderr, with "\n" at its end.
 void PrintMessage(std::string_view text);

@@ -92,7 +92,7 @@ int finishBitmap(const image::EncodeResult& result, CommandOutput& output,
 int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     PxlInput input(inputPath);
     if (input.code() != 0) {
-        return fail(inputPath, InputFailureReason(inputPath, image::kDefaultReadLimit));
+        return fail(inputPath, ReadFailureReason(inputPath, input.openError(), 0));
     }
     if (!input.hasMarker()) {
         return fail(inputPath, kNoPxlHeader);
@@ -160,7 +160,8 @@ int RunConvert(const std::vector<std::string>& args) {
     }
     const InputFile input = ReadInputFile(parsed->input);
     if (!input.ok()) {
-        return fail(parsed->input, InputFailureReason(parsed->input, image::kDefaultReadLimit));
+        return fail(parsed->input,
+                    ReadFailureReason(parsed->input, input.error, image::kMaxBitmapFileBytes));
     }
     return convertBitmap(input.bytes, parsed->input, parsed->output);
 }

@@ -12,6 +12,7 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "image/atomic_file.h"
+#include "image/bounded_read.h"
 #include "image/decode_bmp.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"

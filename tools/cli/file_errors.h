@@ -19,8 +19,4 @@ void PrintFileError(std::string_view file, std::string_view reason);
 // and for a file above `limit` bytes "too large: N bytes, at most M".
 std::string ReadFailureReason(const std::string& path, int error, std::uint64_t limit);
 
-// ReadFailureReason for an input that a reader refused without keeping errno: the file is
-// looked at once more (opened without waiting, never read) for the system's reason.
-std::string InputFailureReason(const std::string& path, std::uint64_t limit);
-
 } // namespace vornix::cli

@@ -38,7 +38,7 @@ int printInfo(const image::BitmapHeader& header) {
 int bitmapInfo(const std::string& path) {
     const InputFile input = ReadInputPrefix(path, image::kHeadersSize);
     if (!input.ok()) {
-        PrintFileError(path, InputFailureReason(path, image::kDefaultReadLimit));
+        PrintFileError(path, ReadFailureReason(path, input.error, image::kHeadersSize));
         return kExitFailure;
     }
     return printInfo(image::ReadBitmapHeaders(input.bytes).header);
@@ -58,7 +58,7 @@ int pxlResultInfo(const image::EncodeResult& result, std::string_view name) {
 int pxlInfo(const std::string& path) {
     PxlInput input(path);
     if (input.code() != 0) {
-        PrintFileError(path, InputFailureReason(path, image::kDefaultReadLimit));
+        PrintFileError(path, ReadFailureReason(path, input.openError(), 0));
         return kExitFailure;
     }
     if (!input.hasMarker()) {

@@ -10,7 +10,7 @@
 #include "cli_files.h"
 #include "convert_options.h"
 #include "file_errors.h"
-#include "image/prepare_buffer.h"
+#include "image/bounded_read.h"
 #include "image/prepare_decode.h"
 #include "image/prepare_defaults.h"
 #include "image/prepare_picture.h"
@@ -133,11 +133,13 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
         }
         return ConvertPictureBytes(request, input, piped.bytes, output, warn);
     }
-    const image::FileBytes file = image::ReadLargeFile(input);
-    if (!file.ok()) {
-        return failureOf(input, ReadFailureReason(input, file.error, image::kDefaultReadLimit));
+    FrameWriter writer(request, input, output, warn);
+    const image::FramesFileResult read = image::ReadGreyFramesFile(
+        input, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+    if (read.error != 0) {
+        return failureOf(input, ReadFailureReason(input, read.error, image::kMaxPreparedFileBytes));
     }
-    return ConvertPictureBytes(request, input, file.bytes, output, warn);
+    return writer.finish(read.outcome);
 }
 
 } // namespace vornix::cli

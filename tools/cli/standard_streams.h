@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "image/bounded_read.h"
 #include "image/byte_sink.h"
 #include "image/output_file.h"
 
@@ -21,10 +22,9 @@ inline bool IsStandardStream(std::string_view name) {
     return name == kStandardStream;
 }
 
-// The most standard input is read into memory: the largest picture file the preparation takes
-// (2^26 pixels of 6 bytes, and room for a header); more is refused as too large.
-inline constexpr std::size_t kMaxStandardInputBytes =
-    6 * (std::size_t{1} << 26) + (std::size_t{1} << 16);
+// The most standard input is read into memory: the largest picture file the preparation takes;
+// more is refused as too large.
+inline constexpr std::size_t kMaxStandardInputBytes = image::kMaxPreparedFileBytes;
 
 // What the bytes of standard input hold, from their start.
 enum class ContentKind {

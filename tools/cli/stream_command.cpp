@@ -21,9 +21,10 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
 bool pictureAsPxl(const std::string& path, std::string& text) {
     if (IsStandardStream(path)) {
         // Standard input: a bitmap when it starts with "BM", else PXL text.
-        const StandardInput input = ReadStandardInput();
+        const StandardInput input = ReadStandardInput(image::kMaxDownloadTextBytes);
         if (!input.ok()) {
-            PrintFileError(path, ReadFailureReason(path, input.error, kMaxStandardInputBytes));
+            PrintFileError(path,
+                           ReadFailureReason(path, input.error, image::kMaxDownloadTextBytes));
             return false;
         }
         if (KindOfContent(input.bytes) == ContentKind::Bitmap) {
@@ -32,12 +33,15 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
         text.assign(input.text());
         return true;
     }
-    InputFile input = ReadInputFile(path);
+    // The download holds the text it sends, within its own bound; a bitmap is read whole.
+    const bool bitmap = KindOfName(path) == PictureKind::Bitmap;
+    const std::size_t limit = bitmap ? image::kMaxBitmapFileBytes : image::kMaxDownloadTextBytes;
+    InputFile input = ReadInputFile(path, limit);
     if (!input.ok()) {
-        PrintFileError(path, InputFailureReason(path, image::kDefaultReadLimit));
+        PrintFileError(path, ReadFailureReason(path, input.error, limit));
         return false;
     }
-    if (KindOfName(path) != PictureKind::Bitmap) {
+    if (!bitmap) {
         text.assign(input.text());
         return true;
     }

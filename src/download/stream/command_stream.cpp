@@ -10,18 +10,6 @@ namespace {
 
 constexpr char kCr = '\r';
 
-bool isBlankOrLineEnd(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-std::size_t endOfMeaningfulText(std::string_view text) {
-    std::size_t end = text.size();
-    while (end > 0 && isBlankOrLineEnd(text[end - 1])) {
-        --end;
-    }
-    return end;
-}
-
 StreamError streamErrorFor(image::PxlHeaderError error) {
     switch (error) {
     case image::PxlHeaderError::NoMarker:
@@ -54,8 +42,7 @@ std::string InitCommand(int pixelsPerValue) {
     return pixelsPerValue == 8 ? "/I 6\r" : "I 6\r";
 }
 
-CommandStream::CommandStream(std::string_view pxlText)
-    : m_reader(pxlText), m_dataEnd(endOfMeaningfulText(pxlText)) {
+CommandStream::CommandStream(std::string_view pxlText) : m_reader(pxlText) {
     const image::PxlHeaderResult result = image::ReadPxlHeader(m_reader);
     if (!result.header) {
         m_error = streamErrorFor(result.error);
@@ -135,9 +122,6 @@ bool CommandStream::readGroup(int count, std::string& data) {
     data.assign(1, 'G');
     data += image::NumberField(count);
     for (int k = 0; k < count; ++k) {
-        if (dataExhausted()) {
-            return false;
-        }
         const auto item = m_reader.next();
         if (!item) {
             return false;
@@ -147,12 +131,6 @@ bool CommandStream::readGroup(int count, std::string& data) {
     }
     data += kCr;
     return true;
-}
-
-// Blank lines or blanks after the last value are not data: a file that ends with them has
-// run out just as much as one that ends right after its last value.
-bool CommandStream::dataExhausted() const {
-    return m_reader.position() >= m_dataEnd;
 }
 
 StreamBytesResult StreamBytes(std::string_view pxlText) {

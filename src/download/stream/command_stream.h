@@ -50,9 +50,11 @@ inline constexpr int kInitPauseTicks = 11;
 //
 // Each row takes ValuesPerRow(W, B) values, read in file order without regard to line ends,
 // and sends them in groups of ten at columns 0, 10, 20, ...; every value goes out exactly as
-// the file writes it. When the file holds fewer values than its header announces, the stream
-// ends after the last group it could fill completely: the controller never gets a group that
-// is cut short by the end of the file.
+// the file writes it, an empty field as an empty item. The fields are those PxlFieldReader
+// reads, at the end of the text as anywhere else: "0FFh,0FFh," then a line end holds three
+// fields, the last one empty. When the file holds fewer values than its header announces, or
+// a field longer than kMaxPxlFieldLength, the stream ends after the last group it could fill
+// completely: the controller never gets a group that is cut short by the end of the file.
 class CommandStream {
 public:
     explicit CommandStream(std::string_view pxlText);
@@ -69,13 +71,11 @@ private:
 
     StreamStep nextInRows();
     bool readGroup(int count, std::string& data);
-    bool dataExhausted() const;
 
     image::PxlFieldReader m_reader;
     image::PxlHeader m_header;
     StreamError m_error = StreamError::None;
     Phase m_phase = Phase::Done;
-    std::size_t m_dataEnd = 0; // one past the last character that is not a blank or line end
     int m_valuesPerRow = 0;
     int m_row = 0;
     int m_column = 0;

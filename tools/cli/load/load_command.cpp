@@ -23,6 +23,7 @@
 #include "download/serial_port_link.h"
 #include "download/stream/command_stream.h"
 #include "file_errors.h"
+#include "image/bounded_read.h"
 #include "standard_streams.h"
 
 namespace vornix::cli {
@@ -234,13 +235,11 @@ download::PictureText readPicture(const QString& file) {
             download::PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
                                                   static_cast<qsizetype>(input.bytes.size())));
     } else {
-        // The system's reason for a file that does not open, which the reader does not keep.
-        const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            const std::string reason = std::strerror(errno);
+        // The reason a file does not open, which the download's reader does not keep.
+        if (const int error = image::ReadableFile(name).error(); error != 0) {
+            const std::string reason = ReadFailureReason(name, error, image::kMaxDownloadTextBytes);
             return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
         }
-        ::close(fd);
         picture = download::ReadPictureAsPxl(file);
     }
     if (!picture.error.isEmpty()) {

@@ -1,0 +1,37 @@
+// Feeds arbitrary bytes to the picture-preparation readers: bitmaps of every depth, PBM, PGM
+// and PPM in their text and binary forms, and PXL text. Besides crashes it checks that a
+// picture that was read has sides of at least 1, no more pixels than allowed, and exactly one
+// grey level for each of them, and that what is read does not depend on bytes after the file.
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+#include <vector>
+
+#include "image/prepare_decode.h"
+
+namespace {
+
+using namespace vornix::image;
+
+void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> file(data, size);
+    const PictureReadResult result = ReadGreyPicture(file);
+    if (!result.ok()) {
+        require(result.image.pixels.empty());
+        return 0;
+    }
+    const GreyImage& image = result.image;
+    require(image.width >= 1 && image.height >= 1);
+    require(std::int64_t{image.width} * image.height <= kMaxPicturePixels);
+    require(image.pixels.size() ==
+            static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+    return 0;
+}
