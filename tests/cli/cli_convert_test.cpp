@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/cli_run.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -328,7 +329,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // Usage errors: exit 2, one line saying what was wrong on stderr, nothing converted.
-class UsageTest : public ConvertTest, public ::testing::WithParamInterface<QStringList> {};
+struct UsageCase {
+    const char* name;
+    QStringList args;
+};
+
+void PrintTo(const UsageCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class UsageTest : public ConvertTest, public ::testing::WithParamInterface<UsageCase> {};
 
 } // namespace
 
@@ -346,7 +356,7 @@ TEST_P(UsageTest, PrintsUsageAndConvertsNothing) {
     ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("pic.png")));
     ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("pic")));
     QStringList args{"convert"};
-    for (const QString& arg : GetParam()) {
+    for (const QString& arg : GetParam().args) {
         args << (arg.startsWith('-') || arg.isEmpty() ? arg : path(arg));
     }
     const QStringList before = EntriesOf(m_dir.path());
@@ -357,15 +367,18 @@ TEST_P(UsageTest, PrintsUsageAndConvertsNothing) {
     EXPECT_EQ(EntriesOf(m_dir.path()), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(BadArguments, UsageTest,
-                         ::testing::Values(QStringList{}, QStringList{"pic.bmp"},
-                                           QStringList{"pic.bmp", "out.pxl", "more.pxl"},
-                                           QStringList{"--no-such-option", "pic.bmp", "out.pxl"},
-                                           QStringList{"pic.bmp", "out.pxl", "--bogus=1"},
-                                           QStringList{"-q", "pic.bmp", "out.pxl"},
-                                           QStringList{"pic.png", "out.pxl"},
-                                           QStringList{"pic", "out.pxl"},
-                                           QStringList{"", "out.pxl"}, QStringList{"pic.bmp", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    BadArguments, UsageTest,
+    ::testing::Values(UsageCase{"NoArguments", {}}, UsageCase{"NoOutput", {"pic.bmp"}},
+                      UsageCase{"ThreeFiles", {"pic.bmp", "out.pxl", "more.pxl"}},
+                      UsageCase{"UnknownOption", {"--no-such-option", "pic.bmp", "out.pxl"}},
+                      UsageCase{"UnknownOptionAfterTheFiles", {"pic.bmp", "out.pxl", "--bogus=1"}},
+                      UsageCase{"UnknownShortOption", {"-q", "pic.bmp", "out.pxl"}},
+                      UsageCase{"PngInput", {"pic.png", "out.pxl"}},
+                      UsageCase{"InputWithoutExtension", {"pic", "out.pxl"}},
+                      UsageCase{"EmptyInputName", {"", "out.pxl"}},
+                      UsageCase{"EmptyOutputName", {"pic.bmp", ""}}),
+    vornix::test::RowName);
 
 TEST_F(ConvertTest, OutputThatCannotBeWrittenIsAFailure) {
     ASSERT_TRUE(WriteAll(path("in.pxl"), "@,8,1,8\r\n0A5h\r\n"));

@@ -19,6 +19,7 @@
 #include "pty_support.h"
 #include "pxl_samples.h"
 #include "stream_end.h"
+#include "support/row_name.h"
 
 namespace vornix::download {
 namespace {
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Loading stopped. File does not have LCD Header information.\n"},
                       RefusalCase{"HeaderEndsEarly", "@,240,128", ""},
                       RefusalCase{"HeaderNumberTooLarge", "@,240,40000,8\r\n", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vornix::test::RowName);
 
 TEST_F(CliTest, StreamUsageErrors) {
     for (const QStringList& arguments :

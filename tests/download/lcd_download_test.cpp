@@ -13,6 +13,7 @@
 #include "download/stream/command_stream.h"
 #include "pxl_samples.h"
 #include "recording_view.h"
+#include "support/row_name.h"
 
 namespace vornix::download {
 namespace {
@@ -186,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(
         EndCase{"NoPixelsPerValue", "@,16,3,0\r\n0FFh,0FFh\r\n", "\x03\rI 6\rD 2 3\r", "Row 2"},
         EndCase{"ShortFile", "@,16,3,8\r\n001h,002h\r\n003h,004h\r\n005h\r\n",
                 "\x03\r/I 6\rD 2 3\rG 0 0 0\rG 2,001h,002h\rG 0 1 0\rG 2,003h,004h\r", "Row 1"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vornix::test::RowName);
 
 TEST_F(DownloadTest, StopDuringThePauseSkipsTheDCommand) {
     bool waitingInPause = false;
@@ -231,7 +232,7 @@ INSTANTIATE_TEST_SUITE_P(Groups, StopMidPictureTest,
                          ::testing::Values(MidPictureCase{"MiddleOfRow5", "G 0 5 10\r", "Row 4"},
                                            MidPictureCase{"LastOfRow5", "G 0 5 20\r", "Row 5"},
                                            MidPictureCase{"FirstGroup", "G 0 0 0\r", ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 // The controller drops CTS for good in the middle of a data command: a stop request ends the
 // download as a stop does, instead of holding it (and the window) forever.

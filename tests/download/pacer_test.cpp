@@ -9,6 +9,7 @@
 #include "download/drain_alarm.h"
 #include "download/fake_uart.h"
 #include "download/pacer.h"
+#include "support/row_name.h"
 
 namespace vornix::download {
 namespace {
@@ -26,6 +27,7 @@ struct Rig {
 };
 
 struct TickCase {
+    const char* name;
     std::int32_t before;
     std::int32_t after;
 };
@@ -45,9 +47,12 @@ TEST_P(TimerTickTest, CountsAndWraps) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ticks, TimerTickTest,
-                         ::testing::Values(TickCase{0, 1}, TickCase{29999, 30000},
-                                           TickCase{30000, 30001}, TickCase{30001, 1},
-                                           TickCase{45000, 1}));
+                         ::testing::Values(TickCase{"FromZero", 0, 1},
+                                           TickCase{"UpTo30000", 29999, 30000},
+                                           TickCase{"Past30000", 30000, 30001},
+                                           TickCase{"WrapsAbove30000", 30001, 1},
+                                           TickCase{"WrapsFarAbove30000", 45000, 1}),
+                         vornix::test::RowName);
 
 TEST(Pacer, DelayCountsItsTicksMarkedBusy) {
     Rig rig;
@@ -157,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, StopWhileLineMovesTest,
                          ::testing::Values(HeldLineCase{"SlowLine", 1200, 0}, // a byte every 8 ms
                                            HeldLineCase{"HeldForAFifthOfASecond", 9600, 200},
                                            HeldLineCase{"HeldForOneAndAHalfSeconds", 9600, 1500}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 TEST(DrainAlarm, RingsOnceUnlessDisarmed) {
     DrainAlarm alarm;

@@ -16,6 +16,7 @@
 #include "pty_support.h"
 #include "pxl_samples.h"
 #include "recording_view.h"
+#include "support/row_name.h"
 
 namespace vornix::download {
 namespace {
@@ -135,6 +136,7 @@ TEST(PortMapping, EnvironmentNamesTheDevice) {
 }
 
 struct NthPortCase {
+    const char* name;
     int number;
     const char* expected;
 };
@@ -151,11 +153,15 @@ TEST_P(NthPortTest, OrdersByNameWithNumbersAsNumbers) {
     EXPECT_EQ(NthPortByName(ports, GetParam().number), QLatin1String(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ports, NthPortTest,
-    ::testing::Values(NthPortCase{1, "/dev/ttyACM0"}, NthPortCase{2, "/dev/ttyS1"},
-                      NthPortCase{3, "/dev/ttyS2"}, NthPortCase{4, "/dev/ttyS10"},
-                      NthPortCase{5, "/dev/ttyUSB0"}, NthPortCase{6, ""}, NthPortCase{0, ""}));
+INSTANTIATE_TEST_SUITE_P(Ports, NthPortTest,
+                         ::testing::Values(NthPortCase{"FirstIsAcm0", 1, "/dev/ttyACM0"},
+                                           NthPortCase{"SecondIsS1", 2, "/dev/ttyS1"},
+                                           NthPortCase{"ThirdIsS2", 3, "/dev/ttyS2"},
+                                           NthPortCase{"FourthIsS10AfterS2", 4, "/dev/ttyS10"},
+                                           NthPortCase{"FifthIsUsb0", 5, "/dev/ttyUSB0"},
+                                           NthPortCase{"PastTheLastIsNone", 6, ""},
+                                           NthPortCase{"ZeroIsNone", 0, ""}),
+                         vornix::test::RowName);
 
 struct SettingsCase {
     const char* text;
@@ -184,7 +190,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SettingsCase{"9600,N,8,1", true}, SettingsCase{"9600,n,8,1", true},
                       SettingsCase{"9600,X,8,1", false}, SettingsCase{",N,8,1", false},
                       SettingsCase{"9600,N,8", false}, SettingsCase{"9600,N,9,1", false},
-                      SettingsCase{"9600,N,8,3", false}));
+                      SettingsCase{"9600,N,8,3", false}),
+    vornix::test::RowNameFrom<&SettingsCase::text>);
 
 } // namespace
 } // namespace vornix::download

@@ -18,6 +18,7 @@
 #include "app/app_state.h"
 #include "app/lcd_form.h"
 #include "support/fake_prompts.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -182,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(
         CoverageCase{"ManualVornix", [] { return manual("vornix.1"); }, &menuCaptions},
         CoverageCase{"ManualVornixCli", [] { return manual("vornix-cli.1"); }, &cliTerms},
         CoverageCase{"ManualVornixLcdsim", [] { return manual("vornix-lcdsim.1"); }, &lcdsimTerms}),
-    [](const auto& info) { return info.param.name; });
+    vornix::test::RowName);
 
 // The guide's table of commands gives each shortcut on the line of its command.
 TEST(GuideShortcuts, EachShortcutStandsBesideItsCommand) {

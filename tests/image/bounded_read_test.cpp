@@ -16,6 +16,7 @@
 
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
@@ -133,13 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Names, NamedInputTest,
                                          NamedCase{"absent.bmp", Kind::Missing, ENOENT},
                                          NamedCase{"plain.bmp/x.bmp", Kind::BelowAFile, ENOTDIR},
                                          NamedCase{"dangling.pxl", Kind::DanglingLink, ENOENT}),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name) {
-                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             }
-                             return name;
-                         });
+                         vornix::test::RowName);
 
 // The largest one-bit bitmap with 16-bit sizes, at the largest offset, is still read whole and
 // converts; one byte more is refused before anything is allocated.

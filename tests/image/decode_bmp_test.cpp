@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "image_test_support.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
@@ -17,6 +18,7 @@ const Bytes k10x2Rows = {0x7F, 0xC0, 0, 0, 0, 0, 0, 0}; // bottom row first
 const std::string k10x2Pxl = "@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n";
 
 struct ExampleCase {
+    const char* name;
     Bytes file;
     std::string pxl;
 };
@@ -33,16 +35,20 @@ INSTANTIATE_TEST_SUITE_P(
     Pictures, DecodeExampleTest,
     testing::Values(
         // Top row dark, bottom row light but its first pixel; padding bits 0 come out as 1.
-        ExampleCase{makeBitmap(10, 2, k10x2Rows), k10x2Pxl},
-        ExampleCase{makeBitmap(10, 1, {0xFF, 0xC0, 0, 0}), "@,10,1,8\r\n000h,03Fh\r\n"},
-        ExampleCase{makeBitmap(10, 2, k10x2Rows, 68), k10x2Pxl}, // rows at offset 130
-        ExampleCase{test::readDataFile("good/reversed_table_10x2.bmp"), k10x2Pxl},
-        ExampleCase{makeBitmap(16, 2, {0xFF, 0xFF, 0, 0, 0x7F, 0xFF, 0, 0}),
-                    "@,16,2,8\r\n080h,000h\r\n000h,000h\r\n"}, // top-left pixel black
-        ExampleCase{makeBitmap(8, 1, {0x5A, 1, 2, 3}), "@,8,1,8\r\n0A5h\r\n"},
-        ExampleCase{makeBitmap(8, 0, {}), "@,8,0,8\r\n"},
-        ExampleCase{makeBitmap(0, 3, {}), "@,0,3,8\r\n\r\n\r\n\r\n"},
-        ExampleCase{makeBitmap(-62, 1, {}, 0, -5), "@,-62,1,8\r\n\r\n"})); // no pixel bytes
+        ExampleCase{"TenByTwo", makeBitmap(10, 2, k10x2Rows), k10x2Pxl},
+        ExampleCase{"TenByOne", makeBitmap(10, 1, {0xFF, 0xC0, 0, 0}), "@,10,1,8\r\n000h,03Fh\r\n"},
+        ExampleCase{"RowsAtOffset130", makeBitmap(10, 2, k10x2Rows, 68), k10x2Pxl},
+        ExampleCase{"ReversedColourTable", test::readDataFile("good/reversed_table_10x2.bmp"),
+                    k10x2Pxl},
+        ExampleCase{"TopLeftPixelBlack", makeBitmap(16, 2, {0xFF, 0xFF, 0, 0, 0x7F, 0xFF, 0, 0}),
+                    "@,16,2,8\r\n080h,000h\r\n000h,000h\r\n"},
+        ExampleCase{"PaddingBytesIgnored", makeBitmap(8, 1, {0x5A, 1, 2, 3}),
+                    "@,8,1,8\r\n0A5h\r\n"},
+        ExampleCase{"NoRows", makeBitmap(8, 0, {}), "@,8,0,8\r\n"},
+        ExampleCase{"ZeroWidth", makeBitmap(0, 3, {}), "@,0,3,8\r\n\r\n\r\n\r\n"},
+        ExampleCase{"NegativeWidthNoPixelBytes", makeBitmap(-62, 1, {}, 0, -5),
+                    "@,-62,1,8\r\n\r\n"}),
+    vornix::test::RowName);
 
 struct FileCase {
     const char* file;
@@ -77,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FileCase{"bad/claims_30000x30000.bmp", DecodeOutcome::PixelDataTruncated, 3752},
                     FileCase{"bad/offset_beyond_end.bmp", DecodeOutcome::PixelDataTruncated, 4},
                     FileCase{"bad/truncated_pixels.bmp", DecodeOutcome::PixelDataTruncated, 4},
-                    FileCase{"good/offset_70_10x2.bmp", DecodeOutcome::Converted, 4}));
+                    FileCase{"good/offset_70_10x2.bmp", DecodeOutcome::Converted, 4}),
+    vornix::test::RowNameFrom<&FileCase::file>);
 
 TEST(DecodeBMP, SizeBoundaries) {
     // (262112 + 7) / 8 = 32764 bytes per row fits 16 bits; one pixel more needs 32768.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "image_test_support.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
@@ -27,15 +28,31 @@ std::string uniformPxl(int width, int height, const std::string& value) {
 }
 
 TEST(EncodeBMP, EightByOneGivesTheSeventyFourByteFile) {
-    const Bytes expected = {'B', 'M', 74, 0, 0, 0, 0, 0, 0, 0, 70, 0, 0, 0, // file header
-                            40, 0, 0, 0, 8, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0,
-                            4,                                                       // info header
-                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, // ...
-                                                                                     // zeros
-                            0, 0, 0, 0, 255, 255, 255, 0, 255, 255, 255, 255, 255, 0, 0,
-                            0,                       // table and
-                                                     // filler
-                            0x5A, 0xFF, 0xFF, 0xFF}; // 0A5h inverted, fill
+    // clang-format off
+    const Bytes expected = {
+        'B', 'M',               // file type
+        74, 0, 0, 0,            // file size
+        0, 0,                   // reserved
+        0, 0,                   // reserved
+        70, 0, 0, 0,            // offset of the pixel rows
+        40, 0, 0, 0,            // info header size
+        8, 0, 0, 0,             // width
+        1, 0, 0, 0,             // height
+        1, 0,                   // planes
+        1, 0,                   // bits per pixel
+        0, 0, 0, 0,             // compression: none
+        4, 0, 0, 0,             // size of the pixel rows
+        0, 0, 0, 0,             // horizontal resolution
+        0, 0, 0, 0,             // vertical resolution
+        0, 0, 0, 0,             // colours used
+        0, 0, 0, 0,             // important colours
+        0, 0, 0, 0,             // colour 0: black
+        255, 255, 255, 0,       // colour 1: white
+        255, 255, 255, 255,     // filler
+        255, 0, 0, 0,           // filler
+        0x5A, 0xFF, 0xFF, 0xFF, // the one row: 0A5h inverted, then fill
+    };
+    // clang-format on
     const auto encoded = EncodeBMP("@,8,1,8\r\n0A5h\r\n");
     EXPECT_EQ(encoded.result.outcome, EncodeOutcome::Converted);
     EXPECT_EQ(encoded.bytes, expected);
@@ -43,6 +60,7 @@ TEST(EncodeBMP, EightByOneGivesTheSeventyFourByteFile) {
 }
 
 struct SizeCase {
+    const char* name;
     int width, height;
     std::size_t fileSize, stride;
     int valuesPerRow;
@@ -69,11 +87,14 @@ TEST_P(EncodeSizeTest, SizesAndPixelBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(WorkedSizes, EncodeSizeTest,
-                         testing::Values(SizeCase{128, 64, 1094, 16, 16},
-                                         SizeCase{240, 128, 4166, 32, 30}, SizeCase{8, 1, 74, 4, 1},
-                                         SizeCase{10, 2, 78, 4, 2}, SizeCase{241, 3, 166, 32, 31},
-                                         SizeCase{8, 0, 70, 4, 1},
-                                         SizeCase{32760, 1, 70 + 4096, 4096, 4095}));
+                         testing::Values(SizeCase{"HalfTheLcd", 128, 64, 1094, 16, 16},
+                                         SizeCase{"WholeLcd", 240, 128, 4166, 32, 30},
+                                         SizeCase{"EightByOne", 8, 1, 74, 4, 1},
+                                         SizeCase{"TenByTwo", 10, 2, 78, 4, 2},
+                                         SizeCase{"OnePixelWiderThanTheLcd", 241, 3, 166, 32, 31},
+                                         SizeCase{"NoRows", 8, 0, 70, 4, 1},
+                                         SizeCase{"WidestRow", 32760, 1, 70 + 4096, 4096, 4095}),
+                         vornix::test::RowName);
 
 TEST(EncodeBMP, FirstPxlRowBecomesTheLastStoredRow) {
     const auto encoded = EncodeBMP("@,16,3,8\r\n001h,010h\r\n002h,011h\r\n003h,012h\r\n");
@@ -137,7 +158,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{"empty_line.pxl", EncodeOutcome::EmptyValue, true, 1},
                     BadCase{"value_1ff.pxl", EncodeOutcome::ValueOutOfRange, true, 1},
                     BadCase{"value_ffff.pxl", EncodeOutcome::ValueOutOfRange, true, 1},
-                    BadCase{"overlong_value.pxl", EncodeOutcome::ValueOutOfRange, true, 1}));
+                    BadCase{"overlong_value.pxl", EncodeOutcome::ValueOutOfRange, true, 1}),
+    vornix::test::RowNameFrom<&BadCase::file>);
 
 struct TextCase {
     const char* name;
@@ -180,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"TrailingEmptyField", "@,24,1,8\r\n0FFh,0FFh,\r\n", EncodeOutcome::EmptyValue},
         TextCase{"TrailingComma", "@,24,1,8\r\n0FFh,0FFh,", EncodeOutcome::MissingValue},
         TextCase{"MiddleEmptyField", "@,24,1,8\r\n0FFh,,0FFh\r\n", EncodeOutcome::EmptyValue}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vornix::test::RowName);
 
 // No text makes a bitmap more than twice its own length plus 58 bytes. The cases that come
 // closest: rows of one value (W <= 8) written as one character and a comma, for each B, and

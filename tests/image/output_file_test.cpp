@@ -16,6 +16,7 @@
 
 #include "image/decode_bmp.h"
 #include "image_test_support.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
@@ -175,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, OutputSignalTest,
                                          SignalCase{"HangUpIgnored", SIGHUP, true, false},
                                          SignalCase{"TerminateUnnamed", SIGTERM, false, true},
                                          SignalCase{"KillUnnamed", SIGKILL, false, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 INSTANTIATE_TEST_SUITE_P(Shapes, OutputFileTest,
                          testing::Values(Case{"Plain", Shape::Plain, true},
@@ -184,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Shapes, OutputFileTest,
                                          Case{"HardLinkedNamedTemporary", Shape::HardLinked, false},
                                          Case{"Symlinked", Shape::Symlinked, true},
                                          Case{"SymlinkedNamedTemporary", Shape::Symlinked, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 } // namespace
 } // namespace vornix::image

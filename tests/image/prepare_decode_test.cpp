@@ -6,6 +6,7 @@
 #include <string>
 
 #include "image/prepare_decode.h"
+#include "support/row_name.h"
 
 #include <zlib.h>
 
@@ -189,11 +190,9 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 {150}},
         GoodRow{"pxl", text("@,8,1,8\r\n0F0h\r\n"), 8, 1, {0, 0, 0, 0, 255, 255, 255, 255}},
-        GoodRow{"png grey",
-                pngGrey(3, 2, {0, 0, 128, 255, 0, 7, 8, 9}),
-                3,
-                2,
-                {0, 128, 255, 7, 8, 9}}));
+        GoodRow{
+            "png grey", pngGrey(3, 2, {0, 0, 128, 255, 0, 7, 8, 9}), 3, 2, {0, 128, 255, 7, 8, 9}}),
+    vornix::test::RowName);
 
 TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
     using O = PictureReadOutcome;

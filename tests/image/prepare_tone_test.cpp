@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "image/prepare_tone.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
@@ -45,6 +46,7 @@ double expectedDarkness(const GreyImage& g, int x0, int x1) {
 }
 
 struct Method {
+    const char* name;
     Dither dither;
     // How far the darkness of an area may stray from its grey level. Atkinson's method passes
     // on only three quarters of the error, which deepens shadows and brightens highlights.
@@ -102,10 +104,11 @@ TEST_P(DitherTest, ThresholdShiftsTheTone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, DitherTest,
-                         ::testing::Values(Method{Dither::FloydSteinberg, 0.02},
-                                           Method{Dither::Atkinson, 0.1},
-                                           Method{Dither::Bayer4, 0.02},
-                                           Method{Dither::Bayer8, 0.02}));
+                         ::testing::Values(Method{"FloydSteinberg", Dither::FloydSteinberg, 0.02},
+                                           Method{"Atkinson", Dither::Atkinson, 0.1},
+                                           Method{"Bayer4", Dither::Bayer4, 0.02},
+                                           Method{"Bayer8", Dither::Bayer8, 0.02}),
+                         vornix::test::RowName);
 
 TEST(OrderedDitherTest, PatternsRepeatWithTheirSide) {
     for (const auto& [dither, n] : {std::pair{Dither::Bayer4, 4}, std::pair{Dither::Bayer8, 8}}) {

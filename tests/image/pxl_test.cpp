@@ -8,11 +8,13 @@
 
 #include "image/pxl_fields.h"
 #include "image/pxl_format.h"
+#include "support/row_name.h"
 
 namespace vornix::image {
 namespace {
 
 struct FieldCase {
+    const char* name;
     std::string text;
     std::vector<std::string> fields;
 };
@@ -31,15 +33,22 @@ TEST_P(FieldReaderTest, YieldsTheFieldsInOrderThenTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, FieldReaderTest,
-    testing::Values(FieldCase{"", {}}, FieldCase{" \t ", {}}, FieldCase{"a,b", {"a", "b"}},
-                    FieldCase{"a\r\nb\r\n", {"a", "b"}}, FieldCase{"a\nb\n", {"a", "b"}},
-                    FieldCase{"a\rb", {"a", "b"}}, FieldCase{"a\r\n\r\nb", {"a", "", "b"}},
-                    FieldCase{"a\n\rb", {"a", "", "b"}}, FieldCase{"a,,b", {"a", "", "b"}},
-                    FieldCase{"\r\n@", {"", "@"}}, FieldCase{"a\r\n  \r\nb", {"a", "", "b"}},
-                    FieldCase{"  a  ,\tb\t, c d \r\n", {"a", "b", "c d"}}, FieldCase{"a,", {"a"}},
-                    FieldCase{"a,  \t", {"a"}},
-                    FieldCase{std::string("\xC3\xA9,a\0b", 6),
-                              {"\xC3\xA9", std::string("a\0b", 3)}}));
+    testing::Values(
+        FieldCase{"Empty", "", {}}, FieldCase{"OnlyBlanks", " \t ", {}},
+        FieldCase{"Comma", "a,b", {"a", "b"}}, FieldCase{"CrLfLineEnds", "a\r\nb\r\n", {"a", "b"}},
+        FieldCase{"LfLineEnds", "a\nb\n", {"a", "b"}}, FieldCase{"CrLineEnd", "a\rb", {"a", "b"}},
+        FieldCase{"EmptyLineBetweenCrLfs", "a\r\n\r\nb", {"a", "", "b"}},
+        FieldCase{"LfThenCrAreTwoLineEnds", "a\n\rb", {"a", "", "b"}},
+        FieldCase{"EmptyFieldBetweenCommas", "a,,b", {"a", "", "b"}},
+        FieldCase{"LineEndFirst", "\r\n@", {"", "@"}},
+        FieldCase{"LineOfBlanks", "a\r\n  \r\nb", {"a", "", "b"}},
+        FieldCase{"BlanksAroundFieldsDropped", "  a  ,\tb\t, c d \r\n", {"a", "b", "c d"}},
+        FieldCase{"TrailingComma", "a,", {"a"}},
+        FieldCase{"TrailingCommaAndBlanks", "a,  \t", {"a"}},
+        FieldCase{"NonAsciiAndNulKept",
+                  std::string("\xC3\xA9,a\0b", 6),
+                  {"\xC3\xA9", std::string("a\0b", 3)}}),
+    vornix::test::RowName);
 
 TEST(PxlFields, HeaderNumbers) {
     const std::vector<std::pair<const char*, std::optional<std::int16_t>>> cases = {
@@ -119,11 +128,18 @@ TEST(PxlFormat, ValuesAndHeaderLine) {
     EXPECT_EQ(PxlHeaderLine(-5, 0), "@,-5,0,8\r\n");
 }
 
-class NormaliseTest : public testing::TestWithParam<std::pair<std::string, std::string>> {};
+struct NormaliseCase {
+    const char* name;
+    std::string input;
+    std::string output;
+};
+
+class NormaliseTest : public testing::TestWithParam<NormaliseCase> {};
 
 // Whole, and cut into two pieces at every position: a CR LF split across pieces is one end.
 TEST_P(NormaliseTest, EveryLineEndsWithCrLf) {
-    const auto& [input, output] = GetParam();
+    const std::string& input = GetParam().input;
+    const std::string& output = GetParam().output;
     EXPECT_EQ(NormaliseLineEnds(input), output);
     for (std::size_t cut = 0; cut <= input.size(); ++cut) {
         StringSink sink;
@@ -135,16 +151,19 @@ TEST_P(NormaliseTest, EveryLineEndsWithCrLf) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, NormaliseTest,
-                         testing::Values(std::pair{"", ""}, std::pair{"@,8,1,8", "@,8,1,8\r\n"},
-                                         std::pair{"a\nb", "a\r\nb\r\n"},
-                                         std::pair{"a\rb\r", "a\r\nb\r\n"},
-                                         std::pair{"a\n\nb", "a\r\n\r\nb\r\n"},
-                                         std::pair{"a\r\r\n", "a\r\n\r\n"},
-                                         std::pair{"a\n\r", "a\r\n\r\n"},
-                                         std::pair{" 0FFh , 000h \n", " 0FFh , 000h \r\n"},
-                                         std::pair{std::string("\xC3\xA9\0\x1A", 4),
-                                                   std::string("\xC3\xA9\0\x1A\r\n", 6)}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, NormaliseTest,
+    testing::Values(NormaliseCase{"Empty", "", ""},
+                    NormaliseCase{"LastLineEndAdded", "@,8,1,8", "@,8,1,8\r\n"},
+                    NormaliseCase{"LfBecomesCrLf", "a\nb", "a\r\nb\r\n"},
+                    NormaliseCase{"CrBecomesCrLf", "a\rb\r", "a\r\nb\r\n"},
+                    NormaliseCase{"EmptyLineKept", "a\n\nb", "a\r\n\r\nb\r\n"},
+                    NormaliseCase{"CrThenCrLf", "a\r\r\n", "a\r\n\r\n"},
+                    NormaliseCase{"LfThenCr", "a\n\r", "a\r\n\r\n"},
+                    NormaliseCase{"BlanksKept", " 0FFh , 000h \n", " 0FFh , 000h \r\n"},
+                    NormaliseCase{"NonAsciiAndNulKept", std::string("\xC3\xA9\0\x1A", 4),
+                                  std::string("\xC3\xA9\0\x1A\r\n", 6)}),
+    vornix::test::RowName);
 
 } // namespace
 } // namespace vornix::image

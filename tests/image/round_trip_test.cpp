@@ -53,7 +53,11 @@ TEST_P(RoundTripTest, BitmapToPxlToBitmap) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RoundTripTest,
                          testing::Combine(testing::Values(1, 7, 8, 10, 240, 241),
-                                          testing::Values(0, 1, 128)));
+                                          testing::Values(0, 1, 128)),
+                         [](const auto& info) {
+                             return std::to_string(std::get<0>(info.param)) + "x" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
 
 TEST(RoundTrip, WorkedExampleBothWays) {
     const std::string pxl = test::readDataText("good/example_10x2.pxl");

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/row_name.h"
+
 namespace vornix::lcdsim {
 namespace {
 
@@ -126,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                    0},
         StreamCase{"rejected_area_keeps_the_old_one", "D 1 1\rD 30\rG 0 0 1\rG 1,0FFh\r", {}, 1, 1},
         StreamCase{"command_without_line_end_waits", "G 1,0FFh", {}, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vornix::test::RowName);
 
 TEST(LcdController, OneDataByteDarkensExactlyItsPixels) {
     LcdController controller;
@@ -207,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"init_without_mode", "/I", "missing mode number"},
         MalformedCase{"overlong_command", "G 1," + std::string(5000, '0') + "h",
                       "longer than 1024 bytes, ignored"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vornix::test::RowName);
 
 TEST(LcdController, ErrorReportShowsTheCommandPrintably) {
     LcdController controller;

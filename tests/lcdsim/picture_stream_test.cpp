@@ -91,7 +91,8 @@ TEST_P(ChunkedFeed, GivesTheSameResultAsOneFeed) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, ChunkedFeed, ::testing::Values(1, 2, 3, 7, 13, 64, 1024, 100000));
+INSTANTIATE_TEST_SUITE_P(Sizes, ChunkedFeed, ::testing::Values(1, 2, 3, 7, 13, 64, 1024, 100000),
+                         [](const auto& info) { return "ChunksOf" + std::to_string(info.param); });
 
 TEST(PictureStream, MixedStreamOutcome) {
     LcdController controller;

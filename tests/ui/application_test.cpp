@@ -19,6 +19,7 @@
 
 #include "app/application.h"
 #include "support/fake_prompts.h"
+#include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
@@ -122,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                  },
                  InstanceLock::Failed,
                  QStringLiteral("It names no running instance and cannot be taken over.")}),
-    [](const auto& info) { return info.param.name; });
+    RowName);
 
 // A user who may not write in the lock's folder is told so. Run as that user: as root, in a
 // child process that gives up root first.

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "dialogs/file_form_rules.h"
+#include "support/row_name.h"
 
 namespace ff = vornix::dialogs::file_form;
 
 namespace {
 
 struct MatchCase {
+    const char* name;
     const char* pattern;
     QStringList names;
     QStringList expected;
@@ -25,14 +27,17 @@ const QStringList kNames{"a.bmp", "B.BMP", "c.Jpg",  "d.gif",     "e.pxl",
 
 INSTANTIATE_TEST_SUITE_P(
     Patterns, FilePatternTest,
-    ::testing::Values(MatchCase{"*.BMP;*.JPG;*.GIF", kNames, {"a.bmp", "B.BMP", "c.Jpg", "d.gif"}},
-                      MatchCase{"*.PXL", kNames, {"e.pxl", "F.PXL"}},
-                      // "All Files" lists names without a dot too.
-                      MatchCase{"*.*", kNames, kNames},
-                      MatchCase{" *.txt ; ;README", kNames, {"g.txt", "README"}},
-                      MatchCase{"?.pxl", {"e.pxl", "ee.pxl"}, {"e.pxl"}}, MatchCase{"", kNames, {}},
-                      // A malformed wildcard lists nothing rather than failing.
-                      MatchCase{"[", {"[", "a"}, {}}));
+    ::testing::Values(
+        MatchCase{"Pictures", "*.BMP;*.JPG;*.GIF", kNames, {"a.bmp", "B.BMP", "c.Jpg", "d.gif"}},
+        MatchCase{"PxlFiles", "*.PXL", kNames, {"e.pxl", "F.PXL"}},
+        // "All Files" lists names without a dot too.
+        MatchCase{"AllFiles", "*.*", kNames, kNames},
+        MatchCase{"BlanksAndEmptyPatternsSkipped", " *.txt ; ;README", kNames, {"g.txt", "README"}},
+        MatchCase{"QuestionMarkIsOneCharacter", "?.pxl", {"e.pxl", "ee.pxl"}, {"e.pxl"}},
+        MatchCase{"EmptyPatternListsNothing", "", kNames, {}},
+        // A malformed wildcard lists nothing rather than failing.
+        MatchCase{"MalformedWildcard", "[", {"[", "a"}, {}}),
+    vornix::test::RowName);
 
 TEST(FileFormRules, FilterEntriesAreExactAndFollowTheType) {
     EXPECT_EQ(ff::filterEntryText(0), "BMP files (*.BMP,JPG,GIF)");

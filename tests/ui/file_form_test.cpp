@@ -26,6 +26,7 @@
 #include "dialogs/file_form_file_list.h"
 #include "dialogs/file_form_names.h"
 #include "dialogs/file_form_path_label.h"
+#include "support/row_name.h"
 
 // Readable failure output for texts.
 static void PrintTo(const QString& text, std::ostream* out) {
@@ -183,7 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PathAfter::Kept},
         OutcomeCase{"Form_KeyDown with Escape", [](FileForm& f) { f.Form_KeyDown(27, 0); },
                     "~CANCEL", PathAfter::Kept},
-        OutcomeCase{"close box", [](FileForm& f) { f.close(); }, "~CANCEL", PathAfter::Kept}));
+        OutcomeCase{"close box", [](FileForm& f) { f.close(); }, "~CANCEL", PathAfter::Kept}),
+    vornix::test::RowNameFrom<&OutcomeCase::how>);
 
 TEST_F(FileFormTest, EscapeCancelsWhicheverControlHasTheFocus) {
     for (const char* name :
@@ -243,7 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RequestCase{"PXLS", "File Management - SAVE FILE", 1, kPxl},
                       RequestCase{"BMP", "File Management", 0, kPictures},
                       RequestCase{"TXTO", "File Management - OPEN FILE", 2, kAll},
-                      RequestCase{"", "File Management", 2, kAll}));
+                      RequestCase{"", "File Management", 2, kAll}),
+    vornix::test::RowNameFrom<&RequestCase::code>);
 
 TEST_F(FileFormTest, DirectoryChangeWritesThePatternButFilterChangeKeepsTheBox) {
     m_state.FileName = "clock.BMP";
@@ -373,7 +376,8 @@ INSTANTIATE_TEST_SUITE_P(Names, FileFormProposedNameTest,
                          ::testing::Values(ProposedNameCase{"clock.PXL", "clock", "x.PXL"},
                                            ProposedNameCase{"a.b.PXL", "a.b", "x.PXL"},
                                            ProposedNameCase{"noext", "noext", "x"},
-                                           ProposedNameCase{"", "", "x"}));
+                                           ProposedNameCase{"", "", "x"}),
+                         vornix::test::RowNameFrom<&ProposedNameCase::proposed>);
 
 struct StartCase {
     const char* what;
@@ -403,7 +407,8 @@ TEST_P(FileFormStartTest, StartsInTheCurrentDirectory) {
 INSTANTIATE_TEST_SUITE_P(Starts, FileFormStartTest,
                          ::testing::Values(StartCase{"no start directory", nullptr},
                                            StartCase{"a directory that has gone", "gone/away"},
-                                           StartCase{"a file, not a directory", "a.bmp"}));
+                                           StartCase{"a file, not a directory", "a.bmp"}),
+                         vornix::test::RowNameFrom<&StartCase::what>);
 
 TEST_F(FileFormTest, VolumesKeepInStepWithTheDirectoryList) {
     m_state.FilePath = root();

@@ -19,6 +19,7 @@
 #include "dialogs/help_commands.h"
 #include "dialogs/help_tools.h"
 #include "support/fake_prompts.h"
+#include "support/row_name.h"
 
 // Readable failure output for texts and paths.
 static void PrintTo(const QString& text, std::ostream* out) {
@@ -97,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HelpFileCase{"Started", "/usr/bin/xdg-open", true, true, false},
                       HelpFileCase{"CannotStart", "/usr/bin/xdg-open", false, true, true},
                       HelpFileCase{"NoEditorFound", "", true, false, true}),
-    [](const auto& info) { return info.param.name; });
+    vornix::test::RowName);
 
 // Where the help text is looked for: the program's folder (build tree, portable copy), then the
 // documentation folder of an installed tree, laid out as `cmake --install` lays it out.
@@ -141,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpDirCase{"DirectoryIsNoGuide", GuideAt::FolderNamedLikeGuide,
                                   "share/doc/vornix"},
                       HelpDirCase{"MissingEverywhere", GuideAt::Nowhere, "bin"}),
-    [](const auto& info) { return info.param.name; });
+    vornix::test::RowName);
 
 // The working files go beside the program only in a build tree or a personal copy, which hold
 // the guide beside the program; never into an installed bin folder, even one root may write to.
@@ -170,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(WorkingDirCase{"BuildTreeOrPortableCopy", GuideAt::ProgramDir, true},
                       WorkingDirCase{"InstalledBinFolder", GuideAt::Nowhere, false},
                       WorkingDirCase{"DirectoryIsNoGuide", GuideAt::FolderNamedLikeGuide, false}),
-    [](const auto& info) { return info.param.name; });
+    vornix::test::RowName);
 
 // --- Run MSPaint -------------------------------------------------------------------------
 
@@ -246,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
         PaintCase{"CopyCannotBeWritten", kBitmap, {}, false, kPaint, true, Argument::Empty, false},
         PaintCase{"CannotStart", kBitmap, {}, true, kPaint, false, Argument::Copy, true},
         PaintCase{"NoPaintProgram", kBitmap, {}, true, "", true, Argument::NotStarted, true}),
-    [](const auto& info) { return info.param.name; });
+    vornix::test::RowName);
 
 // --- About -------------------------------------------------------------------------------
 
@@ -331,7 +332,7 @@ INSTANTIATE_TEST_SUITE_P(Folders, ProgramLookupTest, ::testing::Values(
     LookupCase{"ChosenPaintByName", "kolourpaint", "mypaint", "mypaint", "", "2/mypaint"},
     LookupCase{"ChosenPaintByPath", "kolourpaint", "", "1/elsewhere/paint", "", "1/elsewhere/paint"},
     LookupCase{"ChosenPaintMissingIsKept", "kolourpaint", "", "nosuchpaint", "", "nosuchpaint"}),
-    [](const auto& info) { return info.param.name; });
+    vornix::test::RowName);
 // clang-format on
 
 TEST(ProgramLookupEmptyTest, EmptySearchPathFindsNothing) {

@@ -31,6 +31,7 @@
 #include "dialogs/lcd_preview_panel.h"
 #include "image/prepare_picture.h"
 #include "image/prepare_tone.h"
+#include "support/row_name.h"
 
 static void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -189,7 +190,7 @@ TEST_P(ImportDialogSizeTest, PreviewAndResultHaveTheFittedSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ImportDialogSizeTest, ::testing::ValuesIn(kSizeCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 struct MoveCase {
     const char* name;
@@ -239,7 +240,7 @@ TEST_P(ImportDialogOrientationTest, TheMarkedPixelMovesAsTurnedAndMirrored) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ImportDialogOrientationTest, ::testing::ValuesIn(kMoveCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 // Every control, changed through its own widget, changes the preview.
 TEST(ImportDialogTest, EachControlChangesThePreview) {

@@ -15,6 +15,7 @@
 #include "dialogs/file_form.h"
 #include "image/prepare_image.h"
 #include "lcd_form_fixture.h"
+#include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
@@ -122,6 +123,7 @@ TEST_F(LCDFormTest, CancelledOpenPxlChangesNothing) {
 }
 
 struct Proposal {
+    const char* name;
     const char* opened;
     const char* saveType;
     const char* proposed;
@@ -142,15 +144,18 @@ TEST_P(SaveProposalTest, ProposesTheOpenedNameWithItsExtensionAdjusted) {
     EXPECT_EQ(proposedNames[0], QString::fromLatin1(GetParam().proposed));
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, SaveProposalTest,
-                         ::testing::Values(Proposal{"clock.pxl", "BMP", "clock.BMP"},
-                                           Proposal{"photo.GIF", "PXL", "photo.PXL"},
-                                           Proposal{"photo.jpg", "PXL", "photo.PXL"},
-                                           Proposal{"logo.bmp", "PXL", "logo.PXL"},
-                                           Proposal{"photo.jpg", "BMP", "photo.jpg"},
-                                           Proposal{"clock.PXL", "PXL", "clock.PXL"},
-                                           Proposal{"a.b.pxl", "BMP", "a.b.BMP"},
-                                           Proposal{"pxl", "BMP", "pxl"}, Proposal{"", "PXL", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Names, SaveProposalTest,
+    ::testing::Values(Proposal{"PxlSavedAsBmp", "clock.pxl", "BMP", "clock.BMP"},
+                      Proposal{"GifSavedAsPxl", "photo.GIF", "PXL", "photo.PXL"},
+                      Proposal{"JpgSavedAsPxl", "photo.jpg", "PXL", "photo.PXL"},
+                      Proposal{"BmpSavedAsPxl", "logo.bmp", "PXL", "logo.PXL"},
+                      Proposal{"JpgSavedAsBmpKeepsItsName", "photo.jpg", "BMP", "photo.jpg"},
+                      Proposal{"PxlSavedAsPxl", "clock.PXL", "PXL", "clock.PXL"},
+                      Proposal{"OnlyTheLastExtensionChanges", "a.b.pxl", "BMP", "a.b.BMP"},
+                      Proposal{"NameWithoutExtensionKept", "pxl", "BMP", "pxl"},
+                      Proposal{"NothingOpened", "", "PXL", ""}),
+    RowName);
 
 TEST_F(LCDFormTest, SaveReplacesWithoutAskingAndKeepsANameWithoutExtension) {
     QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
@@ -369,12 +374,6 @@ struct TwoColourCase {
 class TwoColourOpenTest : public LCDFormTest,
                           public ::testing::WithParamInterface<TwoColourCase> {};
 
-std::string caseName(const ::testing::TestParamInfo<TwoColourCase>& info) {
-    std::string name = info.param.name;
-    std::replace(name.begin(), name.end(), '.', '_');
-    return name;
-}
-
 TEST_P(TwoColourOpenTest, EveryPixelShownDarkIsASetBit) {
     const QString name = QString::fromLatin1(GetParam().name);
     writeAll(file(name), GetParam().content());
@@ -412,7 +411,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TwoColourCase{"two_colours.gif", gifPicture},
                       TwoColourCase{"png_inside.bmp", [] { return pngPicture(1); }},
                       TwoColourCase{"pbm_inside.BMP", pbmPicture}),
-    caseName);
+    RowName);
 
 TEST(TwoColourFixtureTest, PngFilesAreOneBitWithThePaletteInTheOrderAsked) {
     for (const int darkIndex : {0, 1}) {
@@ -470,8 +469,9 @@ TEST_F(LCDFormTest, WithoutAnExecutableFolderGivenTheRunningProgramsFolderIsUsed
 }
 
 struct JoinCase {
-    const char* folder;
     const char* name;
+    const char* folder;
+    const char* typed;
     const char* path;
 };
 
@@ -479,17 +479,21 @@ class JoinFilePathTest : public ::testing::TestWithParam<JoinCase> {};
 
 TEST_P(JoinFilePathTest, TypedNamesStartingWithASlashAreWholePaths) {
     EXPECT_EQ(app::JoinFilePath(QString::fromLatin1(GetParam().folder),
-                                QString::fromLatin1(GetParam().name)),
+                                QString::fromLatin1(GetParam().typed)),
               QString::fromLatin1(GetParam().path));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, JoinFilePathTest,
-    ::testing::Values(JoinCase{"/home/u/pics", "x.pxl", "/home/u/pics/x.pxl"},
-                      JoinCase{"/home/u/pics", "/data/x.pxl", "/data/x.pxl"},
-                      JoinCase{"/home/u/pics", "sub/x.pxl", "/home/u/pics/sub/x.pxl"},
-                      JoinCase{"/", "x.pxl", "/x.pxl"}, JoinCase{"/", "/x.pxl", "/x.pxl"},
-                      JoinCase{"", "x.pxl", "x.pxl"}));
+    ::testing::Values(JoinCase{"NameJoinsTheFolder", "/home/u/pics", "x.pxl", "/home/u/pics/x.pxl"},
+                      JoinCase{"WholePathStandsAlone", "/home/u/pics", "/data/x.pxl",
+                               "/data/x.pxl"},
+                      JoinCase{"NameInASubfolderJoinsTheFolder", "/home/u/pics", "sub/x.pxl",
+                               "/home/u/pics/sub/x.pxl"},
+                      JoinCase{"RootFolderGivesOneSlash", "/", "x.pxl", "/x.pxl"},
+                      JoinCase{"WholePathInTheRootFolder", "/", "/x.pxl", "/x.pxl"},
+                      JoinCase{"NoFolder", "", "x.pxl", "x.pxl"}),
+    RowName);
 
 TEST_F(LCDFormTest, TypedAbsolutePathIsSavedThereAndOpenedFromThere) {
     QTemporaryDir elsewhere;
@@ -542,7 +546,8 @@ INSTANTIATE_TEST_SUITE_P(
     Names, SaveNameTest,
     ::testing::Values(SaveNameCase{"a;b.pxl", true}, SaveNameCase{"clock;v2;final.PXL", true},
                       SaveNameCase{"caf\xC3\xA9 [1] & co.pxl", true}, SaveNameCase{"*.PXL", false},
-                      SaveNameCase{"x?.pxl", false}, SaveNameCase{"*.BMP;*.JPG;*.GIF", false}));
+                      SaveNameCase{"x?.pxl", false}, SaveNameCase{"*.BMP;*.JPG;*.GIF", false}),
+    RowName);
 
 // Drops a file and records what Import Picture was given.
 class DropTest : public LCDFormTest {
@@ -872,7 +877,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NotShownCase{"BitmapDropped", Opened::BitmapDropped, true},
                       NotShownCase{"PxlMenu", Opened::PxlMenu, false},
                       NotShownCase{"PxlCommandLine", Opened::PxlCommandLine, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName);
 
 } // namespace
 } // namespace vornix::test

@@ -10,6 +10,7 @@
 #include "app/caption_label.h"
 #include "app/picture_box.h"
 #include "lcd_form_fixture.h"
+#include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
@@ -90,6 +91,7 @@ TEST_F(LCDFormTest, BitmapWithoutDirectoryIsLookedUpInTheCurrentDirectory) {
 }
 
 struct IgnoredCommandLine {
+    const char* name;
     const char* commandLine;
     const char* log;
 };
@@ -107,11 +109,13 @@ TEST_P(IgnoredCommandLineTest, OnlyTheLogShowsWhatWasSeen) {
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLines, IgnoredCommandLineTest,
-    ::testing::Values(IgnoredCommandLine{"/data/photo.jpg",
+    ::testing::Values(IgnoredCommandLine{"PictureOfAnotherFormat", "/data/photo.jpg",
                                          "Filename:/data/photo.jpg\r\nPath:/data\r\n"},
-                      IgnoredCommandLine{"\"", "Filename:\"\r\n"},
-                      IgnoredCommandLine{"notes.txt", "Filename:notes.txt\r\n"},
-                      IgnoredCommandLine{"\"a.bm\"", "Filename:\"a.bm\"\r\n"}));
+                      IgnoredCommandLine{"LoneQuote", "\"", "Filename:\"\r\n"},
+                      IgnoredCommandLine{"TextFile", "notes.txt", "Filename:notes.txt\r\n"},
+                      IgnoredCommandLine{"QuotedNameOfNoKnownType", "\"a.bm\"",
+                                         "Filename:\"a.bm\"\r\n"}),
+    RowName);
 
 TEST_F(LCDFormTest, MissingBitmapShowsTheFileErrorWithItsCode) {
     const QString path = file(QStringLiteral("missing.bmp"));
@@ -264,11 +268,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Copied as every PXL file is, but never turned into a bitmap of 134 MB.
         HostileCase{"t.pxl", Hostile::File, "@,32760,32767,-1\r\n", "", "L-P", true},
         HostileCase{"nine.pxl", Hostile::File, "@,8,1,9\r\n0FFh\r\n", "", "L-P", true}),
-    [](const auto& info) {
-        QString name = QString::fromLatin1(info.param.name);
-        name.replace(QLatin1Char('.'), QLatin1Char('_'));
-        return name.toStdString();
-    });
+    RowName);
 
 TEST_F(LCDFormTest, SecondInstanceEndsWithoutTouchingTheWorkingFiles) {
     writeAll(workingPXL(), "first instance\r\n");
@@ -361,7 +361,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlantedCase{"BitmapOverLinksToNothing", "shapes.bmp", Planted::LinkToNothing},
                       PlantedCase{"BitmapOverFifos", "shapes.bmp", Planted::Fifo},
                       PlantedCase{"PxlOverLinksToFiles", "dots.pxl", Planted::LinkToFile}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName);
 
 } // namespace
 } // namespace vornix::test

@@ -21,6 +21,7 @@
 #include "app/qt_prompts.h"
 #include "app/separator_lines.h"
 #include "lcd_form_fixture.h"
+#include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
@@ -135,6 +136,7 @@ TEST_F(LCDFormTest, UseMaskTogglesTheOutlineAndTheCheckMarkTogether) {
 }
 
 struct MaskAnswers {
+    const char* name;
     std::optional<QString> width;
     std::optional<QString> height;
     QSize expected;
@@ -158,15 +160,24 @@ TEST_P(MaskSizeTest, AcceptsOnlyAnswersWithinTheLcd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, MaskSizeTest,
-    ::testing::Values(MaskAnswers{QStringLiteral("160"), QStringLiteral("64"), {160, 64}},
-                      MaskAnswers{QStringLiteral("240.4"), QStringLiteral("128"), {240, 128}},
-                      MaskAnswers{QStringLiteral("300"), QStringLiteral("129"), {240, 128}},
-                      MaskAnswers{QStringLiteral("-5"), QStringLiteral("0"), {240, 128}},
-                      MaskAnswers{QStringLiteral("abc"), QStringLiteral("12"), {240, 12}},
-                      MaskAnswers{QStringLiteral("120.5"), QStringLiteral("121.5"), {120, 122}},
-                      MaskAnswers{QStringLiteral(" 100 pixels"), std::nullopt, {100, 128}},
-                      MaskAnswers{std::nullopt, std::nullopt, {240, 128}},
-                      MaskAnswers{QStringLiteral("0.4"), QStringLiteral("0.5"), {0, 0}}));
+    ::testing::Values(
+        MaskAnswers{"WithinTheLcd", QStringLiteral("160"), QStringLiteral("64"), {160, 64}},
+        MaskAnswers{"FractionRounded", QStringLiteral("240.4"), QStringLiteral("128"), {240, 128}},
+        MaskAnswers{
+            "LargerThanTheLcdRefused", QStringLiteral("300"), QStringLiteral("129"), {240, 128}},
+        MaskAnswers{
+            "NegativeAndZeroRefused", QStringLiteral("-5"), QStringLiteral("0"), {240, 128}},
+        MaskAnswers{"TextRefused", QStringLiteral("abc"), QStringLiteral("12"), {240, 12}},
+        MaskAnswers{
+            "HalvesRoundToEven", QStringLiteral("120.5"), QStringLiteral("121.5"), {120, 122}},
+        MaskAnswers{"LeadingNumberReadThenCancelled",
+                    QStringLiteral(" 100 pixels"),
+                    std::nullopt,
+                    {100, 128}},
+        MaskAnswers{"BothCancelled", std::nullopt, std::nullopt, {240, 128}},
+        MaskAnswers{
+            "FractionsBelowOneRoundToZero", QStringLiteral("0.4"), QStringLiteral("0.5"), {0, 0}}),
+    RowName);
 
 TEST_F(LCDFormTest, MaskSizePromptsShowTheCurrentSize) {
     ASSERT_TRUE(start(QString()));

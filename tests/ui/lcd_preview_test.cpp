@@ -18,6 +18,7 @@
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
 #include "image/decode_bmp.h"
+#include "support/row_name.h"
 
 static void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -200,7 +201,7 @@ TEST_P(LcdPreviewDifferenceTest, MarksExactlyTheDifferingPixels) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LcdPreviewDifferenceTest, ::testing::ValuesIn(kDifferenceCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 struct UnsentCase {
     const char* name;
@@ -238,7 +239,7 @@ TEST_P(LcdPreviewUnsentTest, ShowsWhyNothingIsSentAndABlankPanel) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LcdPreviewUnsentTest, ::testing::ValuesIn(kUnsentCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vornix::test::RowName);
 
 // The window as the user sees it: both views side by side, each picture pixel drawn as a
 // 2 x 2 block, a marked pixel in red.

@@ -14,6 +14,7 @@
 #include "dialogs/viewer.h"
 #include "dialogs/viewer_enlarger.h"
 #include "dialogs/viewer_handle.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -195,6 +196,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Scenario{"MainWindowGoingAwayTakesTheViewer",
                                {{Action::Zoom, State::Shown, Identity::Fresh},
                                 {Action::DropHandle, State::NotExisting, Identity::None}}}),
-    [](const auto& info) { return info.param.name; });
+    vornix::test::RowName);
 
 } // namespace

@@ -13,6 +13,7 @@
 #include "app/error_codes.h"
 #include "app/working_files.h"
 #include "drawn_bitmap.h"
+#include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
@@ -109,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         PictureCase{"TextFile", "no picture here\r\n", app::kInvalidPicture, {}},
         PictureCase{"BitmapClaimingMoreThanItHolds", boastingBitmap(), app::kInvalidPicture, {}},
         PictureCase{"Missing", QByteArray(), app::kFileNotFound, {}}),
-    [](const auto& info) { return info.param.name; });
+    RowName);
 
 // The program's own files replace a link at their name; a file the user names is written
 // through a link to its target, as the user meant.
