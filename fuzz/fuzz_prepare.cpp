@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the picture-preparation readers: bitmaps of every depth, PBM, PGM
-// and PPM in their text and binary forms, PNG, JPEG, GIF (every frame), WebP and PXL text. Besides crashes it checks that a
-// picture that was read has sides of at least 1, no more pixels than allowed, and exactly one
-// grey level for each of them, and that what is read does not depend on bytes after the file.
+// and PPM in their text and binary forms, PNG, JPEG, GIF (every frame), WebP and PXL text. Besides
+// crashes it checks that a picture that was read has sides of at least 1, no more pixels than
+// allowed, and exactly one grey level for each of them, and that what is read does not depend on
+// bytes after the file.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
