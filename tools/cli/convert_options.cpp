@@ -8,11 +8,8 @@
 #include <utility>
 #include <variant>
 
-#include "app/error_codes.h"
 #include "cli_files.h"
 #include "commands.h"
-#include "image/atomic_file.h"
-#include "image/bounded_read.h"
 #include "image/decode_bmp.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"

@@ -1,12 +1,9 @@
 // One picture of "convert" with picture options: read, prepared frame by frame, written.
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
 
-#include "app/error_codes.h"
 #include "cli_files.h"
 #include "convert_options.h"
 #include "file_errors.h"
