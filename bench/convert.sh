@@ -34,8 +34,9 @@ for source in "$root"/tools/cli/*.cpp; do
     grep -qE '#include ("download/|<Q)' "$source" && continue
     noqt_sources+=("$source")
 done
-g++ -std=c++20 -O3 -DNDEBUG -I"$root/src" -I"$root/tools/cli" -o "$noqt" \
-    "$root/bench/convert_noqt_main.cpp" "${noqt_sources[@]}" "$build/src/image/libvornix_image.a"
+g++ -std=c++20 -O3 -DNDEBUG -I"$root/src" -I"$root/tools/cli" -I"$build/generated" -o "$noqt" \
+    "$root/bench/convert_noqt_main.cpp" "${noqt_sources[@]}" "$build/src/image/libvornix_image.a" \
+    -Wl,-Bstatic -lpng16 -ljpeg -lgif -lwebp -lz -Wl,-Bdynamic -lpthread -lm
 
 # ImageMagick's stock policy stops at 256 MiB of pixel cache: raised for the big picture only.
 policy=$work/magick

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the picture-preparation readers: bitmaps of every depth, PBM, PGM
-// and PPM in their text and binary forms, and PXL text. Besides crashes it checks that a
-// picture that was read has sides of at least 1, no more pixels than allowed, and exactly one
-// grey level for each of them, and that what is read does not depend on bytes after the file.
+// and PPM in their text and binary forms, PNG, JPEG, GIF (every frame), WebP and PXL text. Besides
+// crashes it checks that a picture that was read has sides of at least 1, no more pixels than
+// allowed, and exactly one grey level for each of them, and that what is read does not depend on
+// bytes after the file.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -19,6 +20,13 @@ void require(bool condition) {
     }
 }
 
+void checkPicture(const GreyImage& image) {
+    require(image.width >= 1 && image.height >= 1);
+    require(std::int64_t{image.width} * image.height <= kMaxPicturePixels);
+    require(image.pixels.size() ==
+            static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -28,10 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(result.image.pixels.empty());
         return 0;
     }
-    const GreyImage& image = result.image;
-    require(image.width >= 1 && image.height >= 1);
-    require(std::int64_t{image.width} * image.height <= kMaxPicturePixels);
-    require(image.pixels.size() ==
-            static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height));
+    checkPicture(result.image);
+    // Every frame of an animation is a whole picture of the same size as the first.
+    int frames = 0;
+    ReadGreyFrames(file, [&](GreyImage&& frame) {
+        checkPicture(frame);
+        require(frame.width == result.image.width && frame.height == result.image.height);
+        return ++frames < 16;
+    });
+    require(frames >= 1);
     return 0;
 }

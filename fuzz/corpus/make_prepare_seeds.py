@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Writes the small hand-made pictures that seed the picture-preparation fuzz target:
-bitmaps of every depth the readers take, PBM, PGM and PPM in text and binary form, and a PXL
-text. Run from anywhere; the files go into the prepare/ folder beside this script."""
+bitmaps of every depth the readers take, PBM, PGM and PPM in text and binary form, a PXL
+text, and PNG, JPEG, GIF and WebP pictures made with ImageMagick's convert. Run from anywhere; the files go into the prepare/ folder beside this script."""
 import os
 import struct
+import subprocess
 
 here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "prepare")
 os.makedirs(here, exist_ok=True)
@@ -51,3 +52,18 @@ write("plain.ppm", "P3\n2 1\n255\n255 0 0  0 0 255\n")
 write("raw.ppm", b"P6\n1 2\n255\n\xff\x00\x00\x00\xff\x00")
 write("raw_16bit.ppm", b"P6\n1 1\n65535\n\xff\xff\x00\x00\x80\x00")
 write("picture.pxl", "@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n")
+
+# The photo formats, written by ImageMagick from a small picture of four grey bands: a PNG with
+# transparency, an interlaced PNG, a JPEG, a GIF of three frames and a lossless WebP.
+bands = os.path.join(here, "bands.pgm")
+write("bands.pgm", b"P5\n8 4\n255\n" + bytes([0, 0, 85, 85, 170, 170, 255, 255]) * 4)
+magick = [
+    ("alpha.png", [bands, "-alpha", "set", "-channel", "A", "-evaluate", "set", "50%"]),
+    ("interlaced.png", [bands, "-interlace", "PNG"]),
+    ("bands.jpg", [bands, "-quality", "80"]),
+    ("frames.gif", ["-delay", "10", bands, "-negate", bands, "-negate", "-rotate", "180", bands]),
+    ("bands.webp", [bands, "-define", "webp:lossless=true"]),
+]
+for name, args in magick:
+    subprocess.run(["/usr/bin/convert", *args, os.path.join(here, name)], check=True)
+os.remove(bands)

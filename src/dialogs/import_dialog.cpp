@@ -16,6 +16,7 @@
 #include "dialogs/import_dialog_previewer.h"
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
+#include "image/prepare_defaults.h"
 #include "image/prepare_picture.h"
 #include "image/prepare_tone.h"
 
@@ -27,21 +28,18 @@ int thresholdOf(const image::GreyImage& source) {
     return source.pixels.empty() ? 128 : image::OtsuThreshold(source);
 }
 
-// A picture that already fits the panel keeps its pixels; a larger one is fitted inside.
-image::Fit defaultFit(const image::GreyImage& source) {
-    return source.width > image::kLcdWidth || source.height > image::kLcdHeight ? image::Fit::Fit
-                                                                                : image::Fit::Keep;
-}
-
-QString describeResult(const ImportPreviewer::Preview& preview) {
+// The result's size, then how fitting kept whole bytes (`fitNote`) and what the panel shows.
+QString describeResult(const ImportPreviewer::Preview& preview, const std::string& fitNote) {
     if (preview.outcome != image::PrepareOutcome::Prepared) {
         return QStringLiteral("The picture cannot be imported: %1.")
             .arg(QString::fromUtf8(image::DescribePrepareOutcome(preview.outcome)));
     }
     const auto [width, height] = preview.resultSize;
     QString text = QStringLiteral("Result: %1 x %2 pixels.").arg(width).arg(height);
-    if (width > image::kLcdWidth || height > image::kLcdHeight) {
-        text += QStringLiteral(" The panel shows its top left 240 x 128 pixels.");
+    for (const std::string& note : {fitNote, image::PanelNote(preview.resultSize)}) {
+        if (!note.empty()) {
+            text += QLatin1Char(' ') + QString::fromStdString(note);
+        }
     }
     return text;
 }
@@ -86,7 +84,7 @@ ImportDialog::ImportDialog(const QImage& source, QWidget* parent)
     connect(m_buttons, &QDialogButtonBox::rejected, this, &ImportDialog::reject);
 
     image::PrepareOptions initial = m_controls->options();
-    initial.fit = defaultFit(m_previewer->source());
+    initial.fit = image::DefaultFit({m_previewer->source().width, m_previewer->source().height});
     m_controls->setOptions(initial);
     refreshNow();
     m_controls->fitBox()->setFocus();
@@ -164,7 +162,8 @@ void ImportDialog::scheduleRefresh() {
 
 void ImportDialog::refreshNow() {
     m_refreshTimer->stop();
-    ImportPreviewer::Preview preview = m_previewer->preview(m_controls->options());
+    const image::PrepareOptions options = m_controls->options();
+    ImportPreviewer::Preview preview = m_previewer->preview(options);
     if (m_sourceTooLarge) {
         preview.outcome = image::PrepareOutcome::TooLarge;
     }
@@ -173,7 +172,11 @@ void ImportDialog::refreshNow() {
     const QImage panel = PanelImage(MonoOnPanel(m_preview));
     m_actualSize->setPixels(panel);
     m_enlarged->setPixels(panel);
-    m_status->setText(describeResult(preview));
+    const image::GreyImage& source = m_previewer->source();
+    m_status->setText(describeResult(
+        preview,
+        image::WholeBytesNote(image::RotatedSize({source.width, source.height}, options.rotation),
+                              options)));
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(usable);
 }
 

@@ -31,6 +31,10 @@ public:
     // The native descriptor while open, -1 otherwise.
     int nativeHandle() const;
 
+    // What the port reported last, such as why open() failed (QSerialPort::NoError when
+    // nothing).
+    QSerialPort::SerialPortError portError() const { return m_port.error(); }
+
 private:
     bool applySettings(const LineSettings& settings);
     void onError(QSerialPort::SerialPortError error);

@@ -25,7 +25,8 @@ std::string baseOf(const std::string& path) {
 }
 
 std::string randomSuffix() {
-    static std::mt19937_64 generator{std::random_device{}()};
+    // One generator per thread: the batch conversion writes from several threads at once.
+    thread_local std::mt19937_64 generator{std::random_device{}()};
     constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string suffix(8, ' ');
     for (auto& c : suffix) {

@@ -1,6 +1,8 @@
 #include "image/prepare_decode.h"
 
+#include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "image/bounded_read.h"
 #include "image/encode_bmp.h"
@@ -44,6 +46,18 @@ PictureReadResult readPxlPicture(std::string_view text) {
     return detail::ReadBitmapPicture(bitmap.bytes);
 }
 
+bool startsWith(std::span<const std::uint8_t> file, std::string_view magic, std::size_t at = 0) {
+    if (file.size() < at + magic.size()) {
+        return false;
+    }
+    return std::equal(magic.begin(), magic.end(), file.begin() + static_cast<std::ptrdiff_t>(at),
+                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+}
+
+bool isGif(std::span<const std::uint8_t> file) {
+    return startsWith(file, "GIF87a") || startsWith(file, "GIF89a");
+}
+
 class VectorSink : public ByteSink {
 public:
     bool write(std::string_view bytes) override {
@@ -56,11 +70,28 @@ public:
 } // namespace
 
 PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
-    if (file.size() >= 2 && file[0] == 'B' && file[1] == 'M') {
+    if (startsWith(file, "BM")) {
         return detail::ReadBitmapPicture(file);
     }
     if (file.size() >= 2 && file[0] == 'P' && file[1] >= '1' && file[1] <= '6') {
         return detail::ReadNetpbmPicture(file);
+    }
+    if (startsWith(file, "\x89PNG\r\n\x1a\n")) {
+        return detail::ReadPngPicture(file);
+    }
+    if (startsWith(file, "\xff\xd8\xff")) {
+        return detail::ReadJpegPicture(file);
+    }
+    if (isGif(file)) {
+        PictureReadResult first;
+        first.outcome = detail::ReadGifFrames(file, [&first](GreyImage&& frame) {
+            first.image = std::move(frame);
+            return false;
+        });
+        return first;
+    }
+    if (startsWith(file, "RIFF") && startsWith(file, "WEBP", 8)) {
+        return detail::ReadWebpPicture(file);
     }
     const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
     if (HasPxlMarker(text)) {
@@ -69,27 +100,56 @@ PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
     return {PictureReadOutcome::UnknownFormat, {}};
 }
 
-PictureFileResult ReadGreyPictureFile(const std::string& path) {
+PictureReadOutcome ReadGreyFrames(std::span<const std::uint8_t> file, const FrameSink& take) {
+    if (isGif(file)) {
+        return detail::ReadGifFrames(file, take);
+    }
+    PictureReadResult picture = ReadGreyPicture(file);
+    if (picture.ok()) {
+        take(std::move(picture.image));
+    }
+    return picture.outcome;
+}
+
+FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& take) {
     PxlFile file(path);
     if (file.openError() != 0) {
-        return {{}, file.openError()};
+        return {PictureReadOutcome::UnknownFormat, file.openError()};
     }
     if (file.hasMarker()) {
         VectorSink sink;
         const EncodeResult result = EncodeBMP(file, sink);
         if (file.readError() != 0) {
-            return {{}, file.readError()};
+            return {PictureReadOutcome::UnknownFormat, file.readError()};
         }
         if (!result.converted()) {
-            return {{PictureReadOutcome::BadPxl, {}}, 0};
+            return {PictureReadOutcome::BadPxl, 0};
         }
-        return {detail::ReadBitmapPicture(sink.bitmap), 0};
+        PictureReadResult picture = detail::ReadBitmapPicture(sink.bitmap);
+        if (picture.ok()) {
+            take(std::move(picture.image));
+        }
+        return {picture.outcome, 0};
     }
     const FileBytes whole = file.readWhole(kMaxPreparedFileBytes);
     if (!whole.ok()) {
-        return {{}, whole.error};
+        return {PictureReadOutcome::UnknownFormat, whole.error};
     }
-    return {ReadGreyPicture(whole.bytes), 0};
+    return {ReadGreyFrames(whole.bytes, take), 0};
+}
+
+PictureFileResult ReadGreyPictureFile(const std::string& path) {
+    PictureFileResult result;
+    const FramesFileResult read = ReadGreyFramesFile(path, [&result](GreyImage&& frame) {
+        result.picture.image = std::move(frame);
+        return false;
+    });
+    result.picture.outcome = read.outcome;
+    result.error = read.error;
+    if (!result.picture.ok()) {
+        result.picture.image = {};
+    }
+    return result;
 }
 
 std::uint8_t GreyLevel(int red, int green, int blue) {
@@ -101,11 +161,11 @@ std::string_view DescribePictureReadOutcome(PictureReadOutcome outcome) {
     case PictureReadOutcome::Read:
         return "the picture was read";
     case PictureReadOutcome::UnknownFormat:
-        return "the file is not a BMP, PBM, PGM, PPM or PXL picture";
+        return "the file is not a BMP, PBM, PGM, PPM, PNG, JPEG, GIF, WebP or PXL picture";
     case PictureReadOutcome::BadHeader:
         return "the picture's header is damaged";
     case PictureReadOutcome::Unsupported:
-        return "compressed bitmaps and this bitmap depth are not supported";
+        return "compressed bitmaps, this bitmap depth and animated WebP are not supported";
     case PictureReadOutcome::Truncated:
         return "the file ends before the last pixel";
     case PictureReadOutcome::BadSample:
@@ -114,6 +174,8 @@ std::string_view DescribePictureReadOutcome(PictureReadOutcome outcome) {
         return "the picture has more than 64 Mi pixels";
     case PictureReadOutcome::BadPxl:
         return "the PXL file could not be converted to a bitmap";
+    case PictureReadOutcome::Damaged:
+        return "the picture's data is damaged";
     }
     return "the picture could not be read";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@ enum class PictureReadOutcome {
     BadSample,     // a PBM, PGM or PPM text sample that is not a number or exceeds the maximum
     TooLarge,      // more than kMaxPicturePixels pixels
     BadPxl,        // a PXL file that does not turn into a bitmap
+    Damaged,       // a PNG, JPEG, GIF or WebP file whose data its library cannot decode
 };
 
 struct PictureReadResult {
@@ -30,13 +32,23 @@ struct PictureReadResult {
 // Reads a picture file of any of these kinds, told apart by their first bytes, into grey
 // levels: Windows bitmaps (1, 4 or 8 bits with a palette, 16, 24 or 32 bits, uncompressed or
 // with bit masks, bottom-up or top-down), PBM, PGM and PPM (text and binary, up to 16 bits a
-// sample), and PXL text. Colours become their brightness (GreyLevel); pixels of a bitmap with
-// an alpha mask are laid on white. A 1-bit bitmap is read by its palette's colours, unlike the
-// PXL conversion, which reads colour indices. Nothing is allocated before the file has shown
-// that it holds the pixels its header claims.
+// sample), PNG, JPEG, GIF (its first frame), WebP (still pictures) and PXL text. A picture
+// whose header promises more than kMaxPicturePixels pixels is refused (TooLarge) before
+// anything is allocated for its pixels, however small its file. Colours become their brightness
+// (GreyLevel); pixels of a bitmap with an alpha mask are laid on white. A 1-bit bitmap is read by
+// its palette's colours, unlike the PXL conversion, which reads colour indices. Nothing is
+// allocated before the file has shown that it holds the pixels its header claims.
 PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file);
 
-// The same for a named file, read once: PXL text block by block (the file starts with the "@"
+// Takes one frame of a picture; returns false to stop reading further frames.
+using FrameSink = std::function<bool(GreyImage&& frame)>;
+
+// Like ReadGreyPicture, for every frame of an animated GIF in order, each composed as the
+// animation shows it; any other picture has one frame. Returns Read when every frame asked
+// for was read; a frame handed over before a later one failed stays handed over.
+PictureReadOutcome ReadGreyFrames(std::span<const std::uint8_t> file, const FrameSink& take);
+
+// ReadGreyPicture for a named file, read once: PXL text block by block (the file starts with "@"
 // marker), every other picture whole up to kMaxPreparedFileBytes. `error` is 0, or the errno
 // of a file that could not be read (then the outcome is UnknownFormat and means nothing).
 struct PictureFileResult {
@@ -44,6 +56,13 @@ struct PictureFileResult {
     int error = 0;
 };
 PictureFileResult ReadGreyPictureFile(const std::string& path);
+
+// ReadGreyFrames for a named file, read as ReadGreyPictureFile reads it. `error` as there.
+struct FramesFileResult {
+    PictureReadOutcome outcome = PictureReadOutcome::UnknownFormat;
+    int error = 0;
+};
+FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& take);
 
 // Brightness of a colour, 0..255 components: 0.299 red + 0.587 green + 0.114 blue, rounded.
 std::uint8_t GreyLevel(int red, int green, int blue);

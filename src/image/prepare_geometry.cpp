@@ -9,6 +9,8 @@ namespace vornix::image {
 
 namespace {
 
+constexpr int kPixelsPerByte = 8;
+
 bool isQuarterTurn(Rotation rotation) {
     return rotation == Rotation::Clockwise90 || rotation == Rotation::Clockwise270;
 }
@@ -113,17 +115,7 @@ PictureSize RotatedSize(PictureSize size, Rotation rotation) {
     return isQuarterTurn(rotation) ? PictureSize{size.height, size.width} : size;
 }
 
-PictureSize FittedSize(PictureSize size, const PrepareOptions& options) {
-    const PictureSize target{options.targetWidth, options.targetHeight};
-    switch (options.fit) {
-    case Fit::Keep:
-        return size;
-    case Fit::Stretch:
-    case Fit::Center:
-        return target;
-    case Fit::Fit:
-        break;
-    }
+PictureSize ProportionalFit(PictureSize size, PictureSize target) {
     const auto w = static_cast<std::int64_t>(size.width);
     const auto h = static_cast<std::int64_t>(size.height);
     const auto tw = static_cast<std::int64_t>(target.width);
@@ -135,6 +127,30 @@ PictureSize FittedSize(PictureSize size, const PrepareOptions& options) {
     }
     const std::int64_t width = (w * th * 2 + h) / (h * 2);
     return {static_cast<int>(std::clamp<std::int64_t>(width, 1, tw)), target.height};
+}
+
+PictureSize FittedSize(PictureSize size, const PrepareOptions& options) {
+    const PictureSize target{options.targetWidth, options.targetHeight};
+    switch (options.fit) {
+    case Fit::Keep:
+        return size;
+    case Fit::Stretch:
+    case Fit::Center:
+        return target;
+    case Fit::Fit:
+        break;
+    }
+    const PictureSize fitted = ProportionalFit(size, target);
+    // The controller takes a row in whole bytes and drops the pixels of a last partial byte,
+    // so the width goes down to a multiple of 8 and the height follows, proportions kept.
+    const int wholeBytes = fitted.width / kPixelsPerByte * kPixelsPerByte;
+    if (wholeBytes < kPixelsPerByte || wholeBytes == fitted.width) {
+        return fitted;
+    }
+    const auto w = static_cast<std::int64_t>(size.width);
+    const auto h = static_cast<std::int64_t>(size.height);
+    const std::int64_t height = (h * wholeBytes * 2 + w) / (w * 2); // h * wholeBytes / w
+    return {wholeBytes, static_cast<int>(std::clamp<std::int64_t>(height, 1, target.height))};
 }
 
 GreyImage OrientImage(const GreyImage& image, Rotation rotation, Flip flip) {

@@ -18,8 +18,14 @@ PictureSize RotatedSize(PictureSize size, Rotation rotation);
 // The size a picture of `size` (already rotated) gets from the fit in `options`: Keep keeps
 // it; Stretch and Center give the target size; Fit scales both sides by the same factor so
 // that one side equals the target's and the other does not exceed it (rounded to the nearest
-// pixel, at least 1).
+// pixel, at least 1), then cuts a width of 8 or more down to a multiple of 8 (whole bytes,
+// all of which the panel shows) with the height scaled to match: 4000 x 3000 fits 240 x 128
+// as 168 x 126.
 PictureSize FittedSize(PictureSize size, const PrepareOptions& options);
+
+// `size` scaled by one factor to lie inside `target` with one side equal to the target's
+// (rounded to the nearest pixel, at least 1): the first step of Fit, before whole bytes.
+PictureSize ProportionalFit(PictureSize size, PictureSize target);
 
 // Turns the picture `rotation` clockwise, then mirrors it (Horizontal: left and right swap;
 // Vertical: top and bottom swap).

@@ -40,7 +40,9 @@ struct PrepareOptions {
     // is the grey level that comes out as half dark; the default 128 leaves the levels as they
     // are. 0..255.
     int threshold = 128;
-    // Take the threshold from the picture's histogram (Otsu) instead of `threshold`.
+    // Take the threshold from the picture's histogram (Otsu) instead of `threshold`: the
+    // histogram of the picture as given, before it is turned or sized, so that the threshold
+    // is the one the Import Picture dialog starts with and its Auto button restores.
     bool autoThreshold = false;
     Dither dither = Dither::None;
     bool invert = false; // swap dark and light as the last step

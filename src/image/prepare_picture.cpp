@@ -62,7 +62,7 @@ PrepareResult PreparePicture(const GreyImage& image, const PrepareOptions& optio
         return result;
     }
     const GreyImage arranged = arrange(image, options, size);
-    result.threshold = options.autoThreshold ? OtsuThreshold(arranged) : options.threshold;
+    result.threshold = options.autoThreshold ? OtsuThreshold(image) : options.threshold;
     result.picture = ToMono(arranged, result.threshold, options.dither);
     if (options.invert) {
         for (std::uint8_t& dark : result.picture.dark) {

@@ -136,8 +136,8 @@ struct InfoFailure {
     const char* name;
     QStringList args; // file names are made relative to the test folder
     int exitCode;
-    QByteArray err; // the whole of stderr, or its first line when `causeFollows`
-    bool causeFollows;
+    QByteArray err; // stderr after "vornix-cli: FILE: " (the file's name is the last argument)
+    bool conversionsOwnWords; // the reason is the conversion's, not the desktop program's
 };
 
 void PrintTo(const InfoFailure& f, std::ostream* os) {
@@ -176,14 +176,9 @@ TEST_P(InfoFailureTest, PrintsNothingOnStdout) {
     EXPECT_EQ(run.exitCode, f.exitCode);
     EXPECT_EQ(run.out, "");
     if (f.exitCode == 2) {
-        EXPECT_EQ(run.err, UsageText());
-    } else if (!f.causeFollows) {
-        EXPECT_EQ(run.err, f.err);
+        EXPECT_TRUE(IsUsageError(run.err, "info")) << run.err.constData();
     } else {
-        const QList<QByteArray> lines = run.err.split('\n');
-        ASSERT_EQ(lines.size(), 3) << run.err.toStdString();
-        EXPECT_EQ(lines[0], f.err);
-        EXPECT_FALSE(lines[1].isEmpty());
+        EXPECT_EQ(run.err, "vornix-cli: " + args.last().toUtf8() + ": " + f.err);
     }
 }
 
@@ -195,31 +190,28 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "Loading stopped. File does not have LCD Header information.\n",
                     false},
-        InfoFailure{"PxlThatDoesNotConvert",
-                    {"big.pxl"},
-                    1,
-                    "The PXL file could not be converted to a bitmap.",
-                    true},
-        InfoFailure{"MissingBitmap", {"absent.bmp"}, 1, "Bad file name or file type  53\n", false},
-        InfoFailure{"MissingPxl", {"absent.pxl"}, 1, "Bad file name or file type  53\n", false},
-        InfoFailure{"FifoNamedPxl", {"x.pxl"}, 1, "Bad file name or file type  75", true},
-        InfoFailure{"FifoNamedBmp", {"x.bmp"}, 1, "Bad file name or file type  75", true},
-        InfoFailure{"DevZeroNamedBmp", {"z.bmp"}, 1, "Bad file name or file type  75", true},
-        InfoFailure{"DevZeroNamedPxl", {"z.pxl"}, 1, "Bad file name or file type  75", true},
+        InfoFailure{
+            "PxlThatDoesNotConvert", {"big.pxl"}, 1, "PXL file holds a value above 0FFh\n", true},
+        InfoFailure{"MissingBitmap", {"absent.bmp"}, 1, "No such file or directory\n", false},
+        InfoFailure{"MissingPxl", {"absent.pxl"}, 1, "No such file or directory\n", false},
+        InfoFailure{"FifoNamedPxl", {"x.pxl"}, 1, "not a regular file\n", false},
+        InfoFailure{"FifoNamedBmp", {"x.bmp"}, 1, "not a regular file\n", false},
+        InfoFailure{"DevZeroNamedBmp", {"z.bmp"}, 1, "not a regular file\n", false},
+        InfoFailure{"DevZeroNamedPxl", {"z.pxl"}, 1, "not a regular file\n", false},
         InfoFailure{"SparseGigabytePxl",
                     {"sparse.pxl"},
                     1,
-                    "The PXL file could not be converted to a bitmap.",
+                    "PXL file holds a field longer than 4096 characters\n",
                     true},
         InfoFailure{"FiveThousandByteField",
                     {"long.pxl"},
                     1,
-                    "The PXL file could not be converted to a bitmap.",
+                    "PXL file holds a field longer than 4096 characters\n",
                     true},
         InfoFailure{"EighteenByteHugePxl",
                     {"t.pxl"},
                     1,
-                    "The PXL file could not be converted to a bitmap.",
+                    "PXL header gives pixels per value outside 1 to 8\n",
                     true},
         InfoFailure{"NoFile", {}, 2, "", false},
         InfoFailure{"TwoFiles", {"pic.bmp", "pic.bmp"}, 2, "", false},

@@ -59,6 +59,15 @@ inline QByteArray UsageText() {
     return RunCli({QStringLiteral("--help")}).out;
 }
 
+// A usage error as the program prints it: one line that names the command and says what was
+// wrong, then the pointer to --help; nothing else.
+inline bool IsUsageError(const QByteArray& err, const QByteArray& command) {
+    const QList<QByteArray> lines = err.split('\n');
+    const QByteArray prefix = command.isEmpty() ? "vornix-cli: " : "vornix-cli " + command + ": ";
+    return lines.size() == 3 && lines[0].startsWith(prefix) && lines[0].size() > prefix.size() &&
+           lines[1] == "Try 'vornix-cli --help'." && lines[2].isEmpty();
+}
+
 inline QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");

@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -105,7 +106,7 @@ TEST_F(CliTest, StreamRefusesWhatTheConversionRefuses) {
 struct RefusalCase {
     const char* name;
     QByteArray file;
-    QByteArray error; // the whole of stderr; empty: only that there is some
+    QByteArray error; // stderr after "vornix-cli: FILE: "; empty: only that there is some
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* out) {
@@ -115,13 +116,14 @@ void PrintTo(const RefusalCase& c, std::ostream* out) {
 class StreamRefusalTest : public CliTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(StreamRefusalTest, WritesNothingAndFails) {
-    const CliRun result = run({"stream", write("input.pxl", GetParam().file)});
+    const QString input = write("input.pxl", GetParam().file);
+    const CliRun result = run({"stream", input});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, QByteArray());
-    if (GetParam().error.isEmpty()) {
-        EXPECT_FALSE(result.err.isEmpty());
-    } else {
-        EXPECT_EQ(result.err, GetParam().error);
+    const QByteArray prefix = "vornix-cli: " + input.toUtf8() + ": ";
+    EXPECT_TRUE(result.err.startsWith(prefix)) << result.err.constData();
+    if (!GetParam().error.isEmpty()) {
+        EXPECT_EQ(result.err, prefix + GetParam().error);
     }
 }
 
@@ -140,7 +142,8 @@ TEST_F(CliTest, StreamUsageErrors) {
          {QStringList{"stream"}, QStringList{"stream", "a.pxl", "b.pxl"}}) {
         const CliRun result = run(arguments);
         EXPECT_EQ(result.exitCode, 2);
-        EXPECT_TRUE(result.err.startsWith("usage: vornix-cli")) << result.err.constData();
+        EXPECT_TRUE(result.err.startsWith("vornix-cli stream: ")) << result.err.constData();
+        EXPECT_TRUE(result.err.endsWith("\nTry 'vornix-cli --help'.\n"));
         EXPECT_EQ(result.out, QByteArray());
     }
     const CliRun missing = run({"stream", m_dir.filePath(QStringLiteral("missing.pxl"))});
@@ -159,6 +162,27 @@ TEST_F(CliTest, LoadSendsTheStreamToThePort) {
     EXPECT_EQ(result.out, QByteArray());
 }
 
+// "-" is standard input: PXL text, or a bitmap (told by its first bytes) converted first.
+TEST_F(CliTest, LoadReadsStandardInput) {
+    const QString bitmap = QStringLiteral(VORNIX_TEST_DATA "/good/example_10x2.bmp");
+    const QByteArray bitmapStream = run({"stream", bitmap}).out;
+    ASSERT_FALSE(bitmapStream.isEmpty());
+    const struct {
+        QString input;
+        QByteArray stream;
+    } cases[] = {{write("a.pxl", kWorkedExample), kWorkedExampleStream}, {bitmap, bitmapStream}};
+    for (const auto& c : cases) {
+        Pty pty;
+        ASSERT_TRUE(pty.ok());
+        QProcess process;
+        process.setStandardInputFile(c.input);
+        process.start(cli(), {"load", "--port", pty.slavePath(), "-"});
+        const CliRun result = finish(process);
+        EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+        EXPECT_EQ(pty.received(), c.stream);
+    }
+}
+
 TEST_F(CliTest, LoadTakesPortOneFromTheEnvironment) {
     Pty pty;
     ASSERT_TRUE(pty.ok());
@@ -174,15 +198,37 @@ TEST_F(CliTest, LoadTakesPortOneFromTheEnvironment) {
 
 TEST_F(CliTest, LoadRefusals) {
     const QString good = write("a.pxl", kWorkedExample);
+    // Why a port does not open, in the system's words.
     const CliRun noPort = run({"load", "--port", "/dev/vornix-no-such-port", good});
     EXPECT_EQ(noPort.exitCode, 1);
-    EXPECT_EQ(noPort.err, QByteArray("Can Not Open COM /dev/vornix-no-such-port\n"));
+    EXPECT_EQ(noPort.err, QByteArray("vornix-cli: /dev/vornix-no-such-port: cannot open: No such "
+                                     "file or directory\n"));
+    const CliRun notAPort = run({"load", "--port", "/dev/null", good});
+    EXPECT_EQ(notAPort.exitCode, 1);
+    EXPECT_EQ(notAPort.err, QByteArray("vornix-cli: /dev/null: cannot open: not a serial port\n"));
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    QSerialPort holder(pty.slavePath());
+    ASSERT_TRUE(holder.open(QIODevice::ReadWrite)); // another program has the port
+    const CliRun busy = run({"load", "--port", pty.slavePath(), good});
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_EQ(busy.err, "vornix-cli: " + pty.slavePath().toLocal8Bit() +
+                            ": cannot open: Device or resource busy\n");
 
     const CliRun noHeader =
         run({"load", "--port", "/dev/vornix-no-such-port", write("b.pxl", "0FFh\r\n")});
     EXPECT_EQ(noHeader.exitCode, 1);
-    EXPECT_EQ(noHeader.err,
-              QByteArray("Loading stopped. File does not have LCD Header information.\n"));
+    EXPECT_EQ(noHeader.err, "vornix-cli: " + m_dir.filePath("b.pxl").toUtf8() +
+                                ": Loading stopped. File does not have LCD Header information.\n");
+    const CliRun missing = run({"load", "--port", "/dev/null", m_dir.filePath("none.pxl")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "vornix-cli: " + m_dir.filePath("none.pxl").toUtf8() +
+                               ": No such file or directory\n");
+    const CliRun refused = run({"load", "--port", "/dev/null", write("c.bmp", "BM")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "vornix-cli: " + m_dir.filePath("c.bmp").toUtf8() +
+                               ": Image is not compatible with LCD.\nImage is 0-bit color.\n"
+                               "Image must be B/W only.\n");
 
     EXPECT_EQ(run({"load"}).exitCode, 2);
     EXPECT_EQ(run({"load", "--port"}).exitCode, 2);
@@ -196,10 +242,10 @@ TEST_F(CliTest, LoadRefusals) {
     for (const QString& input : {fifo, zero}) {
         const CliRun load = run({"load", "--port", "/dev/vornix-no-such-port", input});
         EXPECT_EQ(load.exitCode, 1);
-        EXPECT_EQ(load.err, (input + ": the file cannot be read\n").toUtf8());
+        EXPECT_EQ(load.err, "vornix-cli: " + input.toUtf8() + ": not a regular file\n");
         const CliRun stream = run({"stream", input});
         EXPECT_EQ(stream.exitCode, 1);
-        EXPECT_TRUE(stream.err.startsWith("Bad file name or file type  75\n")) << stream.err.data();
+        EXPECT_EQ(stream.err, "vornix-cli: " + input.toUtf8() + ": not a regular file\n");
         EXPECT_EQ(stream.out, "");
     }
 }

@@ -75,9 +75,9 @@ QList<MenuEntry> menuEntries() {
     return entries;
 }
 
-QString usageOf(const QString& program) {
+QString usageOf(const QString& program, const QStringList& args = {QStringLiteral("--help")}) {
     QProcess process;
-    process.start(QStringLiteral(VORNIX_BIN_DIR "/") + program, {QStringLiteral("--help")});
+    process.start(QStringLiteral(VORNIX_BIN_DIR "/") + program, args);
     EXPECT_TRUE(process.waitForFinished(60000)) << program.toStdString();
     EXPECT_EQ(process.exitCode(), 0) << program.toStdString();
     return QString::fromUtf8(process.readAllStandardOutput());
@@ -98,7 +98,17 @@ QStringList uniqueMatches(const QString& text, const QString& pattern, int group
 // vornix-cli's commands ("vornix-cli convert"), options ("--fit") and the values an option or
 // argument takes ("stretch", "bayer8", "ruler"); placeholders such as N are left out.
 QStringList cliTerms() {
-    const QString usage = usageOf(QStringLiteral("vornix-cli"));
+    const QString cli = QStringLiteral("vornix-cli");
+    QString usage = usageOf(cli);
+    // The overview lists the commands; each command's own help gives its options and values.
+    const QRegularExpression command(QStringLiteral(R"(^  ([a-z]+) )"),
+                                     QRegularExpression::MultilineOption);
+    for (auto it = command.globalMatch(usageOf(cli)); it.hasNext();) {
+        const QString name = it.next().captured(1);
+        if (name != QStringLiteral("help")) {
+            usage += usageOf(cli, {QStringLiteral("help"), name});
+        }
+    }
     QStringList terms = uniqueMatches(usage, QStringLiteral(R"(vornix-cli [a-z]+)"));
     terms << uniqueMatches(usage, QStringLiteral(R"(--[a-z][a-z-]*)"));
     for (const QString& choice : uniqueMatches(usage, QStringLiteral(R"(\w+(\|\w+)+)"))) {

@@ -8,6 +8,8 @@
 #include "image/prepare_decode.h"
 #include "support/row_name.h"
 
+#include <zlib.h>
+
 namespace vornix::image {
 namespace {
 
@@ -26,6 +28,37 @@ void put(Bytes& out, std::int64_t value, int size) {
     for (int i = 0; i < size; ++i) {
         out.push_back(std::uint8_t(std::uint64_t(value) >> (8 * i)));
     }
+}
+
+void putBigEndian(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(std::uint8_t(value >> shift));
+    }
+}
+
+// One PNG chunk: length, kind, data, CRC.
+Bytes pngChunk(const std::string& kind, const Bytes& data) {
+    Bytes body = text(kind) + data;
+    Bytes chunk;
+    putBigEndian(chunk, std::uint32_t(data.size()));
+    chunk = chunk + body;
+    putBigEndian(chunk, std::uint32_t(crc32(0, body.data(), uInt(body.size()))));
+    return chunk;
+}
+
+// A PNG file of an 8-bit grey picture of width x height whose data chunk holds `rows` (each
+// row a filter byte, then its levels), compressed. The header alone tells the size.
+Bytes pngGrey(std::uint32_t width, std::uint32_t height, const Bytes& rows = {0}) {
+    Bytes header;
+    putBigEndian(header, width);
+    putBigEndian(header, height);
+    header = header + Bytes{8, 0, 0, 0, 0}; // 8-bit grey, no interlace
+    uLongf size = compressBound(uLong(rows.size()));
+    Bytes packed(size);
+    compress(packed.data(), &size, rows.data(), uLong(rows.size()));
+    packed.resize(size);
+    return Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'} + pngChunk("IHDR", header) +
+           pngChunk("IDAT", packed) + pngChunk("IEND", {});
 }
 
 struct BitmapSpec {
@@ -156,13 +189,24 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 1,
                 {150}},
-        GoodRow{"pxl", text("@,8,1,8\r\n0F0h\r\n"), 8, 1, {0, 0, 0, 0, 255, 255, 255, 255}}),
+        GoodRow{"pxl", text("@,8,1,8\r\n0F0h\r\n"), 8, 1, {0, 0, 0, 0, 255, 255, 255, 255}},
+        GoodRow{
+            "png grey", pngGrey(3, 2, {0, 0, 128, 255, 0, 7, 8, 9}), 3, 2, {0, 128, 255, 7, 8, 9}}),
     vornix::test::RowName);
 
 TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
     using O = PictureReadOutcome;
     const std::pair<Bytes, O> rows[] = {
-        {text("GIF89a"), O::UnknownFormat},
+        {text("GIF89a"), O::Damaged}, // a GIF signature with nothing after it
+        // A GIF screen of 65535 x 65535 pixels, and one of 2 x 1 without a frame.
+        {text("GIF89a") + Bytes{0xff, 0xff, 0xff, 0xff, 0, 0, 0} + text(";"), O::TooLarge},
+        {text("GIF87a") + Bytes{2, 0, 1, 0, 0, 0, 0} + text(";"), O::Damaged},
+        {pngGrey(30000, 30000), O::TooLarge},   // refused before any pixel data
+        {pngGrey(0, 5), O::Damaged},            // libpng refuses a width of 0
+        {pngGrey(2, 2, {0, 1, 2}), O::Damaged}, // the data ends before the last row
+        {text("\x89PNG\r\n\x1a\n"), O::Damaged},
+        {Bytes{0xff, 0xd8, 0xff, 0xe0} + Bytes(20, 0), O::Damaged},
+        {text("RIFF") + Bytes{20, 0, 0, 0} + text("WEBPVP8 ") + Bytes(12, 0), O::Damaged},
         {{}, O::UnknownFormat},
         {text("P5 0 5 255\n"), O::BadHeader},
         {text("P5 2 1 0\n") + Bytes{0, 0}, O::BadHeader},

@@ -18,7 +18,12 @@ struct FitRow {
 
 TEST(FittedSizeTest, SizesAndProportions) {
     const FitRow rows[] = {
-        {4000, 3000, Fit::Fit, 240, 128, {171, 128}}, // 4000 * 128 / 3000 = 170.7
+        // 4000 * 128 / 3000 = 170.7, cut to whole bytes: 168, and 3000 * 168 / 4000 = 126.
+        {4000, 3000, Fit::Fit, 240, 128, {168, 126}},
+        {1600, 1000, Fit::Fit, 240, 128, {200, 125}}, // 204.8 -> 200; 1000 * 200 / 1600
+        {70, 1000, Fit::Fit, 240, 128, {8, 114}},     // 8.96 -> 8; 1000 * 8 / 70 = 114.3
+        {60, 1000, Fit::Fit, 240, 128, {8, 128}},     // 7.68 rounds to a whole byte
+        {300, 300, Fit::Fit, 100, 100, {96, 96}},     // a target that is not whole bytes
         {300, 200, Fit::Fit, 240, 128, {192, 128}},
         {480, 128, Fit::Fit, 240, 128, {240, 64}},
         {100, 50, Fit::Fit, 240, 128, {240, 120}}, // small pictures grow

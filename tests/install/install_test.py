@@ -257,7 +257,8 @@ class InstalledTree(unittest.TestCase):
             open(os.path.join(folder, name), "w").close()
         os.mkdir(os.path.join(folder, "pictures"))
         cases = [
-            (["vornix-cli", ""], ["--help", "-h", "convert", "help", "info", "load", "pattern", "stream"]),
+            (["vornix-cli", ""],
+             ["--help", "--version", "-h", "convert", "help", "info", "load", "pattern", "stream"]),
             (["vornix-cli", "pa"], ["pattern"]),
             (["vornix-cli", "convert", "--d"], ["--dither"]),
             (["vornix-cli", "convert", "--dither", ""], ["atkinson", "bayer4", "bayer8", "fs", "none"]),
@@ -265,6 +266,12 @@ class InstalledTree(unittest.TestCase):
             (["vornix-cli", "convert", "--rotate", ""], ["0", "180", "270", "90"]),
             (["vornix-cli", "convert", "--flip", ""], ["h", "none", "v"]),
             (["vornix-cli", "convert", "--threshold", "a"], ["auto"]),
+            (["vornix-cli", "convert", "--to", ""], ["bmp", "pxl"]),
+            (["vornix-cli", "convert", "--frames", ""], ["all", "first"]),
+            (["vornix-cli", "convert", "--fr"], ["--frames"]),
+            (["vornix-cli", "convert", "-o", ""], ["pictures/"]),
+            (["vornix-cli", "convert", "-o", "pictures", "photo.ppm", ""],
+             ["LOGO.PXL", "clock.bmp", "photo.ppm", "pictures/", "with space.pxl"]),
             (["vornix-cli", "convert", "--invert", ""],
              ["LOGO.PXL", "clock.bmp", "photo.ppm", "pictures/", "with space.pxl"]),
             (["vornix-cli", "convert", "photo.ppm", ""],

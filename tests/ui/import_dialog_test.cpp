@@ -142,6 +142,7 @@ struct SizeCase {
     Rotation rotation;
     int expectedWidth;
     int expectedHeight;
+    const char* fitNote = ""; // how fitting kept whole bytes
 };
 
 class ImportDialogSizeTest : public ::testing::TestWithParam<SizeCase> {};
@@ -149,13 +150,15 @@ class ImportDialogSizeTest : public ::testing::TestWithParam<SizeCase> {};
 // The sizes are worked out by hand: fitting keeps proportions with one side on the panel's.
 const SizeCase kSizeCases[] = {
     {"FitHalvesADoublePanel", 480, 256, Fit::Fit, Rotation::None, 240, 128},
-    {"FitFourByThree", 640, 480, Fit::Fit, Rotation::None, 171, 128},
+    {"FitFourByThree", 640, 480, Fit::Fit, Rotation::None, 168, 126,
+     " Fitted 171 pixels wide to 168, 21 whole bytes, so that the panel shows every column."},
     {"FitEnlargesASmallPicture", 100, 50, Fit::Fit, Rotation::None, 240, 120},
     {"FitAfterAQuarterTurn", 640, 480, Fit::Fit, Rotation::Clockwise90, 96, 128},
     {"Stretch", 640, 480, Fit::Stretch, Rotation::None, 240, 128},
     {"Centre", 640, 480, Fit::Center, Rotation::Clockwise270, 240, 128},
     {"Keep", 300, 100, Fit::Keep, Rotation::None, 300, 100},
     {"KeepTurned", 300, 100, Fit::Keep, Rotation::Clockwise90, 100, 300},
+    {"KeepPartOfAByte", 100, 60, Fit::Keep, Rotation::None, 100, 60},
 };
 
 TEST_P(ImportDialogSizeTest, PreviewAndResultHaveTheFittedSize) {
@@ -164,9 +167,15 @@ TEST_P(ImportDialogSizeTest, PreviewAndResultHaveTheFittedSize) {
     dialog.setOptions(withGeometry(dialog, row.fit, row.rotation, Flip::None));
 
     QString expected =
-        QStringLiteral("Result: %1 x %2 pixels.").arg(row.expectedWidth).arg(row.expectedHeight);
+        QStringLiteral("Result: %1 x %2 pixels.").arg(row.expectedWidth).arg(row.expectedHeight) +
+        QString::fromUtf8(row.fitNote);
     if (row.expectedWidth > 240 || row.expectedHeight > 128) {
         expected += QStringLiteral(" The panel shows its top left 240 x 128 pixels.");
+    } else if (row.expectedWidth % 8 != 0) {
+        expected += QStringLiteral(" The panel shows the left %1 of its %2 columns: rows are "
+                                   "sent in whole bytes of 8 pixels.")
+                        .arg(row.expectedWidth / 8 * 8)
+                        .arg(row.expectedWidth);
     }
     EXPECT_EQ(dialog.statusText(), expected);
     EXPECT_EQ(dialog.previewPicture().width, row.expectedWidth);
@@ -385,7 +394,10 @@ TEST(ImportDialogTest, LargePhotoStaysUsable) {
     clock.start();
     ImportDialog dialog(photo(4000, 3000));
     std::printf("[ measure ] open 4000 x 3000: %lld ms\n", clock.restart());
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("Result: 171 x 128 pixels."));
+    // 170.7 x 128, cut to 21 whole bytes with the height following.
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Result: 168 x 126 pixels. Fitted 171 pixels "
+                                                  "wide to 168, 21 whole bytes, so that the "
+                                                  "panel shows every column."));
 
     auto* slider = dialog.controls()->thresholdSlider();
     for (int value = 60; value < 200; value += 7) {
@@ -393,7 +405,7 @@ TEST(ImportDialogTest, LargePhotoStaysUsable) {
         QApplication::processEvents();
     }
     std::printf("[ measure ] 20 slider steps: %lld ms\n", clock.restart());
-    EXPECT_EQ(dialog.previewPicture().width, 171);
+    EXPECT_EQ(dialog.previewPicture().width, 168);
 
     PrepareOptions options = withGeometry(dialog, Fit::Keep, Rotation::Half, Flip::None);
     options.dither = Dither::FloydSteinberg;
@@ -411,7 +423,7 @@ TEST(ImportDialogTest, LargePhotoStaysUsable) {
     dialog.accept();
     std::printf("[ measure ] fit and OK: %lld ms\n", clock.restart());
     ASSERT_TRUE(dialog.picture().has_value());
-    EXPECT_EQ(dialog.pictureImage().size(), QSize(171, 128));
+    EXPECT_EQ(dialog.pictureImage().size(), QSize(168, 126));
 }
 
 } // namespace

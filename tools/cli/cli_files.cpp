@@ -3,10 +3,8 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "image/error_codes.h"
-#include "image/number_field.h"
 
 namespace vornix::cli {
 
@@ -79,30 +77,6 @@ InputFile ReadInputFile(const std::string& path, std::size_t maxSize) {
 
 InputFile ReadInputPrefix(const std::string& path, std::size_t count) {
     return fromFileBytes(image::ReadFilePrefix(path, count));
-}
-
-std::string InputRefusalMessage(const std::string& path, int error) {
-    std::string message = BadFileMessage(image::ErrorCodeFromErrno(error));
-    if (error == image::kNotRegularFile || error == image::kFileTooLarge) {
-        message += "\n" + path + ": " + image::DescribeReadError(error);
-    }
-    return message;
-}
-
-std::string InputRefusalMessage(const std::string& path, const InputFile& input) {
-    return InputRefusalMessage(path, input.error);
-}
-
-std::string BadFileMessage(int code) {
-    return "Bad file name or file type " + image::NumberField(code);
-}
-
-std::string FileCause(std::string_view what, const std::string& path, int error) {
-    return FileCause(what, path, std::strerror(error));
-}
-
-std::string FileCause(std::string_view what, const std::string& path, std::string_view reason) {
-    return std::string(what) + " (" + path + ": " + std::string(reason) + ")";
 }
 
 void PrintMessage(std::string_view text) {

@@ -12,9 +12,6 @@
 
 namespace vornix::cli {
 
-// The first line of the message when a PXL file does not convert into a bitmap.
-inline constexpr std::string_view kPxlNotConverted =
-    "The PXL file could not be converted to a bitmap.";
 // A PXL file whose first field is not "@": the download stops with the same words.
 inline constexpr std::string_view kNoPxlHeader =
     "Loading stopped. File does not have LCD Header information.";
@@ -60,20 +57,6 @@ InputFile FailedInput(int error);
 
 // At most the first `count` bytes: enough for the bitmap headers without reading the pixels.
 InputFile ReadInputPrefix(const std::string& path, std::size_t count);
-
-// The message for an input that was not read: "Bad file name or file type" and the code, then,
-// for a file refused for what it is (a FIFO, a device, a file too large), a line that says so.
-std::string InputRefusalMessage(const std::string& path, const InputFile& input);
-std::string InputRefusalMessage(const std::string& path, int error);
-
-// "Bad file name or file type " followed by the code as a number field, as the desktop
-// program shows it for a file named on its command line: "Bad file name or file type  53".
-std::string BadFileMessage(int code);
-
-// A cause line naming a file and the system's reason: "WHAT (PATH: REASON)".
-std::string FileCause(std::string_view what, const std::string& path, int error);
-// The same with the reason in words.
-std::string FileCause(std::string_view what, const std::string& path, std::string_view reason);
 
 // A message as the desktop program would show it in a box, on stderr, with "\n" at its end.
 void PrintMessage(std::string_view text);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vornix::cli {
@@ -18,7 +19,23 @@ int RunStream(const std::vector<std::string>& args);
 int RunLoad(const std::vector<std::string>& args);
 int RunPattern(const std::vector<std::string>& args);
 
-// The usage text printed on a usage error.
+// The overview printed by --help and "help".
 const char* UsageText();
+
+// The help of one command ("convert", "load", ...), or nullptr for a name that is none.
+const char* CommandHelp(std::string_view command);
+
+// "PROGRAM 0.71\n": the line --version prints.
+const char* VersionText(std::string_view program);
+
+// True when the arguments hold --help or -h before a "--".
+bool AsksForHelp(const std::vector<std::string>& args);
+
+// The first argument before a "--" that looks like an option ("-x", "--name"), or "".
+std::string FirstOption(const std::vector<std::string>& args);
+
+// A usage error: one line "vornix-cli COMMAND: REASON" (without COMMAND when empty), then a
+// pointer to --help, on stderr. Returns kExitUsage.
+int UsageError(std::string_view command, std::string_view reason);
 
 } // namespace vornix::cli

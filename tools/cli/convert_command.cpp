@@ -1,6 +1,7 @@
 // vornix-cli convert INPUT OUTPUT: a 1-bit bitmap into PXL text, or PXL text into a 1-bit
 // bitmap, byte for byte what the desktop program writes to its working files.
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -8,16 +9,17 @@
 #include "cli_pxl_input.h"
 #include "commands.h"
 #include "convert_options.h"
+#include "file_errors.h"
+#include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
 #include "image/output_file.h"
+#include "image/pxl_fields.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
 namespace {
-
-constexpr std::string_view kBitmapNotConverted =
-    "The picture could not be converted to LCD format.";
 
 struct ConvertArgs {
     std::string input;
@@ -26,40 +28,62 @@ struct ConvertArgs {
 };
 
 // The options that choose the any-picture mode are taken before this; any other option is a
-// usage error, and so is an INPUT whose name ends in neither ".bmp" nor ".pxl".
-std::optional<ConvertArgs> parseConvertArgs(const std::vector<std::string>& args) {
+// usage error, and so is an INPUT whose name ends in neither ".bmp" nor ".pxl". Returns the
+// reason of a usage error, or "" with `parsed` filled in.
+std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& parsed) {
     const auto names = NamesOnly(args);
-    if (!names || names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
-        return std::nullopt;
+    if (!names) {
+        return "unknown option " + FirstOption(args);
     }
-    ConvertArgs parsed{(*names)[0], (*names)[1], KindOfName((*names)[0])};
-    if (parsed.kind == PictureKind::Other) {
-        return std::nullopt;
+    if (names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
+        return "needs an INPUT and an OUTPUT";
     }
-    return parsed;
+    parsed = ConvertArgs{(*names)[0], (*names)[1], KindOfName((*names)[0])};
+    if (parsed.kind == PictureKind::Other && !IsStandardStream(parsed.input)) {
+        return "INPUT must end in .bmp or .pxl; other pictures need a picture option such as "
+               "--fit";
+    }
+    return "";
 }
 
-int fail(std::string_view headline, std::string_view cause) {
-    PrintMessage(std::string(headline) + "\n" + std::string(cause));
+int fail(std::string_view file, std::string_view reason) {
+    PrintFileError(file, reason);
     return kExitFailure;
 }
 
 // The output lands where OUTPUT leads (through links, into a device or a FIFO) and, for a file,
 // only once complete, so a refusal or a failure leaves OUTPUT as it was (or absent).
-int convertBitmap(const InputFile& input, const std::string& outputPath) {
-    image::OutputFile output(outputPath);
-    const image::DecodeResult result = image::DecodeBMP(input.bytes, output);
+int convertBitmap(std::span<const std::uint8_t> bitmap, const std::string& inputName,
+                  const std::string& outputPath) {
+    CommandOutput output(outputPath);
+    const image::DecodeResult result = image::DecodeBMP(bitmap, output);
     if (result.refused()) {
-        PrintMessage(image::DecodeRefusalMessage(result, "\n"));
-        return kExitFailure;
+        output.abandon();
+        return fail(inputName, image::DecodeRefusalMessage(result, "\n"));
     }
     const bool written = result.converted() && output.commit();
     if (result.outcome == image::DecodeOutcome::OutputFailed || (result.converted() && !written)) {
-        const auto what = image::DescribeDecodeOutcome(image::DecodeOutcome::OutputFailed);
-        return fail(kBitmapNotConverted, FileCause(what, outputPath, output.reason()));
+        output.abandon();
+        return fail(outputPath, output.reason());
     }
     if (!written) {
-        return fail(kBitmapNotConverted, image::DescribeDecodeOutcome(result.outcome));
+        output.abandon();
+        return fail(inputName, image::DescribeDecodeOutcome(result.outcome));
+    }
+    return kExitOk;
+}
+
+// The end of a conversion into a bitmap: OUTPUT delivered, or the failure reported.
+int finishBitmap(const image::EncodeResult& result, CommandOutput& output,
+                 const std::string& inputName, const std::string& outputPath) {
+    const bool written = result.converted() && output.commit();
+    if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
+        output.abandon();
+        return fail(outputPath, output.reason());
+    }
+    if (!written) {
+        output.abandon();
+        return fail(inputName, image::DescribeEncodeOutcome(result.outcome));
     }
     return kExitOk;
 }
@@ -68,26 +92,51 @@ int convertBitmap(const InputFile& input, const std::string& outputPath) {
 int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     PxlInput input(inputPath);
     if (input.code() != 0) {
-        PrintMessage(InputRefusalMessage(inputPath, input.openError()));
-        return kExitFailure;
+        return fail(inputPath, ReadFailureReason(inputPath, input.openError(), 0));
     }
     if (!input.hasMarker()) {
-        PrintMessage(kNoPxlHeader);
-        return kExitFailure;
+        return fail(inputPath, kNoPxlHeader);
     }
-    image::OutputFile output(outputPath);
+    CommandOutput output(outputPath);
     const image::EncodeResult result = image::EncodeBMP(input, output);
     if (input.readError() != 0) {
-        return fail(kPxlNotConverted,
-                    FileCause("the PXL file could not be read", inputPath, input.readError()));
+        output.abandon();
+        return fail(inputPath, std::strerror(input.readError()));
     }
-    const bool written = result.converted() && output.commit();
-    if (result.outcome == image::EncodeOutcome::OutputFailed || (result.converted() && !written)) {
-        const auto what = image::DescribeEncodeOutcome(image::EncodeOutcome::OutputFailed);
-        return fail(kPxlNotConverted, FileCause(what, outputPath, output.reason()));
+    return finishBitmap(result, output, inputPath, outputPath);
+}
+
+// PXL text read whole from standard input.
+int convertPxlText(std::string_view text, const std::string& outputPath) {
+    if (!image::HasPxlMarker(text)) {
+        return fail(kStandardStream, kNoPxlHeader);
     }
-    if (!written) {
-        return fail(kPxlNotConverted, image::DescribeEncodeOutcome(result.outcome));
+    CommandOutput output(outputPath);
+    return finishBitmap(image::EncodeBMP(text, output), output, std::string(kStandardStream),
+                        outputPath);
+}
+
+// Standard input: a bitmap or PXL text as a named .bmp or .pxl file would be; any other
+// picture is prepared for the panel with the default choices.
+int convertStandardInput(const std::string& outputPath) {
+    const StandardInput input = ReadStandardInput();
+    if (!input.ok()) {
+        return fail(kStandardStream, ReadFailureReason(std::string(kStandardStream), input.error,
+                                                       kMaxStandardInputBytes));
+    }
+    switch (KindOfContent(input.bytes)) {
+    case ContentKind::Bitmap:
+        return convertBitmap(input.bytes, std::string(kStandardStream), outputPath);
+    case ContentKind::Pxl:
+        return convertPxlText(input.text(), outputPath);
+    case ContentKind::Other:
+        break;
+    }
+    const auto failed = ConvertPictureBytes(PreparedArgs{}, std::string(kStandardStream),
+                                            input.bytes, outputPath, PrintMessage);
+    if (failed) {
+        PrintMessage(failed->line);
+        return kExitFailure;
     }
     return kExitOk;
 }
@@ -98,20 +147,23 @@ int RunConvert(const std::vector<std::string>& args) {
     if (HasPrepareOptions(args)) {
         return RunPreparedConvert(args);
     }
-    const std::optional<ConvertArgs> parsed = parseConvertArgs(args);
-    if (!parsed) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+    ConvertArgs request;
+    if (const std::string reason = parseConvertArgs(args, request); !reason.empty()) {
+        return UsageError("convert", reason);
+    }
+    const ConvertArgs* parsed = &request;
+    if (IsStandardStream(parsed->input)) {
+        return convertStandardInput(parsed->output);
     }
     if (parsed->kind == PictureKind::Pxl) {
         return convertPxl(parsed->input, parsed->output);
     }
     const InputFile input = ReadInputFile(parsed->input);
     if (!input.ok()) {
-        PrintMessage(InputRefusalMessage(parsed->input, input));
-        return kExitFailure;
+        return fail(parsed->input,
+                    ReadFailureReason(parsed->input, input.error, image::kMaxBitmapFileBytes));
     }
-    return convertBitmap(input, parsed->output);
+    return convertBitmap(input.bytes, parsed->input, parsed->output);
 }
 
 } // namespace vornix::cli

@@ -1,5 +1,6 @@
 #include "convert_options.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -9,24 +10,19 @@
 
 #include "cli_files.h"
 #include "commands.h"
-#include "image/atomic_file.h"
-#include "image/bounded_read.h"
 #include "image/decode_bmp.h"
 #include "image/error_codes.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
-#include "image/prepare_decode.h"
-#include "image/prepare_picture.h"
+#include "image/prepare_defaults.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
 namespace {
 
 constexpr std::string_view kCommand = "convert";
-constexpr std::string_view kNotRead = "The picture could not be read.";
-constexpr std::string_view kNotPrepared = "The picture could not be prepared.";
-constexpr std::string_view kNotWritten = "The picture could not be written.";
 
 // Sets `target` to the choice named `value`; false when no choice has that name.
 template <typename T, std::size_t N>
@@ -66,12 +62,6 @@ constexpr std::array<std::pair<std::string_view, image::Dither>, 5> kDithers = {
     {"bayer8", image::Dither::Bayer8},
 }};
 
-struct PreparedArgs {
-    image::PrepareOptions options;
-    bool sizeGiven = false;
-    std::vector<std::string> names;
-};
-
 std::optional<int> parseWhole(std::string_view text, int low, int high) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -100,10 +90,45 @@ bool setThreshold(std::string_view value, image::PrepareOptions& options) {
     return true;
 }
 
+constexpr std::array<std::pair<std::string_view, PictureKind>, 2> kForms = {{
+    {"pxl", PictureKind::Pxl},
+    {"bmp", PictureKind::Bitmap},
+}};
+constexpr std::array<std::pair<std::string_view, bool>, 2> kFrames = {{
+    {"first", false},
+    {"all", true},
+}};
+
+// Options of the batch and of the output, which shape no pixel.
+bool applyOutputOption(std::string_view name, std::string_view value, PreparedArgs& parsed) {
+    if (name == "--to") {
+        PictureKind form = PictureKind::Pxl;
+        if (!setChoice(value, kForms, form)) {
+            return false;
+        }
+        parsed.to = form;
+        return true;
+    }
+    if (name == "--frames") {
+        return setChoice(value, kFrames, parsed.allFrames);
+    }
+    if (name == "--output-dir" || name == "-o") {
+        parsed.outputDir = value;
+        parsed.batch = true;
+        return !value.empty();
+    }
+    const auto jobs = parseWhole(value, 1, kMaxJobs); // --jobs, -j
+    if (jobs) {
+        parsed.jobs = *jobs;
+    }
+    return jobs.has_value();
+}
+
 // Applies one option with its value; false when the value is not one the option takes.
 bool applyOption(std::string_view name, std::string_view value, PreparedArgs& parsed) {
     image::PrepareOptions& o = parsed.options;
     if (name == "--fit") {
+        parsed.fitGiven = true;
         return setChoice(value, kFits, o.fit);
     }
     if (name == "--rotate") {
@@ -118,17 +143,21 @@ bool applyOption(std::string_view name, std::string_view value, PreparedArgs& pa
     if (name == "--threshold") {
         return setThreshold(value, o);
     }
-    const auto size = ParsePictureSize(value); // --size
-    if (size) {
-        o.targetWidth = size->width;
-        o.targetHeight = size->height;
-        parsed.sizeGiven = true;
+    if (name == "--size") {
+        const auto size = ParsePictureSize(value);
+        if (size) {
+            o.targetWidth = size->width;
+            o.targetHeight = size->height;
+            parsed.sizeGiven = true;
+        }
+        return size.has_value();
     }
-    return size.has_value();
+    return applyOutputOption(name, value, parsed);
 }
 
-constexpr std::array<std::string_view, 6> kValueOptions = {"--fit",  "--size",   "--rotate",
-                                                           "--flip", "--dither", "--threshold"};
+constexpr std::array<std::string_view, 12> kValueOptions = {
+    "--fit", "--size",   "--rotate",     "--flip", "--dither", "--threshold",
+    "--to",  "--frames", "--output-dir", "-o",     "--jobs",   "-j"};
 constexpr std::string_view kInvert = "--invert";
 
 bool takesValue(std::string_view name) {
@@ -140,12 +169,55 @@ bool takesValue(std::string_view name) {
     return false;
 }
 
-// The option's name, without "=value".
+// The option's name, without "=value"; a short option ("-o", "-j") without the value joined
+// to it ("-j4").
 std::string_view optionName(std::string_view arg) {
+    if (arg.size() > 2 && arg[0] == '-' && arg[1] != '-') {
+        return arg.substr(0, 2);
+    }
     return arg.substr(0, arg.find('='));
 }
 
-// Reads the options and the two names; the reason of a usage error otherwise.
+// The value joined to an option ("--fit=keep", "-j4"), or nullopt when it has none.
+std::optional<std::string_view> joinedValue(std::string_view arg, std::string_view name) {
+    if (name.size() >= arg.size()) {
+        return std::nullopt;
+    }
+    return name.size() == 2 && name[1] != '-' ? arg.substr(2) : arg.substr(name.size() + 1);
+}
+
+std::string checkNames(const PreparedArgs& parsed) {
+    if (parsed.sizeGiven && parsed.options.fit == image::Fit::Keep) {
+        return "--size needs --fit fit, stretch or center";
+    }
+    for (const std::string& name : parsed.names) {
+        if (name.empty()) {
+            return "a file name is empty";
+        }
+    }
+    if (parsed.batch) {
+        if (std::count(parsed.names.begin(), parsed.names.end(), kStandardStream) != 0) {
+            return "standard input (-) cannot be part of a batch";
+        }
+        return parsed.names.empty() ? "--output-dir needs at least one INPUT" : "";
+    }
+    if (parsed.names.size() != 2) {
+        return "needs an INPUT and an OUTPUT";
+    }
+    if (IsStandardStream(parsed.names[1])) {
+        return parsed.allFrames ? "--frames all needs a named OUTPUT" : "";
+    }
+    const PictureKind form = KindOfName(parsed.names[1]);
+    if (form == PictureKind::Other) {
+        return "OUTPUT must end in .pxl or .bmp";
+    }
+    if (parsed.to && *parsed.to != form) {
+        return "--to does not match OUTPUT's ending";
+    }
+    return "";
+}
+
+// Reads the options and the names; the reason of a usage error otherwise.
 std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std::string>& args) {
     PreparedArgs parsed;
     bool optionsEnded = false;
@@ -160,37 +232,26 @@ std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std:
             continue;
         }
         const std::string_view name = optionName(arg);
-        const bool inlineValue = name.size() < arg.size();
-        if (name == kInvert && !inlineValue) {
+        const auto joined = joinedValue(arg, name);
+        if (name == kInvert && !joined) {
             parsed.options.invert = true;
             continue;
         }
         if (!takesValue(name)) {
             return "unknown option " + std::string(arg);
         }
-        if (!inlineValue && i + 1 >= args.size()) {
+        if (!joined && i + 1 >= args.size()) {
             return std::string(name) + " needs a value";
         }
-        const std::string_view value = inlineValue ? arg.substr(name.size() + 1) : args[++i];
+        const std::string_view value = joined ? *joined : std::string_view(args[++i]);
         if (!applyOption(name, value, parsed)) {
             return "bad value for " + std::string(name) + ": " + std::string(value);
         }
     }
-    if (parsed.sizeGiven && parsed.options.fit == image::Fit::Keep) {
-        return "--size needs --fit fit, stretch or center";
-    }
-    if (parsed.names.size() != 2 || parsed.names[0].empty() || parsed.names[1].empty()) {
-        return "convert takes an INPUT and an OUTPUT";
-    }
-    if (KindOfName(parsed.names[1]) == PictureKind::Other) {
-        return "OUTPUT must end in .pxl or .bmp";
+    if (const std::string reason = checkNames(parsed); !reason.empty()) {
+        return reason;
     }
     return parsed;
-}
-
-int failure(std::string_view headline, std::string_view cause) {
-    PrintMessage(std::string(headline) + "\n" + std::string(cause));
-    return kExitFailure;
 }
 
 } // namespace
@@ -222,17 +283,12 @@ std::optional<image::PictureSize> ParsePictureSize(std::string_view text) {
     return image::PictureSize{*width, *height};
 }
 
-int UsageError(std::string_view command, std::string_view reason) {
-    PrintMessage("vornix-cli " + std::string(command) + ": " + std::string(reason));
-    std::fputs(UsageText(), stderr);
-    return kExitUsage;
-}
-
-int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
+std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path,
+                          PictureKind form) {
     const std::vector<std::uint8_t> bitmap = image::MonoBitmapBytes(picture);
-    image::OutputFile output(path);
+    CommandOutput output(path);
     bool written = false;
-    if (KindOfName(path) == PictureKind::Pxl) {
+    if (form != PictureKind::Bitmap) {
         written = image::DecodeBMP(bitmap, output).converted() && output.commit();
     } else {
         written = output.write({reinterpret_cast<const char*>(bitmap.data()), bitmap.size()}) &&
@@ -240,8 +296,15 @@ int WriteMonoPicture(const image::MonoImage& picture, const std::string& path) {
     }
     if (!written) {
         output.abandon();
-        return failure(kNotWritten,
-                       path + ": " + (output.error() != 0 ? output.reason() : "conversion failed"));
+        return path + ": " + (output.error() != 0 ? output.reason() : "conversion failed");
+    }
+    return "";
+}
+
+int WriteMonoPicture(const image::MonoImage& picture, const std::string& path, PictureKind form) {
+    if (const std::string reason = WriteMonoFile(picture, path, form); !reason.empty()) {
+        PrintMessage("vornix-cli: " + reason);
+        return kExitFailure;
     }
     return kExitOk;
 }
@@ -252,20 +315,16 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         return UsageError(kCommand, *reason);
     }
     const PreparedArgs& request = std::get<PreparedArgs>(parsed);
-    const image::PictureFileResult file = image::ReadGreyPictureFile(request.names[0]);
-    if (file.error != 0) {
-        PrintMessage(InputRefusalMessage(request.names[0], file.error));
+    if (request.batch) {
+        return RunBatch(request);
+    }
+    const std::optional<PictureFailure> failed =
+        ConvertPictureFile(request, request.names[0], request.names[1], PrintMessage);
+    if (failed) {
+        PrintMessage(failed->line);
         return kExitFailure;
     }
-    const image::PictureReadResult& picture = file.picture;
-    if (!picture.ok()) {
-        return failure(kNotRead, image::DescribePictureReadOutcome(picture.outcome));
-    }
-    const image::PrepareResult prepared = image::PreparePicture(picture.image, request.options);
-    if (!prepared.prepared()) {
-        return failure(kNotPrepared, image::DescribePrepareOutcome(prepared.outcome));
-    }
-    return WriteMonoPicture(prepared.picture, request.names[1]);
+    return kExitOk;
 }
 
 } // namespace vornix::cli

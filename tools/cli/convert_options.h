@@ -1,14 +1,67 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli_files.h"
+#include "image/prepare_defaults.h"
 #include "image/prepare_geometry.h"
 #include "image/prepare_image.h"
 
 namespace vornix::cli {
+
+// The most pictures a batch converts at once.
+inline constexpr int kMaxJobs = 1024;
+
+// convert with picture options: what was asked for.
+struct PreparedArgs {
+    // The picture's own threshold unless one is given; the fit follows each picture's size.
+    image::PrepareOptions options = image::DefaultPrepareOptions({});
+    bool sizeGiven = false;
+    bool fitGiven = false;         // else each picture gets the default fit for its size
+    std::optional<PictureKind> to; // --to: the form of the outputs
+    bool allFrames = false;        // --frames all
+    bool batch = false;            // --output-dir given
+    std::string outputDir;
+    int jobs = 0; // --jobs; 0: one per processor
+    std::vector<std::string> names;
+};
+
+// Why one picture did not convert, as a single conversion and a batch print it:
+// "vornix-cli: FILE: reason".
+struct PictureFailure {
+    std::string line;
+};
+
+// Prints one line on stderr (a warning); safe to call from several threads when the batch
+// passes its own.
+using LinePrinter = void (*)(std::string_view line);
+
+// Reads the picture file `input`, prepares it as `request` says (the default fit and the
+// picture's own threshold where nothing was chosen) and writes it to `output` as PXL text or
+// a 1-bit bitmap by the ending. With --frames all, a picture of several frames gives
+// OUTPUT-001.pxl, OUTPUT-002.pxl, ... instead. A result the panel does not show whole gets a
+// warning through `warn`. Returns the failure, if any; a failed picture leaves its output as
+// it was.
+std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
+                                                 const std::string& input,
+                                                 const std::string& output, LinePrinter warn);
+
+// The same for a picture already read, `name` standing for it in the messages. An OUTPUT "-"
+// (standard output) receives PXL text unless --to bmp was given.
+std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
+                                                  const std::string& name,
+                                                  std::span<const std::uint8_t> bytes,
+                                                  const std::string& output, LinePrinter warn);
+
+// convert [options] -o DIR INPUT...: each INPUT converted to DIR/NAME.pxl (or .bmp with --to
+// bmp), `request.jobs` at a time. A failed INPUT is reported in one line and the others go on.
+// Returns 0 when all converted, 1 when any failed.
+int RunBatch(const PreparedArgs& request);
 
 // True when the arguments of convert hold one of the picture options (--fit, --size, --rotate,
 // --flip, --threshold, --dither, --invert) before a "--". Convert then reads any picture
@@ -26,11 +79,14 @@ int RunPreparedConvert(const std::vector<std::string>& args);
 std::optional<image::PictureSize> ParsePictureSize(std::string_view text);
 
 // Writes the picture to `path` as PXL text or as a 1-bit bitmap, by the path's ending (which
-// the caller has checked), as an image::OutputFile delivers it. Returns the exit code; on
-// failure the message is printed and a file at `path` is left as it was.
-int WriteMonoPicture(const image::MonoImage& picture, const std::string& path);
+// the caller has checked), as an image::OutputFile delivers it. Returns "" or the reason it
+// failed ("PATH: Permission denied"); a file at `path` is then left as it was.
+// `form` is Pxl or Bitmap; "-" for `path` is standard output.
+std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path,
+                          PictureKind form);
 
-// A usage error of `command`: the reason and the usage text on stderr. Returns kExitUsage.
-int UsageError(std::string_view command, std::string_view reason);
+// WriteMonoFile for a single command: returns the exit code, and prints the message of a
+// failure.
+int WriteMonoPicture(const image::MonoImage& picture, const std::string& path, PictureKind form);
 
 } // namespace vornix::cli

@@ -1,14 +1,18 @@
 // vornix-cli info FILE: the bitmap header of FILE as the "Image Info" box shows it.
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
 #include "cli_files.h"
 #include "cli_pxl_input.h"
 #include "commands.h"
+#include "file_errors.h"
+#include "image/atomic_file.h"
 #include "image/bitmap_header_io.h"
 #include "image/encode_bmp.h"
 #include "image/image_info.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -34,10 +38,19 @@ int printInfo(const image::BitmapHeader& header) {
 int bitmapInfo(const std::string& path) {
     const InputFile input = ReadInputPrefix(path, image::kHeadersSize);
     if (!input.ok()) {
-        PrintMessage(InputRefusalMessage(path, input));
+        PrintFileError(path, ReadFailureReason(path, input.error, image::kHeadersSize));
         return kExitFailure;
     }
     return printInfo(image::ReadBitmapHeaders(input.bytes).header);
+}
+
+// The header of the bitmap a PXL text converts into; a text that does not convert has none.
+int pxlResultInfo(const image::EncodeResult& result, std::string_view name) {
+    if (!result.converted()) {
+        PrintFileError(name, image::DescribeEncodeOutcome(result.outcome));
+        return kExitFailure;
+    }
+    return printInfo(result.header);
 }
 
 // The header of the bitmap that converting the PXL file produces; a file that does not convert
@@ -45,39 +58,59 @@ int bitmapInfo(const std::string& path) {
 int pxlInfo(const std::string& path) {
     PxlInput input(path);
     if (input.code() != 0) {
-        PrintMessage(InputRefusalMessage(path, input.openError()));
+        PrintFileError(path, ReadFailureReason(path, input.openError(), 0));
         return kExitFailure;
     }
     if (!input.hasMarker()) {
-        PrintMessage(kNoPxlHeader);
+        PrintFileError(path, kNoPxlHeader);
         return kExitFailure;
     }
     DiscardSink discard;
     const image::EncodeResult result = image::EncodeBMP(input, discard);
     if (input.readError() != 0) {
-        PrintMessage(std::string(kPxlNotConverted) + "\n" +
-                     FileCause("the PXL file could not be read", path, input.readError()));
+        PrintFileError(path, std::strerror(input.readError()));
         return kExitFailure;
     }
-    if (!result.converted()) {
-        PrintMessage(std::string(kPxlNotConverted) + "\n" +
-                     std::string(image::DescribeEncodeOutcome(result.outcome)));
+    return pxlResultInfo(result, path);
+}
+
+// Standard input: PXL text when its first field is "@", else the headers of a bitmap.
+int standardInputInfo() {
+    const StandardInput input = ReadStandardInput();
+    if (!input.ok()) {
+        PrintFileError(kStandardStream, ReadFailureReason(std::string(kStandardStream), input.error,
+                                                          kMaxStandardInputBytes));
         return kExitFailure;
     }
-    return printInfo(result.header);
+    if (KindOfContent(input.bytes) != ContentKind::Pxl) {
+        return printInfo(image::ReadBitmapHeaders(input.bytes).header);
+    }
+    DiscardSink discard;
+    return pxlResultInfo(image::EncodeBMP(input.text(), discard), kStandardStream);
+}
+
+int infoOf(const std::string& name, PictureKind kind) {
+    if (IsStandardStream(name)) {
+        return standardInputInfo();
+    }
+    return kind == PictureKind::Bitmap ? bitmapInfo(name) : pxlInfo(name);
 }
 
 } // namespace
 
 int RunInfo(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
-    const PictureKind kind =
-        names && names->size() == 1 ? KindOfName(names->front()) : PictureKind::Other;
-    if (kind == PictureKind::Other) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+    if (!names) {
+        return UsageError("info", "unknown option " + FirstOption(args));
     }
-    return kind == PictureKind::Bitmap ? bitmapInfo(names->front()) : pxlInfo(names->front());
+    if (names->size() != 1) {
+        return UsageError("info", "needs one FILE");
+    }
+    const PictureKind kind = KindOfName(names->front());
+    if (kind == PictureKind::Other && !IsStandardStream(names->front())) {
+        return UsageError("info", "FILE must end in .bmp or .pxl");
+    }
+    return infoOf(names->front(), kind);
 }
 
 } // namespace vornix::cli

@@ -5,33 +5,69 @@
 
 #include "commands.h"
 
-int main(int argc, char** argv) {
-    using namespace vornix::cli;
-    if (argc < 2) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+namespace {
+
+using namespace vornix::cli;
+
+using Command = int (*)(const std::vector<std::string>&);
+
+Command commandNamed(const std::string& name) {
+    if (name == "convert") {
+        return RunConvert;
     }
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
-    if (command == "convert") {
-        return RunConvert(args);
+    if (name == "info") {
+        return RunInfo;
     }
-    if (command == "info") {
-        return RunInfo(args);
+    if (name == "stream") {
+        return RunStream;
     }
-    if (command == "stream") {
-        return RunStream(args);
+    if (name == "load") {
+        return RunLoad;
     }
-    if (command == "load") {
-        return RunLoad(args);
+    if (name == "pattern") {
+        return RunPattern;
     }
-    if (command == "pattern") {
-        return RunPattern(args);
-    }
-    if (command == "--help" || command == "-h" || command == "help") {
+    return nullptr;
+}
+
+// "help" alone prints the overview; "help COMMAND" the command's own help.
+int help(const std::vector<std::string>& args) {
+    if (args.empty()) {
         std::fputs(UsageText(), stdout);
         return kExitOk;
     }
-    std::fputs(UsageText(), stderr);
-    return kExitUsage;
+    const char* text = args.size() == 1 ? CommandHelp(args.front()) : nullptr;
+    if (text == nullptr) {
+        return UsageError("help", args.size() == 1 ? "no command is called " + args.front()
+                                                   : std::string("needs at most one COMMAND"));
+    }
+    std::fputs(text, stdout);
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        return UsageError("", "a command is needed: convert, info, stream, load or pattern");
+    }
+    const std::string command = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (command == "--help" || command == "-h" || command == "help") {
+        return help(args);
+    }
+    if (command == "--version") {
+        std::fputs(VersionText("vornix-cli"), stdout);
+        return kExitOk;
+    }
+    const Command run = commandNamed(command);
+    if (run == nullptr) {
+        return UsageError("", command.starts_with("-") ? "unknown option " + command
+                                                       : "no command is called " + command);
+    }
+    if (AsksForHelp(args)) {
+        std::fputs(CommandHelp(command), stdout);
+        return kExitOk;
+    }
+    return run(args);
 }

@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "convert_options.h"
 #include "image/test_pattern.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -40,16 +41,19 @@ int RunPattern(const std::vector<std::string>& args) {
         }
     }
     if (names.size() != 2 || names[1].empty()) {
-        return UsageError(kCommand, "pattern takes a NAME and an OUTPUT");
+        return UsageError(kCommand, "needs a NAME and an OUTPUT");
     }
     const auto pattern = image::TestPatternFromName(names[0]);
     if (!pattern) {
         return UsageError(kCommand, "no pattern is called " + names[0]);
     }
-    if (KindOfName(names[1]) == PictureKind::Other) {
+    // Standard output receives PXL text.
+    const PictureKind form = IsStandardStream(names[1]) ? PictureKind::Pxl : KindOfName(names[1]);
+    if (form == PictureKind::Other) {
         return UsageError(kCommand, "OUTPUT must end in .pxl or .bmp");
     }
-    return WriteMonoPicture(image::MakeTestPattern(*pattern, size.width, size.height), names[1]);
+    return WriteMonoPicture(image::MakeTestPattern(*pattern, size.width, size.height), names[1],
+                            form);
 }
 
 } // namespace vornix::cli

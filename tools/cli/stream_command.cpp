@@ -1,10 +1,14 @@
 // vornix-cli stream FILE: the exact bytes a download sends for FILE, on stdout.
 #include <cstdio>
+#include <cstring>
 
 #include "cli_files.h"
 #include "commands.h"
 #include "download/stream/command_stream.h"
+#include "file_errors.h"
+#include "image/atomic_file.h"
 #include "image/decode_bmp.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -12,27 +16,46 @@ namespace {
 
 // The PXL text a download of FILE would read: a PXL file as it is, a bitmap converted first.
 // Empty with a message printed when there is none.
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text);
+
 bool pictureAsPxl(const std::string& path, std::string& text) {
+    if (IsStandardStream(path)) {
+        // Standard input: a bitmap when it starts with "BM", else PXL text.
+        const StandardInput input = ReadStandardInput(image::kMaxDownloadTextBytes);
+        if (!input.ok()) {
+            PrintFileError(path,
+                           ReadFailureReason(path, input.error, image::kMaxDownloadTextBytes));
+            return false;
+        }
+        if (KindOfContent(input.bytes) == ContentKind::Bitmap) {
+            return bitmapAsPxl(input.bytes, path, text);
+        }
+        text.assign(input.text());
+        return true;
+    }
     // The download holds the text it sends, within its own bound; a bitmap is read whole.
     const bool bitmap = KindOfName(path) == PictureKind::Bitmap;
-    InputFile input =
-        ReadInputFile(path, bitmap ? image::kMaxBitmapFileBytes : image::kMaxDownloadTextBytes);
+    const std::size_t limit = bitmap ? image::kMaxBitmapFileBytes : image::kMaxDownloadTextBytes;
+    InputFile input = ReadInputFile(path, limit);
     if (!input.ok()) {
-        PrintMessage(InputRefusalMessage(path, input));
+        PrintFileError(path, ReadFailureReason(path, input.error, limit));
         return false;
     }
     if (!bitmap) {
         text.assign(input.text());
         return true;
     }
-    image::DecodedPxl decoded = image::DecodeBMP(input.bytes);
+    return bitmapAsPxl(input.bytes, path, text);
+}
+
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text) {
+    image::DecodedPxl decoded = image::DecodeBMP(bitmap);
     if (decoded.result.refused()) {
-        PrintMessage(image::DecodeRefusalMessage(decoded.result, "\n"));
+        PrintFileError(path, image::DecodeRefusalMessage(decoded.result, "\n"));
         return false;
     }
     if (!decoded.result.converted()) {
-        PrintMessage("The picture could not be converted to LCD format.\n" +
-                     std::string(image::DescribeDecodeOutcome(decoded.result.outcome)));
+        PrintFileError(path, image::DescribeDecodeOutcome(decoded.result.outcome));
         return false;
     }
     text = std::move(decoded.text);
@@ -43,9 +66,11 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
 
 int RunStream(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
-    if (!names || names->size() != 1 || names->front().empty()) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+    if (!names) {
+        return UsageError("stream", "unknown option " + FirstOption(args));
+    }
+    if (names->size() != 1 || names->front().empty()) {
+        return UsageError("stream", "needs one FILE");
     }
     const std::string& path = names->front();
     std::string pxl;
@@ -54,12 +79,11 @@ int RunStream(const std::vector<std::string>& args) {
     }
     const download::StreamBytesResult stream = download::StreamBytes(pxl);
     if (stream.error == download::StreamError::NoHeader) {
-        PrintMessage(kNoPxlHeader);
+        PrintFileError(path, kNoPxlHeader);
         return kExitFailure;
     }
     if (stream.error != download::StreamError::None) {
-        std::fprintf(stderr, "vornix-cli: %s: %s\n", path.c_str(),
-                     download::DescribeStreamError(stream.error));
+        PrintFileError(path, download::DescribeStreamError(stream.error));
         return kExitFailure;
     }
     if (!WriteToStdout(stream.bytes)) {

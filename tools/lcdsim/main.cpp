@@ -12,6 +12,7 @@
 #include "serial_endpoint.h"
 #include "sim_options.h"
 #include "simulator.h"
+#include "vornix_version.h"
 
 namespace {
 
@@ -40,10 +41,15 @@ int main(int argc, char** argv) {
     using namespace vornix::lcdsim;
     const auto parsed = ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.options) {
-        std::fprintf(stderr, "vornix-lcdsim: %s\n%s", parsed.error.c_str(), SimUsageText());
+        std::fprintf(stderr, "vornix-lcdsim: %s\nTry 'vornix-lcdsim --help'.\n",
+                     parsed.error.c_str());
         return kExitUsage;
     }
     const SimOptions& options = *parsed.options;
+    if (options.version) {
+        std::fputs("vornix-lcdsim " VORNIX_VERSION_TEXT "\n", stdout);
+        return kExitOk;
+    }
     if (options.help) {
         std::fputs(SimUsageText(), stdout);
         return kExitOk;

@@ -76,7 +76,8 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
             name.resize(eq);
             hasValue = true;
         }
-        if (name == "--fast" || name == "--headless" || name == "--help" || name == "-h") {
+        if (name == "--fast" || name == "--headless" || name == "--help" || name == "-h" ||
+            name == "--version") {
             if (hasValue) {
                 return {std::nullopt, name + " takes no value"};
             }
@@ -84,6 +85,8 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
                 options.fast = true;
             } else if (name == "--headless") {
                 options.headless = true;
+            } else if (name == "--version") {
+                options.version = true;
             } else {
                 options.help = true;
             }
@@ -118,6 +121,7 @@ const char* SimUsageText() {
            "  --png FILE             write the display to FILE as PNG on SIGUSR1 and at exit\n"
            "  --exit-after-idle SEC  exit once data has arrived and then none for SEC seconds\n"
            "  -h, --help             show this text\n"
+           "  --version              show the release number\n"
            "\n"
            "The first line on standard output is the device to send to, for example\n"
            "/dev/pts/3. SIGUSR1 writes the files and a summary; SIGTERM, SIGINT and closing\n"

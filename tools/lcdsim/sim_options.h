@@ -17,6 +17,7 @@ struct SimOptions {
     int baud = 9600;            // the line speed that paced reading follows
     int scale = 3;              // window pixels per LCD pixel
     bool help = false;
+    bool version = false;
 };
 
 struct SimOptionsResult {

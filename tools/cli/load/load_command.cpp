@@ -1,6 +1,8 @@
 // vornix-cli load [--port DEVICE] FILE: sends FILE to the LCD controller, as "&Load LCD" does.
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -16,9 +18,13 @@
 #include "download/open_com.h"
 #include "download/pacer.h"
 #include "download/port_mapping.h"
+#include "download/pxl_text_file.h"
 #include "download/serial_port_link.h"
 #include "download/stream/command_stream.h"
+#include "file_errors.h"
+#include "image/bounded_read.h"
 #include "picture_text.h"
+#include "standard_streams.h"
 
 namespace vornix::cli {
 
@@ -33,26 +39,37 @@ struct LoadArgs {
     QString file;
 };
 
-std::optional<LoadArgs> parseLoadArgs(const std::vector<std::string>& args) {
-    LoadArgs parsed;
+// Reads the port and the file; returns the reason of a usage error, or "".
+std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed) {
     bool haveFile = false;
+    bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg == "--port" && i + 1 < args.size() && !args[i + 1].empty()) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && arg == "--port") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                return "--port needs a DEVICE";
+            }
             parsed.device = QString::fromLocal8Bit(args[++i].c_str());
-        } else if (arg.rfind("--port=", 0) == 0 && arg.size() > 7) {
+        } else if (!optionsEnded && arg.rfind("--port=", 0) == 0) {
+            if (arg.size() == 7) {
+                return "--port needs a DEVICE";
+            }
             parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
-        } else if (!arg.empty() && arg[0] != '-' && !haveFile) {
+        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            return "unknown option " + arg;
+        } else if (arg.empty() || haveFile) {
+            return "needs one FILE";
+        } else {
             parsed.file = QString::fromLocal8Bit(arg.c_str());
             haveFile = true;
-        } else {
-            return std::nullopt;
         }
     }
     if (!haveFile) {
-        return std::nullopt;
+        return "needs one FILE";
     }
-    return parsed;
+    return "";
 }
 
 // Progress on stderr: a bar redrawn in place on a terminal, one line per row otherwise.
@@ -182,12 +199,62 @@ int exitCodeFor(download::DownloadOutcome outcome) {
     }
 }
 
+// Why `device` did not open as a serial port, in words. The device is tried once more by hand
+// for the system's own reason; one that opens and is a terminal is held by another program,
+// which the toolkit's lock on the port reports as a permission error.
+std::string whyNotOpen(const QString& device, const download::SerialPortLink& link) {
+    const QByteArray path = device.toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    if (!terminal) {
+        return "not a serial port";
+    }
+    if (link.portError() == QSerialPort::PermissionError) {
+        return std::strerror(EBUSY);
+    }
+    return "the port does not take the line settings 9600,N,8,1 with RTS/CTS";
+}
+
+// FILE as PXL text, or why there is none ("vornix-cli: FILE: reason"); "-" is standard input,
+// a bitmap when it starts with "BM".
+PictureText readPicture(const QString& file) {
+    const std::string name = file.toLocal8Bit().toStdString();
+    PictureText picture;
+    if (IsStandardStream(name)) {
+        StandardInput input = ReadStandardInput(download::kMaxPxlFileBytes);
+        if (!input.ok()) {
+            const std::string reason =
+                ReadFailureReason(name, input.error, download::kMaxPxlFileBytes);
+            return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
+        }
+        picture = PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
+                                              static_cast<qsizetype>(input.bytes.size())));
+    } else {
+        // The reason a file does not open, which the download's reader does not keep.
+        if (const int error = image::ReadableFile(name).error(); error != 0) {
+            const std::string reason = ReadFailureReason(name, error, image::kMaxDownloadTextBytes);
+            return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
+        }
+        picture = ReadPictureAsPxl(file);
+    }
+    if (!picture.error.isEmpty()) {
+        picture.error = QString::fromLocal8Bit(
+            FileError(name, picture.error.toLocal8Bit().toStdString()).c_str());
+    }
+    return picture;
+}
+
 int sendPicture(const PictureText& picture, const QString& device, const image::PxlHeader& header) {
     download::DownloadFlags flags;
     download::SerialPortLink link;
     if (download::OpenComDevice(link, device, QString::number(kBaudRate)) ==
         download::OpenComResult::Failed) {
-        std::fprintf(stderr, "%s\n", qPrintable(download::CanNotOpenComText(device)));
+        std::fprintf(stderr, "vornix-cli: %s: cannot open: %s\n", qPrintable(device),
+                     whyNotOpen(device, link).c_str());
         return kExitFailure;
     }
     download::Pacer pacer(flags, link);
@@ -208,11 +275,11 @@ int sendPicture(const PictureText& picture, const QString& device, const image::
 } // namespace
 
 int RunLoad(const std::vector<std::string>& args) {
-    const std::optional<LoadArgs> parsed = parseLoadArgs(args);
-    if (!parsed) {
-        std::fputs(UsageText(), stderr);
-        return kExitUsage;
+    LoadArgs request;
+    if (const std::string reason = parseLoadArgs(args, request); !reason.empty()) {
+        return UsageError("load", reason);
     }
+    const LoadArgs* parsed = &request;
     static int argc = 1;
     static char name[] = "vornix-cli";
     static char* argv[] = {name, nullptr};
@@ -222,14 +289,14 @@ int RunLoad(const std::vector<std::string>& args) {
     }
 
     // The file is checked before the port is touched, so a refused file leaves the line alone.
-    const PictureText picture = ReadPictureAsPxl(parsed->file);
+    const PictureText picture = readPicture(parsed->file);
     if (!picture.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;
     }
     const download::CommandStream probe(picture.view());
     if (probe.error() == download::StreamError::NoHeader) {
-        std::fprintf(stderr, "%s\n", download::kHeaderMissingMessage);
+        PrintFileError(qPrintable(parsed->file), download::kHeaderMissingMessage);
         return kExitFailure;
     }
     if (probe.error() != download::StreamError::None) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <span>
 
+#include <QFileInfo>
+
 #include "download/pxl_text_file.h"
 #include "image/decode_bmp.h"
 
@@ -12,11 +14,11 @@ namespace {
 
 QString readError(download::PxlFileError error, const QString& path) {
     if (error == download::PxlFileError::TooLarge) {
-        return QStringLiteral("%1: the file is larger than %2 bytes")
-            .arg(path)
+        return QStringLiteral("too large: %1 bytes, at most %2")
+            .arg(QFileInfo(path).size())
             .arg(download::kMaxPxlFileBytes);
     }
-    return QStringLiteral("%1: the file cannot be read").arg(path);
+    return QStringLiteral("the file cannot be read");
 }
 
 PictureText convertBitmap(const QByteArray& bytes) {
@@ -49,6 +51,13 @@ PictureText ReadPictureAsPxl(const QString& path) {
         return convertBitmap(file.text);
     }
     return {std::move(file.text), QString()};
+}
+
+PictureText PictureFromBytes(QByteArray bytes) {
+    if (bytes.startsWith("BM")) {
+        return convertBitmap(bytes);
+    }
+    return {std::move(bytes), QString()};
 }
 
 } // namespace vornix::cli

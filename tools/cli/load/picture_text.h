@@ -11,8 +11,8 @@ namespace vornix::cli {
 // in ".bmp", any case) converted to PXL first.
 struct PictureText {
     QByteArray text;
-    // Why there is no text, ready to print, lines joined by "\n"; empty on success. A refused
-    // bitmap gives the conversion's own refusal message.
+    // Why there is no text, lines joined by "\n", without the file's name; empty on success.
+    // A refused bitmap gives the conversion's own refusal message.
     QString error;
 
     std::string_view view() const {
@@ -21,5 +21,9 @@ struct PictureText {
 };
 
 PictureText ReadPictureAsPxl(const QString& path);
+
+// A picture already read (standard input): a bitmap, converted, when it starts with "BM";
+// otherwise PXL text as it is.
+PictureText PictureFromBytes(QByteArray bytes);
 
 } // namespace vornix::cli

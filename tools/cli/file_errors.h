@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vornix::cli {
+
+// A failure about one file as the command line reports it: "vornix-cli: FILE: REASON". REASON
+// is the system's or the program's words, or the desktop program's own message for a picture
+// it refuses, its lines joined by "\n".
+std::string FileError(std::string_view file, std::string_view reason);
+
+// FileError on stderr, with "\n" at its end.
+void PrintFileError(std::string_view file, std::string_view reason);
+
+// Why the input `path` could not be read, for errno `error`: the system's words ("No such file
+// or directory", "Permission denied"), "not a regular file" for a FIFO, a device or a socket,
+// and for a file above `limit` bytes "too large: N bytes, at most M".
+std::string ReadFailureReason(const std::string& path, int error, std::uint64_t limit);
+
+} // namespace vornix::cli
