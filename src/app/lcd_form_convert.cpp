@@ -7,12 +7,12 @@
 #include <QFile>
 
 #include "app/caption_label.h"
-#include "app/error_codes.h"
 #include "app/picture_box.h"
 #include "app/save_file_sink.h"
 #include "app/working_files.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image/error_codes.h"
 #include "image/image_info.h"
 
 namespace vornix::app {
@@ -140,7 +140,7 @@ void LCDForm::clearPicture() {
 // Tells the user that the picture in `path` is too large for the memory there is, when that
 // is why it could not be loaded. False, with nothing shown, for every other failure.
 bool LCDForm::reportNotEnoughMemory(int code, const QString& path) {
-    if (code != kOutOfMemory) {
+    if (code != image::kOutOfMemory) {
         return false;
     }
     m_prompts.message(QStringLiteral("Not enough memory to show the picture.") + m_state.CrLf +

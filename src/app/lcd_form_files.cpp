@@ -6,11 +6,11 @@
 #include <QFileInfo>
 
 #include "app/caption_label.h"
-#include "app/error_codes.h"
 #include "app/picture_box.h"
 #include "app/readable_path.h"
 #include "app/two_colour_picture.h"
 #include "app/working_files.h"
+#include "image/error_codes.h"
 #include "image/number_field.h"
 #include "image/pxl_fields.h"
 #include "image/pxl_format.h"
@@ -114,7 +114,7 @@ void LCDForm::SaveImageFile(const QString& fileType) {
     const QString& source =
         fileType == QStringLiteral("BMP") ? m_state.TempBMPFile : m_state.TempPXLFile;
     QByteArray bytes;
-    int code = isUnusableFileName(m_state.FileName) ? kFileAccessError : 0;
+    int code = isUnusableFileName(m_state.FileName) ? image::kFileAccessError : 0;
     if (code == 0) {
         code = ReadFileBytes(source, bytes,
                              fileType == QStringLiteral("BMP") ? image::kMaxBitmapFileBytes
@@ -171,7 +171,7 @@ int LCDForm::openBitmapFile(const QString& path) {
 // a picture that is valid but too large to show puts back the name of the picture still on
 // screen, so that the caption never names a picture the window could have shown but did not.
 void LCDForm::keepShownFileName(int code, const QString& shownFile) {
-    if (code == kOutOfMemory) {
+    if (code == image::kOutOfMemory) {
         FileEntry->setCaption(shownFile);
     }
 }

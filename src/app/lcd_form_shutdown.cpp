@@ -4,9 +4,9 @@
 #include <QListWidget>
 
 #include "app/download_controller.h"
-#include "app/error_codes.h"
 #include "app/working_files.h"
 #include "dialogs/viewer_handle.h"
+#include "image/error_codes.h"
 #include "image/number_field.h"
 
 namespace vornix::app {
@@ -63,7 +63,7 @@ void LCDForm::deleteWorkingFile(const QString& path) {
         return;
     }
     const int code = DeleteFile(path);
-    if (code != 0 && code != kFileNotFound) {
+    if (code != 0 && code != image::kFileNotFound) {
         m_prompts.message(QStringLiteral("Internal Error") +
                               QString::fromStdString(image::NumberField(code)),
                           QStringLiteral("Close Error"), MessageIcon::None, MessageButtons::Ok);

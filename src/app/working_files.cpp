@@ -16,12 +16,15 @@
 #include <QImageReader>
 #include <QSaveFile>
 
-#include "app/error_codes.h"
 #include "app/save_file_sink.h"
 #include "image/atomic_file.h"
+#include "image/error_codes.h"
 #include "image/pxl_format.h"
 
 namespace vornix::app {
+
+using enum image::ErrorCode;
+using image::ErrorCodeFromErrno;
 
 namespace {
 

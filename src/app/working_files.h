@@ -11,7 +11,7 @@
 namespace vornix::app {
 
 // File operations of the open, save and shutdown commands. Each returns 0 on success or one
-// of the failure codes of error_codes.h.
+// of the failure codes of image/error_codes.h.
 
 // Reads a whole file through the product's one bounded reader: a file larger than `maxSize`,
 // a folder, a FIFO or a device is refused (kFileAccessError) without waiting for it.

@@ -702,12 +702,12 @@ TEST_F(LCDFormTest, FilesWhoseNamesAreNotUtf8OpenByTheirBytes) {
 
 #include <span>
 
-#include "app/error_codes.h"
 #include "app/working_files.h"
 #include "dialogs/viewer.h"
 #include "dialogs/viewer_handle.h"
 #include "drawn_bitmap.h"
 #include "image/decode_bmp.h"
+#include "image/error_codes.h"
 
 namespace vornix::test {
 namespace {
@@ -822,7 +822,7 @@ TEST_P(PictureNotShownTest, LeavesOnePictureDescribedEverywhere) {
     QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
     const QString failing = pxl ? workingBMP() : path;
     auto loadFailing = [failing](const QString& p, QImage& picture) {
-        return p == failing ? app::kOutOfMemory : app::LoadPicture(p, picture);
+        return p == failing ? image::kOutOfMemory : app::LoadPicture(p, picture);
     };
 
     const bool fromCommandLine = row.opened == Opened::PxlCommandLine;

@@ -10,9 +10,9 @@
 
 #include <sys/stat.h>
 
-#include "app/error_codes.h"
 #include "app/working_files.h"
 #include "drawn_bitmap.h"
+#include "image/error_codes.h"
 #include "support/row_name.h"
 
 namespace vornix::test {
@@ -107,9 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
             "BitmapBeyondTheToolkitsReader", DrawnBitmap(17000, 16400), 0, {17000, 16400}, true},
         // Read by the toolkit, whose allocation limit counts 32 bits a pixel: 256 MB here.
         PictureCase{"LargeOneBitPbm", quarterPbm(8192, 8192), 0, {8192, 8192}},
-        PictureCase{"TextFile", "no picture here\r\n", app::kInvalidPicture, {}},
-        PictureCase{"BitmapClaimingMoreThanItHolds", boastingBitmap(), app::kInvalidPicture, {}},
-        PictureCase{"Missing", QByteArray(), app::kFileNotFound, {}}),
+        PictureCase{"TextFile", "no picture here\r\n", image::kInvalidPicture, {}},
+        PictureCase{"BitmapClaimingMoreThanItHolds", boastingBitmap(), image::kInvalidPicture, {}},
+        PictureCase{"Missing", QByteArray(), image::kFileNotFound, {}}),
     RowName);
 
 // The program's own files replace a link at their name; a file the user names is written
@@ -131,7 +131,7 @@ TEST(WriteFileTest, OwnFilesReplaceLinksChosenFilesFollowThem) {
         EXPECT_EQ(QFileInfo(link).isSymLink(), !own);
     }
     EXPECT_EQ(app::WriteFileAtomically(dir.filePath(QStringLiteral("none/x")), "x"),
-              app::kFileNotFound);
+              image::kFileNotFound);
 }
 
 TEST(PrivateFolderTest, IsCreatedForItsUserOnly) {

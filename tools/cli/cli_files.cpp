@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "app/error_codes.h"
+#include "image/error_codes.h"
 
 namespace vornix::cli {
 
@@ -27,7 +27,7 @@ bool endsWithNoCase(std::string_view text, std::string_view ending) {
 
 InputFile FailedInput(int error) {
     InputFile input;
-    input.code = app::ErrorCodeFromErrno(error);
+    input.code = image::ErrorCodeFromErrno(error);
     input.error = error;
     return input;
 }

@@ -11,6 +11,7 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "image/decode_bmp.h"
+#include "image/error_codes.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"

@@ -17,13 +17,13 @@
 #include "download/lcd_download.h"
 #include "download/open_com.h"
 #include "download/pacer.h"
-#include "download/picture_text.h"
 #include "download/port_mapping.h"
 #include "download/pxl_text_file.h"
 #include "download/serial_port_link.h"
 #include "download/stream/command_stream.h"
 #include "file_errors.h"
 #include "image/bounded_read.h"
+#include "picture_text.h"
 #include "standard_streams.h"
 
 namespace vornix::cli {
@@ -221,9 +221,9 @@ std::string whyNotOpen(const QString& device, const download::SerialPortLink& li
 
 // FILE as PXL text, or why there is none ("vornix-cli: FILE: reason"); "-" is standard input,
 // a bitmap when it starts with "BM".
-download::PictureText readPicture(const QString& file) {
+PictureText readPicture(const QString& file) {
     const std::string name = file.toLocal8Bit().toStdString();
-    download::PictureText picture;
+    PictureText picture;
     if (IsStandardStream(name)) {
         StandardInput input = ReadStandardInput(download::kMaxPxlFileBytes);
         if (!input.ok()) {
@@ -231,16 +231,15 @@ download::PictureText readPicture(const QString& file) {
                 ReadFailureReason(name, input.error, download::kMaxPxlFileBytes);
             return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
         }
-        picture =
-            download::PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
-                                                  static_cast<qsizetype>(input.bytes.size())));
+        picture = PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
+                                              static_cast<qsizetype>(input.bytes.size())));
     } else {
         // The reason a file does not open, which the download's reader does not keep.
         if (const int error = image::ReadableFile(name).error(); error != 0) {
             const std::string reason = ReadFailureReason(name, error, image::kMaxDownloadTextBytes);
             return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
         }
-        picture = download::ReadPictureAsPxl(file);
+        picture = ReadPictureAsPxl(file);
     }
     if (!picture.error.isEmpty()) {
         picture.error = QString::fromLocal8Bit(
@@ -249,8 +248,7 @@ download::PictureText readPicture(const QString& file) {
     return picture;
 }
 
-int sendPicture(const download::PictureText& picture, const QString& device,
-                const image::PxlHeader& header) {
+int sendPicture(const PictureText& picture, const QString& device, const image::PxlHeader& header) {
     download::DownloadFlags flags;
     download::SerialPortLink link;
     if (download::OpenComDevice(link, device, QString::number(kBaudRate)) ==
@@ -291,7 +289,7 @@ int RunLoad(const std::vector<std::string>& args) {
     }
 
     // The file is checked before the port is touched, so a refused file leaves the line alone.
-    const download::PictureText picture = readPicture(parsed->file);
+    const PictureText picture = readPicture(parsed->file);
     if (!picture.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;

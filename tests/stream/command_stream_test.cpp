@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "download/pxl_samples.h"
 #include "download/stream/command_stream.h"
-#include "pxl_samples.h"
 
 namespace vornix::download {
 namespace {

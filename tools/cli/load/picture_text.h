@@ -5,10 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
-namespace vornix::download {
+namespace vornix::cli {
 
 // A picture file as the PXL text a download sends: a PXL file as it is, a bitmap (name ending
-// in ".bmp", any case) converted to PXL first. For the command line.
+// in ".bmp", any case) converted to PXL first.
 struct PictureText {
     QByteArray text;
     // Why there is no text, lines joined by "\n", without the file's name; empty on success.
@@ -26,4 +26,4 @@ PictureText ReadPictureAsPxl(const QString& path);
 // otherwise PXL text as it is.
 PictureText PictureFromBytes(QByteArray bytes);
 
-} // namespace vornix::download
+} // namespace vornix::cli

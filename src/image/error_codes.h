@@ -2,11 +2,11 @@
 
 #include <cerrno>
 
-namespace vornix::app {
+namespace vornix::image {
 
-// The failure codes the window shows after "Bad file name or file type" and "Internal Error":
-// a picture too large for the memory there is, a missing file, a refused permission, a failed
-// read or write, a missing folder, and a file that holds no picture.
+// The failure codes the window and the command line show after "Bad file name or file type" and
+// "Internal Error": a picture too large for the memory there is, a missing file, a refused
+// permission, a failed read or write, a missing folder, and a file that holds no picture.
 enum ErrorCode : int {
     kOutOfMemory = 7,
     kFileNotFound = 53,
@@ -32,4 +32,4 @@ inline int ErrorCodeFromErrno(int error) {
     }
 }
 
-} // namespace vornix::app
+} // namespace vornix::image

@@ -1,4 +1,4 @@
-#include "download/picture_text.h"
+#include "picture_text.h"
 
 #include <cstdint>
 #include <span>
@@ -8,15 +8,15 @@
 #include "download/pxl_text_file.h"
 #include "image/decode_bmp.h"
 
-namespace vornix::download {
+namespace vornix::cli {
 
 namespace {
 
-QString readError(PxlFileError error, const QString& path) {
-    if (error == PxlFileError::TooLarge) {
+QString readError(download::PxlFileError error, const QString& path) {
+    if (error == download::PxlFileError::TooLarge) {
         return QStringLiteral("too large: %1 bytes, at most %2")
             .arg(QFileInfo(path).size())
-            .arg(kMaxPxlFileBytes);
+            .arg(download::kMaxPxlFileBytes);
     }
     return QStringLiteral("the file cannot be read");
 }
@@ -43,8 +43,8 @@ PictureText convertBitmap(const QByteArray& bytes) {
 } // namespace
 
 PictureText ReadPictureAsPxl(const QString& path) {
-    PxlFileText file = ReadPxlFile(path);
-    if (file.error != PxlFileError::None) {
+    download::PxlFileText file = download::ReadPxlFile(path);
+    if (file.error != download::PxlFileError::None) {
         return {QByteArray(), readError(file.error, path)};
     }
     if (path.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive)) {
@@ -60,4 +60,4 @@ PictureText PictureFromBytes(QByteArray bytes) {
     return {std::move(bytes), QString()};
 }
 
-} // namespace vornix::download
+} // namespace vornix::cli

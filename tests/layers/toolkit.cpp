@@ -1,0 +1,2 @@
+// Layer probe: a toolkit header, which the toolkit-free libraries may not include.
+#include <QString>
