@@ -1,39 +1,15 @@
 #include "image/atomic_file.h"
 
 #include <cerrno>
-#include <random>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "image/temporary_names.h"
+
 namespace vornix::image {
 
 namespace {
-
-constexpr int kNameAttempts = 100;
-constexpr std::size_t kMaxBaseInTempName = 200; // keeps the temporary name under NAME_MAX
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string baseOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    return base.substr(0, kMaxBaseInTempName);
-}
-
-std::string randomSuffix() {
-    // One generator per thread: the batch conversion writes from several threads at once.
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix(8, ' ');
-    for (auto& c : suffix) {
-        c = kChars[generator() % (sizeof(kChars) - 1)];
-    }
-    return suffix;
-}
 
 int closeKeepingErrno(int fd) {
     const int saved = errno;
@@ -73,20 +49,15 @@ bool AtomicFileWriter::open() {
     if (m_target.empty() || m_target.back() == '/') {
         return fail(EISDIR);
     }
-    const std::string stem = folderOf(m_target) + "." + baseOf(m_target) + ".";
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string candidate = stem + randomSuffix() + ".tmp";
-        m_fd =
-            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (m_fd >= 0) {
-            m_tempPath = candidate;
-            return true;
-        }
-        if (errno != EEXIST) {
-            return fail(errno);
-        }
-    }
-    return fail(EEXIST);
+    const int error = CreateWithFreeName(
+        FolderOf(m_target), NameOf(m_target), ".",
+        [this](const std::string& candidate) {
+            m_fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                          0666);
+            return m_fd >= 0 ? 0 : errno;
+        },
+        m_tempPath);
+    return error == 0 || fail(error);
 }
 
 bool AtomicFileWriter::write(std::string_view bytes) {

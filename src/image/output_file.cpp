@@ -6,7 +6,6 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
-#include <random>
 
 #include <fcntl.h>
 #include <sys/statfs.h>
@@ -18,33 +17,10 @@ namespace vornix::image {
 
 namespace {
 
-constexpr int kNameAttempts = 100;
-constexpr int kMaxLinkHops = 40;                // as the kernel's own limit (ELOOP)
-constexpr std::size_t kMaxBaseInTempName = 200; // keeps the temporary name under NAME_MAX
+constexpr int kMaxLinkHops = 40; // as the kernel's own limit (ELOOP)
 constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 constexpr int kReaderPollMs = 10;
 constexpr long kProcSuperMagic = 0x9fa0; // statfs f_type of /proc
-
-std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-std::string baseOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    return base.substr(0, kMaxBaseInTempName);
-}
-
-std::string randomSuffix() {
-    static std::mt19937_64 generator{std::random_device{}()};
-    constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix(8, ' ');
-    for (auto& c : suffix) {
-        c = kChars[generator() % (sizeof(kChars) - 1)];
-    }
-    return suffix;
-}
 
 // A folder for a copy that need not live beside its target.
 std::string scratchFolder() {
@@ -71,14 +47,14 @@ std::string endOfLinks(const std::string& path, bool& throughProc) {
         if (!S_ISLNK(info.st_mode)) {
             return current;
         }
-        throughProc = throughProc || isOnProc(folderOf(current));
+        throughProc = throughProc || isOnProc(FolderOf(current));
         char text[PATH_MAX];
         const ssize_t length = ::readlink(current.c_str(), text, sizeof text);
         if (length <= 0 || static_cast<std::size_t>(length) >= sizeof text) {
             return {};
         }
         const std::string next(text, static_cast<std::size_t>(length));
-        current = next.front() == '/' ? next : folderOf(current) + next;
+        current = next.front() == '/' ? next : FolderOf(current) + next;
     }
     return {};
 }
@@ -168,7 +144,7 @@ bool OutputFile::open() {
 bool OutputFile::openNew() {
     m_final = m_path;
     m_way = OutputWay::Replace;
-    return createTemporary(folderOf(m_final), 0666); // the umask takes its bits off, as for `>`
+    return createTemporary(FolderOf(m_final), 0666); // the umask takes its bits off, as for `>`
 }
 
 bool OutputFile::openExisting(const struct stat& link) {
@@ -210,7 +186,7 @@ bool OutputFile::openExisting(const struct stat& link) {
     }
     // A rename would split a file from its other hard links.
     if (renamable && opened.st_nlink == 1) {
-        if (!createTemporary(folderOf(m_final), 0600)) {
+        if (!createTemporary(FolderOf(m_final), 0600)) {
             if (m_error != EACCES && m_error != EPERM && m_error != EROFS) {
                 return false;
             }
@@ -227,7 +203,7 @@ bool OutputFile::openExisting(const struct stat& link) {
     if (m_tempFd >= 0) {
         return true; // the file made for the rename holds the copy instead
     }
-    if (!m_final.empty() && createTemporary(folderOf(m_final), 0600)) {
+    if (!m_final.empty() && createTemporary(FolderOf(m_final), 0600)) {
         return true;
     }
     m_error = 0;
@@ -306,40 +282,36 @@ bool OutputFile::createTemporary(const std::string& folder, mode_t mode) {
 }
 
 bool OutputFile::createNamedTemporary(const std::string& folder, mode_t mode) {
-    const std::string stem = folder + "." + baseOf(m_path) + ".vornix-";
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string candidate = stem + randomSuffix() + ".tmp";
-        const SignalsHeld held;
-        m_tempFd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (m_tempFd >= 0) {
-            m_tempPath = candidate;
+    const int error = CreateWithFreeName(
+        folder, NameOf(m_path), ".vornix-",
+        [this, mode](const std::string& candidate) {
+            const SignalsHeld held;
+            m_tempFd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (m_tempFd < 0) {
+                return errno;
+            }
             m_slot = RememberTemporaryName(candidate);
-            return true;
-        }
-        if (errno != EEXIST) {
-            return fail(errno);
-        }
-    }
-    return fail(EEXIST);
+            return 0;
+        },
+        m_tempPath);
+    return error == 0 || fail(error);
 }
 
 // Gives the unnamed file a name beside its target, for the rename. Called with signals held.
 bool OutputFile::nameTemporary() {
     const std::string source = "/proc/self/fd/" + std::to_string(m_tempFd);
-    const std::string stem = folderOf(m_final) + "." + baseOf(m_path) + ".vornix-";
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string candidate = stem + randomSuffix() + ".tmp";
-        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) ==
-            0) {
-            m_tempPath = candidate;
+    const int error = CreateWithFreeName(
+        FolderOf(m_final), NameOf(m_path), ".vornix-",
+        [this, &source](const std::string& candidate) {
+            if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, candidate.c_str(),
+                         AT_SYMLINK_FOLLOW) != 0) {
+                return errno;
+            }
             m_slot = RememberTemporaryName(candidate);
-            return true;
-        }
-        if (errno != EEXIST) {
-            return fail(errno);
-        }
-    }
-    return fail(EEXIST);
+            return 0;
+        },
+        m_tempPath);
+    return error == 0 || fail(error);
 }
 
 bool OutputFile::write(std::string_view bytes) {
