@@ -13,6 +13,7 @@
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image/messages.h"
 #include "image/output_file.h"
 #include "image/pxl_fields.h"
 #include "standard_streams.h"
@@ -95,7 +96,7 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
         return fail(inputPath, ReadFailureReason(inputPath, input.openError(), 0));
     }
     if (!input.hasMarker()) {
-        return fail(inputPath, kNoPxlHeader);
+        return fail(inputPath, image::messages::kNoLcdHeader);
     }
     CommandOutput output(outputPath);
     const image::EncodeResult result = image::EncodeBMP(input, output);
@@ -109,7 +110,7 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
 // PXL text read whole from standard input.
 int convertPxlText(std::string_view text, const std::string& outputPath) {
     if (!image::HasPxlMarker(text)) {
-        return fail(kStandardStream, kNoPxlHeader);
+        return fail(kStandardStream, image::messages::kNoLcdHeader);
     }
     CommandOutput output(outputPath);
     return finishBitmap(image::EncodeBMP(text, output), output, std::string(kStandardStream),

@@ -12,6 +12,7 @@
 #include "image/bitmap_header_io.h"
 #include "image/encode_bmp.h"
 #include "image/image_info.h"
+#include "image/messages.h"
 #include "standard_streams.h"
 
 namespace vornix::cli {
@@ -62,7 +63,7 @@ int pxlInfo(const std::string& path) {
         return kExitFailure;
     }
     if (!input.hasMarker()) {
-        PrintFileError(path, kNoPxlHeader);
+        PrintFileError(path, image::messages::kNoLcdHeader);
         return kExitFailure;
     }
     DiscardSink discard;

@@ -8,6 +8,7 @@
 #include "file_errors.h"
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
+#include "image/messages.h"
 #include "standard_streams.h"
 
 namespace vornix::cli {
@@ -79,7 +80,7 @@ int RunStream(const std::vector<std::string>& args) {
     }
     const download::StreamBytesResult stream = download::StreamBytes(pxl);
     if (stream.error == download::StreamError::NoHeader) {
-        PrintFileError(path, kNoPxlHeader);
+        PrintFileError(path, image::messages::kNoLcdHeader);
         return kExitFailure;
     }
     if (stream.error != download::StreamError::None) {

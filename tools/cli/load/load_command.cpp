@@ -23,6 +23,7 @@
 #include "download/stream/command_stream.h"
 #include "file_errors.h"
 #include "image/bounded_read.h"
+#include "image/messages.h"
 #include "picture_text.h"
 #include "standard_streams.h"
 
@@ -100,7 +101,8 @@ public:
     void showStalled(bool stalled) {
         if (stalled) {
             endLine();
-            std::fputs("Controller not ready \u2014 waiting\n", stderr);
+            const std::string_view text = image::messages::kControllerNotReady;
+            std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
         }
     }
 
@@ -189,7 +191,8 @@ int exitCodeFor(download::DownloadOutcome outcome) {
     case download::DownloadOutcome::Completed:
         return kExitOk;
     case download::DownloadOutcome::Stopped:
-        std::fputs("Stopped.\n", stderr);
+        std::fprintf(stderr, "%.*s.\n", static_cast<int>(image::messages::kDownloadStopped.size()),
+                     image::messages::kDownloadStopped.data());
         return kExitStopped;
     case download::DownloadOutcome::Failed:
         std::fputs("vornix-cli: the download ended early: the port failed or went away\n", stderr);
