@@ -62,7 +62,7 @@ void LCDForm::buildExtraCommands() {
             }
         });
     }
-    MenuPreviewLCD = MenuImage->addAction(QStringLiteral("Preview LCD"));
+    MenuPreviewLCD = MenuImage->addAction(Text(image::messages::kPreviewLcd));
     MenuPreviewLCD->setObjectName(QStringLiteral("MenuPreviewLCD"));
     connect(MenuPreviewLCD, &QAction::triggered, this, &LCDForm::MenuPreviewLCD_Click);
     m_importDialog = &runImportDialog;

@@ -58,4 +58,28 @@ inline constexpr std::string_view kDownloadComplete = "Download complete";
 inline constexpr std::string_view kDownloadStopped = "Stopped";
 inline constexpr std::string_view kDownloadFailed = "Download failed";
 
+// Image > Preview LCD: the menu command and the title of its window.
+inline constexpr std::string_view kPreviewLcd = "Preview LCD";
+
+// Import Picture cannot prepare the picture; the reason replaces %1.
+inline constexpr std::string_view kCannotImport = "The picture cannot be imported: %1.";
+
+// Usage errors of `vornix-cli` and `vornix-lcdsim`. An option's name follows kUnknownOption
+// and comes before kNeedsAValue; a command's name follows kNoSuchCommand.
+inline constexpr std::string_view kUnknownOption = "unknown option ";
+inline constexpr std::string_view kNeedsAValue = " needs a value";
+inline constexpr std::string_view kNoSuchCommand = "no command is called ";
+inline constexpr std::string_view kNeedsOneFile = "needs one FILE";
+inline constexpr std::string_view kNeedsInputAndOutput = "needs an INPUT and an OUTPUT";
+inline constexpr std::string_view kOutputEnding = "OUTPUT must end in .pxl or .bmp";
+inline constexpr std::string_view kPortNeedsDevice = "--port needs a DEVICE";
+
+// The controller model's complaints about a command it received (`vornix-lcdsim`).
+inline constexpr std::string_view kUnknownCommand = "unknown command";
+inline constexpr std::string_view kMissingNumber = "missing number";
+
+// `vornix-lcdsim` cannot open a serial device or write a snapshot; the path follows.
+inline constexpr std::string_view kCannotOpen = "cannot open ";
+inline constexpr std::string_view kCannotWrite = "cannot write ";
+
 } // namespace vornix::image::messages

@@ -34,10 +34,10 @@ struct ConvertArgs {
 std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& parsed) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return "unknown option " + FirstOption(args);
+        return std::string(image::messages::kUnknownOption) + FirstOption(args);
     }
     if (names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
-        return "needs an INPUT and an OUTPUT";
+        return std::string(image::messages::kNeedsInputAndOutput);
     }
     parsed = ConvertArgs{(*names)[0], (*names)[1], KindOfName((*names)[0])};
     if (parsed.kind == PictureKind::Other && !IsStandardStream(parsed.input)) {

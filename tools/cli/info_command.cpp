@@ -102,10 +102,10 @@ int infoOf(const std::string& name, PictureKind kind) {
 int RunInfo(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("info", "unknown option " + FirstOption(args));
+        return UsageError("info", std::string(image::messages::kUnknownOption) + FirstOption(args));
     }
     if (names->size() != 1) {
-        return UsageError("info", "needs one FILE");
+        return UsageError("info", image::messages::kNeedsOneFile);
     }
     const PictureKind kind = KindOfName(names->front());
     if (kind == PictureKind::Other && !IsStandardStream(names->front())) {

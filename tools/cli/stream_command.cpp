@@ -68,10 +68,11 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
 int RunStream(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("stream", "unknown option " + FirstOption(args));
+        return UsageError("stream",
+                          std::string(image::messages::kUnknownOption) + FirstOption(args));
     }
     if (names->size() != 1 || names->front().empty()) {
-        return UsageError("stream", "needs one FILE");
+        return UsageError("stream", image::messages::kNeedsOneFile);
     }
     const std::string& path = names->front();
     std::string pxl;

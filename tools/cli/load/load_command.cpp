@@ -50,25 +50,25 @@ std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--port") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
-                return "--port needs a DEVICE";
+                return std::string(image::messages::kPortNeedsDevice);
             }
             parsed.device = QString::fromLocal8Bit(args[++i].c_str());
         } else if (!optionsEnded && arg.rfind("--port=", 0) == 0) {
             if (arg.size() == 7) {
-                return "--port needs a DEVICE";
+                return std::string(image::messages::kPortNeedsDevice);
             }
             parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return "unknown option " + arg;
+            return std::string(image::messages::kUnknownOption) + arg;
         } else if (arg.empty() || haveFile) {
-            return "needs one FILE";
+            return std::string(image::messages::kNeedsOneFile);
         } else {
             parsed.file = QString::fromLocal8Bit(arg.c_str());
             haveFile = true;
         }
     }
     if (!haveFile) {
-        return "needs one FILE";
+        return std::string(image::messages::kNeedsOneFile);
     }
     return "";
 }
