@@ -15,8 +15,10 @@
 
 #include "app/app_state.h"
 #include "app/lcd_form.h"
+#include "app/message_text.h"
 #include "app/qt_prompts.h"
 #include "app/working_files.h"
+#include "image/messages.h"
 
 namespace vornix::app {
 
@@ -113,7 +115,7 @@ InstanceLock TakeInstanceLock(QLockFile& lock, const QString& path, Prompts& pro
     prompts.message(QStringLiteral("Vornix cannot start: the lock file that keeps it from running "
                                    "twice could not be taken.") +
                         crlf + crlf + path + crlf + reason,
-                    QStringLiteral("Vornix"), MessageIcon::Stop, MessageButtons::Ok);
+                    Text(image::messages::kProgramTitle), MessageIcon::Stop, MessageButtons::Ok);
     return InstanceLock::Failed;
 }
 

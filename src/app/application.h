@@ -18,7 +18,7 @@ enum class InstanceLock {
 // Takes the single-instance lock `lock` kept in the file `path`. A lock held by a running
 // instance is left to it; a lock left by an instance that died is taken over. Any other
 // reason the lock cannot be taken (a folder in its place, no permission, a full disk) is told
-// in a box titled "Vornix" that names the lock file and the reason.
+// in a box titled kProgramTitle that names the lock file and the reason.
 InstanceLock TakeInstanceLock(QLockFile& lock, const QString& path, Prompts& prompts);
 
 // Sets up the application state and the main window, runs start-up and the event loop.

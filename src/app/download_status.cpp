@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include "app/message_text.h"
+#include "image/messages.h"
+
 namespace vornix::app {
 
 DownloadStatus::DownloadStatus(QWidget* parent)
@@ -47,11 +50,11 @@ void DownloadStatus::setProgress(qint64 bytesSent, qint64 bytesTotal, int baud) 
 QString DownloadStatus::EndText(download::DownloadEnd end) {
     switch (end) {
     case download::DownloadEnd::Done:
-        return QStringLiteral("Download complete");
+        return Text(image::messages::kDownloadComplete);
     case download::DownloadEnd::Stopped:
-        return QStringLiteral("Stopped");
+        return Text(image::messages::kDownloadStopped);
     case download::DownloadEnd::Failed:
-        return QStringLiteral("Download failed");
+        return Text(image::messages::kDownloadFailed);
     }
     return {};
 }
@@ -67,7 +70,7 @@ bool DownloadStatus::barShown() const {
 }
 
 void DownloadStatus::setStalled(bool stalled) {
-    m_note->setText(stalled ? QStringLiteral("Controller not ready \u2014 waiting") : QString());
+    m_note->setText(stalled ? Text(image::messages::kControllerNotReady) : QString());
 }
 
 int DownloadStatus::percent() const {

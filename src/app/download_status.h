@@ -11,8 +11,9 @@ namespace vornix::app {
 
 // The download's progress in the window's status bar: how much of the stream has left the
 // port, the time the rest needs at the line speed, and a note when the controller holds the
-// line up. Once the download has ended it says how ("Download complete", "Stopped",
-// "Download failed") and shows neither bar nor time; before the first download it is empty.
+// line up. Once the download has ended it says how (kDownloadComplete, kDownloadStopped or
+// kDownloadFailed of image/messages.h) and shows neither bar nor time; before the first download it
+// is empty.
 class DownloadStatus : public QWidget {
     Q_OBJECT
 public:

@@ -13,11 +13,13 @@
 #include "app/download_controller.h"
 #include "app/download_status.h"
 #include "app/lamp.h"
+#include "app/message_text.h"
 #include "app/picture_box.h"
 #include "app/separator_lines.h"
 #include "app/working_files.h"
 #include "dialogs/file_form.h"
 #include "dialogs/viewer_handle.h"
+#include "image/messages.h"
 
 namespace vornix::app {
 
@@ -50,7 +52,7 @@ LCDForm::LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWid
       m_viewer(std::make_unique<dialogs::ViewerHandle>()), m_fileDialog(&dialogs::FileForm::Show),
       m_loadPicture(&LoadPicture) {
     setObjectName(QStringLiteral("LCDForm"));
-    setWindowTitle(QStringLiteral("Vornix"));
+    setWindowTitle(Text(image::messages::kProgramTitle));
     setWindowIcon(QIcon(QStringLiteral(":/vornix/vornix.png")));
     setAcceptDrops(true);
     buildMenus();

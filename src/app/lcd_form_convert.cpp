@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include "app/caption_label.h"
+#include "app/message_text.h"
 #include "app/picture_box.h"
 #include "app/save_file_sink.h"
 #include "app/working_files.h"
@@ -14,6 +15,7 @@
 #include "image/encode_bmp.h"
 #include "image/error_codes.h"
 #include "image/image_info.h"
+#include "image/messages.h"
 
 namespace vornix::app {
 
@@ -54,7 +56,8 @@ void LCDForm::DecodeBMP() {
     if (result.refused()) {
         MenuFileLoad->setEnabled(false);
         m_prompts.message(QString::fromStdString(image::DecodeRefusalMessage(result)),
-                          QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
+                          Text(image::messages::kProgramTitle), MessageIcon::Exclamation,
+                          MessageButtons::Ok);
         if (result.outcome == image::DecodeOutcome::NotBitmap) {
             DeleteFile(m_state.TempBMPFile);
         }
@@ -74,9 +77,9 @@ void LCDForm::DecodeBMP() {
 // A conversion that cannot finish leaves no download armed with the previous picture's data.
 void LCDForm::showConversionFailure(const QString& reason) {
     MenuFileLoad->setEnabled(false);
-    m_prompts.message(QStringLiteral("The picture could not be converted to LCD format.") +
-                          m_state.CrLf + reason,
-                      QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
+    m_prompts.message(Text(image::messages::kNotConverted) + m_state.CrLf + reason,
+                      Text(image::messages::kProgramTitle), MessageIcon::Exclamation,
+                      MessageButtons::Ok);
 }
 
 void LCDForm::SetImageTag() {
@@ -143,9 +146,9 @@ bool LCDForm::reportNotEnoughMemory(int code, const QString& path) {
     if (code != image::kOutOfMemory) {
         return false;
     }
-    m_prompts.message(QStringLiteral("Not enough memory to show the picture.") + m_state.CrLf +
-                          path,
-                      QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
+    m_prompts.message(
+        QStringLiteral("Not enough memory to show the picture.") + m_state.CrLf + path,
+        Text(image::messages::kProgramTitle), MessageIcon::Exclamation, MessageButtons::Ok);
     return true;
 }
 

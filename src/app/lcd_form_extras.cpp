@@ -7,11 +7,13 @@
 #include <QMenuBar>
 
 #include "app/caption_label.h"
+#include "app/message_text.h"
 #include "app/picture_box.h"
 #include "app/readable_path.h"
 #include "app/working_files.h"
 #include "dialogs/import_dialog.h"
 #include "dialogs/lcd_preview.h"
+#include "image/messages.h"
 #include "image/prepare_bitmap.h"
 #include "image/test_pattern.h"
 
@@ -60,7 +62,7 @@ void LCDForm::buildExtraCommands() {
             }
         });
     }
-    MenuPreviewLCD = MenuImage->addAction(QStringLiteral("Preview LCD"));
+    MenuPreviewLCD = MenuImage->addAction(Text(image::messages::kPreviewLcd));
     MenuPreviewLCD->setObjectName(QStringLiteral("MenuPreviewLCD"));
     connect(MenuPreviewLCD, &QAction::triggered, this, &LCDForm::MenuPreviewLCD_Click);
     m_importDialog = &runImportDialog;
@@ -75,8 +77,8 @@ void LCDForm::MenuImportPicture_Click() {
     QImage source;
     const ReadablePath readable(FileEntry->caption());
     if (LoadPicture(readable.path(), source) != 0) {
-        m_prompts.message(QStringLiteral("Bad file name or file type"),
-                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+        m_prompts.message(Text(image::messages::kBadFileName),
+                          Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;
     }
@@ -103,16 +105,16 @@ void LCDForm::makeCurrentPicture(const image::MonoImage& picture) {
     const QByteArray bitmap(reinterpret_cast<const char*>(bytes.data()),
                             static_cast<qsizetype>(bytes.size()));
     if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != 0) {
-        m_prompts.message(QStringLiteral("Bad file name or file type"),
-                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+        m_prompts.message(Text(image::messages::kBadFileName),
+                          Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;
     }
     if (const int code = showWorkingBitmap(); code != 0) {
         clearPicture(); // the working bitmap already holds the picture that cannot be shown
         if (!reportNotEnoughMemory(code, FileEntry->caption())) {
-            m_prompts.message(QStringLiteral("Bad file name or file type"),
-                              QStringLiteral("File Error"), MessageIcon::Exclamation,
+            m_prompts.message(Text(image::messages::kBadFileName),
+                              Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                               MessageButtons::Ok);
         }
         return;

@@ -6,11 +6,13 @@
 #include <QFileInfo>
 
 #include "app/caption_label.h"
+#include "app/message_text.h"
 #include "app/picture_box.h"
 #include "app/readable_path.h"
 #include "app/two_colour_picture.h"
 #include "app/working_files.h"
 #include "image/error_codes.h"
+#include "image/messages.h"
 #include "image/number_field.h"
 #include "image/pxl_fields.h"
 #include "image/pxl_format.h"
@@ -124,8 +126,8 @@ void LCDForm::SaveImageFile(const QString& fileType) {
         code = WriteChosenFile(target, bytes);
     }
     if (code != 0) {
-        m_prompts.message(QStringLiteral("File Save Error. No image file to save"),
-                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+        m_prompts.message(Text(image::messages::kNothingToSave),
+                          Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
     }
 }
@@ -157,8 +159,8 @@ int LCDForm::openBitmapFile(const QString& path) {
     const ReadablePath readable(path);
     if (const int code = loadPictureIntoWorkingBitmap(readable.path()); code != 0) {
         if (!reportNotEnoughMemory(code, path)) {
-            m_prompts.message(QStringLiteral("Bad file name or file type"),
-                              QStringLiteral("File Error"), MessageIcon::Exclamation,
+            m_prompts.message(Text(image::messages::kBadFileName),
+                              Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                               MessageButtons::Ok);
         }
         return code;
@@ -192,9 +194,9 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     const int code = CopyPxlFile(readable.path(), m_state.TempPXLFile, hasMarker);
     if (code != 0) {
         if (fromCommandLine) {
-            m_prompts.message(QStringLiteral("Bad file name or file type ") +
+            m_prompts.message(Text(image::messages::kBadFileName) + QLatin1Char(' ') +
                                   QString::fromStdString(image::NumberField(code)),
-                              QStringLiteral("File Error"), MessageIcon::Exclamation,
+                              Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                               MessageButtons::Ok);
         }
         return;

@@ -4,9 +4,11 @@
 #include <QListWidget>
 
 #include "app/download_controller.h"
+#include "app/message_text.h"
 #include "app/working_files.h"
 #include "dialogs/viewer_handle.h"
 #include "image/error_codes.h"
+#include "image/messages.h"
 #include "image/number_field.h"
 
 namespace vornix::app {
@@ -38,7 +40,7 @@ bool LCDForm::Form_QueryUnload() {
         QStringLiteral("Can Not close Application while ") + crlf +
             QStringLiteral("LCD Download is in progress.") + crlf +
             QStringLiteral("Stop LCD Download now?"),
-        QStringLiteral("Close Error"), MessageIcon::Question, MessageButtons::OkCancel);
+        Text(image::messages::kCloseErrorTitle), MessageIcon::Question, MessageButtons::OkCancel);
     if (answer == MessageAnswer::Ok) {
         m_state.flags.StopDownload = true;
     }
@@ -64,9 +66,10 @@ void LCDForm::deleteWorkingFile(const QString& path) {
     }
     const int code = DeleteFile(path);
     if (code != 0 && code != image::kFileNotFound) {
-        m_prompts.message(QStringLiteral("Internal Error") +
+        m_prompts.message(Text(image::messages::kInternalError) +
                               QString::fromStdString(image::NumberField(code)),
-                          QStringLiteral("Close Error"), MessageIcon::None, MessageButtons::Ok);
+                          Text(image::messages::kCloseErrorTitle), MessageIcon::None,
+                          MessageButtons::Ok);
     }
 }
 

@@ -6,9 +6,11 @@
 #include <QScreen>
 
 #include "app/caption_label.h"
+#include "app/message_text.h"
 #include "app/picture_box.h"
 #include "app/working_files.h"
 #include "dialogs/help_tools.h"
+#include "image/messages.h"
 #include "image/number_field.h"
 
 namespace vornix::app {
@@ -83,9 +85,9 @@ void LCDForm::openCommandLineBMP(const QString& fileName) {
         if (reportNotEnoughMemory(code, m_state.FileName)) {
             return;
         }
-        m_prompts.message(QStringLiteral("Bad file name or file type ") +
+        m_prompts.message(Text(image::messages::kBadFileName) + QLatin1Char(' ') +
                               QString::fromStdString(image::NumberField(code)),
-                          QStringLiteral("File Error"), MessageIcon::Exclamation,
+                          Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;
     }

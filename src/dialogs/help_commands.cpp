@@ -6,8 +6,10 @@
 #include <QStringList>
 
 #include "app/app_state.h"
+#include "app/message_text.h"
 #include "app/prompts.h"
 #include "image/atomic_file.h"
+#include "image/messages.h"
 
 #if !defined(VORNIX_VERSION_MINOR) || !defined(VORNIX_VERSION_PATCH)
 #error "The build must define VORNIX_VERSION_MINOR and VORNIX_VERSION_PATCH"
@@ -21,7 +23,7 @@ namespace vornix::dialogs {
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kFileErrorTitle = QStringLiteral("File Error");
+const QString kFileErrorTitle = app::Text(image::messages::kFileErrorTitle);
 
 constexpr int kVersionMinor = VORNIX_VERSION_MINOR;
 constexpr int kVersionRevision = VORNIX_VERSION_PATCH;

@@ -21,7 +21,7 @@ QString HelpFileDirectory(const QString& programDir);
 
 // "Help File": starts textEditor with the single argument programDir + "/Vornix.txt" and
 // does not wait for it. When there is no editor or it cannot be started, the message
-// "Can't find Notepad.exe" titled "File Error" (OK, no icon). A missing help file is left to
+// "Can't find Notepad.exe" titled kFileErrorTitle (OK, no icon). A missing help file is left to
 // the editor to report.
 void MenuHelpfile_Click(app::Prompts& prompts, const QString& textEditor,
                         const QString& programDir);
@@ -30,7 +30,7 @@ void MenuHelpfile_Click(app::Prompts& prompts, const QString& textEditor,
 // PaintProgram with the copy's path as its single argument, or with the empty string when
 // the copy failed (no working bitmap yet, for instance). The copy replaces the old one only
 // once it is complete. When the paint program cannot be started, the message
-// "Can't find MSPaint.exe" titled "File Error" (OK, no icon).
+// "Can't find MSPaint.exe" titled kFileErrorTitle (OK, no icon).
 void MenuHelpPaint_Click(app::Prompts& prompts, const app::AppState& state);
 
 // "About": the About box, titled "About this Program", OK, no icon, with AboutText().

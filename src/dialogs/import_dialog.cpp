@@ -11,11 +11,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/message_text.h"
 #include "dialogs/import_dialog_controls.h"
 #include "dialogs/import_dialog_images.h"
 #include "dialogs/import_dialog_previewer.h"
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
+#include "image/messages.h"
 #include "image/prepare_defaults.h"
 #include "image/prepare_picture.h"
 #include "image/prepare_tone.h"
@@ -31,7 +33,7 @@ int thresholdOf(const image::GreyImage& source) {
 // The result's size, then how fitting kept whole bytes (`fitNote`) and what the panel shows.
 QString describeResult(const ImportPreviewer::Preview& preview, const std::string& fitNote) {
     if (preview.outcome != image::PrepareOutcome::Prepared) {
-        return QStringLiteral("The picture cannot be imported: %1.")
+        return app::Text(image::messages::kCannotImport)
             .arg(QString::fromUtf8(image::DescribePrepareOutcome(preview.outcome)));
     }
     const auto [width, height] = preview.resultSize;
@@ -185,7 +187,7 @@ void ImportDialog::accept() {
         image::PreparePicture(m_previewer->source(), m_controls->options());
     if (!result.prepared()) {
         m_status->setText(
-            QStringLiteral("The picture cannot be imported: %1.")
+            app::Text(image::messages::kCannotImport)
                 .arg(QString::fromUtf8(image::DescribePrepareOutcome(result.outcome))));
         return;
     }

@@ -9,9 +9,11 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "app/message_text.h"
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
 #include "download/download_view.h"
+#include "image/messages.h"
 #include "lcdsim/framebuffer.h"
 
 namespace vornix::dialogs {
@@ -71,7 +73,7 @@ LcdPreview::LcdPreview(QWidget* parent)
     : QDialog(parent), m_pictureView(new LcdPreviewPane(kZoom, this)),
       m_panelView(new LcdPreviewPane(kZoom, this)), m_caption(new QLabel(this)),
       m_remark(new QLabel(this)) {
-    setWindowTitle(QStringLiteral("Preview LCD"));
+    setWindowTitle(app::Text(image::messages::kPreviewLcd));
     setModal(false);
     setObjectName(QStringLiteral("LcdPreview"));
     m_pictureView->setObjectName(QStringLiteral("pictureView"));

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "image/messages.h"
+
 namespace vornix::download {
 
 // The download lamp's colours: white before the first download, red while the controller is
@@ -30,10 +32,9 @@ constexpr Rgb LampRgb(LampColor color) {
 }
 
 // The message a download shows when the working file has no "@" marker, in a box with the
-// stop icon and the title kHeaderMissingTitle.
-inline constexpr char kHeaderMissingMessage[] =
-    "Loading stopped. File does not have LCD Header information.";
-inline constexpr char kHeaderMissingTitle[] = "Vornix";
+// stop icon and the title kHeaderMissingTitle (both from image/messages.h).
+inline constexpr const char* kHeaderMissingMessage = image::messages::kNoLcdHeader.data();
+inline constexpr const char* kHeaderMissingTitle = image::messages::kProgramTitle.data();
 
 // How a download that got under way ended.
 enum class DownloadEnd {

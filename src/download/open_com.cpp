@@ -1,6 +1,7 @@
 #include "download/open_com.h"
 
 #include "download/port_mapping.h"
+#include "image/messages.h"
 
 namespace vornix::download {
 
@@ -28,7 +29,9 @@ OpenComResult OpenCom(SerialLink& link, const QString& portNumber, const QString
 }
 
 QString CanNotOpenComText(const QString& portNumber) {
-    return QStringLiteral("Can Not Open COM ") + portNumber;
+    return QString::fromUtf8(image::messages::kCannotOpenCom.data(),
+                             static_cast<qsizetype>(image::messages::kCannotOpenCom.size())) +
+           portNumber;
 }
 
 } // namespace vornix::download

@@ -23,7 +23,7 @@ OpenComResult OpenCom(SerialLink& link, const QString& portNumber, const QString
 // The same for a device named directly (the command line's --port).
 OpenComResult OpenComDevice(SerialLink& link, const QString& device, const QString& baudRate);
 
-// The failure message: "Can Not Open COM " followed by the port number (or device).
+// The failure message: image::messages::kCannotOpenCom followed by the port number (or device).
 QString CanNotOpenComText(const QString& portNumber);
 
 inline constexpr char kComErrorTitle[] = "Com Error";

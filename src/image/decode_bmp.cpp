@@ -6,6 +6,7 @@
 
 #include "image/bitmap_header_io.h"
 #include "image/chunked_writer.h"
+#include "image/messages.h"
 #include "image/number_field.h"
 #include "image/pxl_format.h"
 
@@ -129,11 +130,13 @@ std::string DecodeRefusalMessage(const DecodeResult& result, std::string_view li
     const std::string end(lineEnd);
     switch (result.outcome) {
     case DecodeOutcome::NotBitmap:
-        return "Image is not a compatible BMP format." + end + "Can not convert to LCD format.";
+        return std::string(messages::kNotCompatibleBitmap) + end +
+               std::string(messages::kCannotConvert);
     case DecodeOutcome::NotMonochrome:
-        return "Image is not compatible with LCD." + end + "Image is" +
-               NumberField(result.header.biBitCount) + "-bit color." + end +
-               "Image must be B/W only.";
+        return std::string(messages::kNotCompatibleWithLcd) + end +
+               std::string(messages::kDepthBefore) + NumberField(result.header.biBitCount) +
+               std::string(messages::kDepthAfter) + end +
+               std::string(messages::kMustBeBlackAndWhite);
     default:
         return {};
     }

@@ -4,8 +4,8 @@
 
 namespace vornix::image {
 
-// The failure codes the window and the command line show after "Bad file name or file type" and
-// "Internal Error": a picture too large for the memory there is, a missing file, a refused
+// The failure codes the window and the command line show after messages::kBadFileName and
+// messages::kInternalError: a picture too large for the memory there is, a missing file, a refused
 // permission, a failed read or write, a missing folder, and a file that holds no picture.
 enum ErrorCode : int {
     kOutOfMemory = 7,

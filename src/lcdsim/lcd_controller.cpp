@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "image/messages.h"
+
 namespace vornix::lcdsim {
 
 namespace {
@@ -102,7 +104,7 @@ void LcdController::execute(std::string_view command) {
         if (scanner.consume('I')) {
             executeInit(scanner, true);
         } else {
-            fail("unknown command");
+            fail(std::string(image::messages::kUnknownCommand));
         }
     } else if (scanner.consume('I')) {
         executeInit(scanner, false);
@@ -111,7 +113,7 @@ void LcdController::execute(std::string_view command) {
     } else if (scanner.consume('G')) {
         executeGraphic(scanner);
     } else {
-        fail("unknown command");
+        fail(std::string(image::messages::kUnknownCommand));
     }
 }
 
@@ -153,7 +155,7 @@ void LcdController::executeArea(CommandScanner& scanner) {
 void LcdController::executeGraphic(CommandScanner& scanner) {
     const auto first = scanner.number();
     if (!first) {
-        fail("missing number");
+        fail(std::string(image::messages::kMissingNumber));
         return;
     }
     if (scanner.atEnd()) {
@@ -225,7 +227,7 @@ void LcdController::advanceColumn() {
 bool LcdController::readCoordinate(CommandScanner& scanner, std::int64_t& value) {
     const auto number = scanner.number();
     if (!number) {
-        fail("missing number");
+        fail(std::string(image::messages::kMissingNumber));
         return false;
     }
     if (*number > kMaxCoordinate || *number < -kMaxCoordinate) {

@@ -12,10 +12,6 @@
 
 namespace vornix::cli {
 
-// A PXL file whose first field is not "@": the download stops with the same words.
-inline constexpr std::string_view kNoPxlHeader =
-    "Loading stopped. File does not have LCD Header information.";
-
 // The file names given to a command that takes no options. "--" ends the options, so that a
 // name starting with "-" can follow it; any other argument starting with "-" is an option this
 // command does not know, and nullopt is returned (a usage error).
@@ -25,7 +21,7 @@ std::optional<std::vector<std::string>> NamesOnly(const std::vector<std::string>
 enum class PictureKind { Bitmap, Pxl, Other };
 PictureKind KindOfName(std::string_view path);
 
-// The bytes of an input file, or the failure code that "Bad file name or file type" shows:
+// The bytes of an input file, or the failure code shown after image::messages::kBadFileName:
 // 53 for a missing file, 70 when access is denied, 76 for a path through something that is not
 // a folder, 75 for every other failure (a folder, a FIFO, a device, a read error, a file larger
 // than its kind of picture can be). These are the codes the desktop program shows for a

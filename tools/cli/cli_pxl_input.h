@@ -13,7 +13,7 @@ class PxlInput : public image::PxlFile {
 public:
     explicit PxlInput(const std::string& path) : image::PxlFile(path) {}
 
-    // 0, or the code "Bad file name or file type" shows when the file cannot be opened.
+    // 0, or the code shown after image::messages::kBadFileName when the file cannot be opened.
     int code() const { return openError() == 0 ? 0 : FailedInput(openError()).code; }
 };
 

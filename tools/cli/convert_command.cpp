@@ -13,6 +13,7 @@
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image/messages.h"
 #include "image/output_file.h"
 #include "image/pxl_fields.h"
 #include "standard_streams.h"
@@ -33,10 +34,10 @@ struct ConvertArgs {
 std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& parsed) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return "unknown option " + FirstOption(args);
+        return std::string(image::messages::kUnknownOption) + FirstOption(args);
     }
     if (names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
-        return "needs an INPUT and an OUTPUT";
+        return std::string(image::messages::kNeedsInputAndOutput);
     }
     parsed = ConvertArgs{(*names)[0], (*names)[1], KindOfName((*names)[0])};
     if (parsed.kind == PictureKind::Other && !IsStandardStream(parsed.input)) {
@@ -95,7 +96,7 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
         return fail(inputPath, ReadFailureReason(inputPath, input.openError(), 0));
     }
     if (!input.hasMarker()) {
-        return fail(inputPath, kNoPxlHeader);
+        return fail(inputPath, image::messages::kNoLcdHeader);
     }
     CommandOutput output(outputPath);
     const image::EncodeResult result = image::EncodeBMP(input, output);
@@ -109,7 +110,7 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
 // PXL text read whole from standard input.
 int convertPxlText(std::string_view text, const std::string& outputPath) {
     if (!image::HasPxlMarker(text)) {
-        return fail(kStandardStream, kNoPxlHeader);
+        return fail(kStandardStream, image::messages::kNoLcdHeader);
     }
     CommandOutput output(outputPath);
     return finishBitmap(image::EncodeBMP(text, output), output, std::string(kStandardStream),

@@ -12,6 +12,7 @@
 #include "commands.h"
 #include "image/decode_bmp.h"
 #include "image/error_codes.h"
+#include "image/messages.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
@@ -202,14 +203,14 @@ std::string checkNames(const PreparedArgs& parsed) {
         return parsed.names.empty() ? "--output-dir needs at least one INPUT" : "";
     }
     if (parsed.names.size() != 2) {
-        return "needs an INPUT and an OUTPUT";
+        return std::string(image::messages::kNeedsInputAndOutput);
     }
     if (IsStandardStream(parsed.names[1])) {
         return parsed.allFrames ? "--frames all needs a named OUTPUT" : "";
     }
     const PictureKind form = KindOfName(parsed.names[1]);
     if (form == PictureKind::Other) {
-        return "OUTPUT must end in .pxl or .bmp";
+        return std::string(image::messages::kOutputEnding);
     }
     if (parsed.to && *parsed.to != form) {
         return "--to does not match OUTPUT's ending";
@@ -238,10 +239,10 @@ std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std:
             continue;
         }
         if (!takesValue(name)) {
-            return "unknown option " + std::string(arg);
+            return std::string(image::messages::kUnknownOption) + std::string(arg);
         }
         if (!joined && i + 1 >= args.size()) {
-            return std::string(name) + " needs a value";
+            return std::string(name) + std::string(image::messages::kNeedsAValue);
         }
         const std::string_view value = joined ? *joined : std::string_view(args[++i]);
         if (!applyOption(name, value, parsed)) {

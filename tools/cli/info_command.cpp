@@ -12,6 +12,7 @@
 #include "image/bitmap_header_io.h"
 #include "image/encode_bmp.h"
 #include "image/image_info.h"
+#include "image/messages.h"
 #include "standard_streams.h"
 
 namespace vornix::cli {
@@ -62,7 +63,7 @@ int pxlInfo(const std::string& path) {
         return kExitFailure;
     }
     if (!input.hasMarker()) {
-        PrintFileError(path, kNoPxlHeader);
+        PrintFileError(path, image::messages::kNoLcdHeader);
         return kExitFailure;
     }
     DiscardSink discard;
@@ -101,10 +102,10 @@ int infoOf(const std::string& name, PictureKind kind) {
 int RunInfo(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("info", "unknown option " + FirstOption(args));
+        return UsageError("info", std::string(image::messages::kUnknownOption) + FirstOption(args));
     }
     if (names->size() != 1) {
-        return UsageError("info", "needs one FILE");
+        return UsageError("info", image::messages::kNeedsOneFile);
     }
     const PictureKind kind = KindOfName(names->front());
     if (kind == PictureKind::Other && !IsStandardStream(names->front())) {

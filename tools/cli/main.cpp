@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "image/messages.h"
 
 namespace {
 
@@ -38,8 +39,10 @@ int help(const std::vector<std::string>& args) {
     }
     const char* text = args.size() == 1 ? CommandHelp(args.front()) : nullptr;
     if (text == nullptr) {
-        return UsageError("help", args.size() == 1 ? "no command is called " + args.front()
-                                                   : std::string("needs at most one COMMAND"));
+        return UsageError("help",
+                          args.size() == 1
+                              ? std::string(vornix::image::messages::kNoSuchCommand) + args.front()
+                              : std::string("needs at most one COMMAND"));
     }
     std::fputs(text, stdout);
     return kExitOk;
@@ -62,8 +65,9 @@ int main(int argc, char** argv) {
     }
     const Command run = commandNamed(command);
     if (run == nullptr) {
-        return UsageError("", command.starts_with("-") ? "unknown option " + command
-                                                       : "no command is called " + command);
+        return UsageError("", command.starts_with("-")
+                                  ? std::string(vornix::image::messages::kUnknownOption) + command
+                                  : std::string(vornix::image::messages::kNoSuchCommand) + command);
     }
     if (AsksForHelp(args)) {
         std::fputs(CommandHelp(command), stdout);

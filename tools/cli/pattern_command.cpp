@@ -7,6 +7,7 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "convert_options.h"
+#include "image/messages.h"
 #include "image/test_pattern.h"
 #include "standard_streams.h"
 
@@ -35,7 +36,7 @@ int RunPattern(const std::vector<std::string>& args) {
             }
             size = *parsed;
         } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError(kCommand, "unknown option " + arg);
+            return UsageError(kCommand, std::string(image::messages::kUnknownOption) + arg);
         } else {
             names.push_back(arg);
         }
@@ -50,7 +51,7 @@ int RunPattern(const std::vector<std::string>& args) {
     // Standard output receives PXL text.
     const PictureKind form = IsStandardStream(names[1]) ? PictureKind::Pxl : KindOfName(names[1]);
     if (form == PictureKind::Other) {
-        return UsageError(kCommand, "OUTPUT must end in .pxl or .bmp");
+        return UsageError(kCommand, image::messages::kOutputEnding);
     }
     return WriteMonoPicture(image::MakeTestPattern(*pattern, size.width, size.height), names[1],
                             form);

@@ -8,6 +8,7 @@
 #include "file_errors.h"
 #include "image/atomic_file.h"
 #include "image/decode_bmp.h"
+#include "image/messages.h"
 #include "standard_streams.h"
 
 namespace vornix::cli {
@@ -67,10 +68,11 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
 int RunStream(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("stream", "unknown option " + FirstOption(args));
+        return UsageError("stream",
+                          std::string(image::messages::kUnknownOption) + FirstOption(args));
     }
     if (names->size() != 1 || names->front().empty()) {
-        return UsageError("stream", "needs one FILE");
+        return UsageError("stream", image::messages::kNeedsOneFile);
     }
     const std::string& path = names->front();
     std::string pxl;
@@ -79,7 +81,7 @@ int RunStream(const std::vector<std::string>& args) {
     }
     const download::StreamBytesResult stream = download::StreamBytes(pxl);
     if (stream.error == download::StreamError::NoHeader) {
-        PrintFileError(path, kNoPxlHeader);
+        PrintFileError(path, image::messages::kNoLcdHeader);
         return kExitFailure;
     }
     if (stream.error != download::StreamError::None) {

@@ -9,6 +9,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "image/messages.h"
+
 namespace vornix::lcdsim {
 
 namespace {
@@ -74,7 +76,7 @@ SerialEndpoint::Opened SerialEndpoint::openPseudoTerminal(int baud) {
     const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave < 0 || !makeRaw(slave, baud, false) ||
         fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK) != 0) {
-        const std::string error = systemError(std::string("cannot open ") + name);
+        const std::string error = systemError(std::string(image::messages::kCannotOpen) + name);
         if (slave >= 0) {
             ::close(slave);
         }
@@ -93,7 +95,7 @@ SerialEndpoint::Opened SerialEndpoint::openDevice(const std::string& path, int b
     const int readable =
         ::open(path.c_str(), (lineLike ? O_RDWR : O_RDONLY) | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (readable < 0) {
-        return {nullptr, systemError("cannot open " + path)};
+        return {nullptr, systemError(std::string(image::messages::kCannotOpen) + path)};
     }
     if (isatty(readable) && !makeRaw(readable, baud, true)) {
         const std::string error = systemError("cannot set up " + path);

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "image/messages.h"
+
 namespace vornix::lcdsim {
 
 namespace {
@@ -93,11 +95,11 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
             continue;
         }
         if (!takesValue(name)) {
-            return {std::nullopt, "unknown option " + name};
+            return {std::nullopt, std::string(image::messages::kUnknownOption) + name};
         }
         if (!hasValue) {
             if (i + 1 >= args.size()) {
-                return {std::nullopt, name + " needs a value"};
+                return {std::nullopt, name + std::string(image::messages::kNeedsAValue)};
             }
             value = args[++i];
         }

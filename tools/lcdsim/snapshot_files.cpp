@@ -5,13 +5,16 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
+#include "image/messages.h"
+
 namespace vornix::lcdsim {
 
 namespace {
 
 bool commit(QSaveFile& file, const std::string& path, std::string& error) {
     if (!file.commit()) {
-        error = "cannot write " + path + ": " + file.errorString().toStdString();
+        error = std::string(image::messages::kCannotWrite) + path + ": " +
+                file.errorString().toStdString();
         return false;
     }
     return true;
@@ -35,7 +38,8 @@ QImage FramebufferImage(const Framebuffer& framebuffer) {
 bool WritePbmFile(const Framebuffer& framebuffer, const std::string& path, std::string& error) {
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly)) {
-        error = "cannot write " + path + ": " + file.errorString().toStdString();
+        error = std::string(image::messages::kCannotWrite) + path + ": " +
+                file.errorString().toStdString();
         return false;
     }
     const std::string pbm = framebuffer.toPbm();
@@ -46,13 +50,15 @@ bool WritePbmFile(const Framebuffer& framebuffer, const std::string& path, std::
 bool WritePngFile(const Framebuffer& framebuffer, const std::string& path, std::string& error) {
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly)) {
-        error = "cannot write " + path + ": " + file.errorString().toStdString();
+        error = std::string(image::messages::kCannotWrite) + path + ": " +
+                file.errorString().toStdString();
         return false;
     }
     QImageWriter writer(&file, "png");
     if (!writer.write(FramebufferImage(framebuffer))) {
         file.cancelWriting();
-        error = "cannot write " + path + ": " + writer.errorString().toStdString();
+        error = std::string(image::messages::kCannotWrite) + path + ": " +
+                writer.errorString().toStdString();
         return false;
     }
     return commit(file, path, error);

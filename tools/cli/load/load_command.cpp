@@ -23,6 +23,7 @@
 #include "download/stream/command_stream.h"
 #include "file_errors.h"
 #include "image/bounded_read.h"
+#include "image/messages.h"
 #include "picture_text.h"
 #include "standard_streams.h"
 
@@ -49,25 +50,25 @@ std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--port") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
-                return "--port needs a DEVICE";
+                return std::string(image::messages::kPortNeedsDevice);
             }
             parsed.device = QString::fromLocal8Bit(args[++i].c_str());
         } else if (!optionsEnded && arg.rfind("--port=", 0) == 0) {
             if (arg.size() == 7) {
-                return "--port needs a DEVICE";
+                return std::string(image::messages::kPortNeedsDevice);
             }
             parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return "unknown option " + arg;
+            return std::string(image::messages::kUnknownOption) + arg;
         } else if (arg.empty() || haveFile) {
-            return "needs one FILE";
+            return std::string(image::messages::kNeedsOneFile);
         } else {
             parsed.file = QString::fromLocal8Bit(arg.c_str());
             haveFile = true;
         }
     }
     if (!haveFile) {
-        return "needs one FILE";
+        return std::string(image::messages::kNeedsOneFile);
     }
     return "";
 }
@@ -100,7 +101,8 @@ public:
     void showStalled(bool stalled) {
         if (stalled) {
             endLine();
-            std::fputs("Controller not ready \u2014 waiting\n", stderr);
+            const std::string_view text = image::messages::kControllerNotReady;
+            std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
         }
     }
 
@@ -189,7 +191,8 @@ int exitCodeFor(download::DownloadOutcome outcome) {
     case download::DownloadOutcome::Completed:
         return kExitOk;
     case download::DownloadOutcome::Stopped:
-        std::fputs("Stopped.\n", stderr);
+        std::fprintf(stderr, "%.*s.\n", static_cast<int>(image::messages::kDownloadStopped.size()),
+                     image::messages::kDownloadStopped.data());
         return kExitStopped;
     case download::DownloadOutcome::Failed:
         std::fputs("vornix-cli: the download ended early: the port failed or went away\n", stderr);

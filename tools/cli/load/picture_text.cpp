@@ -7,6 +7,7 @@
 
 #include "download/pxl_text_file.h"
 #include "image/decode_bmp.h"
+#include "image/messages.h"
 
 namespace vornix::cli {
 
@@ -34,8 +35,9 @@ PictureText convertBitmap(const QByteArray& bytes) {
     } else {
         // The same words as when the window's conversion fails, then the cause.
         const std::string_view why = image::DescribeDecodeOutcome(decoded.result.outcome);
-        result.error = QStringLiteral("The picture could not be converted to LCD format.\n") +
-                       QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size()));
+        const std::string text =
+            std::string(image::messages::kNotConverted) + "\n" + std::string(why);
+        result.error = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     }
     return result;
 }
