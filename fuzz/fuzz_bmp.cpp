@@ -38,15 +38,15 @@ void checkRoundTrip(const DecodedPxl& decoded) {
     if (h.biWidth < 0 || h.biWidth > 32760 || h.biHeight > 32767) {
         return; // the PXL readers hold W and H in 16 bits
     }
-    const EncodedBmp bitmap = EncodeBMP(decoded.text);
+    const EncodedBmp bitmap = ConvertPxlToBitmap(decoded.text);
     require(bitmap.result.converted());
-    require(DecodeBMP(bitmap.bytes).text == decoded.text);
+    require(ConvertBitmapToPxl(bitmap.bytes).text == decoded.text);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const DecodedPxl decoded = DecodeBMP(std::span<const std::uint8_t>(data, size));
+    const DecodedPxl decoded = ConvertBitmapToPxl(std::span<const std::uint8_t>(data, size));
     // Line 1 holds the two type bytes as they are (they may be CR LF); fifteen lines follow.
     const std::string info = ImageInfoText(decoded.result.header);
     require(info.size() > 19 && info.starts_with("Image Type:    "));

@@ -88,17 +88,17 @@ void checkLineEnds(std::string_view text) {
 }
 
 void checkConversion(std::string_view text) {
-    const EncodedBmp bitmap = EncodeBMP(text);
+    const EncodedBmp bitmap = ConvertPxlToBitmap(text);
     if (!bitmap.result.converted()) {
         require(bitmap.bytes.empty());
         return;
     }
     require(bitmap.bytes.size() == static_cast<std::size_t>(bitmap.result.header.bfSize));
     require(bitmap.bytes.size() <= kMaxBitmapPerTextFactor * text.size() + kMaxBitmapOverText);
-    const DecodedPxl pxl = DecodeBMP(bitmap.bytes);
+    const DecodedPxl pxl = ConvertBitmapToPxl(bitmap.bytes);
     require(pxl.result.converted());
     if (bitmap.result.pxlHeader->pixelsPerValue == 8) {
-        require(EncodeBMP(pxl.text).bytes == bitmap.bytes);
+        require(ConvertPxlToBitmap(pxl.text).bytes == bitmap.bytes);
     }
 }
 

@@ -80,9 +80,10 @@ DownloadController::DownloadController(LCDForm& form, AppState& state, Prompts& 
 
 DownloadController::~DownloadController() = default;
 
-void DownloadController::OpenCom() {
+void DownloadController::openPort() {
     AppState& state = m_parts->state;
-    const auto result = download::OpenCom(*m_parts->link, state.PortNumber, state.BaudRate);
+    const auto result =
+        download::OpenControllerPort(*m_parts->link, state.PortNumber, state.BaudRate);
     if (result == download::OpenComResult::Failed) {
         m_parts->prompts.message(download::CanNotOpenComText(state.PortNumber),
                                  QString::fromLatin1(download::kComErrorTitle),
@@ -93,7 +94,7 @@ void DownloadController::OpenCom() {
     state.PortStatus = QStringLiteral("OPEN");
 }
 
-void DownloadController::LoadLCD() {
+void DownloadController::run() {
     AppState& state = m_parts->state;
     m_parts->view.setLineBaudRate(m_parts->link->lineBaudRate());
     m_parts->download->LoadLCD(state.PortStatus, state.TempPXLFile);

@@ -19,8 +19,8 @@ public:
     DownloadController(LCDForm& form, AppState& state, Prompts& prompts);
     ~DownloadController();
 
-    void OpenCom();
-    void LoadLCD();
+    void openPort();
+    void run();
 
     // True while the download waits: for a command to leave the port, or in its pause.
     bool running() const;

@@ -82,16 +82,16 @@ void LCDForm::setPicture(const QImage& picture) {
 void LCDForm::MenuHelpfile_Click() {
     // The help text lies beside the executable or in an installed copy's documentation folder,
     // wherever the working files live.
-    dialogs::MenuHelpfile_Click(m_prompts, dialogs::FindTextEditor(dialogs::SystemProgramLookup()),
-                                dialogs::HelpFileDirectory(QCoreApplication::applicationDirPath()));
+    dialogs::OpenHelpFile(m_prompts, dialogs::FindTextEditor(dialogs::SystemProgramLookup()),
+                          dialogs::HelpFileDirectory(QCoreApplication::applicationDirPath()));
 }
 
 void LCDForm::MenuHelpPaint_Click() {
-    dialogs::MenuHelpPaint_Click(m_prompts, m_state);
+    dialogs::StartPaintOnCopy(m_prompts, m_state);
 }
 
 void LCDForm::MenuHelpAbout_Click() {
-    dialogs::MenuHelpAbout_Click(m_prompts);
+    dialogs::ShowAbout(m_prompts);
 }
 
 } // namespace vornix::app

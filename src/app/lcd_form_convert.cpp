@@ -45,7 +45,7 @@ void LCDForm::DecodeBMP() {
         return;
     }
     SaveFileSink pxl(m_state.TempPXLFile);
-    const image::DecodeResult result = image::DecodeBMP(asBytes(bitmap), pxl);
+    const image::DecodeResult result = image::ConvertBitmapToPxl(asBytes(bitmap), pxl);
     m_state.BMPHeader = result.header;
     m_state.ColorTable = result.colorTable;
     if (result.bytesPerRow) {
@@ -96,7 +96,7 @@ bool LCDForm::EncodeBMP(const QString& path) {
     image::PxlFile pxl(QFile::encodeName(path).toStdString());
     if (pxl.openError() == 0) {
         SaveFileSink bitmap(m_state.TempBMPFile);
-        result = image::EncodeBMP(pxl, bitmap);
+        result = image::ConvertPxlToBitmap(pxl, bitmap);
         written = result.converted() && pxl.readError() == 0 && bitmap.commit();
     }
     if (result.pxlHeader) {

@@ -22,11 +22,11 @@ void LCDForm::ComList_Click() {
 
 void LCDForm::MenuFileLoad_Click() {
     OpenCom();
-    m_download->LoadLCD();
+    m_download->run();
 }
 
 void LCDForm::OpenCom() {
-    m_download->OpenCom();
+    m_download->openPort();
 }
 
 // True when the window may close. While a download waits for a command to leave the port or

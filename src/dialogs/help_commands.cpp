@@ -51,15 +51,14 @@ QString HelpFileDirectory(const QString& programDir) {
     return programDir;
 }
 
-void MenuHelpfile_Click(app::Prompts& prompts, const QString& textEditor,
-                        const QString& programDir) {
+void OpenHelpFile(app::Prompts& prompts, const QString& textEditor, const QString& programDir) {
     const QString helpFile = programDir + QLatin1Char('/') + QLatin1String(kHelpFileName);
     if (!start(prompts, textEditor, helpFile)) {
         reportCannotStart(prompts, QStringLiteral("Can't find Notepad.exe"));
     }
 }
 
-void MenuHelpPaint_Click(app::Prompts& prompts, const app::AppState& state) {
+void StartPaintOnCopy(app::Prompts& prompts, const app::AppState& state) {
     // The paint program works on a copy, never on the working files.
     QString argument = state.UntitledFile;
     if (!CopyReplacing(state.TempBMPFile, state.UntitledFile)) {
@@ -70,7 +69,7 @@ void MenuHelpPaint_Click(app::Prompts& prompts, const app::AppState& state) {
     }
 }
 
-void MenuHelpAbout_Click(app::Prompts& prompts) {
+void ShowAbout(app::Prompts& prompts) {
     prompts.message(AboutText(), QStringLiteral("About this Program"), app::MessageIcon::None,
                     app::MessageButtons::Ok);
 }

@@ -23,18 +23,17 @@ QString HelpFileDirectory(const QString& programDir);
 // does not wait for it. When there is no editor or it cannot be started, the message
 // "Can't find Notepad.exe" titled kFileErrorTitle (OK, no icon). A missing help file is left to
 // the editor to report.
-void MenuHelpfile_Click(app::Prompts& prompts, const QString& textEditor,
-                        const QString& programDir);
+void OpenHelpFile(app::Prompts& prompts, const QString& textEditor, const QString& programDir);
 
 // "Run MSPaint": copies the working bitmap TempBMPFile over UntitledFile and starts
 // PaintProgram with the copy's path as its single argument, or with the empty string when
 // the copy failed (no working bitmap yet, for instance). The copy replaces the old one only
 // once it is complete. When the paint program cannot be started, the message
 // "Can't find MSPaint.exe" titled kFileErrorTitle (OK, no icon).
-void MenuHelpPaint_Click(app::Prompts& prompts, const app::AppState& state);
+void StartPaintOnCopy(app::Prompts& prompts, const app::AppState& state);
 
 // "About": the About box, titled "About this Program", OK, no icon, with AboutText().
-void MenuHelpAbout_Click(app::Prompts& prompts);
+void ShowAbout(app::Prompts& prompts);
 
 // The About text: maker, web address, telephone, "Beta Version <minor>.<revision>" and the
 // legal notice, each followed by CR LF twice except the last, which is followed by CR LF once.

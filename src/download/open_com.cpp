@@ -21,7 +21,8 @@ OpenComResult OpenComDevice(SerialLink& link, const QString& device, const QStri
     return link.open(device, settings) ? OpenComResult::Opened : OpenComResult::Failed;
 }
 
-OpenComResult OpenCom(SerialLink& link, const QString& portNumber, const QString& baudRate) {
+OpenComResult OpenControllerPort(SerialLink& link, const QString& portNumber,
+                                 const QString& baudRate) {
     if (link.isOpen()) {
         return OpenComResult::AlreadyOpen;
     }

@@ -18,7 +18,8 @@ QString SettingsText(const QString& baudRate);
 // Opens the device that `portNumber` ("1".."4") maps to with SettingsText(baudRate) and
 // RTS/CTS flow control, unless the link is already open. The caller turns the result into
 // PortStatus: "CLOSED" for Failed (after showing CanNotOpenComText), "OPEN" otherwise.
-OpenComResult OpenCom(SerialLink& link, const QString& portNumber, const QString& baudRate);
+OpenComResult OpenControllerPort(SerialLink& link, const QString& portNumber,
+                                 const QString& baudRate);
 
 // The same for a device named directly (the command line's --port).
 OpenComResult OpenComDevice(SerialLink& link, const QString& device, const QString& baudRate);

@@ -95,7 +95,7 @@ bool writePxl(std::span<const std::uint8_t> file, const BitmapHeader& h, const P
 
 } // namespace
 
-DecodeResult DecodeBMP(std::span<const std::uint8_t> file, ByteSink& pxlOut) {
+DecodeResult ConvertBitmapToPxl(std::span<const std::uint8_t> file, ByteSink& pxlOut) {
     DecodeResult result;
     const BitmapHeaders headers = ReadBitmapHeaders(file);
     result.header = headers.header;
@@ -117,9 +117,9 @@ DecodeResult DecodeBMP(std::span<const std::uint8_t> file, ByteSink& pxlOut) {
     return result;
 }
 
-DecodedPxl DecodeBMP(std::span<const std::uint8_t> file) {
+DecodedPxl ConvertBitmapToPxl(std::span<const std::uint8_t> file) {
     StringSink sink;
-    DecodedPxl decoded{DecodeBMP(file, sink), {}};
+    DecodedPxl decoded{ConvertBitmapToPxl(file, sink), {}};
     if (decoded.result.converted()) {
         decoded.text = sink.take();
     }

@@ -11,7 +11,7 @@
 
 namespace vornix::image {
 
-// What became of a bitmap handed to DecodeBMP. The first two are refusals the user is told
+// What became of a bitmap handed to ConvertBitmapToPxl. The first two are refusals the user is told
 // about; the others are failures that end the conversion without a message.
 enum class DecodeOutcome {
     Converted,
@@ -20,7 +20,7 @@ enum class DecodeOutcome {
     RowLengthOverflow,  // the padded row length exceeds 32767 bytes
     NegativeRowLength,  // a negative width that gives a negative padded row length
     NegativeHeight,     // biHeight < 0 (a top-down bitmap)
-    TooManyRows,        // rows of no bytes but more than 32767 of them (see DecodeBMP)
+    TooManyRows,        // rows of no bytes but more than 32767 of them (see ConvertBitmapToPxl)
     BadPixelOffset,     // bfOffBits < 0 while there are pixel bytes to read
     PixelDataTruncated, // the file ends before the last byte of the last pixel row
     OutputFailed,       // the sink refused a write; its content is then incomplete
@@ -57,14 +57,14 @@ struct DecodeResult {
 //
 // On OutputFailed the sink holds an incomplete text; on every other outcome but Converted
 // nothing has been written to it.
-DecodeResult DecodeBMP(std::span<const std::uint8_t> file, ByteSink& pxlOut);
+DecodeResult ConvertBitmapToPxl(std::span<const std::uint8_t> file, ByteSink& pxlOut);
 
 // The same conversion with the whole text returned: for small pictures, tests and tools.
 struct DecodedPxl {
     DecodeResult result;
     std::string text; // empty unless converted
 };
-DecodedPxl DecodeBMP(std::span<const std::uint8_t> file);
+DecodedPxl ConvertBitmapToPxl(std::span<const std::uint8_t> file);
 
 // The message shown for a refusal, lines joined by `lineEnd`; "" for every other outcome.
 std::string DecodeRefusalMessage(const DecodeResult& result, std::string_view lineEnd = "\r\n");

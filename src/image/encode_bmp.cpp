@@ -172,12 +172,12 @@ template <class Fields> EncodeResult encode(Fields& reader, std::size_t reserve,
 
 } // namespace
 
-EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut) {
+EncodeResult ConvertPxlToBitmap(std::string_view pxlText, ByteSink& bmpOut) {
     PxlFieldReader reader(pxlText);
     return encode(reader, pxlText.size(), bmpOut);
 }
 
-EncodeResult EncodeBMP(PxlTextSource& pxlText, ByteSink& bmpOut) {
+EncodeResult ConvertPxlToBitmap(PxlTextSource& pxlText, ByteSink& bmpOut) {
     PxlFieldStream fields(pxlText);
     const std::size_t size = pxlText.sizeHint();
     return encode(fields, size > 0 ? size : kStreamReserve, bmpOut);
@@ -199,10 +199,10 @@ private:
 
 } // namespace
 
-EncodedBmp EncodeBMP(std::string_view pxlText) {
+EncodedBmp ConvertPxlToBitmap(std::string_view pxlText) {
     EncodedBmp encoded;
     VectorSink sink(encoded.bytes);
-    encoded.result = EncodeBMP(pxlText, sink);
+    encoded.result = ConvertPxlToBitmap(pxlText, sink);
     if (!encoded.result.converted()) {
         encoded.bytes.clear();
     }

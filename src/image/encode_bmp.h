@@ -67,19 +67,19 @@ inline constexpr ColorTableBytes kEncodedColorTable = {
 // The bitmap never amplifies its text: a converted bitmap is at most
 // kMaxBitmapPerTextFactor times as long as the PXL text plus kMaxBitmapOverText bytes (the
 // arithmetic is beside the check on B in encode_bmp.cpp).
-EncodeResult EncodeBMP(std::string_view pxlText, ByteSink& bmpOut);
+EncodeResult ConvertPxlToBitmap(std::string_view pxlText, ByteSink& bmpOut);
 
 // The same conversion of text that arrives in pieces: the result and the bytes written are
-// those of EncodeBMP(text, bmpOut) for the whole text. Memory stays within one block of text,
-// the values (one byte per value read) and one chunk of output.
-EncodeResult EncodeBMP(PxlTextSource& pxlText, ByteSink& bmpOut);
+// those of ConvertPxlToBitmap(text, bmpOut) for the whole text. Memory stays within one block of
+// text, the values (one byte per value read) and one chunk of output.
+EncodeResult ConvertPxlToBitmap(PxlTextSource& pxlText, ByteSink& bmpOut);
 
 // The same conversion with the whole file returned.
 struct EncodedBmp {
     EncodeResult result;
     std::vector<std::uint8_t> bytes; // empty unless converted
 };
-EncodedBmp EncodeBMP(std::string_view pxlText);
+EncodedBmp ConvertPxlToBitmap(std::string_view pxlText);
 
 // A short description of an outcome in the product's terms, for logs and the command line.
 std::string_view DescribeEncodeOutcome(EncodeOutcome outcome);

@@ -50,7 +50,7 @@ std::vector<std::uint8_t> MonoBitmapBytes(const MonoImage& picture) {
 }
 
 DecodedPxl MonoPxlText(const MonoImage& picture) {
-    return DecodeBMP(MonoBitmapBytes(picture));
+    return ConvertBitmapToPxl(MonoBitmapBytes(picture));
 }
 
 } // namespace vornix::image

@@ -15,8 +15,8 @@ namespace vornix::image {
 // picture's sides must lie within 0..kMaxPreparedSide.
 std::vector<std::uint8_t> MonoBitmapBytes(const MonoImage& picture);
 
-// The picture's PXL text, made by converting MonoBitmapBytes with DecodeBMP, so that this and
-// saving the bitmap then converting it give the same text. Bits after the last pixel of a row
+// The picture's PXL text, made by converting MonoBitmapBytes with ConvertBitmapToPxl, so that this
+// and saving the bitmap then converting it give the same text. Bits after the last pixel of a row
 // come out set, as for every bitmap whose padding bits are zero.
 DecodedPxl MonoPxlText(const MonoImage& picture);
 

@@ -39,7 +39,7 @@ namespace {
 
 // A PXL picture is read through the bitmap the LCD to bitmap conversion makes of it.
 PictureReadResult readPxlPicture(std::string_view text) {
-    const EncodedBmp bitmap = EncodeBMP(text);
+    const EncodedBmp bitmap = ConvertPxlToBitmap(text);
     if (!bitmap.result.converted()) {
         return {PictureReadOutcome::BadPxl, {}};
     }
@@ -118,7 +118,7 @@ FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& ta
     }
     if (file.hasMarker()) {
         VectorSink sink;
-        const EncodeResult result = EncodeBMP(file, sink);
+        const EncodeResult result = ConvertPxlToBitmap(file, sink);
         if (file.readError() != 0) {
             return {PictureReadOutcome::UnknownFormat, file.readError()};
         }

@@ -43,7 +43,7 @@ protected:
     DownloadTest() : line(kFastBaud), pacer(flags, line), download(flags, line, pacer, view) {}
 
     DownloadOutcome run(const std::string& pxl) {
-        EXPECT_NE(OpenCom(line, QStringLiteral("1"), QStringLiteral("9600")),
+        EXPECT_NE(OpenControllerPort(line, QStringLiteral("1"), QStringLiteral("9600")),
                   OpenComResult::Failed);
         return download.LoadLCDText(QStringLiteral("OPEN"), pxl);
     }
@@ -152,7 +152,7 @@ TEST_F(DownloadTest, ReadsTheWorkingFile) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("@,10,2,8\r\n0FFh,0FFh\r\n080h,03Fh\r\n");
     file.close();
-    OpenCom(line, QStringLiteral("1"), QStringLiteral("9600"));
+    OpenControllerPort(line, QStringLiteral("1"), QStringLiteral("9600"));
     EXPECT_EQ(download.LoadLCD(QStringLiteral("OPEN"), file.fileName()),
               DownloadOutcome::Completed);
     EXPECT_EQ(line.sentBytes(), QByteArray("\x03\r/I 6\rD 1 2\r"

@@ -97,7 +97,8 @@ TEST_F(PtyDownloadTest, ControllerReceivesExactlyTheStream) {
     Pty pty;
     ASSERT_TRUE(pty.ok());
     qputenv("VORNIX_COM1", pty.slavePath().toLocal8Bit());
-    ASSERT_EQ(OpenCom(link, QStringLiteral("1"), QStringLiteral("9600")), OpenComResult::Opened);
+    ASSERT_EQ(OpenControllerPort(link, QStringLiteral("1"), QStringLiteral("9600")),
+              OpenComResult::Opened);
     qunsetenv("VORNIX_COM1");
     const std::string pxl = PatternPxl(240, 64);
     EXPECT_EQ(download.LoadLCDText(QStringLiteral("OPEN"), pxl), DownloadOutcome::Completed);

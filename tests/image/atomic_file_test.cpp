@@ -84,7 +84,7 @@ TEST_F(AtomicFileTest, ConversionFailingHalfWayLeavesTargetUntouched) {
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
 
     AtomicFileWriter writer(m_target);
-    const auto result = DecodeBMP(test::makeBitmap(256, 64, test::Bytes(32 * 64)), writer);
+    const auto result = ConvertBitmapToPxl(test::makeBitmap(256, 64, test::Bytes(32 * 64)), writer);
     const bool committed = writer.commit();
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);

@@ -120,7 +120,7 @@ TEST_P(NamedInputTest, IsRefusedAtOnce) {
     EXPECT_EQ(pxl.openError(), c.error);
     EXPECT_FALSE(pxl.hasMarker());
     StringSink sink;
-    EXPECT_FALSE(EncodeBMP(pxl, sink).converted());
+    EXPECT_FALSE(ConvertPxlToBitmap(pxl, sink).converted());
     EXPECT_EQ(sink.text(), "");
 }
 
@@ -166,7 +166,7 @@ TEST_F(BoundedReadTest, ReadsTheLargestBitmapAndRefusesOneByteMore) {
         }
         std::size_t size = 0;
     } counted;
-    EXPECT_TRUE(DecodeBMP(largest.bytes, counted).converted());
+    EXPECT_TRUE(ConvertBitmapToPxl(largest.bytes, counted).converted());
 
     sparse("larger.bmp", header, kMaxBitmapFileBytes + 1);
     const FileBytes larger = ReadBoundedFile(path("larger.bmp"), kMaxBitmapFileBytes);
@@ -196,7 +196,7 @@ TEST_F(BoundedReadTest, SparseGigabytePxlStopsAtItsOverlongField) {
         CountingPxl source(path("big.pxl"));
         ASSERT_EQ(source.m_file.openError(), 0);
         StringSink sink;
-        const EncodeResult result = EncodeBMP(source, sink);
+        const EncodeResult result = ConvertPxlToBitmap(source, sink);
         EXPECT_EQ(result.outcome, EncodeOutcome::FieldTooLong) << '"' << start << '"';
         EXPECT_LE(source.taken, std::size_t{1} << 18) << '"' << start << '"';
         EXPECT_EQ(sink.text(), "");
@@ -215,9 +215,9 @@ TEST_F(BoundedReadTest, PxlFileReadsTheTextAfterLookingAtTheMarker) {
     EXPECT_TRUE(file.hasMarker());
     EXPECT_TRUE(file.hasMarker());
     StringSink sink;
-    const EncodeResult result = EncodeBMP(file, sink);
+    const EncodeResult result = ConvertPxlToBitmap(file, sink);
     ASSERT_TRUE(result.converted()) << DescribeEncodeOutcome(result.outcome);
-    const EncodedBmp reference = EncodeBMP(text);
+    const EncodedBmp reference = ConvertPxlToBitmap(text);
     EXPECT_EQ(std::vector<std::uint8_t>(sink.text().begin(), sink.text().end()), reference.bytes);
     // A marker behind more blanks than are kept: the text is read again from the start.
     const std::string padded = std::string(300000, ' ') + text;
@@ -225,7 +225,7 @@ TEST_F(BoundedReadTest, PxlFileReadsTheTextAfterLookingAtTheMarker) {
     PxlFile far(path("b.pxl"));
     EXPECT_TRUE(far.hasMarker());
     StringSink farSink;
-    EXPECT_TRUE(EncodeBMP(far, farSink).converted());
+    EXPECT_TRUE(ConvertPxlToBitmap(far, farSink).converted());
     EXPECT_EQ(farSink.text(), sink.text());
 }
 

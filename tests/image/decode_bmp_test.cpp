@@ -26,7 +26,7 @@ struct ExampleCase {
 class DecodeExampleTest : public testing::TestWithParam<ExampleCase> {};
 
 TEST_P(DecodeExampleTest, WritesTheHandComputedText) {
-    const auto decoded = DecodeBMP(GetParam().file);
+    const auto decoded = ConvertBitmapToPxl(GetParam().file);
     EXPECT_EQ(decoded.result.outcome, DecodeOutcome::Converted);
     EXPECT_EQ(decoded.text, GetParam().pxl);
 }
@@ -60,7 +60,7 @@ class DecodeFileTest : public testing::TestWithParam<FileCase> {};
 
 TEST_P(DecodeFileTest, GivesTheExactOutcome) {
     StringSink sink;
-    const auto result = DecodeBMP(test::readDataFile(GetParam().file), sink);
+    const auto result = ConvertBitmapToPxl(test::readDataFile(GetParam().file), sink);
     EXPECT_EQ(result.outcome, GetParam().outcome) << DescribeDecodeOutcome(result.outcome);
     EXPECT_EQ(result.bytesPerRow, GetParam().bytesPerRow);
     EXPECT_EQ(sink.text().empty(), !result.converted()) << "output only for a conversion";
@@ -88,17 +88,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DecodeBMP, SizeBoundaries) {
     // (262112 + 7) / 8 = 32764 bytes per row fits 16 bits; one pixel more needs 32768.
-    const auto widest = DecodeBMP(makeBitmap(262112, 1, Bytes(32764, 0xFF))).result;
+    const auto widest = ConvertBitmapToPxl(makeBitmap(262112, 1, Bytes(32764, 0xFF))).result;
     EXPECT_EQ(widest.outcome, DecodeOutcome::Converted);
     EXPECT_EQ(widest.bytesPerRow, std::optional<std::int16_t>(32764));
-    EXPECT_EQ(DecodeBMP(makeBitmap(262113, 1, Bytes(32768))).result.outcome,
+    EXPECT_EQ(ConvertBitmapToPxl(makeBitmap(262113, 1, Bytes(32768))).result.outcome,
               DecodeOutcome::RowLengthOverflow);
-    EXPECT_EQ(DecodeBMP(makeBitmap(0, 32767, {})).result.outcome, DecodeOutcome::Converted);
-    EXPECT_EQ(DecodeBMP(makeBitmap(0, 32768, {})).result.outcome, DecodeOutcome::TooManyRows);
-    EXPECT_EQ(DecodeBMP(makeBitmap(-63, 1, {})).result.outcome, DecodeOutcome::NegativeRowLength);
+    EXPECT_EQ(ConvertBitmapToPxl(makeBitmap(0, 32767, {})).result.outcome,
+              DecodeOutcome::Converted);
+    EXPECT_EQ(ConvertBitmapToPxl(makeBitmap(0, 32768, {})).result.outcome,
+              DecodeOutcome::TooManyRows);
+    EXPECT_EQ(ConvertBitmapToPxl(makeBitmap(-63, 1, {})).result.outcome,
+              DecodeOutcome::NegativeRowLength);
     Bytes lastPaddingByteMissing = makeBitmap(10, 2, k10x2Rows);
     lastPaddingByteMissing.pop_back();
-    EXPECT_EQ(DecodeBMP(lastPaddingByteMissing).result.outcome, DecodeOutcome::PixelDataTruncated);
+    EXPECT_EQ(ConvertBitmapToPxl(lastPaddingByteMissing).result.outcome,
+              DecodeOutcome::PixelDataTruncated);
 }
 
 class RecordingSink : public ByteSink {
@@ -119,7 +123,7 @@ private:
 TEST(DecodeBMP, LargeOutputArrivesInChunksAndARefusedWriteStopsIt) {
     const Bytes file = makeBitmap(2048, 1024, Bytes(256 * 1024, 0x3C)); // 1.3 MB of text
     RecordingSink sink;
-    ASSERT_TRUE(DecodeBMP(file, sink).converted());
+    ASSERT_TRUE(ConvertBitmapToPxl(file, sink).converted());
     EXPECT_GE(sink.sizes.size(), 2u);
     for (const std::size_t size : sink.sizes) {
         EXPECT_LE(size, (1u << 20) + 256 * 5 + 1);
@@ -127,20 +131,21 @@ TEST(DecodeBMP, LargeOutputArrivesInChunksAndARefusedWriteStopsIt) {
     EXPECT_EQ(sink.text.size(), 15 + 1024 * (256 * 5 + 1));
 
     RecordingSink refusing(1);
-    EXPECT_EQ(DecodeBMP(file, refusing).outcome, DecodeOutcome::OutputFailed);
+    EXPECT_EQ(ConvertBitmapToPxl(file, refusing).outcome, DecodeOutcome::OutputFailed);
     EXPECT_EQ(refusing.sizes.size(), 1u);
 }
 
 TEST(DecodeRefusalMessage, WrongFormatAndColourDepth) {
-    EXPECT_EQ(DecodeRefusalMessage(DecodeBMP(test::readDataFile("bad/empty.bmp")).result),
+    EXPECT_EQ(DecodeRefusalMessage(ConvertBitmapToPxl(test::readDataFile("bad/empty.bmp")).result),
               "Image is not a compatible BMP format.\r\nCan not convert to LCD format.");
-    EXPECT_EQ(DecodeRefusalMessage(DecodeBMP(test::readDataFile("bad/eight_bit.bmp")).result),
-              "Image is not compatible with LCD.\r\nImage is 8-bit color.\r\n"
-              "Image must be B/W only.");
     EXPECT_EQ(
-        DecodeRefusalMessage(DecodeBMP(test::readDataFile("bad/twenty_four_bit.bmp")).result, "\n"),
-        "Image is not compatible with LCD.\nImage is 24-bit color.\nImage must be B/W only.");
-    EXPECT_EQ(DecodeRefusalMessage(DecodeBMP(makeBitmap(8, 0, {})).result), "");
+        DecodeRefusalMessage(ConvertBitmapToPxl(test::readDataFile("bad/eight_bit.bmp")).result),
+        "Image is not compatible with LCD.\r\nImage is 8-bit color.\r\n"
+        "Image must be B/W only.");
+    EXPECT_EQ(DecodeRefusalMessage(
+                  ConvertBitmapToPxl(test::readDataFile("bad/twenty_four_bit.bmp")).result, "\n"),
+              "Image is not compatible with LCD.\nImage is 24-bit color.\nImage must be B/W only.");
+    EXPECT_EQ(DecodeRefusalMessage(ConvertBitmapToPxl(makeBitmap(8, 0, {})).result), "");
 }
 
 } // namespace

@@ -53,7 +53,7 @@ TEST(EncodeBMP, EightByOneGivesTheSeventyFourByteFile) {
         0x5A, 0xFF, 0xFF, 0xFF, // the one row: 0A5h inverted, then fill
     };
     // clang-format on
-    const auto encoded = EncodeBMP("@,8,1,8\r\n0A5h\r\n");
+    const auto encoded = ConvertPxlToBitmap("@,8,1,8\r\n0A5h\r\n");
     EXPECT_EQ(encoded.result.outcome, EncodeOutcome::Converted);
     EXPECT_EQ(encoded.bytes, expected);
     EXPECT_EQ(encoded.result.pxlHeader, (PxlHeader{8, 1, 8}));
@@ -73,7 +73,7 @@ class EncodeSizeTest : public testing::TestWithParam<SizeCase> {};
 TEST_P(EncodeSizeTest, SizesAndPixelBytes) {
     const auto& c = GetParam();
     for (const std::string value : {"000h", "0FFh"}) {
-        const auto encoded = EncodeBMP(uniformPxl(c.width, c.height, value));
+        const auto encoded = ConvertPxlToBitmap(uniformPxl(c.width, c.height, value));
         ASSERT_EQ(encoded.bytes.size(), c.fileSize)
             << DescribeEncodeOutcome(encoded.result.outcome);
         EXPECT_EQ(encoded.result.header.bfSize, static_cast<std::int32_t>(c.fileSize));
@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(WorkedSizes, EncodeSizeTest,
                          vornix::test::RowName);
 
 TEST(EncodeBMP, FirstPxlRowBecomesTheLastStoredRow) {
-    const auto encoded = EncodeBMP("@,16,3,8\r\n001h,010h\r\n002h,011h\r\n003h,012h\r\n");
+    const auto encoded = ConvertPxlToBitmap("@,16,3,8\r\n001h,010h\r\n002h,011h\r\n003h,012h\r\n");
     const Bytes expected = {0xFC, 0xED, 0xFF, 0xFF,  // bottom row, at offset 70
                             0xFD, 0xEE, 0xFF, 0xFF,  //
                             0xFE, 0xEF, 0xFF, 0xFF}; // top row, at 70 + (H - 1) * 4
@@ -111,11 +111,11 @@ TEST(EncodeBMP, SpellingDoesNotMatter) {
     for (const char* file :
          {"example_10x2.pxl", "example_10x2_one_line.pxl", "example_10x2_lf.pxl",
           "example_10x2_blanks.pxl", "example_10x2_extra.pxl", "example_10x2_overlong.pxl"}) {
-        const auto encoded = EncodeBMP(test::readDataText(std::string("good/") + file));
+        const auto encoded = ConvertPxlToBitmap(test::readDataText(std::string("good/") + file));
         ASSERT_TRUE(encoded.result.converted()) << file;
         EXPECT_EQ(Bytes(encoded.bytes.begin() + 70, encoded.bytes.end()), pixels) << file;
     }
-    EXPECT_TRUE(EncodeBMP("#,8,1,8\r\n000h").result.converted());
+    EXPECT_TRUE(ConvertPxlToBitmap("#,8,1,8\r\n000h").result.converted());
 }
 
 struct BadCase {
@@ -130,7 +130,7 @@ class EncodeBadFileTest : public testing::TestWithParam<BadCase> {};
 TEST_P(EncodeBadFileTest, GivesTheExactCauseAndWritesNothing) {
     const auto& c = GetParam();
     StringSink sink;
-    const auto result = EncodeBMP(test::readDataText(std::string("bad/") + c.file), sink);
+    const auto result = ConvertPxlToBitmap(test::readDataText(std::string("bad/") + c.file), sink);
     EXPECT_EQ(result.outcome, c.outcome) << DescribeEncodeOutcome(result.outcome);
     EXPECT_EQ(result.headerComputed, c.headerComputed);
     EXPECT_EQ(result.bytesPerRow, c.bytesPerRow);
@@ -177,7 +177,7 @@ class EncodeTextTest : public testing::TestWithParam<TextCase> {};
 // end of the text reads a field as anywhere else: a line end after a comma ends an empty field.
 TEST_P(EncodeTextTest, GivesTheOutcome) {
     StringSink sink;
-    const EncodeResult result = EncodeBMP(GetParam().text, sink);
+    const EncodeResult result = ConvertPxlToBitmap(GetParam().text, sink);
     EXPECT_EQ(result.outcome, GetParam().outcome) << DescribeEncodeOutcome(result.outcome);
     if (!result.converted()) {
         EXPECT_EQ(sink.text(), "");
@@ -238,7 +238,7 @@ TEST(EncodeBMP, NeverAmplifiesItsText) {
             }
             std::size_t size = 0;
         } sink;
-        const EncodeResult result = EncodeBMP(text, sink);
+        const EncodeResult result = ConvertPxlToBitmap(text, sink);
         ASSERT_TRUE(result.converted()) << l.width << " x " << l.height << ", B " << l.perValue;
         EXPECT_LE(sink.size, kMaxBitmapPerTextFactor * text.size() + kMaxBitmapOverText)
             << l.width << " x " << l.height << ", B " << l.perValue << ": " << sink.size
@@ -246,7 +246,7 @@ TEST(EncodeBMP, NeverAmplifiesItsText) {
     }
     // The closest cases reach the bound: a header with an empty marker, then one value.
     for (const std::string tightest : {",0,0,1", ",1,1,1,0"}) {
-        const std::size_t size = EncodeBMP(tightest).bytes.size();
+        const std::size_t size = ConvertPxlToBitmap(tightest).bytes.size();
         EXPECT_EQ(size, kMaxBitmapPerTextFactor * tightest.size() + kMaxBitmapOverText) << tightest;
     }
 }
@@ -258,7 +258,7 @@ public:
 
 TEST(EncodeBMP, RefusedWriteIsOutputFailed) {
     RefusingSink sink;
-    EXPECT_EQ(EncodeBMP("@,8,1,8\r\n000h\r\n", sink).outcome, EncodeOutcome::OutputFailed);
+    EXPECT_EQ(ConvertPxlToBitmap("@,8,1,8\r\n000h\r\n", sink).outcome, EncodeOutcome::OutputFailed);
 }
 
 } // namespace

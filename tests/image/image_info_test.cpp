@@ -14,32 +14,33 @@ TEST(ImageInfoText, BitmapWrittenForA128By64Picture) {
     for (int i = 0; i < 16 * 64; ++i) {
         pxl += "000h,";
     }
-    EXPECT_EQ(ImageInfoText(EncodeBMP(pxl).result.header), "Image Type:    BM\r\n"
-                                                           "FileSize:       1094 Bytes\r\n"
-                                                           "ImageOffset:    70 Bytes\r\n"
-                                                           "Info Hdr Size:  40 Bytes\r\n"
-                                                           "-----------------------------------\r\n"
-                                                           "Image Width:    128 Pixels\r\n"
-                                                           "Image Height:   64 Pixels\r\n"
-                                                           "Planes:         1\r\n"
-                                                           "Bits/Pixel:     1\r\n"
-                                                           "Compression:    0\r\n"
-                                                           "Image Size:     1024 Bytes\r\n"
-                                                           "-----------------------------------\r\n"
-                                                           "Pref X Res:     0 Pixels/M\r\n"
-                                                           "Pref Y Res:     0 Pixels/M\r\n"
-                                                           "Color Map Entries:  0 used\r\n"
-                                                           "Signif Colors:  0\r\n");
+    EXPECT_EQ(ImageInfoText(ConvertPxlToBitmap(pxl).result.header),
+              "Image Type:    BM\r\n"
+              "FileSize:       1094 Bytes\r\n"
+              "ImageOffset:    70 Bytes\r\n"
+              "Info Hdr Size:  40 Bytes\r\n"
+              "-----------------------------------\r\n"
+              "Image Width:    128 Pixels\r\n"
+              "Image Height:   64 Pixels\r\n"
+              "Planes:         1\r\n"
+              "Bits/Pixel:     1\r\n"
+              "Compression:    0\r\n"
+              "Image Size:     1024 Bytes\r\n"
+              "-----------------------------------\r\n"
+              "Pref X Res:     0 Pixels/M\r\n"
+              "Pref Y Res:     0 Pixels/M\r\n"
+              "Color Map Entries:  0 used\r\n"
+              "Signif Colors:  0\r\n");
 }
 
 // Refused and failed bitmaps are described all the same, values as they are.
 TEST(ImageInfoText, NegativeHeightAndRefusedDepth) {
-    const auto topDown = DecodeBMP(test::readDataFile("bad/negative_height.bmp")).result;
+    const auto topDown = ConvertBitmapToPxl(test::readDataFile("bad/negative_height.bmp")).result;
     const std::string text = ImageInfoText(topDown.header, "\n");
     EXPECT_NE(text.find("\nImage Height:  -64 Pixels\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nImage Width:    128 Pixels\n"), std::string::npos) << text;
 
-    const auto deep = DecodeBMP(test::readDataFile("bad/twenty_four_bit.bmp")).result;
+    const auto deep = ConvertBitmapToPxl(test::readDataFile("bad/twenty_four_bit.bmp")).result;
     EXPECT_NE(ImageInfoText(deep.header).find("\r\nBits/Pixel:     24\r\n"), std::string::npos);
 
     BitmapHeader odd;

@@ -107,7 +107,7 @@ TEST_P(OutputFileTest, ConversionFailingHalfWayLeavesTheFileAsItWas) {
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
 
     OutputFile output(m_out, options());
-    const auto result = DecodeBMP(test::makeBitmap(256, 64, test::Bytes(32 * 64)), output);
+    const auto result = ConvertBitmapToPxl(test::makeBitmap(256, 64, test::Bytes(32 * 64)), output);
     const bool committed = output.commit();
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);

@@ -50,7 +50,7 @@ TEST(MonoBitmapTest, PxlReadsBackToTheSamePixels) {
         const MonoImage pattern = MakeTestPattern(TestPattern::Border, width, height);
         const DecodedPxl pxl = MonoPxlText(pattern);
         ASSERT_TRUE(pxl.result.converted());
-        const EncodedBmp bitmap = EncodeBMP(pxl.text);
+        const EncodedBmp bitmap = ConvertPxlToBitmap(pxl.text);
         ASSERT_TRUE(bitmap.result.converted());
         const PictureReadResult back = ReadGreyPicture(bitmap.bytes);
         ASSERT_TRUE(back.ok());

@@ -202,11 +202,11 @@ TEST(PxlFieldStream, AFieldLongerThanTheLongestIsMalformedInEveryReader) {
 }
 
 void expectSameConversion(const std::string& text, const std::string& what) {
-    const EncodedBmp whole = EncodeBMP(text);
+    const EncodedBmp whole = ConvertPxlToBitmap(text);
     for (const std::size_t piece : {std::size_t{1}, std::size_t{5}, std::size_t{1} << 20}) {
         PieceSource source(text, piece);
         StringSink sink;
-        const EncodeResult streamed = EncodeBMP(source, sink);
+        const EncodeResult streamed = ConvertPxlToBitmap(source, sink);
         EXPECT_EQ(streamed.outcome, whole.result.outcome) << what << ", pieces of " << piece;
         EXPECT_EQ(streamed.pxlHeader, whole.result.pxlHeader) << what;
         EXPECT_EQ(streamed.header, whole.result.header) << what;

@@ -36,9 +36,9 @@ TEST_P(RoundTripTest, BitmapToPxlToBitmap) {
     }
     const Bytes original = test::makeBitmap(width, height, rows);
 
-    const auto pxl = DecodeBMP(original);
+    const auto pxl = ConvertBitmapToPxl(original);
     ASSERT_TRUE(pxl.result.converted());
-    const auto bitmap = EncodeBMP(pxl.text);
+    const auto bitmap = ConvertPxlToBitmap(pxl.text);
     ASSERT_TRUE(bitmap.result.converted());
     ASSERT_EQ(bitmap.bytes.size(), 70 + strideOf(width) * height);
     for (int row = 0; row < height; ++row) {
@@ -48,7 +48,7 @@ TEST_P(RoundTripTest, BitmapToPxlToBitmap) {
                 << "row " << row << " pixel " << x;
         }
     }
-    EXPECT_EQ(DecodeBMP(bitmap.bytes).text, pxl.text);
+    EXPECT_EQ(ConvertBitmapToPxl(bitmap.bytes).text, pxl.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, RoundTripTest,
@@ -61,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, RoundTripTest,
 
 TEST(RoundTrip, WorkedExampleBothWays) {
     const std::string pxl = test::readDataText("good/example_10x2.pxl");
-    EXPECT_EQ(DecodeBMP(test::readDataFile("good/example_10x2.bmp")).text, pxl);
-    EXPECT_EQ(DecodeBMP(EncodeBMP(pxl).bytes).text, pxl);
+    EXPECT_EQ(ConvertBitmapToPxl(test::readDataFile("good/example_10x2.bmp")).text, pxl);
+    EXPECT_EQ(ConvertBitmapToPxl(ConvertPxlToBitmap(pxl).bytes).text, pxl);
 }
 
 } // namespace

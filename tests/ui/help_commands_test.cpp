@@ -35,10 +35,10 @@ using vornix::dialogs::AboutText;
 using vornix::dialogs::FindPaintProgram;
 using vornix::dialogs::FindTextEditor;
 using vornix::dialogs::HelpFileDirectory;
-using vornix::dialogs::MenuHelpAbout_Click;
-using vornix::dialogs::MenuHelpfile_Click;
-using vornix::dialogs::MenuHelpPaint_Click;
+using vornix::dialogs::OpenHelpFile;
 using vornix::dialogs::ProgramLookup;
+using vornix::dialogs::ShowAbout;
+using vornix::dialogs::StartPaintOnCopy;
 using vornix::test::FakePrompts;
 
 QByteArray readAll(const QString& path) {
@@ -76,7 +76,7 @@ TEST_P(HelpFileTest, StartsTheEditorOnTheHelpText) {
     const auto& row = GetParam();
     FakePrompts prompts;
     prompts.programsStart = row.programsStart;
-    MenuHelpfile_Click(prompts, row.editor, QStringLiteral("/opt/vornix dir/bin"));
+    OpenHelpFile(prompts, row.editor, QStringLiteral("/opt/vornix dir/bin"));
 
     if (row.startTried) {
         ASSERT_EQ(prompts.starts.size(), 1u);
@@ -207,7 +207,7 @@ TEST_P(HelpPaintTest, StartsThePaintProgramOnACopy) {
     }
     FakePrompts prompts;
     prompts.programsStart = row.programsStart;
-    MenuHelpPaint_Click(prompts, state);
+    StartPaintOnCopy(prompts, state);
 
     if (row.argument == Argument::NotStarted) {
         EXPECT_TRUE(prompts.starts.empty());
@@ -253,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HelpAboutTest, ShowsFiveLinesWithTheVersion) {
     FakePrompts prompts;
-    MenuHelpAbout_Click(prompts);
+    ShowAbout(prompts);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text.toStdString(),
               "Vornix Display Tools\r\n\r\n"

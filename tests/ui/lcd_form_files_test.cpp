@@ -713,7 +713,7 @@ namespace vornix::test {
 namespace {
 
 QByteArray pxlOf(const QByteArray& bitmap) {
-    const image::DecodedPxl pxl = image::DecodeBMP(
+    const image::DecodedPxl pxl = image::ConvertBitmapToPxl(
         std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bitmap.constData()),
                                       static_cast<std::size_t>(bitmap.size())));
     EXPECT_TRUE(pxl.result.converted());

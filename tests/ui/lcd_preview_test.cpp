@@ -73,7 +73,7 @@ TEST(LcdPreviewTest, ConvertedSamplesMatchEveryPixel) {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         const QByteArray bmp = file.readAll();
-        const auto decoded = vornix::image::DecodeBMP(std::span<const std::uint8_t>(
+        const auto decoded = vornix::image::ConvertBitmapToPxl(std::span<const std::uint8_t>(
             reinterpret_cast<const std::uint8_t*>(bmp.constData()), std::size_t(bmp.size())));
         ASSERT_TRUE(decoded.result.converted());
 

@@ -57,7 +57,7 @@ int fail(std::string_view file, std::string_view reason) {
 int convertBitmap(std::span<const std::uint8_t> bitmap, const std::string& inputName,
                   const std::string& outputPath) {
     CommandOutput output(outputPath);
-    const image::DecodeResult result = image::DecodeBMP(bitmap, output);
+    const image::DecodeResult result = image::ConvertBitmapToPxl(bitmap, output);
     if (result.refused()) {
         output.abandon();
         return fail(inputName, image::DecodeRefusalMessage(result, "\n"));
@@ -99,7 +99,7 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
         return fail(inputPath, image::messages::kNoLcdHeader);
     }
     CommandOutput output(outputPath);
-    const image::EncodeResult result = image::EncodeBMP(input, output);
+    const image::EncodeResult result = image::ConvertPxlToBitmap(input, output);
     if (input.readError() != 0) {
         output.abandon();
         return fail(inputPath, std::strerror(input.readError()));
@@ -113,8 +113,8 @@ int convertPxlText(std::string_view text, const std::string& outputPath) {
         return fail(kStandardStream, image::messages::kNoLcdHeader);
     }
     CommandOutput output(outputPath);
-    return finishBitmap(image::EncodeBMP(text, output), output, std::string(kStandardStream),
-                        outputPath);
+    return finishBitmap(image::ConvertPxlToBitmap(text, output), output,
+                        std::string(kStandardStream), outputPath);
 }
 
 // Standard input: a bitmap or PXL text as a named .bmp or .pxl file would be; any other

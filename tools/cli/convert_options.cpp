@@ -290,7 +290,7 @@ std::string WriteMonoFile(const image::MonoImage& picture, const std::string& pa
     CommandOutput output(path);
     bool written = false;
     if (form != PictureKind::Bitmap) {
-        written = image::DecodeBMP(bitmap, output).converted() && output.commit();
+        written = image::ConvertBitmapToPxl(bitmap, output).converted() && output.commit();
     } else {
         written = output.write({reinterpret_cast<const char*>(bitmap.data()), bitmap.size()}) &&
                   output.commit();

@@ -67,7 +67,7 @@ int pxlInfo(const std::string& path) {
         return kExitFailure;
     }
     DiscardSink discard;
-    const image::EncodeResult result = image::EncodeBMP(input, discard);
+    const image::EncodeResult result = image::ConvertPxlToBitmap(input, discard);
     if (input.readError() != 0) {
         PrintFileError(path, std::strerror(input.readError()));
         return kExitFailure;
@@ -87,7 +87,7 @@ int standardInputInfo() {
         return printInfo(image::ReadBitmapHeaders(input.bytes).header);
     }
     DiscardSink discard;
-    return pxlResultInfo(image::EncodeBMP(input.text(), discard), kStandardStream);
+    return pxlResultInfo(image::ConvertPxlToBitmap(input.text(), discard), kStandardStream);
 }
 
 int infoOf(const std::string& name, PictureKind kind) {

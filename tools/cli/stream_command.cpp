@@ -50,7 +50,7 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
 }
 
 bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text) {
-    image::DecodedPxl decoded = image::DecodeBMP(bitmap);
+    image::DecodedPxl decoded = image::ConvertBitmapToPxl(bitmap);
     if (decoded.result.refused()) {
         PrintFileError(path, image::DecodeRefusalMessage(decoded.result, "\n"));
         return false;

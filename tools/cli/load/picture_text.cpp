@@ -27,7 +27,7 @@ PictureText convertBitmap(const QByteArray& bytes) {
     const std::span<const std::uint8_t> file(
         reinterpret_cast<const std::uint8_t*>(bytes.constData()),
         static_cast<std::size_t>(bytes.size()));
-    const image::DecodedPxl decoded = image::DecodeBMP(file);
+    const image::DecodedPxl decoded = image::ConvertBitmapToPxl(file);
     if (decoded.result.converted()) {
         result.text = QByteArray::fromStdString(decoded.text);
     } else if (decoded.result.refused()) {
