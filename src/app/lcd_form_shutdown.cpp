@@ -1,7 +1,5 @@
-// The port choice, the close guard and the clean-up when the window unloads.
+// The close guard and the clean-up when the window unloads.
 #include "app/lcd_form.h"
-
-#include <QListWidget>
 
 #include "app/download_controller.h"
 #include "app/message_text.h"
@@ -12,22 +10,6 @@
 #include "image/number_field.h"
 
 namespace vornix::app {
-
-void LCDForm::ComList_Click() {
-    if (const QListWidgetItem* item = ComList->currentItem()) {
-        m_state.PortNumber = item->text();
-    }
-    m_state.PortStatus = QStringLiteral("CLOSED");
-}
-
-void LCDForm::MenuFileLoad_Click() {
-    OpenCom();
-    m_download->run();
-}
-
-void LCDForm::OpenCom() {
-    m_download->openPort();
-}
 
 // True when the window may close. While a download waits for a command to leave the port or
 // in its pause, closing is refused and the user is offered to stop the download instead.
