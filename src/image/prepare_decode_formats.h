@@ -33,6 +33,15 @@ inline std::uint8_t GreyOnWhite(int red, int green, int blue, int alpha) {
     return static_cast<std::uint8_t>((grey * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
+// Fills `grey`'s pixels from RGBA samples, four bytes a pixel in the same order, each laid on
+// white by its opacity.
+inline void GreyFromRgbaOnWhite(const std::uint8_t* rgba, GreyImage& grey) {
+    for (std::uint8_t& level : grey.pixels) {
+        level = GreyOnWhite(rgba[0], rgba[1], rgba[2], rgba[3]);
+        rgba += 4;
+    }
+}
+
 // A grey picture of the given size, all black, once the size is known to be allowed.
 GreyImage AllocateGrey(int width, int height);
 

@@ -61,11 +61,7 @@ PictureReadResult ReadPngPicture(std::span<const std::uint8_t> file) {
     if (png_image_finish_read(png.get(), nullptr, colours.data(), 0, nullptr) == 0) {
         return {PictureReadOutcome::Damaged, {}};
     }
-    const std::uint8_t* from = colours.data();
-    for (std::uint8_t& level : result.image.pixels) {
-        level = GreyOnWhite(from[0], from[1], from[2], from[3]);
-        from += 4;
-    }
+    GreyFromRgbaOnWhite(colours.data(), result.image);
     return result;
 }
 

@@ -30,11 +30,7 @@ PictureReadResult ReadWebpPicture(std::span<const std::uint8_t> file) {
     }
     PictureReadResult result{PictureReadOutcome::Read,
                              AllocateGrey(features.width, features.height)};
-    const std::uint8_t* from = colours.data();
-    for (std::uint8_t& level : result.image.pixels) {
-        level = GreyOnWhite(from[0], from[1], from[2], from[3]);
-        from += 4;
-    }
+    GreyFromRgbaOnWhite(colours.data(), result.image);
     return result;
 }
 
