@@ -1,12 +1,10 @@
 #include "image/atomic_file.h"
 
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -76,18 +74,13 @@ TEST_F(AtomicFileTest, FailuresGiveErrnoAndLeaveNothingBehind) {
 // A write that fails half-way (here: the process's file size limit) while a converter is
 // streaming into the writer must leave the old target in place.
 TEST_F(AtomicFileTest, ConversionFailingHalfWayLeavesTargetUntouched) {
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    test::FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.active());
 
     AtomicFileWriter writer(m_target);
     const auto result = ConvertBitmapToPxl(test::makeBitmap(256, 64, test::Bytes(32 * 64)), writer);
     const bool committed = writer.commit();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.lift();
 
     EXPECT_EQ(result.outcome, DecodeOutcome::OutputFailed);
     EXPECT_FALSE(committed);

@@ -16,6 +16,7 @@
 
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image_test_support.h"
 #include "support/row_name.h"
 
 namespace vornix::image {
@@ -158,14 +159,7 @@ TEST_F(BoundedReadTest, ReadsTheLargestBitmapAndRefusesOneByteMore) {
     const FileBytes largest = ReadBoundedFile(path("largest.bmp"), kMaxBitmapFileBytes);
     ASSERT_EQ(largest.error, 0);
     EXPECT_EQ(largest.bytes.size(), kMaxBitmapFileBytes);
-    class CountingSink : public ByteSink {
-    public:
-        bool write(std::string_view bytes) override {
-            size += bytes.size();
-            return true;
-        }
-        std::size_t size = 0;
-    } counted;
+    test::CountingSink counted;
     EXPECT_TRUE(ConvertBitmapToPxl(largest.bytes, counted).converted());
 
     sparse("larger.bmp", header, kMaxBitmapFileBytes + 1);

@@ -230,14 +230,7 @@ TEST(EncodeBMP, NeverAmplifiesItsText) {
             text += ',';
             text += l.value;
         }
-        class CountingSink : public ByteSink {
-        public:
-            bool write(std::string_view bytes) override {
-                size += bytes.size();
-                return true;
-            }
-            std::size_t size = 0;
-        } sink;
+        test::CountingSink sink;
         const EncodeResult result = ConvertPxlToBitmap(text, sink);
         ASSERT_TRUE(result.converted()) << l.width << " x " << l.height << ", B " << l.perValue;
         EXPECT_LE(sink.size, kMaxBitmapPerTextFactor * text.size() + kMaxBitmapOverText)

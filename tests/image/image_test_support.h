@@ -1,11 +1,16 @@
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+
+#include "image/byte_sink.h"
 
 namespace vornix::image::test {
 
@@ -51,5 +56,48 @@ inline Bytes makeBitmap(std::int32_t width, std::int32_t height, const Bytes& ro
     out.insert(out.end(), rows.begin(), rows.end());
     return out;
 }
+
+// A sink that only counts what it is given: for pictures whose bytes matter only by number.
+class CountingSink : public ByteSink {
+public:
+    bool write(std::string_view bytes) override {
+        size += bytes.size();
+        return true;
+    }
+    std::size_t size = 0;
+};
+
+// Lowers the process's file size limit for the life of the object, so that a write past
+// `bytes` fails half-way with EFBIG (the signal it would raise is ignored meanwhile).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+        m_active = ::getrlimit(RLIMIT_FSIZE, &m_saved) == 0;
+        rlimit small = m_saved;
+        small.rlim_cur = bytes;
+        m_active = m_active && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+    }
+    ~FileSizeLimit() { lift(); }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+    bool active() const { return m_active; }
+    // Restores the limit and the signal before the object ends, e.g. before checking files.
+    void lift() {
+        if (m_active) {
+            ::setrlimit(RLIMIT_FSIZE, &m_saved);
+            m_active = false;
+        }
+        if (m_oldHandler != SIG_ERR) {
+            std::signal(SIGXFSZ, m_oldHandler);
+            m_oldHandler = SIG_ERR;
+        }
+    }
+
+private:
+    rlimit m_saved{};
+    bool m_active = false;
+    void (*m_oldHandler)(int);
+};
 
 } // namespace vornix::image::test

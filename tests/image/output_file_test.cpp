@@ -8,7 +8,6 @@
 #include <regex>
 #include <string>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,18 +98,13 @@ TEST_P(OutputFileTest, ContentChangesOnlyAtCommit) {
 // A write that fails half-way (here: the process's file size limit) while a converter streams
 // into the output leaves the old content, whichever way it was to be delivered.
 TEST_P(OutputFileTest, ConversionFailingHalfWayLeavesTheFileAsItWas) {
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    test::FileSizeLimit limit(4096);
+    ASSERT_TRUE(limit.active());
 
     OutputFile output(m_out, options());
     const auto result = ConvertBitmapToPxl(test::makeBitmap(256, 64, test::Bytes(32 * 64)), output);
     const bool committed = output.commit();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    limit.lift();
 
     EXPECT_EQ(result.outcome, DecodeOutcome::OutputFailed);
     EXPECT_FALSE(committed);
