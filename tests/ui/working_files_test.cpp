@@ -140,6 +140,49 @@ TEST(WriteFileTest, OwnFilesReplaceLinksChosenFilesFollowThem) {
               ErrorCode::FileNotFound);
 }
 
+struct CopyCase {
+    std::string name;
+    QByteArray content;   // null: no file at the path
+    bool inMissingFolder; // the path runs through a folder that does not exist
+    ErrorCode code;
+    bool hasMarker;
+    QByteArray copy; // the target afterwards; "old" when it is untouched
+};
+
+class CopyPxlFileTest : public ::testing::TestWithParam<CopyCase> {};
+
+// The working PXL file is the opened file with CR LF line ends, or stays as it was.
+TEST_P(CopyPxlFileTest, CopiesWithCrLfOrLeavesTheTargetAlone) {
+    const CopyCase& row = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString source = dir.filePath(row.inMissingFolder ? QStringLiteral("none/in.pxl")
+                                                            : QStringLiteral("in.pxl"));
+    const QString target = dir.filePath(QStringLiteral("~LCDpxl.tmp"));
+    if (!row.content.isNull()) {
+        writeAll(source, row.content);
+    }
+    writeAll(target, "old");
+    const app::PxlCopy copy = app::CopyPxlFile(source, target);
+    EXPECT_EQ(copy.code, row.code);
+    if (row.code == ErrorCode::None) {
+        EXPECT_EQ(copy.hasMarker, row.hasMarker);
+    }
+    EXPECT_EQ(readAll(target), row.copy);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CopyPxlFileTest,
+    ::testing::Values(
+        CopyCase{"Marked", "@,8,1,8\n0FFh\r\n", false, ErrorCode::None, true,
+                 "@,8,1,8\r\n0FFh\r\n"},
+        CopyCase{"Unmarked", "8,1,8\n0FFh", false, ErrorCode::None, false, "8,1,8\r\n0FFh\r\n"},
+        CopyCase{"FieldTooLong", "@,8,1,8\r\n" + QByteArray(5000, '0') + "h\r\n", false,
+                 ErrorCode::FileAccessError, false, "old"},
+        CopyCase{"Missing", QByteArray(), false, ErrorCode::FileNotFound, false, "old"},
+        CopyCase{"FolderMissing", QByteArray(), true, ErrorCode::PathNotFound, false, "old"}),
+    RowName);
+
 TEST(PrivateFolderTest, IsCreatedForItsUserOnly) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
