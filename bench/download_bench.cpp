@@ -16,6 +16,7 @@
 //                                                 (--held 0: no held-line measurement)
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -122,7 +123,9 @@ bool measureHeld(const char* name, SerialLink& line, const QString& device, int 
     const double stopSeconds = clock.nsecsElapsed() / 1e9 - to.wall;
     const double held = to.wall - from.wall;
     if (outcome != DownloadOutcome::Stopped || held <= 0) {
-        std::printf("%s: the line was not held (outcome %d)\n", name, static_cast<int>(outcome));
+        const std::string_view words = describe(outcome);
+        std::printf("%s: the line was not held (%.*s)\n", name, static_cast<int>(words.size()),
+                    words.data());
         return false;
     }
     std::printf("%s, held %.1f s: transmit-wait wake-ups %.1f/s, process context switches "

@@ -57,8 +57,7 @@ int main(int argc, char** argv) {
         const PictureReadResult picture = ReadGreyPicture(file.bytes);
         const auto decoded = Clock::now();
         if (!picture.ok()) {
-            std::fprintf(stderr, "%s\n",
-                         std::string(DescribePictureReadOutcome(picture.outcome)).c_str());
+            std::fprintf(stderr, "%s\n", std::string(describe(picture.outcome)).c_str());
             return 1;
         }
         result = PreparePicture(picture.image, options);

@@ -87,6 +87,18 @@ QString ErrorText(int error, const QString& fallback) {
 
 } // namespace
 
+std::string_view describe(InstanceLock lock) {
+    switch (lock) {
+    case InstanceLock::Taken:
+        return "this is the only instance";
+    case InstanceLock::HeldByRunningInstance:
+        return "another instance is running";
+    case InstanceLock::Failed:
+        return "the lock file could not be taken";
+    }
+    return "unknown lock state";
+}
+
 InstanceLock TakeInstanceLock(QLockFile& lock, const QString& path, Prompts& prompts) {
     lock.setStaleLockTime(0);
     QString reason = ObstacleAt(path);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 class QApplication;
 class QLockFile;
 class QString;
@@ -14,6 +16,9 @@ enum class InstanceLock {
     HeldByRunningInstance, // another instance runs: end quietly
     Failed,                // the lock could not be taken for another reason; the user was told
 };
+
+// What became of the lock, in words, for logs and test output.
+std::string_view describe(InstanceLock lock);
 
 // Takes the single-instance lock `lock` kept in the file `path`. A lock held by a running
 // instance is left to it; a lock left by an instance that died is taken over. Any other

@@ -5,6 +5,7 @@
 #include <QProgressBar>
 
 #include "app/message_text.h"
+#include "download/lcd_download.h"
 #include "image/messages.h"
 
 namespace vornix::app {
@@ -48,15 +49,7 @@ void DownloadStatus::setProgress(qint64 bytesSent, qint64 bytesTotal, int baud) 
 }
 
 QString DownloadStatus::EndText(download::DownloadEnd end) {
-    switch (end) {
-    case download::DownloadEnd::Done:
-        return Text(image::messages::kDownloadComplete);
-    case download::DownloadEnd::Stopped:
-        return Text(image::messages::kDownloadStopped);
-    case download::DownloadEnd::Failed:
-        return Text(image::messages::kDownloadFailed);
-    }
-    return {};
+    return Text(download::describe(end));
 }
 
 void DownloadStatus::showEnd(download::DownloadEnd end) {

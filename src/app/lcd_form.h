@@ -23,6 +23,7 @@ class ViewerHandle;
 namespace vornix::image {
 struct MonoImage;
 enum class TestPattern;
+enum class ErrorCode : int;
 } // namespace vornix::image
 
 namespace vornix::app {
@@ -123,7 +124,7 @@ public:
     void setImportDialogRunner(ImportDialogRunner runner) { m_importDialog = std::move(runner); }
 
     // Loads a picture file for showing (LoadPicture's contract). Replaceable for tests.
-    using PictureLoader = std::function<int(const QString&, QImage&)>;
+    using PictureLoader = std::function<image::ErrorCode(const QString&, QImage&)>;
     void setPictureLoader(PictureLoader loader) { m_loadPicture = std::move(loader); }
     dialogs::LcdPreview* preview() const { return m_preview; }
 
@@ -166,16 +167,16 @@ private:
     bool EncodeBMP(const QString& path);
     void SetImageTag();
     void showConversionFailure(const QString& reason);
-    int loadPictureIntoWorkingBitmap(const QString& path);
-    int writeWorkingBitmap(const QString& path, const QImage& picture);
+    image::ErrorCode loadPictureIntoWorkingBitmap(const QString& path);
+    image::ErrorCode writeWorkingBitmap(const QString& path, const QImage& picture);
     void importPicture(const QImage& source);
     static bool convertsDirectly(const QString& path, const QImage& picture);
-    int openBitmapFile(const QString& path);
-    void keepShownFileName(int code, const QString& shownFile);
-    int showWorkingBitmap();
+    image::ErrorCode openBitmapFile(const QString& path);
+    void keepShownFileName(image::ErrorCode code, const QString& shownFile);
+    image::ErrorCode showWorkingBitmap();
     void setPicture(const QImage& picture);
     void clearPicture();
-    bool reportNotEnoughMemory(int code, const QString& path);
+    bool reportNotEnoughMemory(image::ErrorCode code, const QString& path);
 
     // Download and shutdown.
     void ComList_Click();

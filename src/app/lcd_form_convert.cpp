@@ -39,13 +39,13 @@ QString asSentence(std::string_view text) {
 } // namespace
 
 void LCDForm::DecodeBMP() {
-    QByteArray bitmap;
-    if (ReadFileBytes(m_state.TempBMPFile, bitmap) != 0) {
+    const FileRead bitmap = ReadFileBytes(m_state.TempBMPFile);
+    if (!bitmap.ok()) {
         showConversionFailure(QStringLiteral("The working bitmap could not be read."));
         return;
     }
     SaveFileSink pxl(m_state.TempPXLFile);
-    const image::DecodeResult result = image::ConvertBitmapToPxl(asBytes(bitmap), pxl);
+    const image::DecodeResult result = image::ConvertBitmapToPxl(asBytes(bitmap.bytes), pxl);
     m_state.BMPHeader = result.header;
     m_state.ColorTable = result.colorTable;
     if (result.bytesPerRow) {
@@ -64,7 +64,7 @@ void LCDForm::DecodeBMP() {
         return;
     }
     if (!result.converted()) {
-        showConversionFailure(asSentence(image::DescribeDecodeOutcome(result.outcome)));
+        showConversionFailure(asSentence(image::describe(result.outcome)));
         return;
     }
     if (!pxl.commit()) {
@@ -117,14 +117,15 @@ bool LCDForm::EncodeBMP(const QString& path) {
     return written;
 }
 
-// Shows the working bitmap; 0, or the failure code of loading it (nothing is shown then).
-int LCDForm::showWorkingBitmap() {
+// Shows the working bitmap; None, or the failure code of loading it (nothing is shown then).
+ErrorCode LCDForm::showWorkingBitmap() {
     QImage picture;
-    if (const int code = m_loadPicture(m_state.TempBMPFile, picture); code != 0) {
+    if (const ErrorCode code = m_loadPicture(m_state.TempBMPFile, picture);
+        code != ErrorCode::None) {
         return code;
     }
     setPicture(picture);
-    return 0;
+    return ErrorCode::None;
 }
 
 // The window is left without a picture, so that what it shows, the working files and the
@@ -142,8 +143,8 @@ void LCDForm::clearPicture() {
 
 // Tells the user that the picture in `path` is too large for the memory there is, when that
 // is why it could not be loaded. False, with nothing shown, for every other failure.
-bool LCDForm::reportNotEnoughMemory(int code, const QString& path) {
-    if (code != image::kOutOfMemory) {
+bool LCDForm::reportNotEnoughMemory(ErrorCode code, const QString& path) {
+    if (code != ErrorCode::OutOfMemory) {
         return false;
     }
     m_prompts.message(

@@ -76,7 +76,7 @@ void LCDForm::MenuImportPicture_Click() {
     }
     QImage source;
     const ReadablePath readable(FileEntry->caption());
-    if (LoadPicture(readable.path(), source) != 0) {
+    if (LoadPicture(readable.path(), source) != ErrorCode::None) {
         m_prompts.message(Text(image::messages::kBadFileName),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
@@ -104,13 +104,13 @@ void LCDForm::makeCurrentPicture(const image::MonoImage& picture) {
     const auto bytes = image::MonoBitmapBytes(picture);
     const QByteArray bitmap(reinterpret_cast<const char*>(bytes.data()),
                             static_cast<qsizetype>(bytes.size()));
-    if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != 0) {
+    if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != ErrorCode::None) {
         m_prompts.message(Text(image::messages::kBadFileName),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;
     }
-    if (const int code = showWorkingBitmap(); code != 0) {
+    if (const ErrorCode code = showWorkingBitmap(); code != ErrorCode::None) {
         clearPicture(); // the working bitmap already holds the picture that cannot be shown
         if (!reportNotEnoughMemory(code, FileEntry->caption())) {
             m_prompts.message(Text(image::messages::kBadFileName),
@@ -128,8 +128,8 @@ void LCDForm::MenuPreviewLCD_Click() {
     if (m_preview == nullptr) {
         m_preview = new dialogs::LcdPreview(this);
     }
-    QByteArray pxl;
-    ReadFileBytes(m_state.TempPXLFile, pxl, image::kMaxDownloadTextBytes);
+    // An unreadable working file previews as an empty text.
+    const QByteArray pxl = ReadFileBytes(m_state.TempPXLFile, image::kMaxDownloadTextBytes).bytes;
     m_preview->showComparison(pxl, BMPImage->picture());
     m_preview->show();
     m_preview->raise();

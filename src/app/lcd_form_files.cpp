@@ -115,17 +115,14 @@ void LCDForm::SaveImageFile(const QString& fileType) {
     FileEntry->setCaption(target);
     const QString& source =
         fileType == QStringLiteral("BMP") ? m_state.TempBMPFile : m_state.TempPXLFile;
-    QByteArray bytes;
-    int code = isUnusableFileName(m_state.FileName) ? image::kFileAccessError : 0;
-    if (code == 0) {
-        code = ReadFileBytes(source, bytes,
-                             fileType == QStringLiteral("BMP") ? image::kMaxBitmapFileBytes
-                                                               : image::kMaxWrittenPxlBytes);
+    ErrorCode code = ErrorCode::FileAccessError;
+    if (!isUnusableFileName(m_state.FileName)) {
+        const FileRead file =
+            ReadFileBytes(source, fileType == QStringLiteral("BMP") ? image::kMaxBitmapFileBytes
+                                                                    : image::kMaxWrittenPxlBytes);
+        code = file.ok() ? WriteChosenFile(target, file.bytes) : file.code;
     }
-    if (code == 0) {
-        code = WriteChosenFile(target, bytes);
-    }
-    if (code != 0) {
+    if (code != ErrorCode::None) {
         m_prompts.message(Text(image::messages::kNothingToSave),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
@@ -144,7 +141,7 @@ void LCDForm::MenuOpenBMP_Click() {
     const QString shownFile = FileEntry->caption();
     OpenImageFile(QStringLiteral("BMP"));
     if (!m_state.FileName.isEmpty()) {
-        if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
+        if (const ErrorCode code = openBitmapFile(FileEntry->caption()); code != ErrorCode::None) {
             keepShownFileName(code, shownFile);
             return;
         }
@@ -154,10 +151,11 @@ void LCDForm::MenuOpenBMP_Click() {
 }
 
 // Shows a picture file, writes it as the working bitmap and converts that into LCD data.
-// 0, or the failure code of loading the picture (the previous picture then stays).
-int LCDForm::openBitmapFile(const QString& path) {
+// None, or the failure code of loading the picture (the previous picture then stays).
+ErrorCode LCDForm::openBitmapFile(const QString& path) {
     const ReadablePath readable(path);
-    if (const int code = loadPictureIntoWorkingBitmap(readable.path()); code != 0) {
+    if (const ErrorCode code = loadPictureIntoWorkingBitmap(readable.path());
+        code != ErrorCode::None) {
         if (!reportNotEnoughMemory(code, path)) {
             m_prompts.message(Text(image::messages::kBadFileName),
                               Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
@@ -166,14 +164,14 @@ int LCDForm::openBitmapFile(const QString& path) {
         return code;
     }
     DecodeBMP();
-    return 0;
+    return ErrorCode::None;
 }
 
 // After a failed open the caption names the file that was asked for, as after any open; only
 // a picture that is valid but too large to show puts back the name of the picture still on
 // screen, so that the caption never names a picture the window could have shown but did not.
-void LCDForm::keepShownFileName(int code, const QString& shownFile) {
-    if (code == image::kOutOfMemory) {
+void LCDForm::keepShownFileName(ErrorCode code, const QString& shownFile) {
+    if (code == ErrorCode::OutOfMemory) {
         FileEntry->setCaption(shownFile);
     }
 }
@@ -190,26 +188,26 @@ void LCDForm::MenuOpenPxl_Click() {
 // ends, and a file that starts with the "@" marker is turned into the working bitmap and shown.
 void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
     const ReadablePath readable(path);
-    bool hasMarker = false;
-    const int code = CopyPxlFile(readable.path(), m_state.TempPXLFile, hasMarker);
-    if (code != 0) {
+    const PxlCopy copy = CopyPxlFile(readable.path(), m_state.TempPXLFile);
+    if (copy.code != ErrorCode::None) {
         if (fromCommandLine) {
-            m_prompts.message(Text(image::messages::kBadFileName) + QLatin1Char(' ') +
-                                  QString::fromStdString(image::NumberField(code)),
-                              Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
-                              MessageButtons::Ok);
+            m_prompts.message(
+                Text(image::messages::kBadFileName) + QLatin1Char(' ') +
+                    QString::fromStdString(image::NumberField(image::Number(copy.code))),
+                Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
+                MessageButtons::Ok);
         }
         return;
     }
     MenuFileLoad->setEnabled(true);
     MenuSavePXL->setEnabled(true);
-    if (!hasMarker) {
+    if (!copy.hasMarker) {
         return;
     }
     if (!EncodeBMP(readable.path())) {
         return;
     }
-    if (const int code = showWorkingBitmap(); code != 0) {
+    if (const ErrorCode code = showWorkingBitmap(); code != ErrorCode::None) {
         // An empty picture (no columns or no rows), or one too large for the memory there is.
         clearPicture();
         reportNotEnoughMemory(code, path);
@@ -225,13 +223,13 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
 
 // Loads a picture file, writes it as the working bitmap and shows it. On a failure the window
 // keeps showing the previous picture, whose working bitmap is then also unchanged.
-int LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
+ErrorCode LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
     QImage picture;
-    int code = m_loadPicture(path, picture);
-    if (code == 0) {
+    ErrorCode code = m_loadPicture(path, picture);
+    if (code == ErrorCode::None) {
         code = writeWorkingBitmap(path, picture);
     }
-    if (code == 0) {
+    if (code == ErrorCode::None) {
         setPicture(picture);
     }
     return code;
@@ -241,7 +239,7 @@ int LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
 // of two colours goes through the 1-bit bitmap writer with its dark colour at index 0, so that
 // what the window shows dark is dark on the LCD; deeper pictures are written in their own
 // depth, which the conversion then refuses.
-int LCDForm::writeWorkingBitmap(const QString& path, const QImage& picture) {
+ErrorCode LCDForm::writeWorkingBitmap(const QString& path, const QImage& picture) {
     if (!IsBitmapFile(path)) {
         if (const auto bitmap = TwoColourBitmap(picture)) {
             return WriteFileAtomically(m_state.TempBMPFile, *bitmap);
@@ -265,11 +263,12 @@ void LCDForm::OpenDroppedFile(const QString& path) {
     // A picture that would be refused for its colours goes to Import Picture instead.
     QImage picture;
     const ReadablePath readable(FileEntry->caption());
-    if (LoadPicture(readable.path(), picture) == 0 && !convertsDirectly(readable.path(), picture)) {
+    if (LoadPicture(readable.path(), picture) == ErrorCode::None &&
+        !convertsDirectly(readable.path(), picture)) {
         importPicture(picture);
         return;
     }
-    if (const int code = openBitmapFile(FileEntry->caption()); code != 0) {
+    if (const ErrorCode code = openBitmapFile(FileEntry->caption()); code != ErrorCode::None) {
         keepShownFileName(code, shownFile);
         return;
     }

@@ -46,10 +46,10 @@ void LCDForm::deleteWorkingFile(const QString& path) {
     if (path.isEmpty()) {
         return;
     }
-    const int code = DeleteFile(path);
-    if (code != 0 && code != image::kFileNotFound) {
+    const ErrorCode code = DeleteFile(path);
+    if (code != ErrorCode::None && code != ErrorCode::FileNotFound) {
         m_prompts.message(Text(image::messages::kInternalError) +
-                              QString::fromStdString(image::NumberField(code)),
+                              QString::fromStdString(image::NumberField(image::Number(code))),
                           Text(image::messages::kCloseErrorTitle), MessageIcon::None,
                           MessageButtons::Ok);
     }

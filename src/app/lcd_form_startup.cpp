@@ -81,12 +81,13 @@ void LCDForm::handleCommandLine(QString c) {
 
 void LCDForm::openCommandLineBMP(const QString& fileName) {
     m_state.FileName = fileName;
-    if (const int code = loadPictureIntoWorkingBitmap(m_state.FileName); code != 0) {
+    if (const ErrorCode code = loadPictureIntoWorkingBitmap(m_state.FileName);
+        code != ErrorCode::None) {
         if (reportNotEnoughMemory(code, m_state.FileName)) {
             return;
         }
         m_prompts.message(Text(image::messages::kBadFileName) + QLatin1Char(' ') +
-                              QString::fromStdString(image::NumberField(code)),
+                              QString::fromStdString(image::NumberField(image::Number(code))),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;

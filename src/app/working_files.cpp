@@ -83,10 +83,11 @@ std::optional<MonoBitmapLayout> monoBitmapLayout(const QByteArray& bytes) {
 
 // A one-bit image of the bitmap: its rows are copied as they are, since a Format_Mono image
 // stores its rows exactly as such a bitmap does (most significant bit first, four-byte rows).
-int decodeMonoBitmap(const QByteArray& bytes, const MonoBitmapLayout& layout, QImage& picture) {
+ErrorCode decodeMonoBitmap(const QByteArray& bytes, const MonoBitmapLayout& layout,
+                           QImage& picture) {
     QImage image(layout.width, layout.height, QImage::Format_Mono);
     if (image.isNull() || image.bytesPerLine() != layout.stride) {
-        return kOutOfMemory;
+        return OutOfMemory;
     }
     image.setColorCount(2);
     for (int index = 0; index < 2; ++index) {
@@ -102,13 +103,13 @@ int decodeMonoBitmap(const QByteArray& bytes, const MonoBitmapLayout& layout, QI
                     static_cast<std::size_t>(layout.stride));
     }
     picture = std::move(image);
-    return 0;
+    return None;
 }
 
 // The toolkit's readers refuse an image above QImageReader's allocation limit, which they
 // count at 32 bits a pixel whatever the image's format. A one-bit picture whose file holds
 // all its pixel bits needs a 32nd of that, so the limit is raised to admit it for this read.
-int readWithToolkit(QByteArray& bytes, QImage& picture) {
+ErrorCode readWithToolkit(QByteArray& bytes, QImage& picture) {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -127,10 +128,10 @@ int readWithToolkit(QByteArray& bytes, QImage& picture) {
     QImage loaded = reader.read();
     QImageReader::setAllocationLimit(defaultLimit);
     if (loaded.isNull()) {
-        return kInvalidPicture;
+        return InvalidPicture;
     }
     picture = std::move(loaded);
-    return 0;
+    return None;
 }
 
 } // namespace
@@ -140,29 +141,29 @@ bool WorkingFilesBesideProgram(const QString& programDir) {
            QFileInfo(programDir + QStringLiteral("/Vornix.txt")).isFile();
 }
 
-int ReadErrorCode(const QString& path, int error) {
+ErrorCode ReadErrorCode(const QString& path, int error) {
     switch (error) {
     case ENOENT:
-        return QFileInfo(path).dir().exists() ? kFileNotFound : kPathNotFound;
+        return QFileInfo(path).dir().exists() ? FileNotFound : PathNotFound;
     case ENOTDIR:
-        return kPathNotFound;
+        return PathNotFound;
     case EACCES:
     case EPERM:
-        return kPermissionDenied;
+        return PermissionDenied;
     default:
-        return kFileAccessError;
+        return FileAccessError;
     }
 }
 
-int ReadFileBytes(const QString& path, QByteArray& bytes, std::size_t maxSize) {
+FileRead ReadFileBytes(const QString& path, std::size_t maxSize) {
     const image::FileBytes file =
         image::ReadBoundedFile(QFile::encodeName(path).toStdString(), maxSize);
     if (!file.ok()) {
-        return ReadErrorCode(path, file.error);
+        return {QByteArray(), ReadErrorCode(path, file.error)};
     }
-    bytes = QByteArray(reinterpret_cast<const char*>(file.bytes.data()),
-                       static_cast<qsizetype>(file.bytes.size()));
-    return 0;
+    return {QByteArray(reinterpret_cast<const char*>(file.bytes.data()),
+                       static_cast<qsizetype>(file.bytes.size())),
+            None};
 }
 
 namespace {
@@ -191,56 +192,58 @@ private:
 
 } // namespace
 
-int CopyPxlFile(const QString& source, const QString& target, bool& hasMarker) {
+PxlCopy CopyPxlFile(const QString& source, const QString& target) {
     image::PxlFile file(QFile::encodeName(source).toStdString());
     if (file.openError() != 0) {
-        return ReadErrorCode(source, file.openError());
+        return {ReadErrorCode(source, file.openError()), false};
     }
-    hasMarker = file.hasMarker();
+    const bool hasMarker = file.hasMarker();
     SaveFileSink sink(target);
     CopyingSource copying(file, sink);
     image::PxlFieldStream fields(copying);
     while (fields.next()) {
     }
     if (fields.malformed() || file.readError() != 0 || !copying.finish()) {
-        return kFileAccessError;
+        return {FileAccessError, hasMarker};
     }
-    return sink.commit() ? 0 : kFileAccessError;
+    return {sink.commit() ? None : FileAccessError, hasMarker};
 }
 
-int WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+ErrorCode WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     const int error = image::WriteFileAtomically(QFile::encodeName(path).toStdString(),
                                                  std::string_view(bytes.constData(), bytes.size()));
-    return error == 0 ? 0 : ErrorCodeFromErrno(error);
+    return error == 0 ? None : ErrorCodeFromErrno(error);
 }
 
-int WriteChosenFile(const QString& path, const QByteArray& bytes) {
+ErrorCode WriteChosenFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return file.error() == QFileDevice::PermissionsError ? kPermissionDenied : kFileAccessError;
+        return file.error() == QFileDevice::PermissionsError ? PermissionDenied : FileAccessError;
     }
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        return kFileAccessError;
+        return FileAccessError;
     }
-    return 0;
+    return None;
 }
 
-int LoadPicture(const QString& path, QImage& picture) {
-    QByteArray bytes;
-    if (const int code = ReadFileBytes(path, bytes); code != 0) {
-        return code;
+ErrorCode LoadPicture(const QString& path, QImage& picture) {
+    FileRead file = ReadFileBytes(path);
+    if (!file.ok()) {
+        return file.code;
     }
-    if (const auto layout = monoBitmapLayout(bytes)) {
-        return decodeMonoBitmap(bytes, *layout, picture);
+    if (const auto layout = monoBitmapLayout(file.bytes)) {
+        return decodeMonoBitmap(file.bytes, *layout, picture);
     }
-    return readWithToolkit(bytes, picture);
+    return readWithToolkit(file.bytes, picture);
 }
 
-int WriteWorkingBitmap(const QString& sourcePath, const QImage& picture, const QString& target) {
-    QByteArray bytes;
-    if (const int code = ReadFileBytes(sourcePath, bytes); code != 0) {
-        return code;
+ErrorCode WriteWorkingBitmap(const QString& sourcePath, const QImage& picture,
+                             const QString& target) {
+    FileRead file = ReadFileBytes(sourcePath);
+    if (!file.ok()) {
+        return file.code;
     }
+    QByteArray& bytes = file.bytes;
     QBuffer source(&bytes);
     source.open(QIODevice::ReadOnly);
     QImageReader reader(&source);
@@ -252,17 +255,17 @@ int WriteWorkingBitmap(const QString& sourcePath, const QImage& picture, const Q
     QBuffer out(&encoded);
     out.open(QIODevice::WriteOnly);
     if (!picture.save(&out, "BMP")) {
-        return kFileAccessError;
+        return FileAccessError;
     }
     return WriteFileAtomically(target, encoded);
 }
 
-int DeleteFile(const QString& path) {
+ErrorCode DeleteFile(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     if (::unlink(native.constData()) != 0) {
         return ErrorCodeFromErrno(errno);
     }
-    return 0;
+    return None;
 }
 
 bool MakePrivateFolder(const QString& path) {

@@ -34,7 +34,7 @@ int thresholdOf(const image::GreyImage& source) {
 QString describeResult(const ImportPreviewer::Preview& preview, const std::string& fitNote) {
     if (preview.outcome != image::PrepareOutcome::Prepared) {
         return app::Text(image::messages::kCannotImport)
-            .arg(QString::fromUtf8(image::DescribePrepareOutcome(preview.outcome)));
+            .arg(QString::fromUtf8(image::describe(preview.outcome)));
     }
     const auto [width, height] = preview.resultSize;
     QString text = QStringLiteral("Result: %1 x %2 pixels.").arg(width).arg(height);
@@ -186,9 +186,8 @@ void ImportDialog::accept() {
     image::PrepareResult result =
         image::PreparePicture(m_previewer->source(), m_controls->options());
     if (!result.prepared()) {
-        m_status->setText(
-            app::Text(image::messages::kCannotImport)
-                .arg(QString::fromUtf8(image::DescribePrepareOutcome(result.outcome))));
+        m_status->setText(app::Text(image::messages::kCannotImport)
+                              .arg(QString::fromUtf8(image::describe(result.outcome))));
         return;
     }
     m_picture = std::move(result.picture);

@@ -119,7 +119,7 @@ void LcdPreview::showComparison(const QByteArray& pxlText, const QImage& picture
         m_caption->setText(QString::fromLatin1(download::kHeaderMissingMessage));
     } else {
         m_caption->setText(QStringLiteral("Nothing would be sent: %1.")
-                               .arg(QString::fromLatin1(download::DescribeStreamError(run.error))));
+                               .arg(QString::fromLatin1(download::describe(run.error))));
     }
     m_remark->clear();
 }

@@ -4,6 +4,7 @@
 
 #include "download/pxl_text_file.h"
 #include "download/stream/command_stream.h"
+#include "image/messages.h"
 #include "image/number_field.h"
 
 namespace vornix::download {
@@ -17,6 +18,36 @@ QString rowCaption(int row) {
 }
 
 } // namespace
+
+std::string_view describe(DownloadOutcome outcome) {
+    switch (outcome) {
+    case DownloadOutcome::PortClosed:
+        return "the port is closed";
+    case DownloadOutcome::AlreadyRunning:
+        return "a download is already running";
+    case DownloadOutcome::HeaderMissing:
+        return image::messages::kNoLcdHeader;
+    case DownloadOutcome::Failed:
+        return "the download ended early: the port failed or went away";
+    case DownloadOutcome::Completed:
+        return image::messages::kDownloadComplete;
+    case DownloadOutcome::Stopped:
+        return image::messages::kDownloadStopped;
+    }
+    return "unknown outcome";
+}
+
+std::string_view describe(DownloadEnd end) {
+    switch (end) {
+    case DownloadEnd::Done:
+        return image::messages::kDownloadComplete;
+    case DownloadEnd::Stopped:
+        return image::messages::kDownloadStopped;
+    case DownloadEnd::Failed:
+        return image::messages::kDownloadFailed;
+    }
+    return "unknown end";
+}
 
 LcdDownload::LcdDownload(DownloadFlags& flags, SerialLink& link, Pacer& pacer, DownloadView& view)
     : m_flags(flags), m_link(link), m_pacer(pacer), m_view(view) {}

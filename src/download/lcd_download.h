@@ -24,6 +24,13 @@ enum class DownloadOutcome {
     Stopped         // a stop request ended it early; port closed, lamp green, File menu enabled
 };
 
+// How a download ended, in words: the status bar's and the command line's texts where they
+// show the outcome (image/messages.h), a short phrase otherwise.
+std::string_view describe(DownloadOutcome outcome);
+
+// How a download that showed progress ended: the status bar's end texts of image/messages.h.
+std::string_view describe(DownloadEnd end);
+
 // Sends the working PXL file to the LCD controller: the byte 0x03, the I command, a pause of
 // 11 ticks, the D command, then each row as position and data commands of up to ten values,
 // every command waited out by Pacer::WriteComPort. StopDownload is looked at after the pause

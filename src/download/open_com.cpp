@@ -5,6 +5,18 @@
 
 namespace vornix::download {
 
+std::string_view describe(OpenComResult result) {
+    switch (result) {
+    case OpenComResult::Opened:
+        return "opened";
+    case OpenComResult::AlreadyOpen:
+        return "already open";
+    case OpenComResult::Failed:
+        return "cannot open";
+    }
+    return "unknown result";
+}
+
 QString SettingsText(const QString& baudRate) {
     return baudRate + QStringLiteral(",N,8,1");
 }

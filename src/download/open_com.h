@@ -1,8 +1,11 @@
 #pragma once
 
+#include <string_view>
+
 #include <QString>
 
 #include "download/serial_link.h"
+#include "image/messages.h"
 
 namespace vornix::download {
 
@@ -11,6 +14,9 @@ enum class OpenComResult {
     AlreadyOpen, // an open port is kept as it is, whatever its number or settings
     Failed       // no such device, in use, or settings refused
 };
+
+// What became of opening the port, in words: the command line says "cannot open" and why.
+std::string_view describe(OpenComResult result);
 
 // The port's settings text: the baud rate followed by ",N,8,1".
 QString SettingsText(const QString& baudRate);
@@ -27,6 +33,7 @@ OpenComResult OpenComDevice(SerialLink& link, const QString& device, const QStri
 // The failure message: image::messages::kCannotOpenCom followed by the port number (or device).
 QString CanNotOpenComText(const QString& portNumber);
 
-inline constexpr char kComErrorTitle[] = "Com Error";
+// The title of the box that shows CanNotOpenComText (image::messages::kComErrorTitle).
+inline constexpr const char* kComErrorTitle = image::messages::kComErrorTitle.data();
 
 } // namespace vornix::download

@@ -18,6 +18,18 @@ constexpr qint64 kDrainAlarmSlackNs = 20'000;
 
 } // namespace
 
+std::string_view describe(WriteResult result) {
+    switch (result) {
+    case WriteResult::Sent:
+        return "every byte has left the port";
+    case WriteResult::Failed:
+        return "the port refused the bytes or went away";
+    case WriteResult::Abandoned:
+        return "stopped while the controller held the line; the queued bytes were dropped";
+    }
+    return "unknown result";
+}
+
 Pacer::Pacer(DownloadFlags& flags, SerialLink& link, QObject* parent)
     : QObject(parent), m_flags(flags), m_link(link) {
     connect(&m_link, &SerialLink::errorOccurred, this, &Pacer::MSComm1_OnComm);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string_view>
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -19,6 +20,9 @@ enum class WriteResult {
     Failed,   // the link refused the bytes or went away
     Abandoned // a stop was requested while the line stood still; what was queued is dropped
 };
+
+// What became of a command, in words, for logs and test output.
+std::string_view describe(WriteResult result);
 
 // The waits a download is paced by, and the 10 ms tick they count. One Pacer lives as long as
 // the main window; its Timer1 runs all that time.

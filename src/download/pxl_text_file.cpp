@@ -4,6 +4,18 @@
 
 namespace vornix::download {
 
+std::string_view describe(PxlFileError error) {
+    switch (error) {
+    case PxlFileError::None:
+        return "no error";
+    case PxlFileError::CannotOpen:
+        return "the file cannot be read";
+    case PxlFileError::TooLarge:
+        return "too large";
+    }
+    return "unknown error";
+}
+
 PxlFileText ReadPxlFile(const QString& path) {
     const image::FileBytes file =
         image::ReadBoundedFile(QFile::encodeName(path).toStdString(), image::kMaxDownloadTextBytes);

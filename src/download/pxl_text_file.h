@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <QByteArray>
 #include <QString>
 
@@ -12,6 +14,10 @@ namespace vornix::download {
 inline constexpr qint64 kMaxPxlFileBytes = static_cast<qint64>(image::kMaxDownloadTextBytes);
 
 enum class PxlFileError { None, CannotOpen, TooLarge };
+
+// What kept a PXL file from being read, in the command line's words; a file too large is
+// followed by its size and the limit.
+std::string_view describe(PxlFileError error);
 
 struct PxlFileText {
     QByteArray text;

@@ -18,6 +18,16 @@ bool readPositive(const QString& text, int& value) {
 
 } // namespace
 
+std::string_view describe(LinkError error) {
+    switch (error) {
+    case LinkError::Resource:
+        return "the device went away";
+    case LinkError::Other:
+        return "the port reported an error";
+    }
+    return "unknown error";
+}
+
 bool ParseLineSettings(const QString& text, LineSettings& settings) {
     const QStringList parts = text.split(QLatin1Char(','));
     if (parts.size() != 4) {

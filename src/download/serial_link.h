@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -26,6 +28,9 @@ enum class LinkError {
     Resource, // the device went away (unplugged, other end of a pseudo-terminal closed)
     Other     // any other report of the port; the download ignores these
 };
+
+// What the port reported, in words, for logs and test output.
+std::string_view describe(LinkError error);
 
 // The serial line to the LCD controller: what the download needs of a port, so that it can
 // run against a real device or against the simulated line of the tests and benchmarks.

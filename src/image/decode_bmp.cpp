@@ -142,7 +142,7 @@ std::string DecodeRefusalMessage(const DecodeResult& result, std::string_view li
     }
 }
 
-std::string_view DescribeDecodeOutcome(DecodeOutcome outcome) {
+std::string_view describe(DecodeOutcome outcome) {
     switch (outcome) {
     case DecodeOutcome::Converted:
         return "converted";

@@ -70,6 +70,6 @@ DecodedPxl ConvertBitmapToPxl(std::span<const std::uint8_t> file);
 std::string DecodeRefusalMessage(const DecodeResult& result, std::string_view lineEnd = "\r\n");
 
 // A short description of an outcome in the product's terms, for logs and the command line.
-std::string_view DescribeDecodeOutcome(DecodeOutcome outcome);
+std::string_view describe(DecodeOutcome outcome);
 
 } // namespace vornix::image

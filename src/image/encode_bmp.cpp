@@ -209,7 +209,7 @@ EncodedBmp ConvertPxlToBitmap(std::string_view pxlText) {
     return encoded;
 }
 
-std::string_view DescribeEncodeOutcome(EncodeOutcome outcome) {
+std::string_view describe(EncodeOutcome outcome) {
     switch (outcome) {
     case EncodeOutcome::Converted:
         return "converted";

@@ -82,6 +82,6 @@ struct EncodedBmp {
 EncodedBmp ConvertPxlToBitmap(std::string_view pxlText);
 
 // A short description of an outcome in the product's terms, for logs and the command line.
-std::string_view DescribeEncodeOutcome(EncodeOutcome outcome);
+std::string_view describe(EncodeOutcome outcome);
 
 } // namespace vornix::image

@@ -46,8 +46,10 @@ inline constexpr std::string_view kDepthBefore = "Image is";
 inline constexpr std::string_view kDepthAfter = "-bit color.";
 inline constexpr std::string_view kMustBeBlackAndWhite = "Image must be B/W only.";
 
-// The serial port could not be opened for a download; the port number follows it.
+// The serial port could not be opened for a download; the port number follows it. The box
+// is titled kComErrorTitle.
 inline constexpr std::string_view kCannotOpenCom = "Can Not Open COM ";
+inline constexpr std::string_view kComErrorTitle = "Com Error";
 
 // The controller holds the line up during a download (window status bar, command line).
 inline constexpr std::string_view kControllerNotReady = "Controller not ready \u2014 waiting";

@@ -107,16 +107,23 @@ bool OutputFile::refuse(OutputRefusal refusal, int error) {
     return fail(error);
 }
 
-std::string OutputFile::reason() const {
-    switch (m_refusal) {
+std::string_view describe(OutputRefusal refusal) {
+    switch (refusal) {
+    case OutputRefusal::None:
+        return "not refused";
     case OutputRefusal::DanglingLink:
         return "not writing through dangling symlink";
     case OutputRefusal::NoReader:
         return "no process is reading the FIFO";
     case OutputRefusal::NotAFile:
         return "not a regular file, character device or FIFO";
-    case OutputRefusal::None:
-        break;
+    }
+    return "refused";
+}
+
+std::string OutputFile::reason() const {
+    if (m_refusal != OutputRefusal::None) {
+        return std::string(describe(m_refusal));
     }
     return m_error != 0 ? std::strerror(m_error) : std::string();
 }

@@ -32,6 +32,9 @@ enum class OutputRefusal {
     NotAFile,     // a block device, a socket: not written
 };
 
+// Why a path was refused, in the words the command line prints after the path.
+std::string_view describe(OutputRefusal refusal);
+
 // How long opening a FIFO waits for a reader before it is refused: long enough for a reader
 // started beside the command (`vornix-cli convert a.bmp fifo & cat fifo`), never forever.
 inline constexpr int kFifoReaderWaitMs = 2000;

@@ -156,7 +156,7 @@ std::uint8_t GreyLevel(int red, int green, int blue) {
     return static_cast<std::uint8_t>((299 * red + 587 * green + 114 * blue + 500) / 1000);
 }
 
-std::string_view DescribePictureReadOutcome(PictureReadOutcome outcome) {
+std::string_view describe(PictureReadOutcome outcome) {
     switch (outcome) {
     case PictureReadOutcome::Read:
         return "the picture was read";

@@ -68,6 +68,6 @@ FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& ta
 std::uint8_t GreyLevel(int red, int green, int blue);
 
 // A short description of an outcome in the product's terms, for the command line.
-std::string_view DescribePictureReadOutcome(PictureReadOutcome outcome);
+std::string_view describe(PictureReadOutcome outcome);
 
 } // namespace vornix::image

@@ -72,7 +72,7 @@ PrepareResult PreparePicture(const GreyImage& image, const PrepareOptions& optio
     return result;
 }
 
-std::string_view DescribePrepareOutcome(PrepareOutcome outcome) {
+std::string_view describe(PrepareOutcome outcome) {
     switch (outcome) {
     case PrepareOutcome::Prepared:
         return "the picture was prepared";

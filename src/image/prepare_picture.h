@@ -31,6 +31,6 @@ struct PrepareResult {
 PrepareResult PreparePicture(const GreyImage& image, const PrepareOptions& options);
 
 // A short description of an outcome in the product's terms, for the command line.
-std::string_view DescribePrepareOutcome(PrepareOutcome outcome);
+std::string_view describe(PrepareOutcome outcome);
 
 } // namespace vornix::image

@@ -154,6 +154,18 @@ std::optional<std::int16_t> ParseHeaderNumber(std::string_view field) {
     return static_cast<std::int16_t>(value);
 }
 
+std::string_view describe(PxlHeaderError error) {
+    switch (error) {
+    case PxlHeaderError::NoMarker:
+        return "the file does not start with the LCD header marker \"@\"";
+    case PxlHeaderError::MissingField:
+        return "the file ends inside the LCD header";
+    case PxlHeaderError::BadNumber:
+        return "an LCD header number is not a whole number from -32768 to 32767";
+    }
+    return "the LCD header cannot be read";
+}
+
 PxlHeaderResult ReadPxlHeader(PxlFieldReader& reader) {
     PxlHeaderResult result;
     const auto marker = reader.next();

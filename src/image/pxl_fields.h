@@ -74,6 +74,9 @@ enum class PxlHeaderError {
     BadNumber,    // W, H or B is not a whole number within -32768..32767
 };
 
+// What an error means, in the product's terms, for the command line.
+std::string_view describe(PxlHeaderError error);
+
 // True when the first field of the text is exactly "@". Only the start of a file is needed.
 bool HasPxlMarker(std::string_view text);
 

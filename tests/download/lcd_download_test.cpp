@@ -10,9 +10,12 @@
 #include "download/fake_uart.h"
 #include "download/lcd_download.h"
 #include "download/open_com.h"
+#include "download/pacer.h"
+#include "download/pxl_text_file.h"
 #include "download/stream/command_stream.h"
 #include "pxl_samples.h"
 #include "recording_view.h"
+#include "support/described_enum.h"
 #include "support/row_name.h"
 
 namespace vornix::download {
@@ -309,6 +312,30 @@ TEST(OpenCom, KeepsAnOpenPortAndReportsFailures) {
     EXPECT_EQ(CanNotOpenComText(QStringLiteral("3")), QStringLiteral("Can Not Open COM 3"));
     EXPECT_EQ(SettingsText(baud), QStringLiteral("9600,N,8,1"));
 }
+
+class DownloadDescribeTest : public ::testing::TestWithParam<test::DescribedEnum> {};
+
+TEST_P(DownloadDescribeTest, EveryValueHasWordsOfItsOwn) {
+    test::ExpectOwnWords(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, DownloadDescribeTest,
+    ::testing::Values(
+        test::Described("WriteResult",
+                        {WriteResult::Sent, WriteResult::Failed, WriteResult::Abandoned}),
+        test::Described("LinkError", {LinkError::Resource, LinkError::Other}),
+        test::Described("OpenComResult",
+                        {OpenComResult::Opened, OpenComResult::AlreadyOpen, OpenComResult::Failed}),
+        test::Described("PxlFileError",
+                        {PxlFileError::None, PxlFileError::CannotOpen, PxlFileError::TooLarge}),
+        test::Described("DownloadOutcome",
+                        {DownloadOutcome::PortClosed, DownloadOutcome::AlreadyRunning,
+                         DownloadOutcome::HeaderMissing, DownloadOutcome::Failed,
+                         DownloadOutcome::Completed, DownloadOutcome::Stopped}),
+        test::Described("DownloadEnd",
+                        {DownloadEnd::Done, DownloadEnd::Stopped, DownloadEnd::Failed})),
+    test::RowName);
 
 } // namespace
 } // namespace vornix::download

@@ -210,7 +210,7 @@ TEST_F(BoundedReadTest, PxlFileReadsTheTextAfterLookingAtTheMarker) {
     EXPECT_TRUE(file.hasMarker());
     StringSink sink;
     const EncodeResult result = ConvertPxlToBitmap(file, sink);
-    ASSERT_TRUE(result.converted()) << DescribeEncodeOutcome(result.outcome);
+    ASSERT_TRUE(result.converted()) << describe(result.outcome);
     const EncodedBmp reference = ConvertPxlToBitmap(text);
     EXPECT_EQ(std::vector<std::uint8_t>(sink.text().begin(), sink.text().end()), reference.bytes);
     // A marker behind more blanks than are kept: the text is read again from the start.

@@ -61,7 +61,7 @@ class DecodeFileTest : public testing::TestWithParam<FileCase> {};
 TEST_P(DecodeFileTest, GivesTheExactOutcome) {
     StringSink sink;
     const auto result = ConvertBitmapToPxl(test::readDataFile(GetParam().file), sink);
-    EXPECT_EQ(result.outcome, GetParam().outcome) << DescribeDecodeOutcome(result.outcome);
+    EXPECT_EQ(result.outcome, GetParam().outcome) << describe(result.outcome);
     EXPECT_EQ(result.bytesPerRow, GetParam().bytesPerRow);
     EXPECT_EQ(sink.text().empty(), !result.converted()) << "output only for a conversion";
 }

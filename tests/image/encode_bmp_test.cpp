@@ -74,8 +74,7 @@ TEST_P(EncodeSizeTest, SizesAndPixelBytes) {
     const auto& c = GetParam();
     for (const std::string value : {"000h", "0FFh"}) {
         const auto encoded = ConvertPxlToBitmap(uniformPxl(c.width, c.height, value));
-        ASSERT_EQ(encoded.bytes.size(), c.fileSize)
-            << DescribeEncodeOutcome(encoded.result.outcome);
+        ASSERT_EQ(encoded.bytes.size(), c.fileSize) << describe(encoded.result.outcome);
         EXPECT_EQ(encoded.result.header.bfSize, static_cast<std::int32_t>(c.fileSize));
         EXPECT_EQ(encoded.result.header.biSizeImage, static_cast<std::int32_t>(c.fileSize - 70));
         EXPECT_EQ(encoded.result.bytesPerRow, std::optional<std::int16_t>(c.valuesPerRow));
@@ -131,7 +130,7 @@ TEST_P(EncodeBadFileTest, GivesTheExactCauseAndWritesNothing) {
     const auto& c = GetParam();
     StringSink sink;
     const auto result = ConvertPxlToBitmap(test::readDataText(std::string("bad/") + c.file), sink);
-    EXPECT_EQ(result.outcome, c.outcome) << DescribeEncodeOutcome(result.outcome);
+    EXPECT_EQ(result.outcome, c.outcome) << describe(result.outcome);
     EXPECT_EQ(result.headerComputed, c.headerComputed);
     EXPECT_EQ(result.bytesPerRow, c.bytesPerRow);
     EXPECT_TRUE(sink.text().empty());
@@ -178,7 +177,7 @@ class EncodeTextTest : public testing::TestWithParam<TextCase> {};
 TEST_P(EncodeTextTest, GivesTheOutcome) {
     StringSink sink;
     const EncodeResult result = ConvertPxlToBitmap(GetParam().text, sink);
-    EXPECT_EQ(result.outcome, GetParam().outcome) << DescribeEncodeOutcome(result.outcome);
+    EXPECT_EQ(result.outcome, GetParam().outcome) << describe(result.outcome);
     if (!result.converted()) {
         EXPECT_EQ(sink.text(), "");
     }

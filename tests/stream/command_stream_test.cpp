@@ -7,6 +7,9 @@
 
 #include "download/pxl_samples.h"
 #include "download/stream/command_stream.h"
+#include "image/pxl_fields.h"
+#include "support/described_enum.h"
+#include "support/row_name.h"
 
 namespace vornix::download {
 namespace {
@@ -105,6 +108,9 @@ TEST_P(StreamHeaderErrorTest, SendsNothing) {
     EXPECT_EQ(StreamByteCount(GetParam().pxl), 0);
     CommandStream stream(GetParam().pxl);
     EXPECT_EQ(stream.next().kind, StepKind::End);
+    // The command line and the LCD preview say why in the words of the header reader.
+    image::PxlFieldReader reader(GetParam().pxl);
+    EXPECT_EQ(describe(result.error), image::describe(image::ReadPxlHeader(reader).error));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -178,6 +184,19 @@ TEST(StreamByteCount, LinePictures) {
     EXPECT_EQ(StreamByteCount(testing::PatternPxl(240, 128)), 24902);
     EXPECT_EQ(StreamByteCount(testing::PatternPxl(128, 64)), 6907);
 }
+
+class StreamDescribeTest : public ::testing::TestWithParam<test::DescribedEnum> {};
+
+TEST_P(StreamDescribeTest, EveryValueHasWordsOfItsOwn) {
+    test::ExpectOwnWords(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, StreamDescribeTest,
+    ::testing::Values(test::Described("StreamError",
+                                      {StreamError::None, StreamError::NoHeader,
+                                       StreamError::HeaderTooShort, StreamError::BadHeaderNumber})),
+    test::RowName);
 
 } // namespace
 } // namespace vornix::download

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "app/application.h"
+#include "support/described_enum.h"
 #include "support/fake_prompts.h"
 #include "support/row_name.h"
 
@@ -210,6 +211,19 @@ TEST(InstanceLockPermissionTest, ProgramEndsWithStatusOneAfterTheBox) {
     EXPECT_TRUE(text.endsWith(QStringLiteral("A folder is in its place."))) << text.toStdString();
     EXPECT_FALSE(mainWindowShown);
 }
+
+class InstanceLockDescribeTest : public ::testing::TestWithParam<DescribedEnum> {};
+
+TEST_P(InstanceLockDescribeTest, EveryValueHasWordsOfItsOwn) {
+    ExpectOwnWords(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, InstanceLockDescribeTest,
+                         ::testing::Values(Described("InstanceLock",
+                                                     {InstanceLock::Taken,
+                                                      InstanceLock::HeldByRunningInstance,
+                                                      InstanceLock::Failed})),
+                         RowName);
 
 } // namespace
 } // namespace vornix::test

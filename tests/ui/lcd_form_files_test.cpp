@@ -822,7 +822,7 @@ TEST_P(PictureNotShownTest, LeavesOnePictureDescribedEverywhere) {
     QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
     const QString failing = pxl ? workingBMP() : path;
     auto loadFailing = [failing](const QString& p, QImage& picture) {
-        return p == failing ? image::kOutOfMemory : app::LoadPicture(p, picture);
+        return p == failing ? image::ErrorCode::OutOfMemory : app::LoadPicture(p, picture);
     };
 
     const bool fromCommandLine = row.opened == Opened::PxlCommandLine;

@@ -13,12 +13,14 @@
 #include "app/working_files.h"
 #include "drawn_bitmap.h"
 #include "image/error_codes.h"
+#include "support/error_code_print.h"
 #include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
 
 using app::LoadPicture;
+using image::ErrorCode;
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -59,7 +61,7 @@ QByteArray boastingBitmap() {
 struct PictureCase {
     std::string name;
     QByteArray content;
-    int code;
+    ErrorCode code;
     QSize size;           // of the loaded picture
     bool drawing = false; // shows DrawnBitmap's drawing; otherwise quarterPbm's
 };
@@ -76,7 +78,7 @@ TEST_P(LoadPictureTest, LoadsOneBitPicturesOneBitWhateverTheirSize) {
     }
     QImage picture;
     ASSERT_EQ(LoadPicture(path, picture), row.code);
-    if (row.code != 0) {
+    if (row.code != ErrorCode::None) {
         EXPECT_TRUE(picture.isNull());
         return;
     }
@@ -99,17 +101,21 @@ TEST_P(LoadPictureTest, LoadsOneBitPicturesOneBitWhateverTheirSize) {
 INSTANTIATE_TEST_SUITE_P(
     Pictures, LoadPictureTest,
     ::testing::Values(
-        PictureCase{"BottomUpBitmap", DrawnBitmap(64, 32), 0, {64, 32}, true},
-        PictureCase{"TopDownBitmap", DrawnBitmap(64, 32, true), 0, {64, 32}, true},
-        PictureCase{"OddWidthBitmap", DrawnBitmap(61, 33), 0, {61, 33}, true},
+        PictureCase{"BottomUpBitmap", DrawnBitmap(64, 32), ErrorCode::None, {64, 32}, true},
+        PictureCase{"TopDownBitmap", DrawnBitmap(64, 32, true), ErrorCode::None, {64, 32}, true},
+        PictureCase{"OddWidthBitmap", DrawnBitmap(61, 33), ErrorCode::None, {61, 33}, true},
         // More pixels than the toolkit's own bitmap reader takes (16384 x 16384).
-        PictureCase{
-            "BitmapBeyondTheToolkitsReader", DrawnBitmap(17000, 16400), 0, {17000, 16400}, true},
+        PictureCase{"BitmapBeyondTheToolkitsReader",
+                    DrawnBitmap(17000, 16400),
+                    ErrorCode::None,
+                    {17000, 16400},
+                    true},
         // Read by the toolkit, whose allocation limit counts 32 bits a pixel: 256 MB here.
-        PictureCase{"LargeOneBitPbm", quarterPbm(8192, 8192), 0, {8192, 8192}},
-        PictureCase{"TextFile", "no picture here\r\n", image::kInvalidPicture, {}},
-        PictureCase{"BitmapClaimingMoreThanItHolds", boastingBitmap(), image::kInvalidPicture, {}},
-        PictureCase{"Missing", QByteArray(), image::kFileNotFound, {}}),
+        PictureCase{"LargeOneBitPbm", quarterPbm(8192, 8192), ErrorCode::None, {8192, 8192}},
+        PictureCase{"TextFile", "no picture here\r\n", ErrorCode::InvalidPicture, {}},
+        PictureCase{
+            "BitmapClaimingMoreThanItHolds", boastingBitmap(), ErrorCode::InvalidPicture, {}},
+        PictureCase{"Missing", QByteArray(), ErrorCode::FileNotFound, {}}),
     RowName);
 
 // The program's own files replace a link at their name; a file the user names is written
@@ -123,16 +129,59 @@ TEST(WriteFileTest, OwnFilesReplaceLinksChosenFilesFollowThem) {
         const QString link = dir.filePath(own ? QStringLiteral("own") : QStringLiteral("chosen"));
         writeAll(target, "old");
         ASSERT_TRUE(QFile::link(target, link));
-        const int code =
+        const ErrorCode code =
             own ? app::WriteFileAtomically(link, "new") : app::WriteChosenFile(link, "new");
-        ASSERT_EQ(code, 0);
+        ASSERT_EQ(code, ErrorCode::None);
         EXPECT_EQ(readAll(link), QByteArray("new"));
         EXPECT_EQ(readAll(target), own ? QByteArray("old") : QByteArray("new"));
         EXPECT_EQ(QFileInfo(link).isSymLink(), !own);
     }
     EXPECT_EQ(app::WriteFileAtomically(dir.filePath(QStringLiteral("none/x")), "x"),
-              image::kFileNotFound);
+              ErrorCode::FileNotFound);
 }
+
+struct CopyCase {
+    std::string name;
+    QByteArray content;   // null: no file at the path
+    bool inMissingFolder; // the path runs through a folder that does not exist
+    ErrorCode code;
+    bool hasMarker;
+    QByteArray copy; // the target afterwards; "old" when it is untouched
+};
+
+class CopyPxlFileTest : public ::testing::TestWithParam<CopyCase> {};
+
+// The working PXL file is the opened file with CR LF line ends, or stays as it was.
+TEST_P(CopyPxlFileTest, CopiesWithCrLfOrLeavesTheTargetAlone) {
+    const CopyCase& row = GetParam();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString source = dir.filePath(row.inMissingFolder ? QStringLiteral("none/in.pxl")
+                                                            : QStringLiteral("in.pxl"));
+    const QString target = dir.filePath(QStringLiteral("~LCDpxl.tmp"));
+    if (!row.content.isNull()) {
+        writeAll(source, row.content);
+    }
+    writeAll(target, "old");
+    const app::PxlCopy copy = app::CopyPxlFile(source, target);
+    EXPECT_EQ(copy.code, row.code);
+    if (row.code == ErrorCode::None) {
+        EXPECT_EQ(copy.hasMarker, row.hasMarker);
+    }
+    EXPECT_EQ(readAll(target), row.copy);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CopyPxlFileTest,
+    ::testing::Values(
+        CopyCase{"Marked", "@,8,1,8\n0FFh\r\n", false, ErrorCode::None, true,
+                 "@,8,1,8\r\n0FFh\r\n"},
+        CopyCase{"Unmarked", "8,1,8\n0FFh", false, ErrorCode::None, false, "8,1,8\r\n0FFh\r\n"},
+        CopyCase{"FieldTooLong", "@,8,1,8\r\n" + QByteArray(5000, '0') + "h\r\n", false,
+                 ErrorCode::FileAccessError, false, "old"},
+        CopyCase{"Missing", QByteArray(), false, ErrorCode::FileNotFound, false, "old"},
+        CopyCase{"FolderMissing", QByteArray(), true, ErrorCode::PathNotFound, false, "old"}),
+    RowName);
 
 TEST(PrivateFolderTest, IsCreatedForItsUserOnly) {
     QTemporaryDir dir;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/bounded_read.h"
+#include "image/error_codes.h"
 
 namespace vornix::cli {
 
@@ -28,7 +29,7 @@ PictureKind KindOfName(std::string_view path);
 // picture named on its command line.
 struct InputFile {
     std::span<const std::uint8_t> bytes; // points into `storage`
-    int code = 0;
+    image::ErrorCode code = image::ErrorCode::None;
     int error = 0; // the errno behind `code`
     image::ByteBuffer storage;
 
@@ -38,7 +39,7 @@ struct InputFile {
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    bool ok() const { return code == 0; }
+    bool ok() const { return code == image::ErrorCode::None; }
     std::string_view text() const {
         return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
     }

@@ -13,8 +13,10 @@ class PxlInput : public image::PxlFile {
 public:
     explicit PxlInput(const std::string& path) : image::PxlFile(path) {}
 
-    // 0, or the code shown after image::messages::kBadFileName when the file cannot be opened.
-    int code() const { return openError() == 0 ? 0 : FailedInput(openError()).code; }
+    // None, or the code shown after image::messages::kBadFileName when the file cannot be opened.
+    image::ErrorCode code() const {
+        return openError() == 0 ? image::ErrorCode::None : FailedInput(openError()).code;
+    }
 };
 
 } // namespace vornix::cli

@@ -69,7 +69,7 @@ int convertBitmap(std::span<const std::uint8_t> bitmap, const std::string& input
     }
     if (!written) {
         output.abandon();
-        return fail(inputName, image::DescribeDecodeOutcome(result.outcome));
+        return fail(inputName, image::describe(result.outcome));
     }
     return kExitOk;
 }
@@ -84,7 +84,7 @@ int finishBitmap(const image::EncodeResult& result, CommandOutput& output,
     }
     if (!written) {
         output.abandon();
-        return fail(inputName, image::DescribeEncodeOutcome(result.outcome));
+        return fail(inputName, image::describe(result.outcome));
     }
     return kExitOk;
 }
@@ -92,7 +92,7 @@ int finishBitmap(const image::EncodeResult& result, CommandOutput& output,
 // The PXL text is read block by block, so a large picture's text is never held whole.
 int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     PxlInput input(inputPath);
-    if (input.code() != 0) {
+    if (input.code() != image::ErrorCode::None) {
         return fail(inputPath, ReadFailureReason(inputPath, input.openError(), 0));
     }
     if (!input.hasMarker()) {

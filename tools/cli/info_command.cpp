@@ -48,7 +48,7 @@ int bitmapInfo(const std::string& path) {
 // The header of the bitmap a PXL text converts into; a text that does not convert has none.
 int pxlResultInfo(const image::EncodeResult& result, std::string_view name) {
     if (!result.converted()) {
-        PrintFileError(name, image::DescribeEncodeOutcome(result.outcome));
+        PrintFileError(name, image::describe(result.outcome));
         return kExitFailure;
     }
     return printInfo(result.header);
@@ -58,7 +58,7 @@ int pxlResultInfo(const image::EncodeResult& result, std::string_view name) {
 // has none.
 int pxlInfo(const std::string& path) {
     PxlInput input(path);
-    if (input.code() != 0) {
+    if (input.code() != image::ErrorCode::None) {
         PrintFileError(path, ReadFailureReason(path, input.openError(), 0));
         return kExitFailure;
     }

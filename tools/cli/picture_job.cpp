@@ -49,7 +49,7 @@ public:
         image::PrepareResult prepared = image::PreparePicture(frame, options);
         frame = {};
         if (!prepared.prepared()) {
-            m_failure = failureOf(m_input, image::DescribePrepareOutcome(prepared.outcome));
+            m_failure = failureOf(m_input, image::describe(prepared.outcome));
             return false;
         }
         warnOnce(prepared.picture);
@@ -69,7 +69,7 @@ public:
     // Returns the failure, if any; a file that did not read to its end writes nothing more.
     std::optional<PictureFailure> finish(image::PictureReadOutcome read) {
         if (!m_failure && read != image::PictureReadOutcome::Read) {
-            m_failure = failureOf(m_input, image::DescribePictureReadOutcome(read));
+            m_failure = failureOf(m_input, image::describe(read));
         }
         if (!m_failure && m_frames == 1) {
             write(*m_first, m_output);

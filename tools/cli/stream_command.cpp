@@ -56,7 +56,7 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
         return false;
     }
     if (!decoded.result.converted()) {
-        PrintFileError(path, image::DescribeDecodeOutcome(decoded.result.outcome));
+        PrintFileError(path, image::describe(decoded.result.outcome));
         return false;
     }
     text = std::move(decoded.text);
@@ -85,7 +85,7 @@ int RunStream(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     if (stream.error != download::StreamError::None) {
-        PrintFileError(path, download::DescribeStreamError(stream.error));
+        PrintFileError(path, download::describe(stream.error));
         return kExitFailure;
     }
     if (!WriteToStdout(stream.bytes)) {

@@ -24,16 +24,16 @@ StreamError streamErrorFor(image::PxlHeaderError error) {
 
 } // namespace
 
-const char* DescribeStreamError(StreamError error) {
+std::string_view describe(StreamError error) {
     switch (error) {
     case StreamError::None:
         return "no error";
     case StreamError::NoHeader:
-        return "the file does not start with the LCD header marker \"@\"";
+        return image::describe(image::PxlHeaderError::NoMarker);
     case StreamError::HeaderTooShort:
-        return "the file ends inside the LCD header";
+        return image::describe(image::PxlHeaderError::MissingField);
     case StreamError::BadHeaderNumber:
-        return "an LCD header number is not a whole number from -32768 to 32767";
+        return image::describe(image::PxlHeaderError::BadNumber);
     }
     return "unknown error";
 }

@@ -17,8 +17,9 @@ enum class StreamError {
     BadHeaderNumber // W, H or B is not a whole number within -32768..32767
 };
 
-// A short description of a stream error, for the command line.
-const char* DescribeStreamError(StreamError error);
+// What an error means, for the command line and the LCD preview: the header's failures in the
+// words of image::describe(PxlHeaderError).
+std::string_view describe(StreamError error);
 
 // One step of a download. The steps come in the order the controller must see them; the
 // download looks for a stop request after the Pause and before each Group, so a Group carries

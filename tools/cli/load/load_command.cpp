@@ -187,15 +187,15 @@ private:
 };
 
 int exitCodeFor(download::DownloadOutcome outcome) {
+    const std::string_view words = download::describe(outcome);
     switch (outcome) {
     case download::DownloadOutcome::Completed:
         return kExitOk;
     case download::DownloadOutcome::Stopped:
-        std::fprintf(stderr, "%.*s.\n", static_cast<int>(image::messages::kDownloadStopped.size()),
-                     image::messages::kDownloadStopped.data());
+        std::fprintf(stderr, "%.*s.\n", static_cast<int>(words.size()), words.data());
         return kExitStopped;
     case download::DownloadOutcome::Failed:
-        std::fputs("vornix-cli: the download ended early: the port failed or went away\n", stderr);
+        std::fprintf(stderr, "vornix-cli: %.*s\n", static_cast<int>(words.size()), words.data());
         return kExitFailure;
     default:
         return kExitFailure;
@@ -256,7 +256,9 @@ int sendPicture(const PictureText& picture, const QString& device, const image::
     download::SerialPortLink link;
     if (download::OpenComDevice(link, device, QString::number(kBaudRate)) ==
         download::OpenComResult::Failed) {
-        std::fprintf(stderr, "vornix-cli: %s: cannot open: %s\n", qPrintable(device),
+        const std::string_view failed = download::describe(download::OpenComResult::Failed);
+        std::fprintf(stderr, "vornix-cli: %s: %.*s: %s\n", qPrintable(device),
+                     static_cast<int>(failed.size()), failed.data(),
                      whyNotOpen(device, link).c_str());
         return kExitFailure;
     }
@@ -303,8 +305,7 @@ int RunLoad(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     if (probe.error() != download::StreamError::None) {
-        std::fprintf(stderr, "vornix-cli: %s: %s\n", qPrintable(parsed->file),
-                     download::DescribeStreamError(probe.error()));
+        PrintFileError(qPrintable(parsed->file), download::describe(probe.error()));
         return kExitFailure;
     }
     const QString device = parsed->device.isEmpty() ? download::DeviceForPort(1) : parsed->device;

@@ -14,12 +14,14 @@ namespace vornix::cli {
 namespace {
 
 QString readError(download::PxlFileError error, const QString& path) {
+    const QString words = QString::fromLatin1(download::describe(error));
     if (error == download::PxlFileError::TooLarge) {
-        return QStringLiteral("too large: %1 bytes, at most %2")
+        return QStringLiteral("%1: %2 bytes, at most %3")
+            .arg(words)
             .arg(QFileInfo(path).size())
             .arg(download::kMaxPxlFileBytes);
     }
-    return QStringLiteral("the file cannot be read");
+    return words;
 }
 
 PictureText convertBitmap(const QByteArray& bytes) {
@@ -34,7 +36,7 @@ PictureText convertBitmap(const QByteArray& bytes) {
         result.error = QString::fromStdString(image::DecodeRefusalMessage(decoded.result, "\n"));
     } else {
         // The same words as when the window's conversion fails, then the cause.
-        const std::string_view why = image::DescribeDecodeOutcome(decoded.result.outcome);
+        const std::string_view why = image::describe(decoded.result.outcome);
         const std::string text =
             std::string(image::messages::kNotConverted) + "\n" + std::string(why);
         result.error = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
