@@ -148,6 +148,7 @@ void LCDForm::buildControls() {
     setCentralWidget(client);
 
     Lines = new SeparatorLines(client);
+    Lines->setObjectName(QStringLiteral("Lines"));
 
     FileEntry = new CaptionLabel(client);
     FileEntry->setObjectName(QStringLiteral("FileEntry"));
@@ -198,6 +199,7 @@ void LCDForm::buildControls() {
     BMPHolder->hide();
 
     Progress = new DownloadStatus(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
     statusBar()->addWidget(Progress, 1);
     statusBar()->setSizeGripEnabled(true);
 }
