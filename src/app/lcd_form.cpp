@@ -58,7 +58,9 @@ LCDForm::LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWid
     buildMenus();
     buildControls();
     buildExtraCommands();
-    m_download = std::make_unique<DownloadController>(*this, m_state, m_prompts);
+    // The window is the download's display; the view is a private base, so it is cast here.
+    m_download = std::make_unique<DownloadController>(static_cast<download::DownloadView&>(*this),
+                                                      m_state, m_prompts);
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     // Escape stops a running download whichever control has the focus.
