@@ -3,20 +3,21 @@
 #include <memory>
 
 namespace vornix::download {
+class DownloadView;
 class SerialLink;
-}
+} // namespace vornix::download
 
 namespace vornix::app {
 
-class LCDForm;
 class Prompts;
 struct AppState;
 
-// Connects the main window to the download: opens the chosen port, runs the download with the
-// window's lamp, row counter and File menu as its display, and answers the close guard.
+// Runs the window's download: opens the chosen port, sends the working PXL file with `view` as
+// its display (lamp, row counter, File menu, progress and the controller's stalls), and answers
+// the close guard.
 class DownloadController {
 public:
-    DownloadController(LCDForm& form, AppState& state, Prompts& prompts);
+    DownloadController(download::DownloadView& view, AppState& state, Prompts& prompts);
     ~DownloadController();
 
     void openPort();

@@ -58,7 +58,9 @@ LCDForm::LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWid
     buildMenus();
     buildControls();
     buildExtraCommands();
-    m_download = std::make_unique<DownloadController>(*this, m_state, m_prompts);
+    // The window is the download's display; the view is a private base, so it is cast here.
+    m_download = std::make_unique<DownloadController>(static_cast<download::DownloadView&>(*this),
+                                                      m_state, m_prompts);
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     // Escape stops a running download whichever control has the focus.
@@ -148,6 +150,7 @@ void LCDForm::buildControls() {
     setCentralWidget(client);
 
     Lines = new SeparatorLines(client);
+    Lines->setObjectName(QStringLiteral("Lines"));
 
     FileEntry = new CaptionLabel(client);
     FileEntry->setObjectName(QStringLiteral("FileEntry"));
@@ -198,6 +201,7 @@ void LCDForm::buildControls() {
     BMPHolder->hide();
 
     Progress = new DownloadStatus(this);
+    Progress->setObjectName(QStringLiteral("Progress"));
     statusBar()->addWidget(Progress, 1);
     statusBar()->setSizeGripEnabled(true);
 }

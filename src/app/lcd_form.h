@@ -10,6 +10,7 @@
 
 #include "app/app_state.h"
 #include "app/prompts.h"
+#include "download/download_view.h"
 
 class QAction;
 class QListWidget;
@@ -45,8 +46,10 @@ struct LCDFormOptions {
     bool previousInstance = false; // another instance was already running at start
 };
 
-// The main window: current picture, port choice, download lamp and every menu command.
-class LCDForm : public QMainWindow {
+// The main window: current picture, port choice, download lamp and every menu command. It owns
+// its controls; each carries its name below as its object name, by which tests find it. It is
+// also the download's display: File menu, row counter, lamp and status bar.
+class LCDForm : public QMainWindow, private download::DownloadView {
     Q_OBJECT
 public:
     LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWidget* parent = nullptr);
@@ -78,40 +81,6 @@ public:
     // Opens a dropped file as the File menu's open commands would, chosen by its extension; a
     // picture that is neither a 1-bit bitmap nor of two colours opens in Import Picture.
     void OpenDroppedFile(const QString& path);
-
-    // Controls, named as the rest of the program refers to them.
-    QMenu* Menufile = nullptr;
-    QAction* MenuOpenBMP = nullptr;
-    QAction* MenuOpenPxl = nullptr;
-    QAction* MenuSaveBMP = nullptr;
-    QAction* MenuSavePXL = nullptr;
-    QAction* MenuFileLoad = nullptr;
-    QAction* MenuFileExit = nullptr;
-    QAction* MenuImportPicture = nullptr;
-    QMenu* MenuTestPattern = nullptr;
-    QAction* MenuPreviewLCD = nullptr;
-    QMenu* MenuMask = nullptr;
-    QAction* MenuMaskOn = nullptr;
-    QAction* MenuMaskSize = nullptr;
-    QMenu* MenuImage = nullptr;
-    QAction* MenuImgInfo = nullptr;
-    QAction* MenuImgMagnifier = nullptr;
-    QMenu* MenuHelp = nullptr;
-    QAction* MenuHelpfile = nullptr;
-    QAction* MenuHelpPaint = nullptr;
-    QAction* MenuHelpAbout = nullptr;
-
-    CaptionLabel* FileEntry = nullptr;
-    CaptionLabel* Label2 = nullptr;
-    QListWidget* ComList = nullptr;
-    Lamp* Shape1 = nullptr;
-    Lamp* LoadLight = nullptr;
-    CaptionLabel* RowCounter = nullptr;
-    CaptionLabel* Log = nullptr;
-    PictureBox* BMPImage = nullptr;
-    CaptionLabel* BMPHolder = nullptr;
-    SeparatorLines* Lines = nullptr;
-    DownloadStatus* Progress = nullptr; // in the status bar, below the picture
 
     // Shows the file dialog for a request code ("BMPO", "PXLS", ...), leaving the answer in
     // FileName and FilePath. Tests replace the real dialog with a scripted one.
@@ -181,6 +150,15 @@ private:
     // Download and shutdown.
     void ComList_Click();
     void OpenCom();
+
+    // The download's display, in lcd_form_download.cpp.
+    void setFileMenuEnabled(bool enabled) override;
+    void setRowCounter(const QString& caption) override;
+    void setLamp(download::LampColor color) override;
+    void showHeaderMissing() override;
+    void showProgress(qint64 bytesSent, qint64 bytesTotal) override;
+    void showStalled(bool stalled) override;
+    void showEnd(download::DownloadEnd end) override;
     bool Form_QueryUnload();
     void Form_Unload();
     void Form_KeyDown(int keyCode);
@@ -200,6 +178,41 @@ private:
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;
     bool m_unloaded = false;
+
+    // Controls, named as the rest of the program and the user's guide refer to them; each name
+    // is also the control's object name.
+    QMenu* Menufile = nullptr;
+    QAction* MenuOpenBMP = nullptr;
+    QAction* MenuOpenPxl = nullptr;
+    QAction* MenuSaveBMP = nullptr;
+    QAction* MenuSavePXL = nullptr;
+    QAction* MenuFileLoad = nullptr;
+    QAction* MenuFileExit = nullptr;
+    QAction* MenuImportPicture = nullptr;
+    QMenu* MenuTestPattern = nullptr;
+    QAction* MenuPreviewLCD = nullptr;
+    QMenu* MenuMask = nullptr;
+    QAction* MenuMaskOn = nullptr;
+    QAction* MenuMaskSize = nullptr;
+    QMenu* MenuImage = nullptr;
+    QAction* MenuImgInfo = nullptr;
+    QAction* MenuImgMagnifier = nullptr;
+    QMenu* MenuHelp = nullptr;
+    QAction* MenuHelpfile = nullptr;
+    QAction* MenuHelpPaint = nullptr;
+    QAction* MenuHelpAbout = nullptr;
+
+    CaptionLabel* FileEntry = nullptr;
+    CaptionLabel* Label2 = nullptr;
+    QListWidget* ComList = nullptr;
+    Lamp* Shape1 = nullptr;
+    Lamp* LoadLight = nullptr;
+    CaptionLabel* RowCounter = nullptr;
+    CaptionLabel* Log = nullptr;
+    PictureBox* BMPImage = nullptr;
+    CaptionLabel* BMPHolder = nullptr;
+    SeparatorLines* Lines = nullptr;
+    DownloadStatus* Progress = nullptr; // in the status bar, below the picture
 };
 
 } // namespace vornix::app

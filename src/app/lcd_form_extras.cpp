@@ -56,6 +56,7 @@ void LCDForm::buildExtraCommands() {
          {image::TestPattern::Border, image::TestPattern::Checker, image::TestPattern::Grid,
           image::TestPattern::Ruler, image::TestPattern::Bits}) {
         QAction* action = MenuTestPattern->addAction(patternCaption(pattern));
+        action->setObjectName(QStringLiteral("MenuTestPattern") + patternCaption(pattern));
         connect(action, &QAction::triggered, this, [this, pattern] {
             if (Menufile->isEnabled()) {
                 MenuTestPattern_Click(pattern);

@@ -44,7 +44,8 @@ enum class DownloadEnd {
 };
 
 // What a download shows while it runs. The main window implements it with its File menu,
-// RowCounter label, LoadLight lamp and message box; the command line with progress output.
+// RowCounter label, LoadLight lamp, status bar and message box; the command line with progress
+// output.
 class DownloadView {
 public:
     virtual ~DownloadView() = default;
@@ -61,6 +62,9 @@ public:
         Q_UNUSED(bytesSent);
         Q_UNUSED(bytesTotal);
     }
+    // True when the line has stood still long enough to count as held up by the controller,
+    // false when bytes move again or the wait is over.
+    virtual void showStalled(bool stalled) { Q_UNUSED(stalled); }
     // Once, when a download that showed progress has ended.
     virtual void showEnd(DownloadEnd end) { Q_UNUSED(end); }
 };

@@ -26,6 +26,7 @@
 #include "dialogs/file_form_file_list.h"
 #include "dialogs/file_form_names.h"
 #include "dialogs/file_form_path_label.h"
+#include "support/control.h"
 #include "support/row_name.h"
 
 // Readable failure output for texts.
@@ -63,9 +64,7 @@ public:
     QString path(const QString& name) const { return root() + "/" + name; }
 
     template <typename T> static T* control(FileForm& form, const char* name) {
-        auto* widget = form.findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        return &vornix::test::control<T>(form, name);
     }
 
     static QStringList fileNames(FileForm& form) {

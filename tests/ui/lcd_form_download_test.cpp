@@ -35,8 +35,9 @@ protected:
         line = uart.get();
         form->downloadController().setLink(std::move(uart));
         lampColours.clear();
+        const QMenu* fileMenu = &control<QMenu>(*form, "Menufile");
         QObject::connect(line, &download::FakeUart::bytesLeft, form.get(),
-                         [this] { fileMenuDuringDownload = form->Menufile->isEnabled(); });
+                         [this, fileMenu] { fileMenuDuringDownload = fileMenu->isEnabled(); });
     }
 
     static QByteArray picture(int width, int height) {
@@ -62,10 +63,10 @@ TEST_F(LCDFormDownloadTest, CompleteDownloadEndsGreenWithTheLastRowShown) {
     const QByteArray sent = line->sentBytes();
     EXPECT_TRUE(sent.startsWith("\x03\r/I 6\rD 2 3\rG 0 0 0\rG 2,0A5h,0A5h\r"));
     EXPECT_TRUE(sent.endsWith("G 0 2 0\rG 2,0A5h,0A5h\r"));
-    EXPECT_EQ(form->RowCounter->caption(), QStringLiteral("Row 2"));
-    EXPECT_EQ(form->LoadLight->fillColor(), QColor(0, 255, 0));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 2"));
+    EXPECT_EQ(control<app::Lamp>(*form, "LoadLight").fillColor(), QColor(0, 255, 0));
     EXPECT_FALSE(fileMenuDuringDownload);
-    EXPECT_TRUE(form->Menufile->isEnabled());
+    EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
     EXPECT_FALSE(line->isOpen());
     EXPECT_EQ(state.PortStatus, QStringLiteral("OPEN"));
     EXPECT_EQ(line->settings().baudRate, 9600);
@@ -74,7 +75,7 @@ TEST_F(LCDFormDownloadTest, CompleteDownloadEndsGreenWithTheLastRowShown) {
 
 TEST_F(LCDFormDownloadTest, PortThatCannotBeOpenedIsReportedAndNothingIsSent) {
     startOn(picture(16, 1), 1'000'000);
-    form->ComList->setCurrentRow(2);
+    control<QListWidget>(*form, "ComList").setCurrentRow(2);
     EXPECT_EQ(state.PortNumber, QStringLiteral("3"));
     line->setOpenFails(true);
     form->MenuFileLoad_Click();
@@ -84,8 +85,8 @@ TEST_F(LCDFormDownloadTest, PortThatCannotBeOpenedIsReportedAndNothingIsSent) {
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(state.PortStatus, QStringLiteral("CLOSED"));
     EXPECT_TRUE(line->sentBytes().isEmpty());
-    EXPECT_EQ(form->LoadLight->fillColor(), QColor(255, 255, 255));
-    EXPECT_EQ(form->RowCounter->caption(), QString());
+    EXPECT_EQ(control<app::Lamp>(*form, "LoadLight").fillColor(), QColor(255, 255, 255));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(), QString());
 }
 
 TEST_F(LCDFormDownloadTest, WorkingFileWithoutMarkerIsRefusedWithAStopBox) {
@@ -97,7 +98,7 @@ TEST_F(LCDFormDownloadTest, WorkingFileWithoutMarkerIsRefusedWithAStopBox) {
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Stop);
     EXPECT_TRUE(line->sentBytes().isEmpty());
-    EXPECT_TRUE(form->Menufile->isEnabled());
+    EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
     EXPECT_TRUE(line->isOpen()); // the port stays open, as the next download finds it
 }
 
@@ -108,8 +109,8 @@ TEST_F(LCDFormDownloadTest, EscapeMidPictureEndsAfterACompleteGroup) {
     const QByteArray sent = line->sentBytes();
     EXPECT_TRUE(sent.endsWith("0A5h\r")) << sent.right(40).toStdString();
     EXPECT_LT(sent.size(), picture(240, 20).size());
-    EXPECT_EQ(form->LoadLight->fillColor(), QColor(0, 255, 0));
-    EXPECT_TRUE(form->Menufile->isEnabled());
+    EXPECT_EQ(control<app::Lamp>(*form, "LoadLight").fillColor(), QColor(0, 255, 0));
+    EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
     EXPECT_FALSE(state.flags.StopDownload);
     EXPECT_FALSE(line->isOpen());
 }
@@ -128,7 +129,7 @@ TEST_F(LCDFormDownloadTest, CloseGuardAnsweredCancelLetsTheDownloadFinish) {
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Close Error"));
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Question);
     EXPECT_EQ(prompts.messages[0].buttons, app::MessageButtons::OkCancel);
-    EXPECT_EQ(form->RowCounter->caption(), QStringLiteral("Row 7"));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 7"));
     EXPECT_TRUE(QFile::exists(workingPXL()));
     // After the download, closing goes through without a question and removes the files.
     EXPECT_TRUE(form->close());
@@ -142,9 +143,9 @@ TEST_F(LCDFormDownloadTest, CloseGuardAnsweredOkStopsTheDownload) {
     prompts.messageAnswers = {MessageAnswer::Ok};
     QTimer::singleShot(40, form.get(), [this] { form->close(); });
     form->MenuFileLoad_Click();
-    EXPECT_NE(form->RowCounter->caption(), QStringLiteral("Row 39"));
-    EXPECT_EQ(form->LoadLight->fillColor(), QColor(0, 255, 0));
-    EXPECT_TRUE(form->Menufile->isEnabled());
+    EXPECT_NE(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 39"));
+    EXPECT_EQ(control<app::Lamp>(*form, "LoadLight").fillColor(), QColor(0, 255, 0));
+    EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
     EXPECT_FALSE(line->sentBytes().endsWith("G 0 39 0\rG 2,0A5h,0A5h\r"));
     EXPECT_TRUE(QFile::exists(workingPXL())); // the window stayed: nothing was cleaned up
 }
@@ -158,7 +159,7 @@ TEST_F(LCDFormDownloadTest, CloseDuringThePauseIsRefusedToo) {
     form->MenuFileLoad_Click();
     EXPECT_FALSE(closed);
     EXPECT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(form->RowCounter->caption(), QStringLiteral("Row 1"));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 1"));
 }
 
 TEST_F(LCDFormDownloadTest, ControllerHoldingCtsOffIsEndedByEscape) {
@@ -170,28 +171,29 @@ TEST_F(LCDFormDownloadTest, ControllerHoldingCtsOffIsEndedByEscape) {
     });
     QTimer::singleShot(500, form.get(), [this] { state.flags.StopDownload = true; });
     form->MenuFileLoad_Click();
-    EXPECT_EQ(form->LoadLight->fillColor(), QColor(0, 255, 0));
-    EXPECT_TRUE(form->Menufile->isEnabled());
+    EXPECT_EQ(control<app::Lamp>(*form, "LoadLight").fillColor(), QColor(0, 255, 0));
+    EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
     EXPECT_FALSE(line->isOpen());
     EXPECT_FALSE(state.flags.Transmitting);
 }
 
 TEST_F(LCDFormDownloadTest, ProgressReachesTheEndAndANeverReadyControllerIsShown) {
     startOn(picture(240, 2), 1'000'000);
-    EXPECT_FALSE(form->Progress->barShown()); // no empty frame while idle
-    EXPECT_EQ(form->Progress->text(), QString());
+    const auto& status = control<app::DownloadStatus>(*form, "Progress");
+    EXPECT_FALSE(status.barShown()); // no empty frame while idle
+    EXPECT_EQ(status.text(), QString());
     bool barShownDuring = false;
     QString textDuring;
     QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [&] {
-        barShownDuring = form->Progress->barShown();
-        textDuring = form->Progress->text();
+        barShownDuring = status.barShown();
+        textDuring = status.text();
     });
     form->MenuFileLoad_Click();
     EXPECT_TRUE(barShownDuring);
     EXPECT_TRUE(textDuring.endsWith(QStringLiteral(" left"))) << textDuring.toStdString();
-    EXPECT_EQ(form->Progress->percent(), 100);
-    EXPECT_EQ(form->Progress->text(), QStringLiteral("Download complete"));
-    EXPECT_FALSE(form->Progress->barShown());
+    EXPECT_EQ(status.percent(), 100);
+    EXPECT_EQ(status.text(), QStringLiteral("Download complete"));
+    EXPECT_FALSE(status.barShown());
 
     QString noteWhileStalled;
     QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [this](const QByteArray& b) {
@@ -200,14 +202,14 @@ TEST_F(LCDFormDownloadTest, ProgressReachesTheEndAndANeverReadyControllerIsShown
         }
     });
     QTimer::singleShot(2600, form.get(), [&] {
-        noteWhileStalled = form->Progress->noteText();
+        noteWhileStalled = status.noteText();
         state.flags.StopDownload = true;
     });
     form->MenuFileLoad_Click();
     EXPECT_EQ(noteWhileStalled, QStringLiteral("Controller not ready \u2014 waiting"));
-    EXPECT_EQ(form->Progress->noteText(), QString());
-    EXPECT_EQ(form->Progress->text(), QStringLiteral("Stopped"));
-    EXPECT_FALSE(form->Progress->barShown());
+    EXPECT_EQ(status.noteText(), QString());
+    EXPECT_EQ(status.text(), QStringLiteral("Stopped"));
+    EXPECT_FALSE(status.barShown());
 }
 
 // A port that goes away mid-picture: the status bar says the download failed, with no bar,
@@ -221,10 +223,11 @@ TEST_F(LCDFormDownloadTest, StatusBarSaysWhenTheDownloadFailed) {
     });
     form->MenuFileLoad_Click();
     EXPECT_FALSE(line->isOpen());
-    EXPECT_EQ(form->Progress->text(), QStringLiteral("Download failed"));
-    EXPECT_FALSE(form->Progress->barShown());
-    EXPECT_EQ(form->Progress->noteText(), QString());
-    EXPECT_TRUE(form->Menufile->isEnabled());
+    EXPECT_EQ(control<app::DownloadStatus>(*form, "Progress").text(),
+              QStringLiteral("Download failed"));
+    EXPECT_FALSE(control<app::DownloadStatus>(*form, "Progress").barShown());
+    EXPECT_EQ(control<app::DownloadStatus>(*form, "Progress").noteText(), QString());
+    EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
 }
 
 // The window on a pseudo-terminal with the real serial port: the working file is `pxl`, and
@@ -246,17 +249,17 @@ protected:
         qunsetenv("VORNIX_COM1");
     }
 
-    void pressEscape() { QTest::keyClick(form->ComList, Qt::Key_Escape); }
+    void pressEscape() { QTest::keyClick(&control<QListWidget>(*form, "ComList"), Qt::Key_Escape); }
 
     // What every stopped or finished download leaves in the window.
     void expectEnded() {
-        EXPECT_EQ(form->LoadLight->fillColor(), QColor(0, 255, 0));
-        EXPECT_TRUE(form->Menufile->isEnabled());
+        EXPECT_EQ(control<app::Lamp>(*form, "LoadLight").fillColor(), QColor(0, 255, 0));
+        EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
         EXPECT_FALSE(form->downloadController().link().isOpen());
         EXPECT_FALSE(state.flags.Transmitting);
         EXPECT_FALSE(state.flags.StopDownload);
-        EXPECT_FALSE(form->Progress->barShown());
-        EXPECT_EQ(form->Progress->noteText(), QString());
+        EXPECT_FALSE(control<app::DownloadStatus>(*form, "Progress").barShown());
+        EXPECT_EQ(control<app::DownloadStatus>(*form, "Progress").noteText(), QString());
     }
 
     download::testing::Pty pty;
@@ -309,8 +312,9 @@ TEST_P(PacedStopTest, StopEndsAtAGroupBoundaryAndTheCaptionSaysWhere) {
     const auto end = download::testing::ExamineStreamEnd(full, received);
     EXPECT_TRUE(end.prefix) << received.right(60).toStdString();
     EXPECT_TRUE(end.atStopPoint) << received.right(60).toStdString();
-    EXPECT_EQ(form->RowCounter->caption(), download::testing::RowCaptionFor(end.lastWholeRow));
-    EXPECT_EQ(form->Progress->text(),
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(),
+              download::testing::RowCaptionFor(end.lastWholeRow));
+    EXPECT_EQ(control<app::DownloadStatus>(*form, "Progress").text(),
               received == full ? QStringLiteral("Download complete") : QStringLiteral("Stopped"));
     expectEnded();
 }
@@ -345,8 +349,8 @@ TEST_F(LCDFormPtyTest, StopWithAControllerThatNeverReads) {
     load();
     ASSERT_TRUE(sinceKey.isValid());
     EXPECT_LT(sinceKey.elapsed(), 2500); // hang guard: the stall time is 2 s
-    EXPECT_EQ(form->Progress->text(), QStringLiteral("Stopped"));
-    EXPECT_NE(form->RowCounter->caption(), QStringLiteral("Row 127"));
+    EXPECT_EQ(control<app::DownloadStatus>(*form, "Progress").text(), QStringLiteral("Stopped"));
+    EXPECT_NE(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 127"));
     expectEnded();
 }
 

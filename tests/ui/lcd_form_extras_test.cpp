@@ -1,4 +1,5 @@
 // Import Picture, Test Pattern and Preview LCD from the main window.
+#include <QAction>
 #include <QMenu>
 
 #include "app/caption_label.h"
@@ -30,8 +31,10 @@ TEST_F(LCDFormTest, ImportedPictureBecomesCurrentLikeAOneBitBitmap) {
     EXPECT_EQ(sourceSize, QSize(40, 20));
     EXPECT_EQ(readAll(workingPXL()), QByteArray("@,16,2,8\r\n080h,000h\r\n000h,001h\r\n"));
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
-    EXPECT_EQ(form->BMPImage->picture().pixelColor(0, 0), QColor(Qt::black));
-    EXPECT_EQ(form->BMPImage->picture().pixelColor(1, 0), QColor(Qt::white));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().pixelColor(0, 0),
+              QColor(Qt::black));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().pixelColor(1, 0),
+              QColor(Qt::white));
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -60,12 +63,56 @@ TEST_F(LCDFormTest, TestPatternBecomesTheCurrentPicture) {
     ASSERT_TRUE(pxl.startsWith("@,240,128,8\r\n0FFh,000h,0FFh,"));
     EXPECT_EQ(pxl.count("\r\n"), 129);
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
-    EXPECT_EQ(form->MenuTestPattern->actions().size(), 5);
+    EXPECT_EQ(control<QMenu>(*form, "MenuTestPattern").actions().size(), 5);
 
     proposedNames.clear();
     form->MenuSavePXL_Click();
     ASSERT_EQ(proposedNames.size(), 1u);
     EXPECT_EQ(proposedNames[0], QStringLiteral("checker.PXL"));
+}
+
+// Each Test Pattern command, found by its name and chosen from its menu, makes its pattern the
+// current picture; while the File menu is off, as during a download, the commands do nothing.
+TEST_F(LCDFormTest, TestPatternCommandsFromTheMenuShowTheirPattern) {
+    struct Row {
+        const char* command;
+        image::TestPattern pattern;
+        const char* caption;
+        const char* lastFileName;
+    };
+    const Row rows[] = {
+        {"MenuTestPatternBorder", image::TestPattern::Border, "Test pattern: Border", "border.bmp"},
+        {"MenuTestPatternChecker", image::TestPattern::Checker, "Test pattern: Checker",
+         "checker.bmp"},
+        {"MenuTestPatternGrid", image::TestPattern::Grid, "Test pattern: Grid", "grid.bmp"},
+        {"MenuTestPatternRuler", image::TestPattern::Ruler, "Test pattern: Ruler", "ruler.bmp"},
+        {"MenuTestPatternBits", image::TestPattern::Bits, "Test pattern: Bits", "bits.bmp"},
+    };
+    ASSERT_TRUE(start(QString()));
+    const auto& fileEntry = control<app::CaptionLabel>(*form, "FileEntry");
+    const auto& box = control<app::PictureBox>(*form, "BMPImage");
+    for (const auto& row : rows) {
+        control<QAction>(*form, row.command).trigger();
+        EXPECT_EQ(fileEntry.caption(), QString::fromLatin1(row.caption));
+        EXPECT_EQ(state.LastFileName, QString::fromLatin1(row.lastFileName));
+        const image::MonoImage expected = image::MakeTestPattern(row.pattern);
+        const QImage& shown = box.picture();
+        ASSERT_EQ(shown.size(), QSize(expected.width, expected.height)) << row.command;
+        int wrong = 0;
+        for (int y = 0; y < expected.height; ++y) {
+            for (int x = 0; x < expected.width; ++x) {
+                const bool dark = shown.pixelColor(x, y) == QColor(Qt::black);
+                wrong += dark != expected.isDark(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << row.command;
+    }
+
+    control<QMenu>(*form, "Menufile").setEnabled(false);
+    const QByteArray pxl = readAll(workingPXL());
+    control<QAction>(*form, "MenuTestPatternChecker").trigger();
+    EXPECT_EQ(fileEntry.caption(), QStringLiteral("Test pattern: Bits"));
+    EXPECT_EQ(readAll(workingPXL()), pxl);
 }
 
 TEST_F(LCDFormTest, PreviewComparesThePanelWithThePicture) {

@@ -29,7 +29,7 @@ TEST_F(LCDFormTest, CancelledOpenBeforeAnyFileStillEnablesTheSaveCommands) {
     EXPECT_EQ(requests[0], QStringLiteral("BMPO"));
     EXPECT_EQ(proposedNames[0], QString());
     EXPECT_EQ(state.FileName, QString());
-    EXPECT_TRUE(form->BMPImage->picture().isNull());
+    EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage").picture().isNull());
     EXPECT_EQ(fileItems(), QStringLiteral("-BP"));
 
     answerDialog(filesDir.path(), QStringLiteral("out.bmp"));
@@ -47,7 +47,8 @@ TEST_F(LCDFormTest, OpenBitmapKeepsItOneBitAndConvertsIt) {
     answerDialog(filesDir.path(), QStringLiteral("clock.bmp"));
     form->MenuOpenBMP_Click();
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("clock.bmp")));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              file(QStringLiteral("clock.bmp")));
     EXPECT_EQ(state.LastFileName, QStringLiteral("clock.bmp"));
     EXPECT_EQ(readAll(workingBMP()), readAll(file(QStringLiteral("clock.bmp"))));
     EXPECT_TRUE(readAll(workingPXL()).startsWith("@,240,128,8\r\n"));
@@ -82,8 +83,8 @@ TEST_F(LCDFormTest, OpenPxlWithAndWithoutMarker) {
     form->MenuOpenPxl_Click();
     EXPECT_EQ(requests.back(), QStringLiteral("PXLO"));
     EXPECT_EQ(fileItems(), QStringLiteral("L-P"));
-    EXPECT_TRUE(form->BMPImage->picture().isNull());
-    EXPECT_EQ(form->BMPImage->tag(), QString());
+    EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage").picture().isNull());
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").tag(), QString());
 
     answerDialog(filesDir.path(), QStringLiteral("wide.pxl"));
     form->MenuOpenPxl_Click();
@@ -93,7 +94,7 @@ TEST_F(LCDFormTest, OpenPxlWithAndWithoutMarker) {
     const QByteArray bitmap = readAll(workingBMP());
     ASSERT_EQ(bitmap.size(), 74);
     EXPECT_EQ(bitmap.mid(70), QByteArray("\x5A\xFF\xFF\xFF", 4));
-    EXPECT_EQ(form->BMPImage->picture().size(), QSize(8, 1));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(8, 1));
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -106,7 +107,7 @@ TEST_F(LCDFormTest, OpenPxlWithBadValuesKeepsThePictureAndDisablesSaveAsBmp) {
     form->MenuOpenPxl_Click();
     EXPECT_EQ(fileItems(), QStringLiteral("L-P"));
     EXPECT_EQ(readAll(workingBMP()), shapesBitmap); // never a half-written bitmap
-    EXPECT_EQ(form->BMPImage->picture().size(), QSize(128, 64));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(128, 64));
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -173,7 +174,8 @@ TEST_F(LCDFormTest, SaveReplacesWithoutAskingAndKeepsANameWithoutExtension) {
     answerDialog(filesDir.path(), QStringLiteral("copy.bmp"));
     form->MenuSaveBMP_Click();
     EXPECT_EQ(readAll(file(QStringLiteral("copy.bmp"))), readAll(sample("shapes.bmp")));
-    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("copy.bmp")));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              file(QStringLiteral("copy.bmp")));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
 }
@@ -189,7 +191,7 @@ TEST_F(LCDFormTest, SavingUnderAPatternOrIntoAMissingFolderFails) {
     for (const auto& message : prompts.messages) {
         EXPECT_EQ(message.text, QStringLiteral("File Save Error. No image file to save"));
     }
-    EXPECT_EQ(form->FileEntry->caption(),
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
               filesDir.filePath(QStringLiteral("nowhere")) + QStringLiteral("/x.pxl"));
 }
 
@@ -246,7 +248,9 @@ TEST_F(LCDFormTest, BitmapThatCannotBeConvertedDisarmsLoadLcd) {
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
     EXPECT_EQ(fileItems(), QStringLiteral("-BP"));
     EXPECT_EQ(readAll(workingPXL()), previousPxl);
-    EXPECT_TRUE(form->BMPImage->tag().contains(QStringLiteral("Image Height:  -2 Pixels\r\n")));
+    EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage")
+                    .tag()
+                    .contains(QStringLiteral("Image Height:  -2 Pixels\r\n")));
 }
 
 } // namespace
@@ -261,7 +265,7 @@ TEST_F(LCDFormTest, DroppedFilesOpenByTheirExtension) {
     ASSERT_TRUE(start(QString()));
     form->OpenDroppedFile(file(QStringLiteral("dot.pxl")));
     EXPECT_EQ(readAll(workingPXL()), QByteArray("@,8,1,8\r\n080h\r\n"));
-    EXPECT_EQ(form->BMPImage->picture().size(), QSize(8, 1));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(8, 1));
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
 
     form->OpenDroppedFile(file(QStringLiteral("shapes.BMP")));
@@ -383,7 +387,7 @@ TEST_P(TwoColourOpenTest, EveryPixelShownDarkIsASetBit) {
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
 
-    const QImage shown = form->BMPImage->picture();
+    const QImage shown = control<app::PictureBox>(*form, "BMPImage").picture();
     ASSERT_EQ(shown.size(), QSize(16, 2));
     const QStringList bits = pxlBits(readAll(workingPXL()));
     ASSERT_EQ(bits.size(), 2);
@@ -504,13 +508,13 @@ TEST_F(LCDFormTest, TypedAbsolutePathIsSavedThereAndOpenedFromThere) {
     form->MenuSavePXL_Click();
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(readAll(target), readAll(workingPXL()));
-    EXPECT_EQ(form->FileEntry->caption(), target);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), target);
     EXPECT_EQ(state.FilePath, elsewhere.path()); // the next dialog starts there
     EXPECT_EQ(state.FileName, QStringLiteral("typed.pxl"));
 
     answerDialog(filesDir.path(), target);
     form->MenuOpenPxl_Click();
-    EXPECT_EQ(form->FileEntry->caption(), target);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), target);
     EXPECT_EQ(state.LastFileName, QStringLiteral("typed.pxl"));
     EXPECT_TRUE(prompts.messages.empty());
 }
@@ -519,7 +523,8 @@ TEST_F(LCDFormTest, OkInTheRootFolderNamesTheFileWithOneSlash) {
     ASSERT_TRUE(start(QString()));
     answerDialog(QStringLiteral("/"), QStringLiteral("no-such-picture.bmp"));
     form->MenuOpenBMP_Click();
-    EXPECT_EQ(form->FileEntry->caption(), QStringLiteral("/no-such-picture.bmp"));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              QStringLiteral("/no-such-picture.bmp"));
 }
 
 struct SaveNameCase {
@@ -584,8 +589,10 @@ TEST_F(DropTest, PictureThatIsNotOneBitOpensInImportPictureWithTheDroppedFile) {
         form->OpenDroppedFile(file(QString::fromLatin1(name)));
         ASSERT_EQ(imported.size(), 1u) << name;
         EXPECT_EQ(imported[0].size(), QSize(5, 4)) << name;
-        EXPECT_EQ(form->FileEntry->caption(), file(QString::fromLatin1(name)));
-        EXPECT_EQ(form->BMPImage->picture().size(), QSize(3, 2)) << name; // the imported one
+        EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+                  file(QString::fromLatin1(name)));
+        EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(3, 2))
+            << name; // the imported one
     }
     EXPECT_EQ(imported.size(), 1u);
     EXPECT_TRUE(requests.empty()); // no file dialog
@@ -634,7 +641,8 @@ TEST_F(LCDFormTest, CloseBoxOfTheFileWindowCancelsSaveAndOpen) {
     form->MenuSavePXL_Click();
     EXPECT_EQ(readAll(file(QStringLiteral("shapes.PXL"))), QByteArray("keep me"));
     EXPECT_FALSE(QFile::exists(file(QStringLiteral("typed.pxl"))));
-    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("shapes.bmp")));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              file(QStringLiteral("shapes.bmp")));
     EXPECT_EQ(state.FilePath, filesDir.path());
 
     const QByteArray pxl = readAll(workingPXL());
@@ -680,14 +688,15 @@ TEST_F(LCDFormTest, FilesWhoseNamesAreNotUtf8OpenByTheirBytes) {
     answerDialog(filesDir.path(), QStringLiteral("caf\uFFFD.bmp"));
     form->MenuOpenBMP_Click();
     EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("caf\uFFFD.bmp")));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              file(QStringLiteral("caf\uFFFD.bmp")));
     EXPECT_EQ(readAll(workingBMP()), readAll(sample("shapes.bmp")));
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
 
     answerDialog(filesDir.path(), QStringLiteral("d\uFFFDj\uFFFD.pxl"));
     form->MenuOpenPxl_Click();
     EXPECT_EQ(readAll(workingPXL()), QByteArray("@,8,1,8\r\n0A5h\r\n"));
-    EXPECT_EQ(form->BMPImage->picture().size(), QSize(8, 1));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(8, 1));
 
     // Two names that show alike cannot be told apart by the shown text.
     files.write("caf\xE8.bmp", readAll(sample("shapes.bmp")));
@@ -749,7 +758,7 @@ TEST_F(LCDFormTest, LargeOneBitBitmapAndItsPxlAreShown) {
             form->MenuOpenPxl_Click();
         }
         EXPECT_TRUE(prompts.messages.empty());
-        const QImage& picture = form->BMPImage->picture();
+        const QImage& picture = control<app::PictureBox>(*form, "BMPImage").picture();
         EXPECT_NE(picture.cacheKey(), previousKey) << "a new picture is shown";
         previousKey = picture.cacheKey();
         EXPECT_EQ(picture.format(), QImage::Format_Mono);
@@ -757,12 +766,13 @@ TEST_F(LCDFormTest, LargeOneBitBitmapAndItsPxlAreShown) {
         EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::black)); // the thin frame
         EXPECT_EQ(picture.pixelColor(20, 9), QColor(Qt::white));
         EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
-        EXPECT_EQ(form->FileEntry->caption(), file(QString::fromLatin1(name)));
+        EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+                  file(QString::fromLatin1(name)));
         EXPECT_TRUE(readAll(workingPXL()).startsWith("@,8192,8192,8\r\n"));
     }
 
     // The box shows the top-left corner at one screen pixel per picture pixel.
-    const QImage box = form->BMPImage->grab().toImage();
+    const QImage box = control<app::PictureBox>(*form, "BMPImage").grab().toImage();
     EXPECT_EQ(box.pixelColor(2 + 3, 2 + 3), QColor(Qt::black));
     EXPECT_EQ(box.pixelColor(2 + 100, 2 + 40), QColor(Qt::white));
 
@@ -770,7 +780,8 @@ TEST_F(LCDFormTest, LargeOneBitBitmapAndItsPxlAreShown) {
     form->MenuImgMagnifier_Click();
     dialogs::Viewer* viewer = form->viewer().viewer();
     ASSERT_NE(viewer, nullptr);
-    EXPECT_EQ(viewer->picture().cacheKey(), form->BMPImage->picture().cacheKey());
+    EXPECT_EQ(viewer->picture().cacheKey(),
+              control<app::PictureBox>(*form, "BMPImage").picture().cacheKey());
     EXPECT_EQ(viewer->picture().format(), QImage::Format_Mono);
     const QImage zoomed = viewer->grab().toImage();
     expectDrawing(zoomed.convertToFormat(QImage::Format_RGB32), viewer->size());
@@ -785,15 +796,16 @@ TEST_F(LCDFormTest, EmptyPxlPictureClearsThePictureBox) {
         QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
         writeAll(file(QStringLiteral("empty.pxl")), text);
         ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
-        ASSERT_EQ(form->BMPImage->picture().size(), QSize(128, 64));
+        ASSERT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(128, 64));
         answerDialog(filesDir.path(), QStringLiteral("empty.pxl"));
         form->MenuOpenPxl_Click();
-        EXPECT_TRUE(form->BMPImage->picture().isNull());
-        EXPECT_EQ(form->BMPImage->tag(), QString());
+        EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage").picture().isNull());
+        EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").tag(), QString());
         EXPECT_EQ(fileItems(), QStringLiteral("---"));
         EXPECT_FALSE(QFile::exists(workingBMP()));
         EXPECT_FALSE(QFile::exists(workingPXL()));
-        EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("empty.pxl")));
+        EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+                  file(QStringLiteral("empty.pxl")));
         EXPECT_TRUE(prompts.messages.empty());
         form.reset();
     }
@@ -852,22 +864,24 @@ TEST_P(PictureNotShownTest, LeavesOnePictureDescribedEverywhere) {
     EXPECT_EQ(prompts.messages[0].icon, app::MessageIcon::Exclamation);
 
     if (row.previousPictureStays) {
-        EXPECT_EQ(form->BMPImage->picture().size(), QSize(128, 64));
-        EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("shapes.bmp")));
+        EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(128, 64));
+        EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+                  file(QStringLiteral("shapes.bmp")));
         EXPECT_EQ(readAll(workingBMP()), readAll(sample("shapes.bmp")));
         EXPECT_TRUE(readAll(workingPXL()).startsWith("@,128,64,8\r\n"));
         EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
     } else {
-        EXPECT_TRUE(form->BMPImage->picture().isNull());
-        EXPECT_EQ(form->BMPImage->tag(), QString());
+        EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage").picture().isNull());
+        EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").tag(), QString());
         EXPECT_FALSE(QFile::exists(workingBMP()));
         EXPECT_FALSE(QFile::exists(workingPXL()));
         EXPECT_EQ(fileItems(), QStringLiteral("---"));
-        EXPECT_EQ(form->FileEntry->caption(), path);
+        EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), path);
     }
     const dialogs::Viewer* viewer = form->viewer().viewer();
     if (viewer != nullptr) {
-        EXPECT_EQ(viewer->picture().cacheKey(), form->BMPImage->picture().cacheKey());
+        EXPECT_EQ(viewer->picture().cacheKey(),
+                  control<app::PictureBox>(*form, "BMPImage").picture().cacheKey());
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include "app/app_state.h"
 #include "app/lcd_form.h"
+#include "support/control.h"
 #include "support/fake_prompts.h"
 
 namespace vornix::test {
@@ -73,11 +74,11 @@ protected:
 
     // "LSB" for each of "&Load LCD", "Save as &BMP...", "&Save as PXL..." enabled, "-" when not.
     QString fileItems() const {
-        QString s;
-        s += form->MenuFileLoad->isEnabled() ? QLatin1Char('L') : QLatin1Char('-');
-        s += form->MenuSaveBMP->isEnabled() ? QLatin1Char('B') : QLatin1Char('-');
-        s += form->MenuSavePXL->isEnabled() ? QLatin1Char('P') : QLatin1Char('-');
-        return s;
+        const auto item = [this](const char* name, char letter) {
+            return QLatin1Char(control<QAction>(*form, name).isEnabled() ? letter : '-');
+        };
+        return QString() + item("MenuFileLoad", 'L') + item("MenuSaveBMP", 'B') +
+               item("MenuSavePXL", 'P');
     }
 
     QTemporaryDir programDir;

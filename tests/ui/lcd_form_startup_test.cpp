@@ -33,17 +33,16 @@ QByteArray eightBitBitmap() {
 
 TEST_F(LCDFormTest, NoCommandLineDisablesOnlyThePictureCommands) {
     ASSERT_TRUE(start(QString()));
-    EXPECT_EQ(form->Log->caption(), QString());
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "Log").caption(), QString());
     EXPECT_EQ(state.FilePath, QCoreApplication::applicationDirPath());
     EXPECT_EQ(state.FileName, QString());
     EXPECT_EQ(fileItems(), QStringLiteral("---"));
-    for (QAction* item :
-         {form->MenuOpenBMP, form->MenuOpenPxl, form->MenuFileExit, form->MenuMaskOn,
-          form->MenuMaskSize, form->MenuImgInfo, form->MenuImgMagnifier, form->MenuHelpfile,
-          form->MenuHelpPaint, form->MenuHelpAbout}) {
-        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
+    for (const char* name :
+         {"MenuOpenBMP", "MenuOpenPxl", "MenuFileExit", "MenuMaskOn", "MenuMaskSize", "MenuImgInfo",
+          "MenuImgMagnifier", "MenuHelpfile", "MenuHelpPaint", "MenuHelpAbout"}) {
+        EXPECT_TRUE(control<QAction>(*form, name).isEnabled()) << name;
     }
-    EXPECT_FALSE(form->MenuMaskOn->isChecked());
+    EXPECT_FALSE(control<QAction>(*form, "MenuMaskOn").isChecked());
     EXPECT_EQ(state.CrLf, QStringLiteral("\r\n"));
     EXPECT_EQ(state.TempBMPFile, workingBMP());
     EXPECT_EQ(state.TempPXLFile, workingPXL());
@@ -51,11 +50,12 @@ TEST_F(LCDFormTest, NoCommandLineDisablesOnlyThePictureCommands) {
     EXPECT_EQ(state.PortNumber, QStringLiteral("1"));
     EXPECT_EQ(state.PortStatus, QStringLiteral("CLOSED"));
     EXPECT_EQ(state.BaudRate, QStringLiteral("9600"));
-    ASSERT_EQ(form->ComList->count(), 4);
+    const auto& ports = control<QListWidget>(*form, "ComList");
+    ASSERT_EQ(ports.count(), 4);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(form->ComList->item(i)->text(), QString::number(i + 1));
+        EXPECT_EQ(ports.item(i)->text(), QString::number(i + 1));
     }
-    EXPECT_EQ(form->ComList->currentRow(), 0);
+    EXPECT_EQ(ports.currentRow(), 0);
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -63,19 +63,19 @@ TEST_F(LCDFormTest, QuotedBitmapIsOpenedAndConverted) {
     QFile::copy(sample("clock.bmp"), file(QStringLiteral("clock.bmp")));
     const QString path = file(QStringLiteral("clock.bmp"));
     ASSERT_TRUE(start(QLatin1Char('"') + path + QLatin1Char('"')));
-    EXPECT_EQ(form->Log->caption(), QStringLiteral("Filename:\"") + path +
-                                        QStringLiteral("\"\r\n") + QStringLiteral("Path:") +
-                                        filesDir.path() + QStringLiteral("\r\n(BMP)\r\n"));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "Log").caption(),
+              QStringLiteral("Filename:\"") + path + QStringLiteral("\"\r\n") +
+                  QStringLiteral("Path:") + filesDir.path() + QStringLiteral("\r\n(BMP)\r\n"));
     EXPECT_EQ(state.FilePath, filesDir.path());
     EXPECT_EQ(state.FileName, path);
-    EXPECT_EQ(form->FileEntry->caption(), path);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), path);
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(readAll(workingBMP()), readAll(path)); // a byte-for-byte copy
     const QByteArray pxl = readAll(workingPXL());
     EXPECT_TRUE(pxl.startsWith("@,240,128,8\r\n"));
     EXPECT_EQ(pxl.count("\r\n"), 129);
-    EXPECT_EQ(form->BMPImage->picture().size(), QSize(240, 128));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(240, 128));
 }
 
 TEST_F(LCDFormTest, BitmapWithoutDirectoryIsLookedUpInTheCurrentDirectory) {
@@ -85,7 +85,8 @@ TEST_F(LCDFormTest, BitmapWithoutDirectoryIsLookedUpInTheCurrentDirectory) {
     const bool loaded = start(QStringLiteral("shapes.bmp"));
     QDir::setCurrent(cwd);
     ASSERT_TRUE(loaded);
-    EXPECT_EQ(form->Log->caption(), QStringLiteral("Filename:shapes.bmp\r\n(BMP)\r\n"));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "Log").caption(),
+              QStringLiteral("Filename:shapes.bmp\r\n(BMP)\r\n"));
     EXPECT_EQ(state.FilePath, QCoreApplication::applicationDirPath());
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
 }
@@ -101,7 +102,8 @@ class IgnoredCommandLineTest : public LCDFormTest,
 
 TEST_P(IgnoredCommandLineTest, OnlyTheLogShowsWhatWasSeen) {
     ASSERT_TRUE(start(QString::fromLatin1(GetParam().commandLine)));
-    EXPECT_EQ(form->Log->caption(), QString::fromLatin1(GetParam().log));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "Log").caption(),
+              QString::fromLatin1(GetParam().log));
     EXPECT_EQ(fileItems(), QStringLiteral("---"));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_FALSE(QFile::exists(workingPXL()));
@@ -125,7 +127,8 @@ TEST_F(LCDFormTest, MissingBitmapShowsTheFileErrorWithItsCode) {
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("File Error"));
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(fileItems(), QStringLiteral("---"));
-    EXPECT_FALSE(form->Log->caption().contains(QStringLiteral("(BMP)")));
+    EXPECT_FALSE(
+        control<app::CaptionLabel>(*form, "Log").caption().contains(QStringLiteral("(BMP)")));
 }
 
 TEST_F(LCDFormTest, TextFileNamedBmpIsRefusedAsAnInvalidPicture) {
@@ -146,10 +149,13 @@ TEST_F(LCDFormTest, EightBitBitmapIsShownButNotConverted) {
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(fileItems(), QStringLiteral("-BP"));
-    EXPECT_TRUE(form->Log->caption().endsWith(QStringLiteral("(BMP)\r\n")));
+    EXPECT_TRUE(
+        control<app::CaptionLabel>(*form, "Log").caption().endsWith(QStringLiteral("(BMP)\r\n")));
     EXPECT_TRUE(QFile::exists(workingBMP()));
     EXPECT_FALSE(QFile::exists(workingPXL()));
-    EXPECT_TRUE(form->BMPImage->tag().contains(QStringLiteral("Bits/Pixel:     8\r\n")));
+    EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage")
+                    .tag()
+                    .contains(QStringLiteral("Bits/Pixel:     8\r\n")));
 }
 
 TEST_F(LCDFormTest, PxlWithMarkerBecomesTheCurrentPicture) {
@@ -158,16 +164,20 @@ TEST_F(LCDFormTest, PxlWithMarkerBecomesTheCurrentPicture) {
     ASSERT_TRUE(start(file(QStringLiteral("dots.PXL"))));
     EXPECT_EQ(readAll(workingPXL()), QByteArray("@,16,2,8\r\n0FFh,000h\r\n080h,001h\r\n"));
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
-    EXPECT_TRUE(form->Log->caption().endsWith(QStringLiteral("(PXL)\r\n")));
-    EXPECT_EQ(form->FileEntry->caption(), file(QStringLiteral("dots.PXL")));
-    const QImage& picture = form->BMPImage->picture();
+    EXPECT_TRUE(
+        control<app::CaptionLabel>(*form, "Log").caption().endsWith(QStringLiteral("(PXL)\r\n")));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              file(QStringLiteral("dots.PXL")));
+    const QImage& picture = control<app::PictureBox>(*form, "BMPImage").picture();
     ASSERT_EQ(picture.size(), QSize(16, 2));
     EXPECT_EQ(picture.pixelColor(0, 0), QColor(Qt::black));
     EXPECT_EQ(picture.pixelColor(8, 0), QColor(Qt::white));
     EXPECT_EQ(picture.pixelColor(0, 1), QColor(Qt::black));
     EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::white));
     EXPECT_EQ(picture.pixelColor(15, 1), QColor(Qt::black));
-    EXPECT_TRUE(form->BMPImage->tag().contains(QStringLiteral("ImageOffset:    70 Bytes\r\n")));
+    EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage")
+                    .tag()
+                    .contains(QStringLiteral("ImageOffset:    70 Bytes\r\n")));
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -176,8 +186,9 @@ TEST_F(LCDFormTest, PxlWithoutMarkerIsCopiedButNotShown) {
     ASSERT_TRUE(start(file(QStringLiteral("raw.pxl"))));
     EXPECT_EQ(readAll(workingPXL()), QByteArray("0FFh,000h\r\n"));
     EXPECT_EQ(fileItems(), QStringLiteral("L-P"));
-    EXPECT_FALSE(form->Log->caption().contains(QStringLiteral("(PXL)")));
-    EXPECT_TRUE(form->BMPImage->picture().isNull());
+    EXPECT_FALSE(
+        control<app::CaptionLabel>(*form, "Log").caption().contains(QStringLiteral("(PXL)")));
+    EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage").picture().isNull());
     EXPECT_FALSE(QFile::exists(workingBMP()));
 }
 
@@ -249,7 +260,7 @@ TEST_P(HostileCommandLineTest, StartsAndLeavesTheWorkingFilesAlone) {
     EXPECT_EQ(fileItems(), QString::fromLatin1(c.items));
     EXPECT_EQ(readAll(workingPXL()), c.pxlCopied ? c.bytes : QByteArray("previous\r\n"));
     EXPECT_EQ(readAll(workingBMP()), QByteArray("previous"));
-    EXPECT_TRUE(form->BMPImage->picture().isNull());
+    EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage").picture().isNull());
 }
 
 INSTANTIATE_TEST_SUITE_P(

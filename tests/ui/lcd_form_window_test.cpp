@@ -33,68 +33,69 @@ TEST_F(LCDFormTest, ControlsStandWhereTheLayoutPutsThem) {
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     struct Place {
-        QWidget* control;
+        const char* name;
         QRect geometry;
     };
     const Place places[] = {
-        {form->FileEntry, {8, 9, 251, 21}},    {form->Label2, {8, 40, 33, 17}},
-        {form->ComList, {40, 40, 33, 17}},     {form->Shape1, {95, 39, 20, 20}},
-        {form->LoadLight, {96, 40, 17, 17}},   {form->RowCounter, {128, 40, 57, 17}},
-        {form->Log, {264, 40, 201, 61}},       {form->BMPImage, {8, 64, 244, 132}},
-        {form->BMPHolder, {8, 136, 240, 128}}, {form->BMPImage->mask(), {2, 2, 240, 128}},
+        {"FileEntry", {8, 9, 251, 21}},    {"Label2", {8, 40, 33, 17}},
+        {"ComList", {40, 40, 33, 17}},     {"Shape1", {95, 39, 20, 20}},
+        {"LoadLight", {96, 40, 17, 17}},   {"RowCounter", {128, 40, 57, 17}},
+        {"Log", {264, 40, 201, 61}},       {"BMPImage", {8, 64, 244, 132}},
+        {"BMPHolder", {8, 136, 240, 128}}, {"Mask", {2, 2, 240, 128}},
     };
     for (const auto& place : places) {
-        EXPECT_EQ(place.control->geometry(), place.geometry)
-            << place.control->objectName().toStdString();
+        EXPECT_EQ(control<QWidget>(*form, place.name).geometry(), place.geometry) << place.name;
     }
-    EXPECT_EQ(form->BMPImage->contentsRect().size(), QSize(240, 128));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").contentsRect().size(), QSize(240, 128));
     EXPECT_EQ(form->centralWidget()->size(), QSize(261, 207));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Vornix"));
-    EXPECT_EQ(form->Label2->caption(), QStringLiteral("COM"));
-    EXPECT_EQ(form->BMPImage->toolTip(), QStringLiteral("BMP - Bitmap Image"));
-    EXPECT_EQ(form->LoadLight->fillColor(), QColor(255, 255, 255));
-    EXPECT_FALSE(form->BMPImage->mask()->isVisible());
-    EXPECT_TRUE(form->BMPHolder->isHidden());
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "Label2").caption(), QStringLiteral("COM"));
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").toolTip(),
+              QStringLiteral("BMP - Bitmap Image"));
+    EXPECT_EQ(control<app::Lamp>(*form, "LoadLight").fillColor(), QColor(255, 255, 255));
+    EXPECT_FALSE(control<app::PictureBox>(*form, "BMPImage").mask()->isVisible());
+    EXPECT_TRUE(control<app::CaptionLabel>(*form, "BMPHolder").isHidden());
     EXPECT_FALSE(form->windowIcon().isNull());
 }
 
 TEST_F(LCDFormTest, MenusCarryTheirCaptionsAndShortcuts) {
     ASSERT_TRUE(start(QString()));
     struct Item {
-        QAction* action;
+        const char* name;
         const char* caption;
         const char* shortcut;
     };
     const Item items[] = {
-        {form->MenuOpenBMP, "&Open BMP Image...", "Ctrl+O"},
-        {form->MenuOpenPxl, "Open &PXL Image...", "Ctrl+P"},
-        {form->MenuSaveBMP, "Save as &BMP...", "Ctrl+B"},
-        {form->MenuSavePXL, "&Save as PXL...", "Ctrl+S"},
-        {form->MenuFileLoad, "&Load LCD", "Ctrl+L"},
-        {form->MenuFileExit, "E&xit", "Ctrl+X"},
-        {form->MenuMaskOn, "Use &Mask", "Ctrl+M"},
-        {form->MenuMaskSize, "&Size...", ""},
-        {form->MenuImgInfo, "&Image Info", "Ctrl+I"},
-        {form->MenuImgMagnifier, "&Zoom", "Ctrl+Z"},
-        {form->MenuHelpfile, "Help File", ""},
-        {form->MenuHelpPaint, "Run MSPaint", ""},
-        {form->MenuHelpAbout, "About", ""},
+        {"MenuOpenBMP", "&Open BMP Image...", "Ctrl+O"},
+        {"MenuOpenPxl", "Open &PXL Image...", "Ctrl+P"},
+        {"MenuSaveBMP", "Save as &BMP...", "Ctrl+B"},
+        {"MenuSavePXL", "&Save as PXL...", "Ctrl+S"},
+        {"MenuFileLoad", "&Load LCD", "Ctrl+L"},
+        {"MenuFileExit", "E&xit", "Ctrl+X"},
+        {"MenuMaskOn", "Use &Mask", "Ctrl+M"},
+        {"MenuMaskSize", "&Size...", ""},
+        {"MenuImgInfo", "&Image Info", "Ctrl+I"},
+        {"MenuImgMagnifier", "&Zoom", "Ctrl+Z"},
+        {"MenuHelpfile", "Help File", ""},
+        {"MenuHelpPaint", "Run MSPaint", ""},
+        {"MenuHelpAbout", "About", ""},
     };
     for (const auto& item : items) {
-        EXPECT_EQ(item.action->text(), QString::fromLatin1(item.caption));
-        EXPECT_EQ(item.action->shortcut().toString(), QString::fromLatin1(item.shortcut))
-            << item.caption;
+        const auto& action = control<QAction>(*form, item.name);
+        EXPECT_EQ(action.text(), QString::fromLatin1(item.caption));
+        EXPECT_EQ(action.shortcut().toString(), QString::fromLatin1(item.shortcut)) << item.caption;
     }
-    EXPECT_EQ(form->Menufile->title(), QStringLiteral("&File"));
-    EXPECT_EQ(form->MenuMask->title(), QStringLiteral("&Mask"));
-    EXPECT_EQ(form->MenuImage->title(), QStringLiteral("&Image"));
-    EXPECT_EQ(form->MenuHelp->title(), QStringLiteral("&Help"));
+    EXPECT_EQ(control<QMenu>(*form, "Menufile").title(), QStringLiteral("&File"));
+    EXPECT_EQ(control<QMenu>(*form, "MenuMask").title(), QStringLiteral("&Mask"));
+    EXPECT_EQ(control<QMenu>(*form, "MenuImage").title(), QStringLiteral("&Image"));
+    EXPECT_EQ(control<QMenu>(*form, "MenuHelp").title(), QStringLiteral("&Help"));
     // "Import Picture..." joins the open commands, before the first separator.
-    const auto fileActions = form->Menufile->actions();
+    const auto fileActions = control<QMenu>(*form, "Menufile").actions();
+    auto& importPicture = control<QAction>(*form, "MenuImportPicture");
     ASSERT_EQ(fileActions.size(), 9);
-    EXPECT_EQ(fileActions[2], form->MenuImportPicture);
-    EXPECT_EQ(form->MenuImportPicture->text(), QStringLiteral("Import Picture..."));
-    EXPECT_EQ(form->MenuImportPicture->shortcut().toString(), QStringLiteral("Ctrl+G"));
+    EXPECT_EQ(fileActions[2], &importPicture);
+    EXPECT_EQ(importPicture.text(), QStringLiteral("Import Picture..."));
+    EXPECT_EQ(importPicture.shortcut().toString(), QStringLiteral("Ctrl+G"));
     EXPECT_TRUE(fileActions[3]->isSeparator());
     EXPECT_TRUE(fileActions[6]->isSeparator());
 }
@@ -106,9 +107,10 @@ TEST_F(LCDFormTest, SeparatorLinesFollowTheWindowWidth) {
         form->resize(width, form->height());
         QCoreApplication::processEvents();
         const int clientTwips = form->centralWidget()->width() * 15;
-        EXPECT_EQ(form->Lines->line1X2(), clientTwips);
-        EXPECT_EQ(form->Lines->line2X2(), clientTwips);
-        EXPECT_EQ(form->BMPImage->geometry(), QRect(8, 64, 244, 132));
+        const auto& lines = control<app::SeparatorLines>(*form, "Lines");
+        EXPECT_EQ(lines.line1X2(), clientTwips);
+        EXPECT_EQ(lines.line2X2(), clientTwips);
+        EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").geometry(), QRect(8, 64, 244, 132));
     }
 }
 
@@ -117,22 +119,25 @@ TEST_F(LCDFormTest, EscapeRequestsAStopWhicheverControlHasTheFocus) {
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    form->ComList->setFocus();
-    QTest::keyClick(form->ComList, Qt::Key_A);
+    auto& ports = control<QListWidget>(*form, "ComList");
+    ports.setFocus();
+    QTest::keyClick(&ports, Qt::Key_A);
     EXPECT_FALSE(state.flags.StopDownload);
-    QTest::keyClick(form->ComList, Qt::Key_Escape);
+    QTest::keyClick(&ports, Qt::Key_Escape);
     EXPECT_TRUE(state.flags.StopDownload);
 }
 
 TEST_F(LCDFormTest, UseMaskTogglesTheOutlineAndTheCheckMarkTogether) {
     ASSERT_TRUE(start(QString()));
     form->show();
-    form->MenuMaskOn->trigger();
-    EXPECT_TRUE(form->MenuMaskOn->isChecked());
-    EXPECT_TRUE(form->BMPImage->mask()->isVisible());
-    form->MenuMaskOn->trigger();
-    EXPECT_FALSE(form->MenuMaskOn->isChecked());
-    EXPECT_FALSE(form->BMPImage->mask()->isVisible());
+    auto& useMask = control<QAction>(*form, "MenuMaskOn");
+    const QWidget* mask = control<app::PictureBox>(*form, "BMPImage").mask();
+    useMask.trigger();
+    EXPECT_TRUE(useMask.isChecked());
+    EXPECT_TRUE(mask->isVisible());
+    useMask.trigger();
+    EXPECT_FALSE(useMask.isChecked());
+    EXPECT_FALSE(mask->isVisible());
 }
 
 struct MaskAnswers {
@@ -153,8 +158,9 @@ TEST_P(MaskSizeTest, AcceptsOnlyAnswersWithinTheLcd) {
               QStringLiteral("Current Width is 240.\r\nEnter new Width.\r\n(240 pixels Max)"));
     EXPECT_EQ(prompts.inputs[0].title, QStringLiteral("LCD Mask"));
     EXPECT_EQ(prompts.inputs[1].title, QStringLiteral("LCD Mask"));
-    EXPECT_EQ(form->BMPImage->mask()->size(), GetParam().expected);
-    EXPECT_FALSE(form->BMPImage->mask()->isVisible());
+    const QWidget* mask = control<app::PictureBox>(*form, "BMPImage").mask();
+    EXPECT_EQ(mask->size(), GetParam().expected);
+    EXPECT_FALSE(mask->isVisible());
     EXPECT_TRUE(prompts.messages.empty());
 }
 
@@ -256,13 +262,13 @@ TEST_F(LCDFormTest, MaskOutlineRenderingHasFourEdgesInsideTheArea) {
     ASSERT_TRUE(start(QString()));
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-    form->MenuMaskOn->trigger();
+    control<QAction>(*form, "MenuMaskOn").trigger();
     const qreal scale = form->devicePixelRatioF();
     if (!expected.isEmpty()) {
         ASSERT_DOUBLE_EQ(scale, expected.toDouble());
     }
     const QImage shot = form->grab().toImage();
-    const QWidget* mask = form->BMPImage->mask();
+    const QWidget* mask = control<app::PictureBox>(*form, "BMPImage").mask();
     const QRectF area(QPointF(mask->mapTo(form.get(), QPoint(0, 0))) * scale,
                       QSizeF(mask->size()) * scale);
     // The device pixels wholly inside the area, and those wholly outside it.
@@ -384,18 +390,18 @@ TEST_F(LCDFormTest, LongFilePathIsShortenedInTheMiddleWithTheWholePathAsTip) {
         deep += QStringLiteral("/level%1").arg(level);
     }
     const QString path = deep + QStringLiteral("/clock face.bmp");
-    form->FileEntry->setCaption(path);
-    EXPECT_EQ(form->FileEntry->text(), path);
-    EXPECT_EQ(form->FileEntry->toolTip(), path);
-    const QString shown = form->FileEntry->shownText();
+    auto& fileEntry = control<app::CaptionLabel>(*form, "FileEntry");
+    fileEntry.setCaption(path);
+    EXPECT_EQ(fileEntry.text(), path);
+    EXPECT_EQ(fileEntry.toolTip(), path);
+    const QString shown = fileEntry.shownText();
     EXPECT_TRUE(shown.contains(QStringLiteral("\u2026"))) << shown.toStdString();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("/home"))) << shown.toStdString();
     EXPECT_TRUE(shown.endsWith(QStringLiteral("clock face.bmp"))) << shown.toStdString();
-    EXPECT_LE(form->FileEntry->fontMetrics().horizontalAdvance(shown),
-              form->FileEntry->contentsRect().width());
+    EXPECT_LE(fileEntry.fontMetrics().horizontalAdvance(shown), fileEntry.contentsRect().width());
 
-    form->FileEntry->setCaption(QStringLiteral("/tmp/a.bmp"));
-    EXPECT_EQ(form->FileEntry->shownText(), QStringLiteral("/tmp/a.bmp"));
+    fileEntry.setCaption(QStringLiteral("/tmp/a.bmp"));
+    EXPECT_EQ(fileEntry.shownText(), QStringLiteral("/tmp/a.bmp"));
 }
 
 } // namespace
