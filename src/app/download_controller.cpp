@@ -23,8 +23,6 @@ struct DownloadController::Parts {
     void rebuild() {
         download.reset();
         pacer = std::make_unique<download::Pacer>(state.flags, *link);
-        QObject::connect(pacer.get(), &download::Pacer::stallChanged, pacer.get(),
-                         [this](bool stalled) { view.showStalled(stalled); });
         download = std::make_unique<download::LcdDownload>(state.flags, *link, *pacer, view);
     }
 

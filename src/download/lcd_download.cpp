@@ -50,7 +50,13 @@ std::string_view describe(DownloadEnd end) {
 }
 
 LcdDownload::LcdDownload(DownloadFlags& flags, SerialLink& link, Pacer& pacer, DownloadView& view)
-    : m_flags(flags), m_link(link), m_pacer(pacer), m_view(view) {}
+    : m_flags(flags), m_link(link), m_pacer(pacer), m_view(view),
+      m_stallNote(QObject::connect(&pacer, &Pacer::stallChanged, &pacer,
+                                   [this](bool stalled) { m_view.showStalled(stalled); })) {}
+
+LcdDownload::~LcdDownload() {
+    QObject::disconnect(m_stallNote);
+}
 
 DownloadOutcome LcdDownload::LoadLCD(const QString& portStatus, const QString& pxlPath) {
     if (m_running) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include <QByteArray>
+#include <QMetaObject>
 #include <QString>
 
 #include "download/download_flags.h"
@@ -40,7 +41,12 @@ std::string_view describe(DownloadEnd end);
 // while LoadLCD is on the stack (it runs nested event loops).
 class LcdDownload {
 public:
+    // The view hears from the pacer when the line is held up, for as long as this download
+    // lives.
     LcdDownload(DownloadFlags& flags, SerialLink& link, Pacer& pacer, DownloadView& view);
+    ~LcdDownload();
+    LcdDownload(const LcdDownload&) = delete;
+    LcdDownload& operator=(const LcdDownload&) = delete;
 
     // The "&Load LCD" procedure on the file at `pxlPath`; `portStatus` is what OpenCom left.
     DownloadOutcome LoadLCD(const QString& portStatus, const QString& pxlPath);
@@ -73,6 +79,7 @@ private:
     SerialLink& m_link;
     Pacer& m_pacer;
     DownloadView& m_view;
+    QMetaObject::Connection m_stallNote;
     bool m_running = false;
     bool m_started = false;
     bool m_discardedOnStop = false;

@@ -287,6 +287,20 @@ TEST_F(DownloadTest, CtsHeldOffForAWhileLosesNothing) {
     expectFinished(QStringLiteral("Row 2"));
 }
 
+// The pacer's word that the line is held up reaches the view while the download lives, and
+// no longer once it is gone (the pacer may outlive it).
+TEST_F(DownloadTest, ViewHearsOfAHeldLineWhileTheDownloadLives) {
+    emit pacer.stallChanged(true);
+    emit pacer.stallChanged(false);
+    EXPECT_EQ(view.stallNotes, (std::vector<bool>{true, false}));
+
+    Pacer longerLived(flags, line);
+    RecordingView earlierView;
+    { const LcdDownload ended(flags, line, longerLived, earlierView); }
+    emit longerLived.stallChanged(true);
+    EXPECT_TRUE(earlierView.stallNotes.empty());
+}
+
 // A failure, not a stop: the lamp keeps its colour, but the vanished port is closed, once.
 TEST_F(DownloadTest, VanishedDeviceEndsTheDownloadAndClosesThePortOnce) {
     whenSent("G 0 2 0\r", [&] { line.simulateDeviceGone(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,7 @@ public:
         bytesTotal = total;
     }
 
+    void showStalled(bool stalled) override { stallNotes.push_back(stalled); }
     void showEnd(DownloadEnd how) override { end = how; }
 
     // Only the events that are not row captions.
@@ -52,6 +54,7 @@ public:
     qint64 bytesSent = 0;
     qint64 bytesTotal = 0;
     std::optional<DownloadEnd> end;
+    std::vector<bool> stallNotes; // each showStalled, in order
 };
 
 } // namespace vornix::download::testing

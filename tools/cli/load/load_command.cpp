@@ -98,7 +98,7 @@ public:
     }
 
     // The controller has held the line up for a while (CTS off): say so; the download waits on.
-    void showStalled(bool stalled) {
+    void showStalled(bool stalled) override {
         if (stalled) {
             endLine();
             const std::string_view text = image::messages::kControllerNotReady;
@@ -264,8 +264,6 @@ int sendPicture(const PictureText& picture, const QString& device, const image::
     }
     download::Pacer pacer(flags, link);
     ProgressView view(header.height, ::isatty(STDERR_FILENO) == 1);
-    QObject::connect(&pacer, &download::Pacer::stallChanged,
-                     [&view](bool stalled) { view.showStalled(stalled); });
     download::LcdDownload download(flags, link, pacer, view);
     const InterruptWatch interrupts(flags);
     const download::DownloadOutcome outcome =
