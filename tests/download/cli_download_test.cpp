@@ -248,6 +248,19 @@ TEST_F(CliTest, LoadRefusals) {
         EXPECT_EQ(stream.err, "vornix-cli: " + input.toUtf8() + ": not a regular file\n");
         EXPECT_EQ(stream.out, "");
     }
+
+    // A file above the most text a download reads is refused by its size, unread.
+    const QString big = m_dir.filePath("big.pxl");
+    {
+        QFile sparse(big);
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        sparse.write("@,16,1,8\r\n");
+        ASSERT_TRUE(sparse.resize(qint64{1} << 30));
+    }
+    const CliRun tooLarge = run({"load", "--port", "/dev/vornix-no-such-port", big});
+    EXPECT_EQ(tooLarge.exitCode, 1);
+    EXPECT_EQ(tooLarge.err,
+              "vornix-cli: " + big.toUtf8() + ": too large: 1073741824 bytes, at most 67108864\n");
 }
 
 // Ctrl-C while the line stands still (nobody reads the other end, so the pseudo-terminal

@@ -11,7 +11,6 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "image/decode_bmp.h"
-#include "image/error_codes.h"
 #include "image/messages.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"

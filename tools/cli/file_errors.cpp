@@ -23,14 +23,17 @@ std::string ReadFailureReason(const std::string& path, int error, std::uint64_t 
     struct stat info {};
     const bool known = ::stat(path.c_str(), &info) == 0;
     if (error == EFBIG && known) {
-        return "too large: " + std::to_string(info.st_size) + " bytes, at most " +
-               std::to_string(limit);
+        return TooLargeReason(static_cast<std::uint64_t>(info.st_size), limit);
     }
     if (error == image::kNotRegularFile) { // a FIFO, a device or a socket
 
         return "not a regular file";
     }
     return std::strerror(error);
+}
+
+std::string TooLargeReason(std::uint64_t size, std::uint64_t limit) {
+    return "too large: " + std::to_string(size) + " bytes, at most " + std::to_string(limit);
 }
 
 } // namespace vornix::cli

@@ -19,4 +19,8 @@ void PrintFileError(std::string_view file, std::string_view reason);
 // and for a file above `limit` bytes "too large: N bytes, at most M".
 std::string ReadFailureReason(const std::string& path, int error, std::uint64_t limit);
 
+// "too large: N bytes, at most M", for a file of `size` bytes that a command reads only up to
+// `limit`.
+std::string TooLargeReason(std::uint64_t size, std::uint64_t limit);
+
 } // namespace vornix::cli

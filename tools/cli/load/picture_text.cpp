@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include "../file_errors.h"
 #include "download/pxl_text_file.h"
 #include "image/decode_bmp.h"
 #include "image/messages.h"
@@ -14,14 +15,12 @@ namespace vornix::cli {
 namespace {
 
 QString readError(download::PxlFileError error, const QString& path) {
-    const QString words = QString::fromLatin1(download::describe(error));
     if (error == download::PxlFileError::TooLarge) {
-        return QStringLiteral("%1: %2 bytes, at most %3")
-            .arg(words)
-            .arg(QFileInfo(path).size())
-            .arg(download::kMaxPxlFileBytes);
+        return QString::fromStdString(
+            TooLargeReason(static_cast<std::uint64_t>(QFileInfo(path).size()),
+                           static_cast<std::uint64_t>(download::kMaxPxlFileBytes)));
     }
-    return words;
+    return QString::fromLatin1(download::describe(error));
 }
 
 PictureText convertBitmap(const QByteArray& bytes) {
