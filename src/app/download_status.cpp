@@ -5,7 +5,6 @@
 #include <QProgressBar>
 
 #include "app/message_text.h"
-#include "download/lcd_download.h"
 #include "image/messages.h"
 
 namespace vornix::app {

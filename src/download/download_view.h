@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 #include <QString>
 #include <QtGlobal>
 
@@ -42,6 +44,19 @@ enum class DownloadEnd {
     Stopped, // a stop request ended it
     Failed   // the port failed or went away
 };
+
+// How a download that showed progress ended: the status bar's end texts.
+constexpr std::string_view describe(DownloadEnd end) {
+    switch (end) {
+    case DownloadEnd::Done:
+        return image::messages::kDownloadComplete;
+    case DownloadEnd::Stopped:
+        return image::messages::kDownloadStopped;
+    case DownloadEnd::Failed:
+        return image::messages::kDownloadFailed;
+    }
+    return "unknown end";
+}
 
 // What a download shows while it runs. The main window implements it with its File menu,
 // RowCounter label, LoadLight lamp, status bar and message box; the command line with progress

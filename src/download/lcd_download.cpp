@@ -37,18 +37,6 @@ std::string_view describe(DownloadOutcome outcome) {
     return "unknown outcome";
 }
 
-std::string_view describe(DownloadEnd end) {
-    switch (end) {
-    case DownloadEnd::Done:
-        return image::messages::kDownloadComplete;
-    case DownloadEnd::Stopped:
-        return image::messages::kDownloadStopped;
-    case DownloadEnd::Failed:
-        return image::messages::kDownloadFailed;
-    }
-    return "unknown end";
-}
-
 LcdDownload::LcdDownload(DownloadFlags& flags, SerialLink& link, Pacer& pacer, DownloadView& view)
     : m_flags(flags), m_link(link), m_pacer(pacer), m_view(view),
       m_stallNote(QObject::connect(&pacer, &Pacer::stallChanged, &pacer,

@@ -29,9 +29,6 @@ enum class DownloadOutcome {
 // show the outcome (image/messages.h), a short phrase otherwise.
 std::string_view describe(DownloadOutcome outcome);
 
-// How a download that showed progress ended: the status bar's end texts of image/messages.h.
-std::string_view describe(DownloadEnd end);
-
 // Sends the working PXL file to the LCD controller: the byte 0x03, the I command, a pause of
 // 11 ticks, the D command, then each row as position and data commands of up to ten values,
 // every command waited out by Pacer::WriteComPort. StopDownload is looked at after the pause
