@@ -27,8 +27,8 @@ public:
 
 int printInfo(const image::BitmapHeader& header) {
     // Line 1 holds the two bfType bytes as they are, whatever they are.
-    if (!WriteToStdout(image::ImageInfoText(header, "\n"))) {
-        std::fputs("vornix-cli: the information could not be written to the output\n", stderr);
+    if (const int error = WriteToStdout(image::ImageInfoText(header, "\n")); error != 0) {
+        PrintFileError(kStandardOutputName, std::strerror(error));
         return kExitFailure;
     }
     return kExitOk;

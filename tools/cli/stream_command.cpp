@@ -88,8 +88,8 @@ int RunStream(const std::vector<std::string>& args) {
         PrintFileError(path, download::describe(stream.error));
         return kExitFailure;
     }
-    if (!WriteToStdout(stream.bytes)) {
-        std::fputs("vornix-cli: the stream could not be written to the output\n", stderr);
+    if (const int error = WriteToStdout(stream.bytes); error != 0) {
+        PrintFileError(kStandardOutputName, std::strerror(error));
         return kExitFailure;
     }
     return kExitOk;
