@@ -582,16 +582,31 @@ INSTANTIATE_TEST_SUITE_P(
                       QuotingRow{"PlainUtf8", "caf\xc3\xa9.png", false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// An option that echoes what was typed quotes it as well.
+// A usage error that echoes what was typed quotes it as well.
 TEST_F(ConvertTest, UsageErrorsQuoteWhatWasTyped) {
-    const CliRun run = RunCli({"convert", "--x\x1b[2J", "a.png", "b.pxl"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_EQ(run.err, "vornix-cli convert: unknown option '--x'$'\\033''[2J'\n"
-                       "Try 'vornix-cli --help'.\n");
-    const CliRun value = RunCli({"convert", "--fit=\x1b[2J", "a.png", "b.pxl"});
-    EXPECT_EQ(value.exitCode, 2);
-    EXPECT_EQ(value.err, "vornix-cli convert: bad value for --fit: ''$'\\033''[2J'\n"
-                         "Try 'vornix-cli --help'.\n");
+    const struct {
+        QStringList args;
+        QByteArray line;
+    } rows[] = {
+        {{"convert", "--x\x1b[2J", "a.png", "b.pxl"},
+         "vornix-cli convert: unknown option '--x'$'\\033''[2J'"},
+        {{"convert", "--fit=\x1b[2J", "a.png", "b.pxl"},
+         "vornix-cli convert: bad value for --fit: ''$'\\033''[2J'"},
+        {{"convert", "-\x07", "a.bmp", "b.pxl"}, "vornix-cli convert: unknown option '-'$'\\a'"},
+        {{"info", "-\x07x", "a.bmp"}, "vornix-cli info: unknown option '-'$'\\a''x'"},
+        {{"stream", "-\x07x", "a.bmp"}, "vornix-cli stream: unknown option '-'$'\\a''x'"},
+        {{"pattern", "grid\r", "g.pxl"}, "vornix-cli pattern: no pattern is called 'grid'$'\\r'"},
+        {{"pattern", "--to=\x1b", "grid", "g.pxl"},
+         "vornix-cli pattern: bad value for --to: ''$'\\033'"},
+        {{"load", "--\x1b"}, "vornix-cli load: unknown option '--'$'\\033'"},
+        {{"help", "x\x1b"}, "vornix-cli help: no command is called 'x'$'\\033'"},
+        {{"x\x1b"}, "vornix-cli: no command is called 'x'$'\\033'"},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = RunCli(row.args);
+        EXPECT_EQ(run.exitCode, 2) << row.line.constData();
+        EXPECT_EQ(run.err, row.line + "\nTry 'vornix-cli --help'.\n");
+    }
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "image/image_info.h"
 #include "image/messages.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -102,7 +103,8 @@ int infoOf(const std::string& name, PictureKind kind) {
 int RunInfo(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("info", std::string(image::messages::kUnknownOption) + FirstOption(args));
+        return UsageError("info", std::string(image::messages::kUnknownOption) +
+                                      TerminalName(FirstOption(args)));
     }
     if (names->size() != 1) {
         return UsageError("info", image::messages::kNeedsOneFile);

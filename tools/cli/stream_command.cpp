@@ -10,6 +10,7 @@
 #include "image/decode_bmp.h"
 #include "image/messages.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -68,8 +69,8 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
 int RunStream(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("stream",
-                          std::string(image::messages::kUnknownOption) + FirstOption(args));
+        return UsageError("stream", std::string(image::messages::kUnknownOption) +
+                                        TerminalName(FirstOption(args)));
     }
     if (names->size() != 1 || names->front().empty()) {
         return UsageError("stream", image::messages::kNeedsOneFile);
