@@ -47,8 +47,10 @@ public:
         if (!m_shown) {
             return;
         }
-        m_text = "[" + std::to_string(m_done) + "/" + std::to_string(m_total) + "] " +
-                 TerminalName(input);
+        // Appended piece by piece: GCC 12 warns (-Wrestrict) about "[" + std::string.
+        m_text.assign(1, '[');
+        m_text.append(std::to_string(m_done)).append(1, '/').append(std::to_string(m_total));
+        m_text.append("] ").append(TerminalName(input));
         cutToWidth(m_text, m_columns - 1);
         put("\r" + m_text + "\x1b[K");
     }

@@ -27,8 +27,13 @@ PictureFailure failureOf(std::string_view file, std::string_view reason) {
 // "out.pxl" -> "out-001.pxl": the name of a frame of an animation, numbered with `digits`
 // digits before the ending of OUTPUT's last part (at its end when it has none).
 std::string framePath(const std::string& output, int number, int digits) {
-    char text[16];
-    std::snprintf(text, sizeof text, "-%0*d", digits, number);
+    std::string text = std::to_string(number);
+    text.insert(0,
+                text.size() < static_cast<std::size_t>(digits)
+                    ? static_cast<std::size_t>(digits) - text.size()
+                    : 0,
+                '0');
+    text.insert(0, 1, '-');
     const std::size_t slash = output.rfind('/');
     const std::size_t dot = output.rfind('.');
     const bool hasEnding = dot != std::string::npos && (slash == std::string::npos || dot > slash);
