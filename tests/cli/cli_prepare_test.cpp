@@ -646,6 +646,8 @@ TEST_P(ClashTest, RefusesAndWritesNothing) {
               0);
     ASSERT_TRUE(WriteAll(path("anim.gif"), tinyGif({false, true, false})));
     ASSERT_TRUE(QFile::link(path("anim.gif"), path("f-002.pxl")));
+    ASSERT_TRUE(WriteAll(path("g-001.pxl"), "old"));
+    ASSERT_TRUE(QFile::link(path("g-001.pxl"), path("g-003.pxl")));
     const QMap<QString, QByteArray> before = snapshot(m_dir.path());
     QStringList args;
     for (const QString& arg : GetParam().args) {
@@ -679,7 +681,10 @@ INSTANTIATE_TEST_SUITE_P(
                                "vornix-cli: D/x.pxl and D/x.pxl are the same file\n"},
                       ClashRow{"FrameNameLeadsToTheInput",
                                {"convert", "--frames", "all", "--invert", "D/anim.gif", "D/f.pxl"},
-                               "vornix-cli: D/anim.gif and D/f-002.pxl are the same file\n"}),
+                               "vornix-cli: D/anim.gif and D/f-002.pxl are the same file\n"},
+        ClashRow{"TwoFrameNamesLeadToOneFile",
+                 {"convert", "--frames", "all", "--invert", "D/anim.gif", "D/g.pxl"},
+                 "vornix-cli: D/g-001.pxl and D/g-003.pxl are the same file\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A frame's name taken by another input of the batch: that input is refused, and the frame
@@ -786,6 +791,10 @@ TEST_F(PreparedConvertTest, OutputFolderIsMadeOnlyWhenItsNameIsNoPictures) {
     EXPECT_EQ(made.err,
               "vornix-cli: " + path("made").toUtf8() + ": note: folder made for the outputs\n");
     EXPECT_EQ(EntriesOf(path("made")), QStringList{"half.pxl"});
+    // A "/" at the end says the name is a folder's, whatever its ending.
+    const CliRun slash = RunCli({"convert", "--invert", "-o", path("slash.pxl/"), input});
+    EXPECT_EQ(slash.exitCode, 0) << slash.err.constData();
+    EXPECT_EQ(EntriesOf(path("slash.pxl")), QStringList{"half.pxl"});
     const CliRun quiet = RunCli({"convert", "-q", "--invert", "-o", path("quiet"), input});
     EXPECT_EQ(quiet.exitCode, 0);
     EXPECT_EQ(quiet.err, "");

@@ -177,12 +177,8 @@ bool convertOne(const PreparedArgs& request, const Job& job) {
     return true;
 }
 
-// A name that says it is a picture file, not a folder: "out.pxl", "photo.JPG".
-bool namesAPicture(const std::string& folder) {
-    std::string name = folder;
-    while (name.size() > 1 && name.back() == '/') {
-        name.pop_back();
-    }
+// A name that says it is a picture file, not a folder: "out.pxl", "photo.JPG" (not "out.pxl/").
+bool namesAPicture(const std::string& name) {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
         return false;

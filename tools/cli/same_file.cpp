@@ -33,14 +33,24 @@ std::vector<std::string> SameFileLines(const std::vector<std::string>& inputs,
     }
     std::vector<std::string> lines;
     std::set<std::pair<std::string, std::string>> told;
+    const auto tell = [&lines, &told](const std::string& first, const std::string& second) {
+        if (told.emplace(first, second).second) {
+            lines.push_back("vornix-cli: " + TerminalName(first) + " and " + TerminalName(second) +
+                            " are the same file");
+        }
+    };
+    std::map<FileIdentity, const std::string*> outputFiles;
     for (const std::string& output : outputs) {
-        const auto file = inputFiles.empty() ? std::nullopt : RegularFileOf(output, true);
-        const auto input = file ? inputFiles.find(*file) : inputFiles.end();
-        if (input == inputFiles.end() || !told.emplace(*input->second, output).second) {
+        const auto file = RegularFileOf(output, true);
+        if (!file) {
             continue;
         }
-        lines.push_back("vornix-cli: " + TerminalName(*input->second) + " and " +
-                        TerminalName(output) + " are the same file");
+        if (const auto input = inputFiles.find(*file); input != inputFiles.end()) {
+            tell(*input->second, output);
+        }
+        if (const auto [earlier, added] = outputFiles.emplace(*file, &output); !added) {
+            tell(*earlier->second, output);
+        }
     }
     return lines;
 }

@@ -24,8 +24,10 @@ struct FileIdentity {
 std::optional<FileIdentity> RegularFileOf(const std::string& name, bool asOutput);
 
 // The lines "vornix-cli: INPUT and OUTPUT are the same file", one for each pair of an input and
-// an output that are one file, in the order of the outputs; empty when there is none. Checked
-// before anything is written, so that a conversion never replaces one of its own inputs.
+// an output that are one file, in the order of the outputs, then "vornix-cli: OUTPUT and
+// OUTPUT are the same file" for two outputs that are; empty when there is none. Checked before
+// anything is written, so that a conversion never replaces one of its own inputs, nor writes
+// one of its outputs over another.
 std::vector<std::string> SameFileLines(const std::vector<std::string>& inputs,
                                        const std::vector<std::string>& outputs);
 
