@@ -266,6 +266,20 @@ std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std:
     return parsed;
 }
 
+// False, with the reason printed, when the picture is not to be written: too many frames, or
+// an output that is the input or another output. Nothing has been written yet.
+bool outputsAllowed(const std::string& input, const PictureOutputs& outputs) {
+    if (!outputs.refusal.empty()) {
+        PrintFileError(input, outputs.refusal);
+        return false;
+    }
+    const std::vector<std::string> clashes = SameFileLines({input}, outputs.names);
+    for (const std::string& line : clashes) {
+        PrintMessage(line);
+    }
+    return clashes.empty();
+}
+
 } // namespace
 
 void IgnoreLine(std::string_view /*line*/) {}
@@ -354,14 +368,7 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
     }
     const PictureOutputs outputs =
         piped ? OutputsOf(request, piped->bytes, output) : OutputsOfFile(request, input, output);
-    if (!outputs.refusal.empty()) {
-        PrintFileError(input, outputs.refusal);
-        return kExitFailure;
-    }
-    if (const auto clashes = SameFileLines({input}, outputs.names); !clashes.empty()) {
-        for (const std::string& line : clashes) {
-            PrintMessage(line);
-        }
+    if (!outputsAllowed(input, outputs)) {
         return kExitFailure;
     }
     const std::optional<PictureFailure> failed =
