@@ -6,7 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -373,7 +375,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"ThreeFiles", {"pic.bmp", "out.pxl", "more.pxl"}},
                       UsageCase{"UnknownOption", {"--no-such-option", "pic.bmp", "out.pxl"}},
                       UsageCase{"UnknownOptionAfterTheFiles", {"pic.bmp", "out.pxl", "--bogus=1"}},
-                      UsageCase{"UnknownShortOption", {"-q", "pic.bmp", "out.pxl"}},
+                      UsageCase{"UnknownShortOption", {"-z", "pic.bmp", "out.pxl"}},
                       UsageCase{"PngInput", {"pic.png", "out.pxl"}},
                       UsageCase{"InputWithoutExtension", {"pic", "out.pxl"}},
                       UsageCase{"EmptyInputName", {"", "out.pxl"}},
@@ -479,6 +481,132 @@ TEST_F(ConvertTest, RefusedStandardInputFails) {
     EXPECT_EQ(noHeader.err,
               "vornix-cli: -: Loading stopped. File does not have LCD Header information.\n");
     EXPECT_TRUE(EntriesOf(m_dir.path()).isEmpty());
+}
+
+// Runs `script` in bash with $f set to the file name `name` (any bytes, which a QString
+// argument could not carry) and $CLI naming vornix-cli: its stdout and stderr.
+CliRun withName(const QByteArray& name, const QString& script) {
+    QString escaped;
+    for (const char c : name) {
+        escaped += QStringLiteral("\\0%1").arg(static_cast<unsigned char>(c), 3, 8, QChar('0'));
+    }
+    QProcess process;
+    process.start(QStringLiteral("/bin/bash"),
+                  {"-c", "printf -v f %b \"$1\"; " + script, "bash", escaped,
+                   QStringLiteral(VORNIX_BIN_DIR "/vornix-cli")});
+    CliRun run;
+    if (process.waitForFinished(kRunTimeoutMs) && process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// What the shell makes of `quoted`: the name it stands for.
+QByteArray shellWord(const QByteArray& quoted) {
+    return withName(quoted, "eval \"printf %s $f\"").out;
+}
+
+struct QuotingRow {
+    const char* name;
+    QByteArray file;
+    bool quoted;               // else printed exactly as it is
+    bool lsGivesItBack = true; // ls's own form reads back as the name
+};
+
+void PrintTo(const QuotingRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class QuotingTest : public ConvertTest, public ::testing::WithParamInterface<QuotingRow> {};
+
+// A file name with control characters reaches the terminal quoted as ls quotes it, so that a
+// hostile name cannot retitle or clear the terminal or forge a line; the quoted form reads back
+// as the name in the shell. Other names print exactly as they are.
+TEST_P(QuotingTest, NamesAreQuotedForTheTerminal) {
+    const QuotingRow& row = GetParam();
+    const QByteArray file = QFile::encodeName(m_dir.path()) + "/" + row.file;
+    const int fd = ::open(file.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "just some text", 14), 14);
+    ::close(fd);
+    const CliRun run = withName(file, "\"$2\" convert --invert \"$f\" " + path("out.pxl"));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.startsWith("vornix-cli: ")) << run.err.constData();
+    const QByteArray shown = run.err.mid(12, run.err.indexOf(": the file is") - 12);
+    if (!row.quoted) {
+        EXPECT_EQ(shown, file);
+        return;
+    }
+    EXPECT_EQ(run.err.count('\n'), 1) << "a forged line";
+    EXPECT_EQ(shellWord(shown), file);
+    if (row.lsGivesItBack) {
+        const CliRun ls =
+            withName(file, "LC_ALL=C.UTF-8 ls --quoting-style=shell-escape -d -- \"$f\"");
+        EXPECT_EQ(shown, ls.out.chopped(1));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, QuotingTest,
+    ::testing::Values(QuotingRow{"Escape",
+                                 "a\x1b"
+                                 "b.bmp",
+                                 true},
+                      QuotingRow{"RetitleAndBell", "\x1b]0;owned\x07.png", true},
+                      QuotingRow{"ForgedLine", "x.png\nvornix-cli: all done", true},
+                      QuotingRow{"LetterEscapes", "\a\b\f\n\r\t\v.png", true},
+                      QuotingRow{"StartsAndEndsWithOne", "\x01mid\x02", true},
+                      QuotingRow{"Delete", "del\x7f.png", true},
+                      QuotingRow{"EncodedC1",
+                                 "csi\xc2\x9b"
+                                 "2J.png",
+                                 true},
+                      QuotingRow{"LoneC1Byte",
+                                 "csi\x9b"
+                                 "2J.png",
+                                 true},
+                      QuotingRow{"PrintableUtf8Kept", "caf\xc3\xa9\x01.png", true},
+                      QuotingRow{"ShellCharacters", "a b$c\\d\"e~#\x01.png", true},
+                      QuotingRow{"QuoteAndLineEnd", "it's\n.png", true},
+                      QuotingRow{"QuoteBetween",
+                                 "\x01"
+                                 "a'b",
+                                 true},
+                      QuotingRow{"QuoteAfterAnEndingControl", "ab'c\x01", true},
+                      // ls drops the $ of the first escape here; the name must read back.
+                      QuotingRow{"QuoteBetweenTwo", "\x01'\x02", true, false},
+                      QuotingRow{"PlainWithSpace", "a b.png", false},
+                      QuotingRow{"PlainWithQuote", "it's.png", false},
+                      QuotingRow{"PlainUtf8", "caf\xc3\xa9.png", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A usage error that echoes what was typed quotes it as well.
+TEST_F(ConvertTest, UsageErrorsQuoteWhatWasTyped) {
+    const struct {
+        QStringList args;
+        QByteArray line;
+    } rows[] = {
+        {{"convert", "--x\x1b[2J", "a.png", "b.pxl"},
+         "vornix-cli convert: unknown option '--x'$'\\033''[2J'"},
+        {{"convert", "--fit=\x1b[2J", "a.png", "b.pxl"},
+         "vornix-cli convert: bad value for --fit: ''$'\\033''[2J'"},
+        {{"convert", "-\x07", "a.bmp", "b.pxl"}, "vornix-cli convert: unknown option '-'$'\\a'"},
+        {{"info", "-\x07x", "a.bmp"}, "vornix-cli info: unknown option '-'$'\\a''x'"},
+        {{"stream", "-\x07x", "a.bmp"}, "vornix-cli stream: unknown option '-'$'\\a''x'"},
+        {{"pattern", "grid\r", "g.pxl"}, "vornix-cli pattern: no pattern is called 'grid'$'\\r'"},
+        {{"pattern", "--to=\x1b", "grid", "g.pxl"},
+         "vornix-cli pattern: bad value for --to: ''$'\\033'"},
+        {{"load", "--\x1b"}, "vornix-cli load: unknown option '--'$'\\033'"},
+        {{"help", "x\x1b"}, "vornix-cli help: no command is called 'x'$'\\033'"},
+        {{"x\x1b"}, "vornix-cli: no command is called 'x'$'\\033'"},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = RunCli(row.args);
+        EXPECT_EQ(run.exitCode, 2) << row.line.constData();
+        EXPECT_EQ(run.err, row.line + "\nTry 'vornix-cli --help'.\n");
+    }
 }
 
 } // namespace

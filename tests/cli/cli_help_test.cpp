@@ -1,5 +1,6 @@
 // Help, --version and usage errors of every program, run as real processes.
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,87 @@ TEST(HelpTest, UsageErrorsSayWhatWasWrongInOneLine) {
     const ProgramRun sim = runProgram("vornix-lcdsim", {"--bogus"});
     EXPECT_EQ(sim.exitCode, 2);
     EXPECT_EQ(sim.err, "vornix-lcdsim: unknown option --bogus\nTry 'vornix-lcdsim --help'.\n");
+}
+
+// Runs vornix-cli through the shell with its standard output redirected as `redirect` says
+// ("> /dev/full", ">&-" for a closed one).
+CliRun runRedirected(const QStringList& args, const QString& redirect) {
+    QProcess process;
+    process.start(QStringLiteral("/bin/sh"),
+                  QStringList{QStringLiteral("-c"), "\"$0\" \"$@\" " + redirect,
+                              QStringLiteral(VORNIX_BIN_DIR "/vornix-cli")} +
+                      args);
+    CliRun run;
+    if (process.waitForFinished(kRunTimeoutMs) && process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+// Help, the version, info and stream have nothing but standard output to give their text to:
+// when it cannot take the text they fail with the system's reason, never exit 0.
+TEST(StandardOutputTest, AFailedWriteIsReported) {
+    const QString clock = QStringLiteral(VORNIX_SAMPLES "/clock.bmp");
+    const QByteArray full = "vornix-cli: standard output: No space left on device\n";
+    const QByteArray closed = "vornix-cli: standard output: Bad file descriptor\n";
+    const struct {
+        QStringList args;
+        QString redirect;
+        QByteArray err;
+    } rows[] = {
+        {{"--help"}, "> /dev/full", full},
+        {{"--version"}, "> /dev/full", full},
+        {{"help", "convert"}, "> /dev/full", full},
+        {{"pattern", "--help"}, "> /dev/full", full},
+        {{"info", clock}, "> /dev/full", full},
+        {{"stream", clock}, "> /dev/full", full},
+        {{"--version"}, ">&-", closed},
+        {{"--help"}, ">&-", closed},
+        {{"info", clock}, ">&-", closed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE((row.args.join(' ') + " " + row.redirect).toStdString());
+        const CliRun run = runRedirected(row.args, row.redirect);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, row.err);
+    }
+    // A command that writes nothing to standard output does not mind it closed.
+    QTemporaryDir dir;
+    const CliRun quiet = runRedirected({"pattern", "grid", dir.filePath("g.pxl")}, ">&-");
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err.constData();
+    EXPECT_EQ(quiet.err, "");
+}
+
+// "--" ends the options of every command, so that a name after it may start with "-".
+TEST(DoubleDashTest, EveryCommandTakesIt) {
+    QTemporaryDir dir;
+    const QString clock = QStringLiteral(VORNIX_SAMPLES "/clock.bmp");
+    const struct {
+        QStringList args;
+        int exitCode;
+        QByteArray errStart;
+    } rows[] = {
+        {{"pattern", "--", "grid", dir.filePath("g.pxl")}, 0, ""},
+        {{"pattern", "--size", "16x8", "--", "bits", dir.filePath("b.bmp")}, 0, ""},
+        {{"convert", "--", clock, dir.filePath("c.pxl")}, 0, ""},
+        {{"convert", "--invert", "--", clock, dir.filePath("i.pxl")}, 0, ""},
+        {{"info", "--", clock}, 0, ""},
+        {{"stream", "--", dir.filePath("g.pxl")}, 0, ""},
+        {{"help", "--", "convert"}, 0, ""},
+        {{"load", "--", dir.filePath("missing.pxl")}, 1, "vornix-cli: "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const CliRun run = RunCli(row.args);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err.constData();
+        EXPECT_TRUE(run.err.startsWith(row.errStart)) << run.err.constData();
+        if (row.exitCode == 0) {
+            EXPECT_EQ(run.err, "");
+        }
+    }
+    EXPECT_EQ(RunCli({"help", "--", "convert"}).out, RunCli({"convert", "--help"}).out);
 }
 
 } // namespace

@@ -4,13 +4,16 @@
 #include <QColor>
 #include <QDialogButtonBox>
 #include <QImage>
+#include <QMap>
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -429,6 +432,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "of 8 pixels."},
         WarningRow{"LargeIsFitted", {1600, 1000}, {"--invert"}, {200, 125}, ""},
         WarningRow{"KeepKeepsALargePicture", {300, 100}, {"--fit", "keep"}, {300, 100}, kTopLeft},
+        WarningRow{"QuietLeavesTheWarningOut", {300, 100}, {"-q", "--fit", "keep"}, {300, 100}, ""},
+        WarningRow{"QuietAtLength", {50, 30}, {"--invert", "--quiet"}, {50, 30}, ""},
         WarningRow{
             "TallAfterTurning", {200, 100}, {"--fit=keep", "--rotate=90"}, {100, 200}, kTopLeft},
         WarningRow{"FitEnlargesToWholeBytes",
@@ -548,7 +553,9 @@ TEST_F(PreparedConvertTest, BatchConvertsEachInputAndReportsEachFailure) {
     const CliRun one = RunCli(
         QStringList{"convert", "--dither", "fs", "--jobs", "1", "-o", path("out1")} + inputs);
     EXPECT_EQ(one.exitCode, 1);
-    EXPECT_EQ(sortedLines(one.err), sortedLines(expectedErr));
+    EXPECT_EQ(sortedLines(one.err),
+              sortedLines(expectedErr + "vornix-cli: " + path("out1").toUtf8() +
+                          ": note: folder made for the outputs\n"));
     EXPECT_EQ(EntriesOf(path("out1")), (QStringList{"bands.pxl", "grey.pxl"}));
     EXPECT_TRUE(ReadAll(path("out1/bands.pxl")).startsWith("@,64,32,8\r\n"));
 
@@ -569,7 +576,8 @@ TEST_F(PreparedConvertTest, BatchConvertsEachInputAndReportsEachFailure) {
     const CliRun good = RunCli({"convert", "--invert", "-o", path("out3"), path("in/bands.png"),
                                 path("in/more/grey.ppm")});
     EXPECT_EQ(good.exitCode, 0);
-    EXPECT_EQ(good.err, "");
+    EXPECT_EQ(good.err,
+              "vornix-cli: " + path("out3").toUtf8() + ": note: folder made for the outputs\n");
     EXPECT_EQ(EntriesOf(path("out3")), (QStringList{"bands.pxl", "grey.pxl"}));
 }
 
@@ -586,6 +594,255 @@ TEST_F(PreparedConvertTest, BatchUsageErrors) {
         EXPECT_TRUE(IsUsageError(run.err, "convert")) << run.err.constData();
     }
     EXPECT_TRUE(EntriesOf(m_dir.path()).isEmpty());
+}
+
+// A GIF of 1 x 1 pixel frames, black (colour 0) or white (colour 1) as `dark` says, each
+// behind a graphics control block; "GIF89a", a two-colour table, the frames, the trailer.
+QByteArray tinyGif(const std::vector<bool>& dark) {
+    QByteArray gif("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
+    gif += QByteArray::fromHex("000000ffffff");
+    for (const bool frame : dark) {
+        // The codes clear, colour 0 or 1, end, at three bits each.
+        gif += QByteArray::fromHex("21f90400000000002c000000000100010000") +
+               QByteArray::fromHex(frame ? "0202440100" : "02024c0100");
+    }
+    return gif + ";";
+}
+
+// Every file in a folder with its bytes: what a refused run must leave as it was.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QString& name : EntriesOf(folder)) {
+        const QFileInfo info(folder + "/" + name);
+        files[name] = info.isSymLink() ? "-> " + info.symLinkTarget().toUtf8()
+                      : info.isDir()   ? QByteArray("<folder>")
+                                       : ReadAll(info.filePath());
+    }
+    return files;
+}
+
+struct ClashRow {
+    const char* name;
+    QStringList args; // "D" stands for the folder of the files
+    QByteArray err;   // likewise
+};
+
+void PrintTo(const ClashRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ClashTest : public PreparedConvertTest, public ::testing::WithParamInterface<ClashRow> {};
+
+// An output that is one of the inputs (by name, through a link or as another name of the same
+// file) is refused before anything is written: exit 1, one line with both names, every file as
+// it was.
+TEST_P(ClashTest, RefusesAndWritesNothing) {
+    ASSERT_TRUE(fourBands().save(path("a.png"), "PNG"));
+    ASSERT_EQ(RunCli({"convert", "--invert", path("a.png"), path("x.pxl")}).exitCode, 0);
+    ASSERT_TRUE(QFile::copy(path("x.pxl"), path("a.pxl")));
+    ASSERT_TRUE(QFile::link(path("x.pxl"), path("link.pxl")));
+    ASSERT_EQ(::link(QFile::encodeName(path("x.pxl")).constData(),
+                     QFile::encodeName(path("hard.pxl")).constData()),
+              0);
+    ASSERT_TRUE(WriteAll(path("anim.gif"), tinyGif({false, true, false})));
+    ASSERT_TRUE(QFile::link(path("anim.gif"), path("f-002.pxl")));
+    ASSERT_TRUE(WriteAll(path("g-001.pxl"), "old"));
+    ASSERT_TRUE(QFile::link(path("g-001.pxl"), path("g-003.pxl")));
+    const QMap<QString, QByteArray> before = snapshot(m_dir.path());
+    QStringList args;
+    for (const QString& arg : GetParam().args) {
+        args << QString(arg).replace("D/", m_dir.path() + "/");
+    }
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, QByteArray(GetParam().err).replace("D/", (m_dir.path() + "/").toUtf8()));
+    EXPECT_EQ(snapshot(m_dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InputsAreNeverOutputs, ClashTest,
+    ::testing::Values(ClashRow{"PreparedOntoItself",
+                               {"convert", "--fit", "fit", "D/x.pxl", "D/x.pxl"},
+                               "vornix-cli: D/x.pxl and D/x.pxl are the same file\n"},
+                      ClashRow{"PlainOntoItself",
+                               {"convert", "D/x.pxl", "D/x.pxl"},
+                               "vornix-cli: D/x.pxl and D/x.pxl are the same file\n"},
+                      ClashRow{"OutputIsALinkToTheInput",
+                               {"convert", "--invert", "D/x.pxl", "D/link.pxl"},
+                               "vornix-cli: D/x.pxl and D/link.pxl are the same file\n"},
+                      ClashRow{"OutputIsAnotherNameOfTheInput",
+                               {"convert", "D/hard.pxl", "D/x.pxl"},
+                               "vornix-cli: D/hard.pxl and D/x.pxl are the same file\n"},
+                      ClashRow{"BatchIntoTheInputsFolder",
+                               {"convert", "--invert", "-o", "D/", "D/a.png", "D/a.pxl"},
+                               "vornix-cli: D/a.pxl and D/a.pxl are the same file\n"},
+                      ClashRow{"BatchOfOneOntoItself",
+                               {"convert", "-o", "D/", "--invert", "D/x.pxl"},
+                               "vornix-cli: D/x.pxl and D/x.pxl are the same file\n"},
+                      ClashRow{"FrameNameLeadsToTheInput",
+                               {"convert", "--frames", "all", "--invert", "D/anim.gif", "D/f.pxl"},
+                               "vornix-cli: D/anim.gif and D/f-002.pxl are the same file\n"},
+        ClashRow{"TwoFrameNamesLeadToOneFile",
+                 {"convert", "--frames", "all", "--invert", "D/anim.gif", "D/g.pxl"},
+                 "vornix-cli: D/g-001.pxl and D/g-003.pxl are the same file\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A frame's name taken by another input of the batch: that input is refused, and the frame
+// it would have replaced stays the animation's.
+TEST_F(PreparedConvertTest, BatchFrameNamesAreOutputsToo) {
+    ASSERT_TRUE(WriteAll(path("anim.gif"), tinyGif({false, true, false})));
+    QImage white(1, 1, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    ASSERT_TRUE(white.save(path("anim-002.png"), "PNG"));
+    const CliRun run = RunCli({"convert", "--frames", "all", "--fit", "stretch", "--size", "8x1",
+                               "-o", path("out"), path("anim.gif"), path("anim-002.png")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "vornix-cli: " + path("out").toUtf8() +
+                           ": note: folder made for the outputs\nvornix-cli: " +
+                           path("anim-002.png").toUtf8() + ": " +
+                           path("out/anim-002.pxl").toUtf8() + " is already the output of " +
+                           path("anim.gif").toUtf8() + "\n");
+    EXPECT_EQ(EntriesOf(path("out")),
+              (QStringList{"anim-001.pxl", "anim-002.pxl", "anim-003.pxl"}));
+    EXPECT_EQ(ReadAll(path("out/anim-001.pxl")), "@,8,1,8\r\n000h\r\n");
+    EXPECT_EQ(ReadAll(path("out/anim-002.pxl")), "@,8,1,8\r\n0FFh\r\n");
+}
+
+// Frame numbers have as many digits as the frame count, at least three: a 1000-frame GIF gives
+// f-0001 to f-1000; a GIF of more frames is refused before anything is written.
+TEST_F(PreparedConvertTest, FrameNamesFollowTheFrameCount) {
+    ASSERT_TRUE(WriteAll(path("g1000.gif"), tinyGif(std::vector<bool>(1000, true))));
+    ASSERT_TRUE(WriteAll(path("g1001.gif"), tinyGif(std::vector<bool>(1001, true))));
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("o"));
+    const CliRun many = RunCli({"convert", "--frames", "all", "--fit", "stretch", "--size", "8x1",
+                                path("g1000.gif"), path("o/f.pxl")});
+    ASSERT_EQ(many.exitCode, 0) << many.err.constData();
+    const QStringList names = EntriesOf(path("o"));
+    ASSERT_EQ(names.size(), 1000);
+    EXPECT_EQ(names.front(), "f-0001.pxl");
+    EXPECT_EQ(names.back(), "f-1000.pxl");
+
+    const CliRun tooMany =
+        RunCli({"convert", "--frames", "all", "--invert", path("g1001.gif"), path("p.pxl")});
+    EXPECT_EQ(tooMany.exitCode, 1);
+    EXPECT_EQ(tooMany.err, "vornix-cli: " + path("g1001.gif").toUtf8() +
+                               ": the GIF has more than 1000 frames\n");
+    EXPECT_FALSE(QFile::exists(path("p-0001.pxl")));
+    EXPECT_FALSE(QFile::exists(path("p-001.pxl")));
+}
+
+// --to gives the form of any OUTPUT, whatever its name: a device, standard output named as a
+// file, a name with no ending. Without --to the ending still decides.
+TEST_F(PreparedConvertTest, ToGivesTheFormOfAnyOutput) {
+    const QString input = halfBlackBitmap();
+    ASSERT_EQ(RunCli({"convert", "--threshold", "128", input, path("ref.pxl")}).exitCode, 0);
+    ASSERT_EQ(RunCli({"convert", "--threshold", "128", input, path("ref.bmp")}).exitCode, 0);
+    ASSERT_EQ(RunCli({"pattern", "border", path("border.pxl")}).exitCode, 0);
+    ASSERT_EQ(RunCli({"pattern", "--size", "16x8", "checker", path("checker.bmp")}).exitCode, 0);
+
+    const CliRun null = RunCli({"convert", "--to", "pxl", "--invert", input, "/dev/null"});
+    EXPECT_EQ(null.exitCode, 0) << null.err.constData();
+    EXPECT_EQ(null.err, "");
+    const CliRun noEnding =
+        RunCli({"convert", "--threshold", "128", "--to", "bmp", input, path("out.data")});
+    EXPECT_EQ(noEnding.exitCode, 0) << noEnding.err.constData();
+    EXPECT_EQ(ReadAll(path("out.data")), ReadAll(path("ref.bmp")));
+    const CliRun stdoutByName =
+        RunCli({"convert", "--threshold=128", "--to=pxl", input, "/dev/stdout"});
+    EXPECT_EQ(stdoutByName.exitCode, 0) << stdoutByName.err.constData();
+    EXPECT_EQ(stdoutByName.out, ReadAll(path("ref.pxl")));
+    const CliRun pattern = RunCli({"pattern", "--to", "pxl", "border", "/dev/stdout"});
+    EXPECT_EQ(pattern.exitCode, 0) << pattern.err.constData();
+    EXPECT_EQ(pattern.out, ReadAll(path("border.pxl")));
+    const CliRun patternFile =
+        RunCli({"pattern", "--to=bmp", "--size", "16x8", "checker", path("checker.raw")});
+    EXPECT_EQ(patternFile.exitCode, 0) << patternFile.err.constData();
+    EXPECT_EQ(ReadAll(path("checker.raw")), ReadAll(path("checker.bmp")));
+
+    const CliRun noTo = RunCli({"pattern", "border", "/dev/stdout"});
+    EXPECT_EQ(noTo.exitCode, 2);
+    EXPECT_TRUE(IsUsageError(noTo.err, "pattern")) << noTo.err.constData();
+    const CliRun mismatch = RunCli({"pattern", "--to", "bmp", "border", path("b.pxl")});
+    EXPECT_EQ(mismatch.exitCode, 2);
+    EXPECT_TRUE(IsUsageError(mismatch.err, "pattern")) << mismatch.err.constData();
+}
+
+// -o names a folder: a missing one whose name is a picture's is refused with a hint (the user
+// meant one OUTPUT), any other missing one is made with a note, which --quiet leaves out.
+TEST_F(PreparedConvertTest, OutputFolderIsMadeOnlyWhenItsNameIsNoPictures) {
+    const QString input = halfBlackBitmap();
+    for (const char* name : {"out.pxl", "out.BMP", "out.png", "out.jpeg"}) {
+        const CliRun run = RunCli({"convert", "--invert", input, "-o", path(name)});
+        EXPECT_EQ(run.exitCode, 2) << name;
+        EXPECT_EQ(run.err, "vornix-cli convert: no folder " + path(name).toUtf8() +
+                               ": -o names the folder of a batch; to write one picture, give "
+                               "INPUT OUTPUT\nTry 'vornix-cli --help'.\n");
+    }
+    EXPECT_EQ(EntriesOf(m_dir.path()), QStringList{"half.bmp"});
+
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("there.pxl"));
+    const CliRun existing = RunCli({"convert", "--invert", "-o", path("there.pxl"), input});
+    EXPECT_EQ(existing.exitCode, 0) << existing.err.constData();
+    EXPECT_EQ(existing.err, "");
+    EXPECT_EQ(EntriesOf(path("there.pxl")), QStringList{"half.pxl"});
+
+    const CliRun made = RunCli({"convert", "--invert", "-o", path("made"), input});
+    EXPECT_EQ(made.exitCode, 0);
+    EXPECT_EQ(made.err,
+              "vornix-cli: " + path("made").toUtf8() + ": note: folder made for the outputs\n");
+    EXPECT_EQ(EntriesOf(path("made")), QStringList{"half.pxl"});
+    // A "/" at the end says the name is a folder's, whatever its ending.
+    const CliRun slash = RunCli({"convert", "--invert", "-o", path("slash.pxl/"), input});
+    EXPECT_EQ(slash.exitCode, 0) << slash.err.constData();
+    EXPECT_EQ(EntriesOf(path("slash.pxl")), QStringList{"half.pxl"});
+    const CliRun quiet = RunCli({"convert", "-q", "--invert", "-o", path("quiet"), input});
+    EXPECT_EQ(quiet.exitCode, 0);
+    EXPECT_EQ(quiet.err, "");
+    EXPECT_EQ(EntriesOf(path("quiet")), QStringList{"half.pxl"});
+}
+
+// What a batch writes to a terminal as its standard error: read from the pseudo-terminal's
+// other end once the run is over.
+QByteArray batchOnATerminal(const QStringList& args) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    EXPECT_GE(master, 0);
+    EXPECT_EQ(::grantpt(master), 0);
+    EXPECT_EQ(::unlockpt(master), 0);
+    QProcess process;
+    process.setStandardErrorFile(QString::fromLocal8Bit(::ptsname(master)));
+    process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), args);
+    EXPECT_TRUE(process.waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(process.exitCode(), 0);
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    QByteArray received;
+    char block[4096];
+    for (ssize_t got; (got = ::read(master, block, sizeof block)) > 0;) {
+        received.append(block, static_cast<int>(got));
+    }
+    ::close(master);
+    return received;
+}
+
+// A batch shows how far it is on a terminal, on one line that it clears at the end; in a pipe
+// or a file, and with --quiet, it shows nothing.
+TEST_F(PreparedConvertTest, BatchProgressOnlyOnATerminal) {
+    QStringList inputs;
+    for (const char* name : {"one", "two", "three"}) {
+        ASSERT_TRUE(fourBands().save(path(QString(name) + ".png"), "PNG"));
+        inputs << path(QString(name) + ".png");
+    }
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("out"));
+    const QStringList args = QStringList{"convert", "--invert", "-j1", "-o", path("out")} + inputs;
+    const QByteArray shown = batchOnATerminal(args);
+    EXPECT_TRUE(shown.startsWith("\r[1/3] " + path("one.png").toUtf8())) << shown.constData();
+    EXPECT_TRUE(shown.contains("\r[3/3] " + path("three.png").toUtf8())) << shown.constData();
+    EXPECT_TRUE(shown.endsWith("\r\x1b[K")) << shown.constData();
+    EXPECT_FALSE(shown.contains('\n'));
+
+    EXPECT_EQ(batchOnATerminal(QStringList{"convert", "-q"} + args.mid(1)), "");
+    const CliRun piped = RunCli(args);
+    EXPECT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(piped.err, "");
 }
 
 } // namespace

@@ -278,6 +278,9 @@ class InstalledTree(unittest.TestCase):
              ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
             (["vornix-cli", "info", ""], ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
             (["vornix-cli", "load", "--p"], ["--port"]),
+            (["vornix-cli", "convert", "--q"], ["--quiet"]),
+            (["vornix-cli", "pattern", "--t"], ["--to"]),
+            (["vornix-cli", "pattern", "--to", ""], ["bmp", "pxl"]),
             (["vornix-cli", "pattern", ""], ["bits", "border", "checker", "grid", "ruler"]),
             (["vornix-cli", "pattern", "--size", "240x128", "grid", "c"], ["clock.bmp"]),
         ]

@@ -84,9 +84,15 @@ void PrintMessage(std::string_view text) {
     std::fputc('\n', stderr);
 }
 
-bool WriteToStdout(std::string_view bytes) {
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-    return std::fflush(stdout) == 0 && written;
+int WriteToStdout(std::string_view bytes) {
+    int error = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
+        error = errno;
+    }
+    if (std::fflush(stdout) != 0 && error == 0) {
+        error = errno;
+    }
+    return error;
 }
 
 } // namespace vornix::cli

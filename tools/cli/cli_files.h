@@ -58,7 +58,7 @@ InputFile ReadInputPrefix(const std::string& path, std::size_t count);
 // A message as the desktop program would show it in a box, on stderr, with "\n" at its end.
 void PrintMessage(std::string_view text);
 
-// Raw bytes on stdout, flushed. False when they could not all be written.
-bool WriteToStdout(std::string_view bytes);
+// Raw bytes on stdout, flushed. 0 when they were all written, else the errno of the failure.
+int WriteToStdout(std::string_view bytes);
 
 } // namespace vornix::cli

@@ -1,5 +1,6 @@
 // vornix-cli convert INPUT OUTPUT: a 1-bit bitmap into PXL text, or PXL text into a 1-bit
 // bitmap, byte for byte what the desktop program writes to its working files.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -16,7 +17,9 @@
 #include "image/messages.h"
 #include "image/output_file.h"
 #include "image/pxl_fields.h"
+#include "same_file.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -31,10 +34,16 @@ struct ConvertArgs {
 // The options that choose the any-picture mode are taken before this; any other option is a
 // usage error, and so is an INPUT whose name ends in neither ".bmp" nor ".pxl". Returns the
 // reason of a usage error, or "" with `parsed` filled in.
-std::string parseConvertArgs(const std::vector<std::string>& args, ConvertArgs& parsed) {
+std::string parseConvertArgs(std::vector<std::string> args, ConvertArgs& parsed) {
+    // --quiet is taken here too; this conversion has no warnings to leave out.
+    const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+    args.erase(
+        std::remove_if(args.begin(), optionsEnd,
+                       [](const std::string& arg) { return arg == "-q" || arg == "--quiet"; }),
+        optionsEnd);
     const auto names = NamesOnly(args);
     if (!names) {
-        return std::string(image::messages::kUnknownOption) + FirstOption(args);
+        return std::string(image::messages::kUnknownOption) + TerminalName(FirstOption(args));
     }
     if (names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
         return std::string(image::messages::kNeedsInputAndOutput);
@@ -134,7 +143,7 @@ int convertStandardInput(const std::string& outputPath) {
         break;
     }
     const auto failed = ConvertPictureBytes(PreparedArgs{}, std::string(kStandardStream),
-                                            input.bytes, outputPath, PrintMessage);
+                                            input.bytes, {outputPath}, PrintMessage);
     if (failed) {
         PrintMessage(failed->line);
         return kExitFailure;
@@ -153,6 +162,10 @@ int RunConvert(const std::vector<std::string>& args) {
         return UsageError("convert", reason);
     }
     const ConvertArgs* parsed = &request;
+    if (const auto clashes = SameFileLines({parsed->input}, {parsed->output}); !clashes.empty()) {
+        PrintMessage(clashes.front());
+        return kExitFailure;
+    }
     if (IsStandardStream(parsed->input)) {
         return convertStandardInput(parsed->output);
     }

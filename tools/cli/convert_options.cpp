@@ -10,13 +10,16 @@
 
 #include "cli_files.h"
 #include "commands.h"
+#include "file_errors.h"
 #include "image/decode_bmp.h"
 #include "image/messages.h"
 #include "image/output_file.h"
 #include "image/prepare_bitmap.h"
 #include "image/prepare_buffer.h"
 #include "image/prepare_defaults.h"
+#include "same_file.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -160,6 +163,10 @@ constexpr std::array<std::string_view, 12> kValueOptions = {
     "--to",  "--frames", "--output-dir", "-o",     "--jobs",   "-j"};
 constexpr std::string_view kInvert = "--invert";
 
+bool isQuiet(std::string_view arg) {
+    return arg == "-q" || arg == "--quiet";
+}
+
 bool takesValue(std::string_view name) {
     for (const std::string_view option : kValueOptions) {
         if (option == name) {
@@ -207,9 +214,10 @@ std::string checkNames(const PreparedArgs& parsed) {
     if (IsStandardStream(parsed.names[1])) {
         return parsed.allFrames ? "--frames all needs a named OUTPUT" : "";
     }
+    // --to gives the form of any OUTPUT (a device, a FIFO, any name); else the ending does.
     const PictureKind form = KindOfName(parsed.names[1]);
     if (form == PictureKind::Other) {
-        return std::string(image::messages::kOutputEnding);
+        return parsed.to ? "" : std::string(image::messages::kOutputEnding);
     }
     if (parsed.to && *parsed.to != form) {
         return "--to does not match OUTPUT's ending";
@@ -237,15 +245,19 @@ std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std:
             parsed.options.invert = true;
             continue;
         }
+        if (isQuiet(arg)) {
+            parsed.quiet = true;
+            continue;
+        }
         if (!takesValue(name)) {
-            return std::string(image::messages::kUnknownOption) + std::string(arg);
+            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
         }
         if (!joined && i + 1 >= args.size()) {
             return std::string(name) + std::string(image::messages::kNeedsAValue);
         }
         const std::string_view value = joined ? *joined : std::string_view(args[++i]);
         if (!applyOption(name, value, parsed)) {
-            return "bad value for " + std::string(name) + ": " + std::string(value);
+            return "bad value for " + std::string(name) + ": " + TerminalName(value);
         }
     }
     if (const std::string reason = checkNames(parsed); !reason.empty()) {
@@ -254,7 +266,30 @@ std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std:
     return parsed;
 }
 
+// False, with the reason printed, when the picture is not to be written: too many frames, or
+// an output that is the input or another output. Nothing has been written yet.
+bool outputsAllowed(const std::string& input, const PictureOutputs& outputs) {
+    if (!outputs.refusal.empty()) {
+        PrintFileError(input, outputs.refusal);
+        return false;
+    }
+    const std::vector<std::string> clashes = SameFileLines({input}, outputs.names);
+    for (const std::string& line : clashes) {
+        PrintMessage(line);
+    }
+    return clashes.empty();
+}
+
 } // namespace
+
+void IgnoreLine(std::string_view /*line*/) {}
+
+PictureKind FormOf(const PreparedArgs& request, const std::string& output) {
+    if (request.to) {
+        return *request.to;
+    }
+    return IsStandardStream(output) ? PictureKind::Pxl : KindOfName(output);
+}
 
 bool HasPrepareOptions(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
@@ -296,7 +331,8 @@ std::string WriteMonoFile(const image::MonoImage& picture, const std::string& pa
     }
     if (!written) {
         output.abandon();
-        return path + ": " + (output.error() != 0 ? output.reason() : "conversion failed");
+        return TerminalName(path) + ": " +
+               (output.error() != 0 ? output.reason() : "conversion failed");
     }
     return "";
 }
@@ -318,8 +354,26 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
     if (request.batch) {
         return RunBatch(request);
     }
+    const std::string& input = request.names[0];
+    const std::string& output = request.names[1];
+    const LinePrinter warn = request.quiet ? IgnoreLine : PrintMessage;
+    // Standard input is read first: its frames are counted from its bytes.
+    std::optional<StandardInput> piped;
+    if (IsStandardStream(input)) {
+        piped = ReadStandardInput();
+        if (!piped->ok()) {
+            PrintFileError(input, ReadFailureReason(input, piped->error, kMaxStandardInputBytes));
+            return kExitFailure;
+        }
+    }
+    const PictureOutputs outputs =
+        piped ? OutputsOf(request, piped->bytes, output) : OutputsOfFile(request, input, output);
+    if (!outputsAllowed(input, outputs)) {
+        return kExitFailure;
+    }
     const std::optional<PictureFailure> failed =
-        ConvertPictureFile(request, request.names[0], request.names[1], PrintMessage);
+        piped ? ConvertPictureBytes(request, input, piped->bytes, outputs.names, warn)
+              : ConvertPictureFile(request, input, outputs.names, warn);
     if (failed) {
         PrintMessage(failed->line);
         return kExitFailure;

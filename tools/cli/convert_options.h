@@ -23,11 +23,12 @@ struct PreparedArgs {
     image::PrepareOptions options = image::DefaultPrepareOptions({});
     bool sizeGiven = false;
     bool fitGiven = false;         // else each picture gets the default fit for its size
-    std::optional<PictureKind> to; // --to: the form of the outputs
+    std::optional<PictureKind> to; // --to: the form of the outputs, whatever their names
     bool allFrames = false;        // --frames all
     bool batch = false;            // --output-dir given
     std::string outputDir;
-    int jobs = 0; // --jobs; 0: one per processor
+    int jobs = 0;       // --jobs; 0: one per processor
+    bool quiet = false; // --quiet: no warnings, notes or progress
     std::vector<std::string> names;
 };
 
@@ -41,22 +42,45 @@ struct PictureFailure {
 // passes its own.
 using LinePrinter = void (*)(std::string_view line);
 
+// The files a picture is written to: OUTPUT itself, or with --frames all, for a GIF of several
+// frames, OUTPUT-001.pxl, OUTPUT-002.pxl, ... (the number before OUTPUT's ending, with as many
+// digits as the frame count has, at least 3). `picture` holds the input's bytes, or its first
+// bytes when it is no GIF. Returns the reason when the frames are too many to write.
+struct PictureOutputs {
+    std::vector<std::string> names;
+    std::string refusal; // "" or why the picture is not converted
+};
+PictureOutputs OutputsOf(const PreparedArgs& request, std::span<const std::uint8_t> picture,
+                         const std::string& output);
+
+// OutputsOf for a named input file, reading a GIF whole to count its frames (only with
+// --frames all). An input that cannot be read gives OUTPUT alone: its conversion reports why.
+PictureOutputs OutputsOfFile(const PreparedArgs& request, const std::string& input,
+                             const std::string& output);
+
 // Reads the picture file `input`, prepares it as `request` says (the default fit and the
-// picture's own threshold where nothing was chosen) and writes it to `output` as PXL text or
-// a 1-bit bitmap by the ending. With --frames all, a picture of several frames gives
-// OUTPUT-001.pxl, OUTPUT-002.pxl, ... instead. A result the panel does not show whole gets a
-// warning through `warn`. Returns the failure, if any; a failed picture leaves its output as
-// it was.
+// picture's own threshold where nothing was chosen) and writes it to `outputs` (OutputsOf) as
+// PXL text or a 1-bit bitmap by --to or the ending: one picture, or frame after frame. A result
+// the panel does not show whole gets a warning through `warn`. Returns the failure, if any; a
+// failed picture leaves its output as it was.
 std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
                                                  const std::string& input,
-                                                 const std::string& output, LinePrinter warn);
+                                                 const std::vector<std::string>& outputs,
+                                                 LinePrinter warn);
 
 // The same for a picture already read, `name` standing for it in the messages. An OUTPUT "-"
 // (standard output) receives PXL text unless --to bmp was given.
 std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
                                                   const std::string& name,
                                                   std::span<const std::uint8_t> bytes,
-                                                  const std::string& output, LinePrinter warn);
+                                                  const std::vector<std::string>& outputs,
+                                                  LinePrinter warn);
+
+// The form the outputs of `request` are written in: --to, or OUTPUT's ending; PXL text for "-".
+PictureKind FormOf(const PreparedArgs& request, const std::string& output);
+
+// Prints nothing: the warning printer of --quiet.
+void IgnoreLine(std::string_view line);
 
 // convert [options] -o DIR INPUT...: each INPUT converted to DIR/NAME.pxl (or .bmp with --to
 // bmp), `request.jobs` at a time. A failed INPUT is reported in one line and the others go on.
@@ -78,8 +102,8 @@ int RunPreparedConvert(const std::vector<std::string>& args);
 // nullopt otherwise.
 std::optional<image::PictureSize> ParsePictureSize(std::string_view text);
 
-// Writes the picture to `path` as PXL text or as a 1-bit bitmap, by the path's ending (which
-// the caller has checked), as an image::OutputFile delivers it. Returns "" or the reason it
+// Writes the picture to `path` as PXL text or as a 1-bit bitmap (`form`), as an
+// image::OutputFile delivers it. Returns "" or the reason it
 // failed ("PATH: Permission denied"); a file at `path` is then left as it was.
 // `form` is Pxl or Bitmap; "-" for `path` is standard output.
 std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path,

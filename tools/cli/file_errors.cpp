@@ -6,17 +6,39 @@
 
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include "image/bounded_read.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
 std::string FileError(std::string_view file, std::string_view reason) {
-    return "vornix-cli: " + std::string(file) + ": " + std::string(reason);
+    return "vornix-cli: " + TerminalName(file) + ": " + std::string(reason);
 }
 
 void PrintFileError(std::string_view file, std::string_view reason) {
     const std::string line = FileError(file, reason) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+int FinishStandardOutput(int status) {
+    if (status != 0) {
+        return status; // the failure was reported where it happened
+    }
+    int error = 0;
+    if (std::fflush(stdout) != 0) {
+        error = errno;
+    } else if (std::ferror(stdout) != 0) {
+        error = EIO;
+    } else if (::close(STDOUT_FILENO) != 0 && errno != EBADF) {
+        error = errno;
+    }
+    if (error == 0) {
+        return status;
+    }
+    PrintFileError(kStandardOutputName, std::strerror(error));
+    return 1;
 }
 
 std::string ReadFailureReason(const std::string& path, int error, std::uint64_t limit) {

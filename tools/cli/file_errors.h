@@ -6,13 +6,24 @@
 
 namespace vornix::cli {
 
-// A failure about one file as the command line reports it: "vornix-cli: FILE: REASON". REASON
-// is the system's or the program's words, or the desktop program's own message for a picture
-// it refuses, its lines joined by "\n".
+// Standard output as messages name it where the user gave it no name: the text of help, the
+// version, info and stream.
+inline constexpr std::string_view kStandardOutputName = "standard output";
+
+// A failure about one file as the command line reports it: "vornix-cli: FILE: REASON", FILE
+// quoted for the terminal when it holds control characters (TerminalName). REASON is the
+// system's or the program's words, or the desktop program's own message for a picture it
+// refuses, its lines joined by "\n".
 std::string FileError(std::string_view file, std::string_view reason);
 
 // FileError on stderr, with "\n" at its end.
 void PrintFileError(std::string_view file, std::string_view reason);
+
+// Flushes and closes standard output at the end of a run. A failure to deliver what was
+// written to it is reported ("vornix-cli: standard output: No space left on device") and turns
+// the exit status `status` of a run that succeeded into 1; a closed standard output that
+// nothing was written to is no failure.
+int FinishStandardOutput(int status);
 
 // Why the input `path` could not be read, for errno `error`: the system's words ("No such file
 // or directory", "Permission denied"), "not a regular file" for a FIFO, a device or a socket,

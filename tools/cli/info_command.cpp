@@ -14,6 +14,7 @@
 #include "image/image_info.h"
 #include "image/messages.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -27,8 +28,8 @@ public:
 
 int printInfo(const image::BitmapHeader& header) {
     // Line 1 holds the two bfType bytes as they are, whatever they are.
-    if (!WriteToStdout(image::ImageInfoText(header, "\n"))) {
-        std::fputs("vornix-cli: the information could not be written to the output\n", stderr);
+    if (const int error = WriteToStdout(image::ImageInfoText(header, "\n")); error != 0) {
+        PrintFileError(kStandardOutputName, std::strerror(error));
         return kExitFailure;
     }
     return kExitOk;
@@ -102,7 +103,8 @@ int infoOf(const std::string& name, PictureKind kind) {
 int RunInfo(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("info", std::string(image::messages::kUnknownOption) + FirstOption(args));
+        return UsageError("info", std::string(image::messages::kUnknownOption) +
+                                      TerminalName(FirstOption(args)));
     }
     if (names->size() != 1) {
         return UsageError("info", image::messages::kNeedsOneFile);

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "commands.h"
+#include "terminal_text.h"
 
 #ifndef VORNIX_LIBEXEC_FROM_BIN
 #error "The build must define VORNIX_LIBEXEC_FROM_BIN"
@@ -54,8 +55,9 @@ int RunLoad(const std::vector<std::string>& args) {
     }
     argv.push_back(nullptr);
     ::execv(program.c_str(), argv.data());
-    std::fprintf(stderr, "vornix-cli: load: cannot start %s: %s\n", program.c_str(),
-                 std::strerror(errno));
+    const int error = errno;
+    std::fprintf(stderr, "vornix-cli: load: cannot start %s: %s\n", TerminalName(program).c_str(),
+                 std::strerror(error));
     return kExitFailure;
 }
 

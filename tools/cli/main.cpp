@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "commands.h"
+#include "file_errors.h"
 #include "image/messages.h"
+#include "terminal_text.h"
 
 namespace {
 
@@ -32,25 +34,26 @@ Command commandNamed(const std::string& name) {
 }
 
 // "help" alone prints the overview; "help COMMAND" the command's own help.
-int help(const std::vector<std::string>& args) {
+int help(std::vector<std::string> args) {
+    if (!args.empty() && args.front() == "--") {
+        args.erase(args.begin());
+    }
     if (args.empty()) {
         std::fputs(UsageText(), stdout);
         return kExitOk;
     }
     const char* text = args.size() == 1 ? CommandHelp(args.front()) : nullptr;
     if (text == nullptr) {
-        return UsageError("help",
-                          args.size() == 1
-                              ? std::string(vornix::image::messages::kNoSuchCommand) + args.front()
-                              : std::string("needs at most one COMMAND"));
+        return UsageError("help", args.size() == 1
+                                      ? std::string(vornix::image::messages::kNoSuchCommand) +
+                                            TerminalName(args.front())
+                                      : std::string("needs at most one COMMAND"));
     }
     std::fputs(text, stdout);
     return kExitOk;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int runCommand(int argc, char** argv) {
     if (argc < 2) {
         return UsageError("", "a command is needed: convert, info, stream, load or pattern");
     }
@@ -65,13 +68,21 @@ int main(int argc, char** argv) {
     }
     const Command run = commandNamed(command);
     if (run == nullptr) {
-        return UsageError("", command.starts_with("-")
-                                  ? std::string(vornix::image::messages::kUnknownOption) + command
-                                  : std::string(vornix::image::messages::kNoSuchCommand) + command);
+        return UsageError(
+            "", command.starts_with("-")
+                    ? std::string(vornix::image::messages::kUnknownOption) + TerminalName(command)
+                    : std::string(vornix::image::messages::kNoSuchCommand) + TerminalName(command));
     }
     if (AsksForHelp(args)) {
         std::fputs(CommandHelp(command), stdout);
         return kExitOk;
     }
     return run(args);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Help, the version, info and stream write through stdio: what is left is delivered here.
+    return FinishStandardOutput(runCommand(argc, argv));
 }

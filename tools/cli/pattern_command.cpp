@@ -1,5 +1,5 @@
-// vornix-cli pattern [--size WxH] NAME OUTPUT: writes a test pattern as PXL text or a 1-bit
-// bitmap, for checking a module, its wiring and the bit order of a download.
+// vornix-cli pattern [--size WxH] [--to pxl|bmp] NAME OUTPUT: writes a test pattern as PXL text or
+// a 1-bit bitmap, for checking a module, its wiring and the bit order of a download.
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "image/messages.h"
 #include "image/test_pattern.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -17,44 +18,89 @@ namespace {
 
 constexpr std::string_view kCommand = "pattern";
 
+struct PatternArgs {
+    image::PictureSize size{image::kLcdWidth, image::kLcdHeight};
+    std::optional<PictureKind> to;
+    std::vector<std::string> names;
+};
+
+// The value of an option given as "--name VALUE" or "--name=VALUE" at args[i] (i moves past
+// it); nullopt when args[i] is not that option. `missing` is set when no value follows.
+std::optional<std::string> valueOf(const std::vector<std::string>& args, std::size_t& i,
+                                   std::string_view name, bool& missing) {
+    const std::string& arg = args[i];
+    if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
+        return arg.substr(name.size() + 1);
+    }
+    if (arg != name) {
+        return std::nullopt;
+    }
+    if (i + 1 >= args.size()) {
+        missing = true;
+        return std::string();
+    }
+    return args[++i];
+}
+
+// Reads the options and names; the reason of a usage error, or "".
+std::string parsePatternArgs(const std::vector<std::string>& args, PatternArgs& parsed) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            parsed.names.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        bool missing = false;
+        if (const auto size = valueOf(args, i, "--size", missing)) {
+            const auto value = ParsePictureSize(*size);
+            if (missing || !value) {
+                return missing ? "--size needs a value"
+                               : "bad value for --size: " + TerminalName(*size);
+            }
+            parsed.size = *value;
+        } else if (const auto to = valueOf(args, i, "--to", missing)) {
+            if (missing || (*to != "pxl" && *to != "bmp")) {
+                return missing ? "--to needs a value" : "bad value for --to: " + TerminalName(*to);
+            }
+            parsed.to = *to == "pxl" ? PictureKind::Pxl : PictureKind::Bitmap;
+        } else {
+            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
+        }
+    }
+    if (parsed.names.size() != 2 || parsed.names[1].empty()) {
+        return "needs a NAME and an OUTPUT";
+    }
+    return "";
+}
+
 } // namespace
 
 int RunPattern(const std::vector<std::string>& args) {
-    image::PictureSize size{image::kLcdWidth, image::kLcdHeight};
-    std::vector<std::string> names;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const bool inlineSize = arg.rfind("--size=", 0) == 0;
-        if (arg == "--size" || inlineSize) {
-            if (!inlineSize && i + 1 >= args.size()) {
-                return UsageError(kCommand, "--size needs a value");
-            }
-            const std::string value = inlineSize ? arg.substr(7) : args[++i];
-            const auto parsed = ParsePictureSize(value);
-            if (!parsed) {
-                return UsageError(kCommand, "bad value for --size: " + value);
-            }
-            size = *parsed;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return UsageError(kCommand, std::string(image::messages::kUnknownOption) + arg);
-        } else {
-            names.push_back(arg);
-        }
+    PatternArgs parsed;
+    if (const std::string reason = parsePatternArgs(args, parsed); !reason.empty()) {
+        return UsageError(kCommand, reason);
     }
-    if (names.size() != 2 || names[1].empty()) {
-        return UsageError(kCommand, "needs a NAME and an OUTPUT");
-    }
-    const auto pattern = image::TestPatternFromName(names[0]);
+    const auto pattern = image::TestPatternFromName(parsed.names[0]);
     if (!pattern) {
-        return UsageError(kCommand, "no pattern is called " + names[0]);
+        return UsageError(kCommand, "no pattern is called " + TerminalName(parsed.names[0]));
     }
-    // Standard output receives PXL text.
-    const PictureKind form = IsStandardStream(names[1]) ? PictureKind::Pxl : KindOfName(names[1]);
-    if (form == PictureKind::Other) {
+    // --to gives the form of any OUTPUT; else the ending does, and standard output takes PXL.
+    const std::string& output = parsed.names[1];
+    const PictureKind named = IsStandardStream(output) ? PictureKind::Pxl : KindOfName(output);
+    if (named == PictureKind::Other && !parsed.to) {
         return UsageError(kCommand, image::messages::kOutputEnding);
     }
-    return WriteMonoPicture(image::MakeTestPattern(*pattern, size.width, size.height), names[1],
-                            form);
+    if (parsed.to && named != PictureKind::Other && !IsStandardStream(output) &&
+        *parsed.to != named) {
+        return UsageError(kCommand, "--to does not match OUTPUT's ending");
+    }
+    return WriteMonoPicture(image::MakeTestPattern(*pattern, parsed.size.width, parsed.size.height),
+                            output, parsed.to.value_or(named));
 }
 
 } // namespace vornix::cli

@@ -1,4 +1,5 @@
 // One picture of "convert" with picture options: read, prepared frame by frame, written.
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -8,10 +9,12 @@
 #include "convert_options.h"
 #include "file_errors.h"
 #include "image/bounded_read.h"
+#include "image/gif_frame_count.h"
 #include "image/prepare_decode.h"
 #include "image/prepare_defaults.h"
 #include "image/prepare_picture.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -21,23 +24,35 @@ PictureFailure failureOf(std::string_view file, std::string_view reason) {
     return {FileError(file, reason)};
 }
 
-// "out.pxl" -> "out-001.pxl": the name of a frame of an animation. The ending was checked.
-std::string framePath(const std::string& output, int number) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "-%03d", number);
+// "out.pxl" -> "out-001.pxl": the name of a frame of an animation, numbered with `digits`
+// digits before the ending of OUTPUT's last part (at its end when it has none).
+std::string framePath(const std::string& output, int number, int digits) {
+    std::string text = std::to_string(number);
+    text.insert(0,
+                text.size() < static_cast<std::size_t>(digits)
+                    ? static_cast<std::size_t>(digits) - text.size()
+                    : 0,
+                '0');
+    text.insert(0, 1, '-');
+    const std::size_t slash = output.rfind('/');
     const std::size_t dot = output.rfind('.');
-    return output.substr(0, dot) + digits + output.substr(dot);
+    const bool hasEnding = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return hasEnding ? output.substr(0, dot) + text + output.substr(dot) : output + text;
 }
 
-// Prepares and writes the frames as they are read. The first frame is held back until a
-// second one shows whether the names need numbers.
+std::string_view changedWhileRead() {
+    return "the picture changed while it was read";
+}
+
+// Prepares and writes the frames as they are read, each to its name in `outputs`. The first
+// frame is held back until the file is read or a second frame has come, so that a picture of
+// one frame is written only once it has read whole.
 class FrameWriter {
 public:
-    FrameWriter(const PreparedArgs& request, const std::string& input, const std::string& output,
-                LinePrinter warn)
-        : m_request(request), m_input(input), m_output(output), m_warn(warn),
-          m_form(IsStandardStream(output) ? request.to.value_or(PictureKind::Pxl)
-                                          : KindOfName(output)) {}
+    FrameWriter(const PreparedArgs& request, const std::string& input,
+                const std::vector<std::string>& outputs, LinePrinter warn)
+        : m_request(request), m_input(input), m_outputs(outputs), m_warn(warn),
+          m_form(FormOf(request, outputs.front())) {}
 
     // Takes one frame; false to stop reading (after a failure, or when one frame is enough).
     bool take(image::GreyImage&& frame) {
@@ -54,15 +69,21 @@ public:
         }
         warnOnce(prepared.picture);
         ++m_frames;
+        if (m_frames > std::ssize(m_outputs) && m_request.allFrames) {
+            // More frames than were counted before anything was written: their names were
+            // never checked against the inputs.
+            m_failure = failureOf(m_input, changedWhileRead());
+            return false;
+        }
         if (m_frames == 1) {
             m_first = std::move(prepared.picture);
             return m_request.allFrames;
         }
-        if (m_frames == 2 && !write(*m_first, framePath(m_output, 1))) {
+        if (m_frames == 2 && !write(*m_first, m_outputs[0])) {
             return false;
         }
         m_first.reset();
-        return write(prepared.picture, framePath(m_output, m_frames));
+        return write(prepared.picture, m_outputs[static_cast<std::size_t>(m_frames - 1)]);
     }
 
     // Once the file is read: writes a picture of one frame under the output's own name.
@@ -71,8 +92,11 @@ public:
         if (!m_failure && read != image::PictureReadOutcome::Read) {
             m_failure = failureOf(m_input, image::describe(read));
         }
+        if (!m_failure && m_request.allFrames && m_frames < std::ssize(m_outputs)) {
+            m_failure = failureOf(m_input, changedWhileRead());
+        }
         if (!m_failure && m_frames == 1) {
-            write(*m_first, m_output);
+            write(*m_first, m_outputs.front());
         }
         return m_failure;
     }
@@ -93,13 +117,14 @@ private:
             return;
         }
         m_warned = true;
-        m_warn("vornix-cli: " + m_input + ": warning: " + std::to_string(picture.width) + " x " +
+        m_warn("vornix-cli: " + TerminalName(m_input) +
+               ": warning: " + std::to_string(picture.width) + " x " +
                std::to_string(picture.height) + " pixels. " + note);
     }
 
     const PreparedArgs& m_request;
     const std::string& m_input;
-    const std::string& m_output;
+    const std::vector<std::string>& m_outputs;
     LinePrinter m_warn;
     PictureKind m_form; // of every output
     std::optional<image::MonoImage> m_first;
@@ -110,11 +135,46 @@ private:
 
 } // namespace
 
+PictureOutputs OutputsOf(const PreparedArgs& request, std::span<const std::uint8_t> picture,
+                         const std::string& output) {
+    if (!request.allFrames) {
+        return {{output}, ""};
+    }
+    const image::GifFrameCount count = image::CountGifFrames(picture);
+    if (count.outcome == image::GifWalk::TooManyFrames) {
+        return {{}, std::string(image::describe(count.outcome))};
+    }
+    if (count.frames <= 1) {
+        return {{output}, ""};
+    }
+    const int digits = std::max(3, static_cast<int>(std::to_string(count.frames).size()));
+    PictureOutputs outputs;
+    for (int number = 1; number <= count.frames; ++number) {
+        outputs.names.push_back(framePath(output, number, digits));
+    }
+    return outputs;
+}
+
+PictureOutputs OutputsOfFile(const PreparedArgs& request, const std::string& input,
+                             const std::string& output) {
+    if (!request.allFrames) {
+        return {{output}, ""};
+    }
+    constexpr std::size_t kSignatureSize = 6;
+    const InputFile start = ReadInputPrefix(input, kSignatureSize);
+    if (!start.ok() || image::CountGifFrames(start.bytes).outcome == image::GifWalk::NotGif) {
+        return {{output}, ""};
+    }
+    const InputFile whole = ReadInputFile(input, image::kMaxPreparedFileBytes);
+    return whole.ok() ? OutputsOf(request, whole.bytes, output) : PictureOutputs{{output}, ""};
+}
+
 std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
                                                   const std::string& name,
                                                   std::span<const std::uint8_t> bytes,
-                                                  const std::string& output, LinePrinter warn) {
-    FrameWriter writer(request, name, output, warn);
+                                                  const std::vector<std::string>& outputs,
+                                                  LinePrinter warn) {
+    FrameWriter writer(request, name, outputs, warn);
     const image::PictureReadOutcome read = image::ReadGreyFrames(
         bytes, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
     return writer.finish(read);
@@ -122,15 +182,9 @@ std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
 
 std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
                                                  const std::string& input,
-                                                 const std::string& output, LinePrinter warn) {
-    if (IsStandardStream(input)) {
-        const StandardInput piped = ReadStandardInput();
-        if (!piped.ok()) {
-            return failureOf(input, ReadFailureReason(input, piped.error, kMaxStandardInputBytes));
-        }
-        return ConvertPictureBytes(request, input, piped.bytes, output, warn);
-    }
-    FrameWriter writer(request, input, output, warn);
+                                                 const std::vector<std::string>& outputs,
+                                                 LinePrinter warn) {
+    FrameWriter writer(request, input, outputs, warn);
     const image::FramesFileResult read = image::ReadGreyFramesFile(
         input, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
     if (read.error != 0) {

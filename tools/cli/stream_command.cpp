@@ -10,6 +10,7 @@
 #include "image/decode_bmp.h"
 #include "image/messages.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -68,8 +69,8 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
 int RunStream(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
     if (!names) {
-        return UsageError("stream",
-                          std::string(image::messages::kUnknownOption) + FirstOption(args));
+        return UsageError("stream", std::string(image::messages::kUnknownOption) +
+                                        TerminalName(FirstOption(args)));
     }
     if (names->size() != 1 || names->front().empty()) {
         return UsageError("stream", image::messages::kNeedsOneFile);
@@ -88,8 +89,8 @@ int RunStream(const std::vector<std::string>& args) {
         PrintFileError(path, download::describe(stream.error));
         return kExitFailure;
     }
-    if (!WriteToStdout(stream.bytes)) {
-        std::fputs("vornix-cli: the stream could not be written to the output\n", stderr);
+    if (const int error = WriteToStdout(stream.bytes); error != 0) {
+        PrintFileError(kStandardOutputName, std::strerror(error));
         return kExitFailure;
     }
     return kExitOk;

@@ -22,7 +22,7 @@ constexpr const char* kConvertHelp =
     "PBM, PGM, PPM, PNG, JPEG, GIF, WebP or PXL, told apart by its first bytes.\n"
     "It is turned, mirrored, sized, made black and white and inverted, in that\n"
     "order, and written as PXL text or a 1-bit bitmap by OUTPUT's ending (.pxl\n"
-    "or .bmp).\n"
+    "or .bmp) or by --to.\n"
     "\n"
     "  --fit keep|fit|stretch|center\n"
     "                  keep the picture's size; fit it inside the target,\n"
@@ -43,20 +43,26 @@ constexpr const char* kConvertHelp =
     "                  error diffusion, or an ordered 4 x 4 or 8 x 8 pattern\n"
     "  --invert        swap dark and light as the last step\n"
     "  --frames first|all\n"
-    "                  a GIF's first frame (default), or every frame, written\n"
-    "                  as NAME-001.pxl, NAME-002.pxl, ...\n"
-    "  --to pxl|bmp    the form of a batch's outputs and of OUTPUT - (default\n"
-    "                  pxl)\n"
+    "                  a GIF's first frame (default), or every frame (at most\n"
+    "                  1000), written as NAME-001.pxl, NAME-002.pxl, ...\n"
+    "  --to pxl|bmp    the form of the outputs whatever their names: of a\n"
+    "                  batch (default pxl), of OUTPUT - (default pxl), of a\n"
+    "                  device, a FIFO or any OUTPUT (default: its ending)\n"
     "  -o, --output-dir DIR\n"
     "                  a batch: one output per INPUT, DIR/NAME.pxl (or .bmp);\n"
     "                  an INPUT that fails is reported in one line and the\n"
-    "                  others go on; the exit status is then 1\n"
+    "                  others go on; the exit status is then 1. A missing DIR\n"
+    "                  is made, with a note, unless its name ends like a\n"
+    "                  picture's (.pxl, .bmp, .png, ...): that is refused\n"
     "  -j, --jobs N    pictures a batch converts at once (default: one per\n"
     "                  processor)\n"
+    "  -q, --quiet     no warnings, notes or progress; failures still show\n"
     "\n"
     "A result wider or taller than the panel (240 x 128), or whose width is not\n"
     "a multiple of 8, is written as asked with one warning line: the panel shows\n"
-    "only part of it.\n";
+    "only part of it. An output that is one of the inputs (by any name) is\n"
+    "refused before anything is written. On a terminal a batch shows its\n"
+    "progress on one line, [DONE/ALL] NAME, cleared at the end.\n";
 
 constexpr const char* kInfoHelp =
     "usage: vornix-cli info FILE\n"
@@ -82,13 +88,16 @@ constexpr const char* kLoadHelp =
 
 constexpr const char* kPatternHelp =
     "usage: vornix-cli pattern [--size WxH] NAME OUTPUT\n"
+    "       vornix-cli pattern [--size WxH] --to pxl|bmp NAME OUTPUT\n"
     "\n"
     "Writes a test pattern as OUTPUT.pxl or a 1-bit OUTPUT.bmp (PXL text for\n"
     "OUTPUT -), for checking a module, its wiring and the bit order of a\n"
     "download.\n"
     "\n"
     "  NAME          border, checker, grid, ruler or bits\n"
-    "  --size WxH    the pattern's size (default 240x128)\n";
+    "  --size WxH    the pattern's size (default 240x128)\n"
+    "  --to pxl|bmp  the form of OUTPUT whatever its name (a device, a FIFO,\n"
+    "                /dev/stdout); default: its ending\n";
 
 constexpr std::array<std::pair<std::string_view, const char*>, 5> kCommandHelp = {{
     {"convert", kConvertHelp},
@@ -121,8 +130,9 @@ const char* UsageText() {
            "  -h, --help                show this text; after a command, its help\n"
            "  --version                 show the release number\n"
            "\n"
-           "A file name - stands for standard input or standard output. Exit status:\n"
-           "0 done, 1 failed, 2 usage error, 130 stopped by Ctrl+C.\n";
+           "A file name - stands for standard input or standard output; \"--\" ends the\n"
+           "options of every command. Exit status: 0 done, 1 failed, 2 usage error,\n"
+           "130 stopped by Ctrl+C.\n";
 }
 
 const char* CommandHelp(std::string_view command) {

@@ -26,6 +26,7 @@
 #include "image/messages.h"
 #include "picture_text.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -59,7 +60,7 @@ std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed
             }
             parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return std::string(image::messages::kUnknownOption) + arg;
+            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
         } else if (arg.empty() || haveFile) {
             return std::string(image::messages::kNeedsOneFile);
         } else {
@@ -257,7 +258,8 @@ int sendPicture(const PictureText& picture, const QString& device, const image::
     if (download::OpenComDevice(link, device, QString::number(kBaudRate)) ==
         download::OpenComResult::Failed) {
         const std::string_view failed = download::describe(download::OpenComResult::Failed);
-        std::fprintf(stderr, "vornix-cli: %s: %.*s: %s\n", qPrintable(device),
+        std::fprintf(stderr, "vornix-cli: %s: %.*s: %s\n",
+                     TerminalName(device.toLocal8Bit().toStdString()).c_str(),
                      static_cast<int>(failed.size()), failed.data(),
                      whyNotOpen(device, link).c_str());
         return kExitFailure;

@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "../commands.h"
+#include "file_errors.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runHelper(int argc, char** argv) {
     using namespace vornix::cli;
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args.front() == "--version") {
@@ -23,4 +26,10 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     return RunLoad(args);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return vornix::cli::FinishStandardOutput(runHelper(argc, argv));
 }

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace vornix::cli {
+
+// A regular file as the system knows it, whatever name leads to it.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+    bool operator<(const FileIdentity& other) const {
+        return device != other.device ? device < other.device : inode < other.inode;
+    }
+};
+
+// The regular file `name` leads to (through links); "-" is standard input as an input and
+// standard output as an output. nullopt for a name that leads nowhere yet, or to a device, a
+// FIFO or a folder, which a conversion cannot lose.
+std::optional<FileIdentity> RegularFileOf(const std::string& name, bool asOutput);
+
+// The lines "vornix-cli: INPUT and OUTPUT are the same file", one for each pair of an input and
+// an output that are one file, in the order of the outputs, then "vornix-cli: OUTPUT and
+// OUTPUT are the same file" for two outputs that are; empty when there is none. Checked before
+// anything is written, so that a conversion never replaces one of its own inputs, nor writes
+// one of its outputs over another.
+std::vector<std::string> SameFileLines(const std::vector<std::string>& inputs,
+                                       const std::vector<std::string>& outputs);
+
+} // namespace vornix::cli
