@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "image/layout_reference.h"
 #include "support/row_name.h"
 
 namespace vornix::image {
@@ -78,31 +79,6 @@ TEST_P(WorkedLayoutTest, PacksToTheCountedBytesAndBack) {
 INSTANTIATE_TEST_SUITE_P(Examples, WorkedLayoutTest, ::testing::ValuesIn(kWorked),
                          vornix::test::RowName);
 
-// The byte and bit that hold pixel (x, y), straight from each layout's definition: a second
-// way of placing pixels, one at a time, against the block-wise packer.
-struct BitPlace {
-    std::size_t byte;
-    int bit;
-};
-
-BitPlace PlaceOf(ByteLayout layout, int width, int height, int x, int y) {
-    const std::size_t rowBytes = (static_cast<std::size_t>(width) + 7) / 8;
-    const std::size_t columnBytes = (static_cast<std::size_t>(height) + 7) / 8;
-    switch (layout) {
-    case ByteLayout::RowsHighBitFirst:
-        return {y * rowBytes + x / 8, 7 - x % 8};
-    case ByteLayout::RowsLowBitFirst:
-        return {y * rowBytes + x / 8, x % 8};
-    case ByteLayout::PagesLowBitTop:
-        return {static_cast<std::size_t>(y / 8) * width + x, y % 8};
-    case ByteLayout::PagesHighBitTop:
-        return {static_cast<std::size_t>(y / 8) * width + x, 7 - y % 8};
-    case ByteLayout::Columns:
-        return {x * columnBytes + y / 8, 7 - y % 8};
-    }
-    return {0, 0};
-}
-
 constexpr ByteLayout kLayouts[] = {ByteLayout::RowsHighBitFirst, ByteLayout::RowsLowBitFirst,
                                    ByteLayout::PagesLowBitTop, ByteLayout::PagesHighBitTop,
                                    ByteLayout::Columns};
@@ -116,16 +92,6 @@ std::vector<int> Sides(std::initializer_list<int> more) {
     return sides;
 }
 
-PackedPicture RandomPicture(int width, int height, std::mt19937& random) {
-    PackedPicture picture(width, height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            picture.setDark(x, y, random() & 1U);
-        }
-    }
-    return picture;
-}
-
 class EveryLayoutTest : public ::testing::TestWithParam<ByteLayout> {};
 
 TEST_P(EveryLayoutTest, PlacesEveryPixelWhereTheLayoutSaysAndReadsItBack) {
@@ -136,18 +102,10 @@ TEST_P(EveryLayoutTest, PlacesEveryPixelWhereTheLayoutSaysAndReadsItBack) {
             if (width == 8192 && height > 17) {
                 continue; // enough of the wide picture to cover every byte position
             }
-            const PackedPicture picture = RandomPicture(width, height, random);
+            const PackedPicture picture = test::RandomPicture(width, height, random);
             for (const InkBit ink : {InkBit::Dark, InkBit::Light}) {
                 const Bytes bytes = PackLayout(picture, {layout, ink});
-                Bytes expected(LayoutSize(layout, width, height), 0);
-                for (int y = 0; y < height; ++y) {
-                    for (int x = 0; x < width; ++x) {
-                        if (picture.isDark(x, y) == (ink == InkBit::Dark)) {
-                            const BitPlace at = PlaceOf(layout, width, height, x, y);
-                            expected[at.byte] |= static_cast<std::uint8_t>(1U << at.bit);
-                        }
-                    }
-                }
+                const Bytes expected = test::ReferenceBytes(picture, {layout, ink});
                 ASSERT_EQ(bytes, expected) << width << " x " << height;
                 ASSERT_EQ(UnpackLayout(bytes, width, height, {layout, ink}), picture)
                     << width << " x " << height;

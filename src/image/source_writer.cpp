@@ -1,0 +1,205 @@
+#include "image/source_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
+#include "image/chunked_writer.h"
+
+namespace vornix::image {
+namespace {
+
+constexpr std::array<std::string_view, 44> kKeywords = {
+    "auto",     "break",    "case",     "char",      "const",    "continue", "default",
+    "do",       "double",   "else",     "enum",      "extern",   "float",    "for",
+    "goto",     "if",       "inline",   "int",       "long",     "register", "restrict",
+    "return",   "short",    "signed",   "sizeof",    "static",   "struct",   "switch",
+    "typedef",  "union",    "unsigned", "void",      "volatile", "while",    "bool",
+    "true",     "false",    "class",    "template",  "this",     "new",      "delete",
+    "operator", "namespace"};
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Each byte's literal followed by ", ": one table lookup a value keeps the writer at memory
+// speed.
+struct LiteralTable {
+    std::size_t width; // characters of one literal
+    std::vector<char> text;
+
+    explicit LiteralTable(Literal literal) : width(literal == Literal::Hex ? 4 : 10) {
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        text.resize(256 * width);
+        for (unsigned value = 0; value < 256; ++value) {
+            char* out = text.data() + value * width;
+            *out++ = '0';
+            if (literal == Literal::Hex) {
+                *out++ = 'x';
+                *out++ = kHex[value >> 4];
+                *out = kHex[value & 15];
+            } else {
+                *out++ = 'b';
+                for (int bit = 7; bit >= 0; --bit) {
+                    *out++ = (value >> bit) & 1U ? '1' : '0';
+                }
+            }
+        }
+    }
+    std::string_view of(std::uint8_t value) const {
+        return {text.data() + std::size_t{value} * width, width};
+    }
+};
+
+std::string Upper(std::string_view name) {
+    std::string upper(name);
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return upper;
+}
+
+std::string InkText(const LayoutChoice& choice) {
+    return choice.ink == InkBit::Dark ? "set = dark" : "set = light";
+}
+
+void DrawRow(const PackedPicture& picture, int y, ChunkedWriter& out) {
+    char* line = out.extend(static_cast<std::size_t>(picture.width()));
+    for (int x = 0; x < picture.width(); ++x) {
+        line[x] = picture.isDark(x, y) ? '#' : '.';
+    }
+}
+
+// Writes `bytes` as lines of values, `perLine` a line, each line indented by four blanks; a
+// comma after every value but the very last of the array.
+void WriteValues(const std::uint8_t* bytes, std::size_t count, bool lastOfArray,
+                 const LiteralTable& literals, int perLine, ChunkedWriter& out) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const bool startsLine = i % static_cast<std::size_t>(perLine) == 0;
+        if (startsLine) {
+            out.append("    ");
+        }
+        out.append(literals.of(bytes[i]));
+        const bool last = i + 1 == count;
+        if (!(last && lastOfArray)) {
+            out.append(",");
+        }
+        const bool endsLine = last || (i + 1) % static_cast<std::size_t>(perLine) == 0;
+        out.append(endsLine ? "\n" : " ");
+    }
+}
+
+} // namespace
+
+bool IsIdentifier(std::string_view name) {
+    if (name.empty() || !IsLetter(name.front())) {
+        return false;
+    }
+    if (std::find(kKeywords.begin(), kKeywords.end(), name) != kKeywords.end()) {
+        return false;
+    }
+    return std::all_of(name.begin(), name.end(), [](char c) { return IsLetter(c) || IsDigit(c); });
+}
+
+std::string IdentifierFrom(std::string_view fileName) {
+    const std::size_t slash = fileName.find_last_of('/');
+    if (slash != std::string_view::npos) {
+        fileName.remove_prefix(slash + 1);
+    }
+    const std::size_t dot = fileName.find_last_of('.');
+    if (dot != std::string_view::npos && dot > 0) {
+        fileName = fileName.substr(0, dot);
+    }
+    std::string name;
+    for (const char c : fileName) {
+        name += IsLetter(c) || IsDigit(c) ? c : '_';
+    }
+    if (name.empty()) {
+        return "picture";
+    }
+    if (IsDigit(name.front())) {
+        name.insert(name.begin(), '_');
+    }
+    if (std::find(kKeywords.begin(), kKeywords.end(), name) != kKeywords.end()) {
+        name += '_';
+    }
+    return name;
+}
+
+bool WriteCSource(const PackedPicture& picture, const SourceOptions& options, ByteSink& sink) {
+    if (picture.empty() || !IsIdentifier(options.name) || options.valuesPerLine < 1 ||
+        options.valuesPerLine > kMaxValuesPerLine ||
+        options.placement.find_first_of("\r\n") != std::string::npos) {
+        return false;
+    }
+    const LayoutChoice choice = options.layout;
+    const std::vector<std::uint8_t> bytes = PackLayout(picture, choice);
+    const LiteralTable literals(options.literal);
+    ChunkedWriter out(sink, bytes.size() * (literals.width + 2) + 512);
+    const std::string width = std::to_string(picture.width());
+    const std::string height = std::to_string(picture.height());
+    const std::string count = std::to_string(bytes.size());
+    out.append("/* " + options.name + ": " + width + " x " + height + " pixels, " +
+               std::string(ByteLayoutName(choice.layout)) + ", " + InkText(choice) + ", " +
+               count + " bytes */\n");
+    if (PadsRows(choice.layout, picture.height())) {
+        out.append("/* the last group of 8 rows is filled up with " +
+                   std::to_string(8 - picture.height() % 8) + " rows of clear bits */\n");
+    }
+    const std::string upper = Upper(options.name);
+    out.append("#define " + upper + "_WIDTH " + width + "\n");
+    out.append("#define " + upper + "_HEIGHT " + height + "\n");
+    const bool rowComments = options.drawPixels && IsRowLayout(choice.layout);
+    if (options.drawPixels && !rowComments) {
+        out.append("/*\n");
+        for (int y = 0; y < picture.height(); ++y) {
+            out.append(" * ");
+            DrawRow(picture, y, out);
+            out.append("\n");
+        }
+        out.append(" */\n");
+    }
+    std::string declaration = options.isStatic ? "static " : "";
+    declaration += options.isConst ? "const " : "";
+    declaration += "unsigned char " + options.name + "[" + count + "]";
+    if (!options.placement.empty()) {
+        declaration += " " + options.placement;
+    }
+    out.append(declaration + " = {\n");
+    if (rowComments) {
+        const std::size_t stride = picture.stride();
+        for (int y = 0; y < picture.height(); ++y) {
+            out.append("    /* ");
+            DrawRow(picture, y, out);
+            out.append(" */\n");
+            const bool lastRow = y + 1 == picture.height();
+            WriteValues(bytes.data() + static_cast<std::size_t>(y) * stride, stride, lastRow,
+                        literals, options.valuesPerLine, out);
+        }
+    } else {
+        WriteValues(bytes.data(), bytes.size(), true, literals, options.valuesPerLine, out);
+    }
+    out.append("};\n");
+    return out.flush();
+}
+
+bool WriteXbm(const PackedPicture& picture, std::string_view name, ByteSink& sink) {
+    if (picture.empty() || !IsIdentifier(name)) {
+        return false;
+    }
+    const std::vector<std::uint8_t> bytes =
+        PackLayout(picture, {ByteLayout::RowsLowBitFirst, InkBit::Dark});
+    const LiteralTable literals(Literal::Hex);
+    ChunkedWriter out(sink, bytes.size() * 6 + 256);
+    const std::string prefix(name);
+    out.append("#define " + prefix + "_width " + std::to_string(picture.width()) + "\n");
+    out.append("#define " + prefix + "_height " + std::to_string(picture.height()) + "\n");
+    out.append("static unsigned char " + prefix + "_bits[] = {\n");
+    WriteValues(bytes.data(), bytes.size(), true, literals, 12, out);
+    out.append("};\n");
+    return out.flush();
+}
+
+} // namespace vornix::image
