@@ -91,6 +91,17 @@ void WriteValues(const std::uint8_t* bytes, std::size_t count, bool lastOfArray,
     }
 }
 
+// "static const TEXT PLACEMENT", as the options ask.
+std::string Declaration(const SourceOptions& options, const std::string& text) {
+    std::string declaration = options.isStatic ? "static " : "";
+    declaration += options.isConst ? "const " : "";
+    declaration += text;
+    if (!options.placement.empty()) {
+        declaration += " " + options.placement;
+    }
+    return declaration;
+}
+
 } // namespace
 
 bool IsIdentifier(std::string_view name) {
@@ -128,16 +139,19 @@ std::string IdentifierFrom(std::string_view fileName) {
     return name;
 }
 
-bool WriteCSource(const PackedPicture& picture, const SourceOptions& options, ByteSink& sink) {
-    if (picture.empty() || !IsIdentifier(options.name) || options.valuesPerLine < 1 ||
-        options.valuesPerLine > kMaxValuesPerLine ||
-        options.placement.find_first_of("\r\n") != std::string::npos) {
-        return false;
-    }
+namespace {
+
+bool Writable(const PackedPicture& picture, const SourceOptions& options) {
+    return !picture.empty() && IsIdentifier(options.name) && options.valuesPerLine >= 1 &&
+           options.valuesPerLine <= kMaxValuesPerLine &&
+           options.placement.find_first_of("\r\n") == std::string::npos;
+}
+
+// The comment, the two size macros and the array of one picture.
+void WriteArray(const PackedPicture& picture, const SourceOptions& options, ChunkedWriter& out) {
     const LayoutChoice choice = options.layout;
     const std::vector<std::uint8_t> bytes = PackLayout(picture, choice);
     const LiteralTable literals(options.literal);
-    ChunkedWriter out(sink, bytes.size() * (literals.width + 2) + 512);
     const std::string width = std::to_string(picture.width());
     const std::string height = std::to_string(picture.height());
     const std::string count = std::to_string(bytes.size());
@@ -161,13 +175,8 @@ bool WriteCSource(const PackedPicture& picture, const SourceOptions& options, By
         }
         out.append(" */\n");
     }
-    std::string declaration = options.isStatic ? "static " : "";
-    declaration += options.isConst ? "const " : "";
-    declaration += "unsigned char " + options.name + "[" + count + "]";
-    if (!options.placement.empty()) {
-        declaration += " " + options.placement;
-    }
-    out.append(declaration + " = {\n");
+    out.append(Declaration(options, "unsigned char " + options.name + "[" + count + "]") +
+               " = {\n");
     if (rowComments) {
         const std::size_t stride = picture.stride();
         for (int y = 0; y < picture.height(); ++y) {
@@ -182,6 +191,61 @@ bool WriteCSource(const PackedPicture& picture, const SourceOptions& options, By
         WriteValues(bytes.data(), bytes.size(), true, literals, options.valuesPerLine, out);
     }
     out.append("};\n");
+}
+
+} // namespace
+
+bool WriteCSource(const PackedPicture& picture, const SourceOptions& options, ByteSink& sink) {
+    if (!Writable(picture, options)) {
+        return false;
+    }
+    ChunkedWriter out(sink, picture.bytes().size() * 14 + 512);
+    WriteArray(picture, options, out);
+    return out.flush();
+}
+
+bool WriteCSourceSet(std::span<const NamedPicture> pictures, const SourceOptions& options,
+                     ByteSink& sink) {
+    if (pictures.empty() || !IsIdentifier(options.name)) {
+        return false;
+    }
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        SourceOptions one = options;
+        one.name = pictures[i].name;
+        if (!Writable(pictures[i].picture, one) || one.name == options.name ||
+            Upper(one.name) == Upper(options.name) + "_COUNT") {
+            return false;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (Upper(pictures[j].name) == Upper(one.name)) {
+                return false; // the size macros would clash
+            }
+        }
+        bytes += pictures[i].picture.bytes().size();
+    }
+    ChunkedWriter out(sink, bytes * 14 + 512 * pictures.size());
+    const std::string upper = Upper(options.name);
+    out.append("#ifndef " + upper + "_H\n#define " + upper + "_H\n\n");
+    for (const NamedPicture& entry : pictures) {
+        SourceOptions one = options;
+        one.name = entry.name;
+        WriteArray(entry.picture, one, out);
+        out.append("\n");
+    }
+    const std::string type = options.name + "_picture";
+    out.append("typedef struct {\n    const unsigned char* bits;\n    unsigned short width;\n"
+               "    unsigned short height;\n} " + type + ";\n\n");
+    out.append("#define " + upper + "_COUNT " + std::to_string(pictures.size()) + "\n");
+    SourceOptions table = options;
+    table.placement.clear(); // the table of pointers lives where the compiler puts data
+    out.append(Declaration(table, type + " " + options.name + "[" + upper + "_COUNT]") +
+               " = {\n");
+    for (const NamedPicture& entry : pictures) {
+        const std::string name = Upper(entry.name);
+        out.append("    {" + entry.name + ", " + name + "_WIDTH, " + name + "_HEIGHT},\n");
+    }
+    out.append("};\n\n#endif\n");
     return out.flush();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,19 @@ bool IsIdentifier(std::string_view name);
 // as macros, and one array of unsigned char. False when the sink refuses a write, or when
 // the options are out of range (nothing is written then).
 bool WriteCSource(const PackedPicture& picture, const SourceOptions& options, ByteSink& sink);
+
+struct NamedPicture {
+    std::string name; // a valid C identifier
+    PackedPicture picture;
+};
+
+// Several pictures as one header: an include guard named after options.name, each picture's
+// array as WriteCSource writes it (under its own name, with the options' layout and form),
+// then a table options.name[] of {bits, width, height} and NAME_COUNT. False, with nothing
+// written, when a picture is empty, a name is not an identifier, or two names (or their size
+// macros) clash.
+bool WriteCSourceSet(std::span<const NamedPicture> pictures, const SourceOptions& options,
+                     ByteSink& sink);
 
 // The picture as an X11 bitmap: NAME_width, NAME_height and NAME_bits, rows with the leftmost
 // pixel in the low bit, a set bit dark.

@@ -162,6 +162,64 @@ TEST_P(SourceWriterTest, CompilesIntoTheLayoutsBytesAndReadsBack) {
 INSTANTIATE_TEST_SUITE_P(Options, SourceWriterTest, ::testing::ValuesIn(kSourceCases),
                          vornix::test::RowName);
 
+// A batch in one header: every picture's array and a table of them, compiled and walked by a
+// program that prints each entry.
+TEST(SourceWriterTest, WritesAHeaderOfManyPicturesWithATable) {
+    if (!Have("gcc")) {
+        GTEST_SKIP() << "gcc is needed to judge the C source";
+    }
+    std::mt19937 random(5);
+    const std::vector<NamedPicture> pictures = {{"clock", test::RandomPicture(9, 3, random)},
+                                                {"bell", test::RandomPicture(16, 1, random)},
+                                                {"_7seg", test::RandomPicture(3, 9, random)}};
+    SourceOptions options = With(ByteLayout::PagesLowBitTop, InkBit::Dark, Literal::Hex, 8,
+                                 false, "PROGMEM");
+    options.name = "icons";
+    StringSink sink;
+    ASSERT_TRUE(WriteCSourceSet(pictures, options, sink));
+    TempFolder folder;
+    WriteFile(folder / "icons.h", sink.text());
+    WriteFile(folder / "main.c",
+              "#include <stdio.h>\n"
+              "#define PROGMEM\n"
+              "#include \"icons.h\"\n"
+              "#include \"icons.h\"\n" // the include guard holds
+              "int main(void) {\n"
+              "    for (int i = 0; i < ICONS_COUNT; ++i) {\n"
+              "        const icons_picture* p = &icons[i];\n"
+              "        unsigned n = p->width * ((p->height + 7u) / 8u);\n"
+              "        printf(\"%u %u \", p->width, p->height);\n"
+              "        for (unsigned k = 0; k < n; ++k) printf(\"%02X\", p->bits[k]);\n"
+              "        printf(\"\\n\");\n"
+              "    }\n"
+              "    return 0;\n"
+              "}\n");
+    std::string expected;
+    for (const NamedPicture& entry : pictures) {
+        expected += std::to_string(entry.picture.width()) + " " +
+                    std::to_string(entry.picture.height()) + " ";
+        for (const std::uint8_t byte : test::ReferenceBytes(entry.picture, options.layout)) {
+            char hex[3];
+            std::snprintf(hex, sizeof hex, "%02X", byte);
+            expected += hex;
+        }
+        expected += "\n";
+    }
+    const std::string dir = (folder / "").string();
+    ASSERT_TRUE(RunShell("gcc -std=c11 -Wall -Wextra -Werror " + dir + "main.c -o " + dir + "print"))
+        << sink.text();
+    EXPECT_EQ(RunShell(dir + "print"), expected) << sink.text();
+
+    // Names that would clash are refused before anything is written.
+    StringSink refused;
+    const std::vector<NamedPicture> clashing = {{"clock", PackedPicture(1, 1)},
+                                                {"CLOCK", PackedPicture(1, 1)}};
+    EXPECT_FALSE(WriteCSourceSet(clashing, options, refused));
+    const std::vector<NamedPicture> tableName = {{"icons", PackedPicture(1, 1)}};
+    EXPECT_FALSE(WriteCSourceSet(tableName, options, refused));
+    EXPECT_TRUE(refused.text().empty());
+}
+
 TEST(SourceWriterTest, SaysWhenAPageLayoutPadsRowsAndRefusesBadOptions) {
     const PackedPicture picture(4, 10);
     SourceOptions options;
