@@ -15,6 +15,7 @@
 #include "image/byte_layout.h"
 #include "image/layout_reference.h"
 #include "image/pbm_format.h"
+#include "image/picture_formats.h"
 #include "image/source_reader.h"
 #include "image/source_writer.h"
 #include "support/row_name.h"
@@ -248,6 +249,30 @@ TEST(SourceWriterTest, MakesIdentifiersFromFileNames) {
         EXPECT_EQ(IdentifierFrom(file), name) << file;
         EXPECT_TRUE(IsIdentifier(IdentifierFrom(file))) << file;
     }
+}
+
+// The one list of formats: names and endings lead to one entry each, in any case.
+TEST(PictureFormatsTest, NamesAndEndingsLeadToTheirEntry) {
+    const std::pair<std::string, PictureFormat> endings[] = {
+        {"a.pxl", PictureFormat::Pxl},  {"A.BMP", PictureFormat::Bitmap},
+        {"x.c", PictureFormat::CSource}, {"icons.H", PictureFormat::CSource},
+        {"x.xbm", PictureFormat::Xbm},  {"x.pbm", PictureFormat::Pbm},
+        {"x.Bin", PictureFormat::Raw}};
+    for (const auto& [name, format] : endings) {
+        const FormatEntry* entry = FormatOfFileName(name);
+        ASSERT_NE(entry, nullptr) << name;
+        EXPECT_EQ(entry->format, format) << name;
+        EXPECT_EQ(FormatNamed(entry->name), entry) << name;
+    }
+    for (const std::string_view name : {"x.png", "x", "pxl", "x.bmp.gz", ".c.txt"}) {
+        EXPECT_EQ(FormatOfFileName(name), nullptr) << name;
+    }
+    for (const FirmwarePreset& preset : FirmwarePresets()) {
+        EXPECT_EQ(FirmwarePresetNamed(preset.name), &preset);
+        EXPECT_FALSE(preset.fits.empty());
+    }
+    EXPECT_EQ(FirmwarePresetNamed("pages")->layout.layout, ByteLayout::PagesLowBitTop);
+    EXPECT_EQ(FirmwarePresetNamed("nonesuch"), nullptr);
 }
 
 // ImageMagick and netpbm read the X11 bitmap and the portable bitmap as the same pixels.
