@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <cstdint>
 
 namespace vornix::image {
@@ -35,62 +37,67 @@ constexpr std::array<LayoutName, 5> kLayoutNames{{
 
 std::size_t Groups(int pixels) { return (static_cast<std::size_t>(pixels) + 7) / 8; }
 
-// An 8 x 8 block of bits turned over its diagonal. Byte r of `rows` holds row r with column 0
-// in bit 7; byte c of the result holds column c with row 0 in bit 7.
-std::array<std::uint8_t, 8> Transpose(const std::array<std::uint8_t, 8>& rows) {
-    std::uint64_t x = 0;
-    for (const std::uint8_t byte : rows) {
-        x = (x << 8) | byte;
-    }
+// An 8 x 8 block of bits turned over its diagonal. Byte r of `x` from the top holds row r
+// with column 0 in bit 7; after the turn byte c from the top holds column c with row 0 in
+// bit 7.
+std::uint64_t Transpose(std::uint64_t x) {
     std::uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAULL;
     x = x ^ t ^ (t << 7);
     t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCULL;
     x = x ^ t ^ (t << 14);
     t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ULL;
-    x = x ^ t ^ (t << 28);
-    std::array<std::uint8_t, 8> columns{};
-    for (int c = 0; c < 8; ++c) {
-        columns[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(x >> (56 - 8 * c));
-    }
-    return columns;
+    return x ^ t ^ (t << 28);
 }
 
-// The 8 x 8 block of the picture whose top-left pixel is (8 * column, 8 * page); rows past
-// the bottom edge are light.
-std::array<std::uint8_t, 8> Block(const PackedPicture& picture, std::size_t page,
-                                  std::size_t column) {
-    std::array<std::uint8_t, 8> rows{};
+std::uint8_t ByteOf(std::uint64_t x, std::size_t c) {
+    return static_cast<std::uint8_t>(x >> (56 - 8 * c));
+}
+
+// The rows of one page: 8 pointers to rows of the picture, or to a light row past the bottom.
+struct PageRows {
+    std::array<const std::uint8_t*, 8> rows{};
+    std::vector<std::uint8_t> light;
+
+    PageRows(const PackedPicture& picture, std::size_t page) : light(picture.stride(), 0) {
+        for (std::size_t r = 0; r < 8; ++r) {
+            const std::size_t y = page * 8 + r;
+            rows[r] = y < static_cast<std::size_t>(picture.height())
+                          ? picture.row(static_cast<int>(y)).data()
+                          : light.data();
+        }
+    }
+    // The block at byte `column` of the rows, row 0 in the top byte; with `bottomUp`, row 7
+    // in the top byte, so that the turned block has row 0 in bit 0.
+    std::uint64_t block(std::size_t column, bool bottomUp) const {
+        std::uint64_t x = 0;
+        for (std::size_t r = 0; r < 8; ++r) {
+            x = (x << 8) | rows[bottomUp ? 7 - r : r][column];
+        }
+        return x;
+    }
+};
+
+void PutBlock(PackedPicture& picture, std::size_t page, std::size_t column, std::uint64_t rows) {
     for (std::size_t r = 0; r < 8; ++r) {
         const std::size_t y = page * 8 + r;
         if (y < static_cast<std::size_t>(picture.height())) {
-            rows[r] = picture.row(static_cast<int>(y))[column];
-        }
-    }
-    return rows;
-}
-
-void PutBlock(PackedPicture& picture, std::size_t page, std::size_t column,
-              const std::array<std::uint8_t, 8>& rows) {
-    for (std::size_t r = 0; r < 8; ++r) {
-        const std::size_t y = page * 8 + r;
-        if (y < static_cast<std::size_t>(picture.height())) {
-            picture.row(static_cast<int>(y))[column] = rows[r];
+            picture.row(static_cast<int>(y))[column] = ByteOf(rows, r);
         }
     }
 }
 
-// Where byte c of the transposed block (x = 8 * column + c, rows 8 * page ...) goes in a
-// page or column layout, or SIZE_MAX when x is past the right edge.
-std::size_t TransposedIndex(ByteLayout layout, int width, int height, std::size_t page,
-                            std::size_t column, std::size_t c) {
-    const std::size_t x = column * 8 + c;
-    if (x >= static_cast<std::size_t>(width)) {
-        return SIZE_MAX;
-    }
+// Where the bytes of one page land in a page or column layout: byte x of the page goes to
+// first + x * step.
+struct PagePlace {
+    std::size_t first;
+    std::size_t step;
+};
+
+PagePlace PlaceOfPage(ByteLayout layout, int width, int height, std::size_t page) {
     if (layout == ByteLayout::Columns) {
-        return x * Groups(height) + page;
+        return {page, Groups(height)};
     }
-    return page * static_cast<std::size_t>(width) + x;
+    return {page * static_cast<std::size_t>(width), 1};
 }
 
 } // namespace
@@ -132,11 +139,14 @@ std::size_t LayoutSize(ByteLayout layout, int width, int height) {
 std::vector<std::uint8_t> PackLayout(const PackedPicture& picture, LayoutChoice choice) {
     const int width = picture.width();
     const int height = picture.height();
+    const bool flip = choice.ink == InkBit::Light;
+    if (choice.layout == ByteLayout::RowsHighBitFirst && !flip) {
+        return picture.bytes(); // the picture's own order
+    }
     std::vector<std::uint8_t> bytes(LayoutSize(choice.layout, width, height));
     if (bytes.empty()) {
         return bytes;
     }
-    const bool flip = choice.ink == InkBit::Light;
     if (IsRowLayout(choice.layout)) {
         const bool reverse = choice.layout == ByteLayout::RowsLowBitFirst;
         // Inverting sets the padding bits too; they are cleared again per row.
@@ -162,22 +172,27 @@ std::vector<std::uint8_t> PackLayout(const PackedPicture& picture, LayoutChoice 
     const std::size_t pages = Groups(height);
     const std::size_t columns = picture.stride();
     for (std::size_t page = 0; page < pages; ++page) {
+        // Flipping sets the bits of rows past the bottom too; only the rows that exist keep
+        // theirs.
         const std::size_t rowsHere = std::min<std::size_t>(8, height - page * 8);
-        const auto padMask = static_cast<std::uint8_t>(0xFF00U >> rowsHere); // rows that exist
+        const auto existing = static_cast<std::uint8_t>(
+            lowBitTop ? (1U << rowsHere) - 1 : 0xFF00U >> rowsHere);
+        const std::uint64_t keep = flip ? existing * 0x0101010101010101ULL : ~std::uint64_t{0};
+        const std::uint64_t invert = flip ? ~std::uint64_t{0} : 0;
+        const PageRows rows(picture, page);
+        const PagePlace place = PlaceOfPage(choice.layout, width, height, page);
         for (std::size_t column = 0; column < columns; ++column) {
-            std::array<std::uint8_t, 8> block = Block(picture, page, column);
-            const std::array<std::uint8_t, 8> turned = Transpose(block);
-            for (std::size_t c = 0; c < 8; ++c) {
-                const std::size_t at =
-                    TransposedIndex(choice.layout, width, height, page, column, c);
-                if (at == SIZE_MAX) {
-                    break;
-                }
-                std::uint8_t value = turned[c];
-                if (flip) {
-                    value = static_cast<std::uint8_t>(~value & padMask);
-                }
-                bytes[at] = lowBitTop ? kReversedBits[value] : value;
+            const std::uint64_t turned =
+                (Transpose(rows.block(column, lowBitTop)) ^ invert) & keep;
+            const std::size_t xs = std::min<std::size_t>(8, width - column * 8);
+            std::uint8_t* out = bytes.data() + place.first + column * 8 * place.step;
+            if (place.step == 1 && xs == 8 && std::endian::native == std::endian::little) {
+                const std::uint64_t inOrder = __builtin_bswap64(turned); // byte c at offset c
+                std::memcpy(out, &inOrder, 8);
+                continue;
+            }
+            for (std::size_t c = 0; c < xs; ++c) {
+                out[c * place.step] = ByteOf(turned, c);
             }
         }
     }
@@ -206,16 +221,15 @@ std::optional<PackedPicture> UnpackLayout(std::span<const std::uint8_t> bytes, i
     const bool lowBitTop = choice.layout == ByteLayout::PagesLowBitTop;
     const std::size_t pages = Groups(height);
     for (std::size_t page = 0; page < pages; ++page) {
+        const PagePlace place = PlaceOfPage(choice.layout, width, height, page);
         for (std::size_t column = 0; column < picture.stride(); ++column) {
-            std::array<std::uint8_t, 8> turned{};
+            std::uint64_t turned = 0;
+            const std::size_t xs = std::min<std::size_t>(8, width - column * 8);
+            const std::uint8_t* in = bytes.data() + place.first + column * 8 * place.step;
             for (std::size_t c = 0; c < 8; ++c) {
-                const std::size_t at =
-                    TransposedIndex(choice.layout, width, height, page, column, c);
-                if (at == SIZE_MAX) {
-                    break;
-                }
-                const std::uint8_t value = lowBitTop ? kReversedBits[bytes[at]] : bytes[at];
-                turned[c] = flip ? static_cast<std::uint8_t>(~value) : value;
+                const std::uint8_t value = c < xs ? in[c * place.step] : 0;
+                const std::uint8_t top = lowBitTop ? kReversedBits[value] : value;
+                turned = (turned << 8) | (flip ? static_cast<std::uint8_t>(~top) : top);
             }
             PutBlock(picture, page, column, Transpose(turned));
         }
