@@ -126,6 +126,60 @@ bool IsRowLayout(ByteLayout layout) {
 
 bool PadsRows(ByteLayout layout, int height) { return !IsRowLayout(layout) && height % 8 != 0; }
 
+BitPlace PlaceOfPixel(ByteLayout layout, int width, int height, int x, int y) {
+    const auto ux = static_cast<std::size_t>(x);
+    const auto uy = static_cast<std::size_t>(y);
+    switch (layout) {
+    case ByteLayout::RowsHighBitFirst:
+        return {uy * Groups(width) + ux / 8, 7 - x % 8};
+    case ByteLayout::RowsLowBitFirst:
+        return {uy * Groups(width) + ux / 8, x % 8};
+    case ByteLayout::PagesLowBitTop:
+        return {uy / 8 * static_cast<std::size_t>(width) + ux, y % 8};
+    case ByteLayout::PagesHighBitTop:
+        return {uy / 8 * static_cast<std::size_t>(width) + ux, 7 - y % 8};
+    case ByteLayout::Columns:
+        return {ux * Groups(height) + uy / 8, 7 - y % 8};
+    }
+    return {};
+}
+
+std::vector<PixelOfBit> PixelsOfByte(ByteLayout layout, int width, int height,
+                                     std::size_t index) {
+    std::vector<PixelOfBit> pixels;
+    if (index >= LayoutSize(layout, width, height)) {
+        return pixels;
+    }
+    // The byte's first pixel (the one of bit 7 or bit 0) and the step to the next.
+    int x = 0;
+    int y = 0;
+    int dx = 0;
+    int dy = 0;
+    if (IsRowLayout(layout)) {
+        y = static_cast<int>(index / Groups(width));
+        x = static_cast<int>(index % Groups(width)) * 8;
+        dx = 1;
+    } else if (layout == ByteLayout::Columns) {
+        x = static_cast<int>(index / Groups(height));
+        y = static_cast<int>(index % Groups(height)) * 8;
+        dy = 1;
+    } else {
+        y = static_cast<int>(index / static_cast<std::size_t>(width)) * 8;
+        x = static_cast<int>(index % static_cast<std::size_t>(width));
+        dy = 1;
+    }
+    for (int i = 0; i < 8; ++i) {
+        const int px = x + i * dx;
+        const int py = y + i * dy;
+        if (px < width && py < height) {
+            pixels.push_back({px, py, PlaceOfPixel(layout, width, height, px, py).bit});
+        }
+    }
+    std::sort(pixels.begin(), pixels.end(),
+              [](const PixelOfBit& a, const PixelOfBit& b) { return a.bit > b.bit; });
+    return pixels;
+}
+
 std::size_t LayoutSize(ByteLayout layout, int width, int height) {
     if (width < 1 || height < 1) {
         return 0;

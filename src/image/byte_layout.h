@@ -44,6 +44,24 @@ bool PadsRows(ByteLayout layout, int height);
 // The number of bytes of a W x H picture in the layout.
 std::size_t LayoutSize(ByteLayout layout, int width, int height);
 
+// Where pixel (x, y) of a W x H picture lands: the byte's index in the layout and the bit
+// (0 the lowest).
+struct BitPlace {
+    std::size_t byte = 0;
+    int bit = 0;
+};
+BitPlace PlaceOfPixel(ByteLayout layout, int width, int height, int x, int y);
+
+// The pixels that byte `index` holds, in the order of its bits from 7 down to 0; pixels of
+// padding bits (past the right or bottom edge) are left out. Empty for an index past the end.
+struct PixelOfBit {
+    int x = 0;
+    int y = 0;
+    int bit = 0;
+};
+std::vector<PixelOfBit> PixelsOfByte(ByteLayout layout, int width, int height,
+                                     std::size_t index);
+
 // The picture's bytes in the layout.
 std::vector<std::uint8_t> PackLayout(const PackedPicture& picture, LayoutChoice choice);
 

@@ -1,5 +1,6 @@
 #include "image/byte_layout.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -112,6 +113,32 @@ TEST_P(EveryLayoutTest, PlacesEveryPixelWhereTheLayoutSaysAndReadsItBack) {
             }
         }
     }
+}
+
+// A picture with one dark pixel packs to one set bit: the one the inspector names for that
+// pixel, and the byte it names holds that pixel among its own.
+TEST_P(EveryLayoutTest, NamesTheByteAndBitOfEveryPixel) {
+    const ByteLayout layout = GetParam();
+    for (const auto& [width, height] : {std::pair{11, 10}, std::pair{8, 8}, std::pair{3, 17}}) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                PackedPicture picture(width, height);
+                picture.setDark(x, y, true);
+                const Bytes bytes = PackLayout(picture, {layout, InkBit::Dark});
+                const image::BitPlace place = PlaceOfPixel(layout, width, height, x, y);
+                Bytes expected(bytes.size(), 0);
+                expected[place.byte] = static_cast<std::uint8_t>(1U << place.bit);
+                ASSERT_EQ(bytes, expected) << x << "," << y;
+                const auto pixels = PixelsOfByte(layout, width, height, place.byte);
+                const auto found = std::find_if(pixels.begin(), pixels.end(), [&](const auto& p) {
+                    return p.x == x && p.y == y && p.bit == place.bit;
+                });
+                EXPECT_NE(found, pixels.end()) << x << "," << y;
+                EXPECT_LE(pixels.size(), 8U);
+            }
+        }
+    }
+    EXPECT_TRUE(PixelsOfByte(layout, 4, 4, LayoutSize(layout, 4, 4)).empty());
 }
 
 TEST_P(EveryLayoutTest, RefusesBytesOfAnotherCount) {
