@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "image/byte_layout.h"
+#include "image/export_output.h"
 #include "image/layout_reference.h"
 #include "image/pbm_format.h"
 #include "image/picture_formats.h"
@@ -250,6 +251,72 @@ TEST(SourceWriterTest, MakesIdentifiersFromFileNames) {
         EXPECT_TRUE(IsIdentifier(IdentifierFrom(file))) << file;
     }
 }
+
+// The value under each offset the preview names: "0x3F", "0b00111111", PXL's "03Fh" and a
+// hex dump's "3F".
+unsigned ValueAt(const std::string& text, std::size_t at) {
+    const std::string rest = text.substr(at, 12);
+    if (rest.rfind("0b", 0) == 0) {
+        return static_cast<unsigned>(std::stoul(rest.substr(2, 8), nullptr, 2));
+    }
+    if (rest.rfind("0x", 0) == 0) {
+        return static_cast<unsigned>(std::stoul(rest.substr(2, 2), nullptr, 16));
+    }
+    return static_cast<unsigned>(std::stoul(rest.substr(rest.size() > 3 && rest[3] == 'h' ? 1 : 0, 2), nullptr, 16));
+}
+
+struct ExportCase {
+    std::string name;
+    PictureFormat format;
+    LayoutChoice layout;
+    Literal literal;
+    bool draw;
+};
+void PrintTo(const ExportCase& row, std::ostream* out) { *out << row.name; }
+
+const ExportCase kExportCases[] = {
+    {"CRowsDrawn", PictureFormat::CSource, {ByteLayout::RowsHighBitFirst}, Literal::Hex, true},
+    {"CPagesBinary", PictureFormat::CSource, {ByteLayout::PagesLowBitTop}, Literal::Binary, true},
+    {"CColumnsLight", PictureFormat::CSource, {ByteLayout::Columns, InkBit::Light}, Literal::Hex,
+     false},
+    {"Xbm", PictureFormat::Xbm, {}, Literal::Hex, false},
+    {"Pxl", PictureFormat::Pxl, {}, Literal::Hex, false},
+    {"Pbm", PictureFormat::Pbm, {}, Literal::Hex, false},
+    {"RawPagesMsb", PictureFormat::Raw, {ByteLayout::PagesHighBitTop}, Literal::Hex, false},
+};
+
+class ExportPreviewTest : public ::testing::TestWithParam<ExportCase> {};
+
+// Every byte of the output is found in the preview at the offset given for it, so a value
+// clicked in the text lights the right pixels.
+TEST_P(ExportPreviewTest, NamesWhereEachByteStands) {
+    const ExportCase& row = GetParam();
+    std::mt19937 random(3);
+    const PackedPicture picture = test::RandomPicture(24, 11, random);
+    ExportChoice choice;
+    choice.format = row.format;
+    choice.source.name = "pic";
+    choice.source.layout = row.layout;
+    choice.source.literal = row.literal;
+    choice.source.drawPixels = row.draw;
+    choice.source.valuesPerLine = 5;
+    const std::string output = ExportOutput(picture, choice);
+    ASSERT_FALSE(output.empty());
+    const Bytes bytes = test::ReferenceBytes(picture, ExportLayout(choice));
+    const ExportPreview whole = PreviewOf(output, row.format, 100000);
+    EXPECT_FALSE(whole.truncated);
+    ASSERT_EQ(whole.valueStarts.size(), bytes.size()) << whole.text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        ASSERT_EQ(ValueAt(whole.text, whole.valueStarts[i]), bytes[i]) << i << "\n" << whole.text;
+    }
+    const ExportPreview first = PreviewOf(output, row.format, 2);
+    EXPECT_TRUE(first.truncated);
+    EXPECT_EQ(std::count(first.text.begin(), first.text.end(), '\n'), 2);
+    EXPECT_EQ(whole.text.substr(0, first.text.size()), first.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, ExportPreviewTest, ::testing::ValuesIn(kExportCases),
+                         vornix::test::RowName);
 
 // The one list of formats: names and endings lead to one entry each, in any case.
 TEST(PictureFormatsTest, NamesAndEndingsLeadToTheirEntry) {
