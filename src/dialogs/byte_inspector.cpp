@@ -1,6 +1,9 @@
 #include "dialogs/byte_inspector.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 namespace vornix::dialogs {
@@ -11,6 +14,10 @@ const QColor kDark(0x20, 0x20, 0x20);
 const QColor kGrid(0xC8, 0xC8, 0xC0);
 const QColor kLitLight(0xFF, 0xC8, 0x50);
 const QColor kLitDark(0xC0, 0x50, 0x00);
+
+QString Hex(std::size_t value, int digits) {
+    return QString::number(value, 16).toUpper().rightJustified(digits, QChar('0'));
+}
 
 } // namespace
 
@@ -63,11 +70,7 @@ void ByteInspector::describe(std::optional<image::PixelOfBit> pointed) {
     const std::size_t index = *m_lit;
     m_description = QString("byte %1 (0x%2) = 0x%3")
                         .arg(index)
-                        .arg(index, 3, 16, QChar('0'))
-                        .arg(m_bytes[index], 2, 16, QChar('0'))
-                        .toUpper()
-                        .replace("BYTE", "byte")
-                        .replace("0X", "0x");
+                        .arg(Hex(index, 3), Hex(m_bytes[index], 2));
     if (pointed) {
         m_description += QString(", bit %1: x %2, y %3").arg(pointed->bit).arg(pointed->x).arg(
             pointed->y);
@@ -98,11 +101,17 @@ void ByteInspector::leaveEvent(QEvent* /*event*/) {
     }
 }
 
-void ByteInspector::paintEvent(QPaintEvent* /*event*/) {
+void ByteInspector::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const int cell = m_cell;
-    for (int y = 0; y < m_picture.height(); ++y) {
-        for (int x = 0; x < m_picture.width(); ++x) {
+    // Only the pixels in the exposed part: a large picture enlarged is far wider than a screen.
+    const QRect exposed = event->rect();
+    const int firstX = std::max(0, exposed.left() / cell);
+    const int firstY = std::max(0, exposed.top() / cell);
+    const int lastX = std::min(m_picture.width() - 1, exposed.right() / cell);
+    const int lastY = std::min(m_picture.height() - 1, exposed.bottom() / cell);
+    for (int y = firstY; y <= lastY; ++y) {
+        for (int x = firstX; x <= lastX; ++x) {
             painter.fillRect(x * cell, y * cell, cell, cell,
                              m_picture.isDark(x, y) ? kDark : kLight);
         }
@@ -115,10 +124,10 @@ void ByteInspector::paintEvent(QPaintEvent* /*event*/) {
         painter.setPen(kGrid);
         const int right = m_picture.width() * cell;
         const int bottom = m_picture.height() * cell;
-        for (int x = 0; x <= m_picture.width(); ++x) {
+        for (int x = firstX; x <= lastX + 1; ++x) {
             painter.drawLine(x * cell, 0, x * cell, bottom);
         }
-        for (int y = 0; y <= m_picture.height(); ++y) {
+        for (int y = firstY; y <= lastY + 1; ++y) {
             painter.drawLine(0, y * cell, right, y * cell);
         }
     }
