@@ -1,0 +1,1 @@
+/* 8 x 2 */ const uint8_t a[] PROGMEM = { (uint8_t)0b1, 017, 255u };

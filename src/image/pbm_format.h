@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "image/byte_sink.h"
+#include "image/packed_picture.h"
+
+namespace vornix::image {
+
+// The picture as a binary portable bitmap (P4): "P4\nW H\n", then the rows, each ceil(W/8)
+// bytes with the leftmost pixel in the high bit and a set bit dark, which is the panel's own
+// order. False when the sink refuses a write or the picture is empty.
+bool WritePbm(const PackedPicture& picture, ByteSink& sink);
+
+enum class PbmReadError {
+    None,
+    NotPbm,     // no "P1" or "P4" at the start
+    BadHeader,  // a side missing, not a number, below 1, or the picture too large
+    ShortData,  // fewer pixels than the header promises
+    BadPixel,   // a plain (P1) pixel other than 0 or 1
+};
+std::string_view describe(PbmReadError error);
+
+struct PbmRead {
+    std::optional<PackedPicture> picture;
+    PbmReadError error = PbmReadError::None;
+};
+
+// Reads a portable bitmap, binary (P4) or plain (P1), with comments in its header. Bytes after
+// the first picture are ignored. The sides are bounded by kMaxPicturePixels before any memory
+// is taken.
+PbmRead ReadPbm(std::span<const std::uint8_t> bytes);
+
+} // namespace vornix::image
