@@ -14,13 +14,14 @@ enum class OutputWay {
     Undecided,
     // A new file, complete before commit() renames it over the path's final target (through
     // any symbolic links, which stay links). An existing file's mode, owner and group go with it.
+    // With Options::replacePath, over the path itself, with the user's usual permissions.
     Replace,
     // The existing file is overwritten where it is, from a complete copy, at commit(): a file
     // with several hard links, one whose owner or group the user may not give a new file, one
     // in a folder the user cannot write, or another process's descriptor named through /proc.
     // Room for the whole new length is reserved first, and the old bytes are kept aside until
-    // the copy is through: a full disk refuses the output and any other failure puts the old
-    // content back.
+    // the copy is through: a full disk refuses the output, and any other failure puts the old
+    // content back (unless the user may write the file but not read it).
     InPlace,
     // A character device or a FIFO, opened and written as the bytes come (/dev/null, a pipe,
     // a terminal). What was written before a failure stays written.
