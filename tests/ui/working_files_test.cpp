@@ -8,7 +8,11 @@
 
 #include <string>
 
+#include <cerrno>
+#include <cstring>
+
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -292,6 +296,40 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    true, "HEADER new picture", noCheck}),
     RowName);
+
+// "Save as" over a hard-linked file on a nearly full disk: the new content gathers beside it,
+// but writing it over the file where it is would need room the disk lacks. The save fails and
+// the file keeps its old content under both names.
+TEST(WriteFileTest, ChosenFileOnAFullDiskIsLeftAsItWas) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray disk = QFile::encodeName(dir.path());
+    const long page = ::sysconf(_SC_PAGESIZE);
+    const QByteArray options = "size=" + QByteArray::number(6 * page / 1024) + "k";
+    if (::mount("tmpfs", disk.constData(), "tmpfs", 0, options.constData()) != 0) {
+        const int error = errno;
+        GTEST_SKIP() << "mounting a small tmpfs is not permitted here (" << std::strerror(error)
+                     << "); the full-disk case needs it";
+    }
+    const QString file = dir.filePath(QStringLiteral("picture.pxl"));
+    const QString other = dir.filePath(QStringLiteral("other.pxl"));
+    writeAll(file, "old");
+    const bool linked =
+        ::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()) == 0;
+    const ErrorCode code = app::WriteChosenFile(file, QByteArray(5 * page, 'n'));
+    const QByteArray kept = readAll(file);
+    const QByteArray keptOther = readAll(other);
+    const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System |
+                                                           QDir::Hidden | QDir::NoDotAndDotDot);
+    if (::umount(disk.constData()) != 0) {
+        ::umount2(disk.constData(), MNT_DETACH);
+    }
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(code, ErrorCode::FileAccessError);
+    EXPECT_EQ(kept, "old");
+    EXPECT_EQ(keptOther, "old");
+    EXPECT_EQ(entries, QStringList({"other.pxl", "picture.pxl"}));
+}
 
 struct CopyCase {
     std::string name;
