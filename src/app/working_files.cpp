@@ -14,11 +14,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QSaveFile>
 
 #include "app/save_file_sink.h"
 #include "image/atomic_file.h"
 #include "image/error_codes.h"
+#include "image/output_file.h"
 #include "image/pxl_format.h"
 
 namespace vornix::app {
@@ -216,11 +216,14 @@ ErrorCode WriteFileAtomically(const QString& path, const QByteArray& bytes) {
 }
 
 ErrorCode WriteChosenFile(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return file.error() == QFileDevice::PermissionsError ? PermissionDenied : FileAccessError;
+    image::OutputFile file(QFile::encodeName(path).toStdString());
+    if (!file.open()) {
+        const int error = file.error();
+        return error == EACCES || error == EPERM || error == EROFS ? PermissionDenied
+                                                                    : FileAccessError;
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))) ||
+        !file.commit()) {
         return FileAccessError;
     }
     return None;

@@ -49,8 +49,12 @@ PxlCopy CopyPxlFile(const QString& source, const QString& target);
 // followed or written into; the new file gets the user's usual permissions (0666 & ~umask).
 ErrorCode WriteFileAtomically(const QString& path, const QByteArray& bytes);
 
-// Replaces a file the user named, atomically. A link there is followed: its target gets the
-// new content and the link stays, as the user meant by naming it.
+// Writes a file the user named through image::OutputFile, as the command line writes its
+// OUTPUT: a link there is followed (its target gets the new content and the link stays), an
+// existing file keeps its permissions, owner, group and hard links, a device or a FIFO gets the
+// bytes as a stream, and a file changes only when the whole content is there, so a failure
+// leaves it as it was. PermissionDenied when the path may not be written, FileAccessError for
+// any other failure.
 ErrorCode WriteChosenFile(const QString& path, const QByteArray& bytes);
 
 // Loads a picture file (BMP, JPG, GIF, ...) for showing. A one-bit picture stays one bit

@@ -1,11 +1,13 @@
 #include "image/output_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <new>
 
 #include <fcntl.h>
 #include <sys/statfs.h>
@@ -21,6 +23,9 @@ constexpr int kMaxLinkHops = 40; // as the kernel's own limit (ELOOP)
 constexpr std::size_t kCopyBlock = std::size_t{1} << 20;
 constexpr int kReaderPollMs = 10;
 constexpr long kProcSuperMagic = 0x9fa0; // statfs f_type of /proc
+// The old content of a file overwritten in place is kept in memory up to this size, and in an
+// unnamed scratch file beyond it.
+constexpr off_t kOldBytesInMemory = off_t{16} << 20;
 
 // A folder for a copy that need not live beside its target.
 std::string scratchFolder() {
@@ -59,6 +64,50 @@ std::string endOfLinks(const std::string& path, bool& throughProc) {
     return {};
 }
 
+// The descriptor `path` names when its folder is this process's own table in /proc
+// (/proc/self/fd, /dev/fd, /proc/thread-self/fd), or -1. Only the name is read, so a
+// descriptor that is not open is recognised too.
+int descriptorNamed(const std::string& path) {
+    const std::string name = NameOf(path);
+    if (name.empty() || name.size() > 9 ||
+        !std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return -1;
+    }
+    const std::string folder = FolderOf(path);
+    char resolved[PATH_MAX];
+    if (::realpath(folder.empty() ? "." : folder.c_str(), resolved) == nullptr) {
+        return -1;
+    }
+    const std::string table(resolved);
+    const std::string own = "/proc/" + std::to_string(::getpid());
+    const bool ownTable = table == own + "/fd" || (table.starts_with(own + "/task/") &&
+                                                   table.ends_with("/fd"));
+    return ownTable && isOnProc(table) ? std::atoi(name.c_str()) : -1;
+}
+
+// The process's own descriptor that `path` leads to through its chain of links (/dev/stdout
+// leads to /proc/self/fd/1), or -1 when it leads elsewhere.
+int ownDescriptorOf(const std::string& path) {
+    std::string current = path;
+    for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+        if (const int descriptor = descriptorNamed(current); descriptor >= 0) {
+            return descriptor;
+        }
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            return -1;
+        }
+        char text[PATH_MAX];
+        const ssize_t length = ::readlink(current.c_str(), text, sizeof text);
+        if (length <= 0 || static_cast<std::size_t>(length) >= sizeof text) {
+            return -1;
+        }
+        const std::string next(text, static_cast<std::size_t>(length));
+        current = next.front() == '/' ? next : FolderOf(current) + next;
+    }
+    return -1;
+}
+
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -81,6 +130,151 @@ void closeKeepingErrno(int& fd) {
         fd = -1;
     }
 }
+
+// Writes all of `bytes` at `offset`; 0 or the errno of the failure.
+int writeAllAt(int fd, const char* bytes, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t put = ::pwrite(fd, bytes, size, offset);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return put < 0 ? errno : EIO;
+        }
+        bytes += put;
+        size -= static_cast<std::size_t>(put);
+        offset += put;
+    }
+    return 0;
+}
+
+// Reads `size` bytes from `offset`; 0 or the errno of the failure (EIO when the file is shorter).
+int readAllAt(int fd, char* into, std::size_t size, off_t offset) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, into, size, offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got < 0 ? errno : EIO;
+        }
+        into += got;
+        size -= static_cast<std::size_t>(got);
+        offset += got;
+    }
+    return 0;
+}
+
+// Copies the first `size` bytes of one file over the first bytes of another; 0 or an errno.
+int copyStart(int from, int to, off_t size) {
+    const std::unique_ptr<char[]> block(new char[kCopyBlock]);
+    for (off_t offset = 0; offset < size;) {
+        const auto part = static_cast<std::size_t>(std::min(size - offset, static_cast<off_t>(kCopyBlock)));
+        if (const int error = readAllAt(from, block.get(), part, offset); error != 0) {
+            return error;
+        }
+        if (const int error = writeAllAt(to, block.get(), part, offset); error != 0) {
+            return error;
+        }
+        offset += static_cast<off_t>(part);
+    }
+    return 0;
+}
+
+// Has the file system set aside room for the first `size` bytes of the file without changing
+// a byte of it; 0 or the errno of the refusal (ENOSPC, EDQUOT, EFBIG).
+int reserve(int fd, off_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    for (;;) {
+        if (::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0) {
+            return 0;
+        }
+        if (errno != EINTR) {
+            break;
+        }
+    }
+    if (errno != EOPNOTSUPP && errno != ENOSYS) {
+        return errno;
+    }
+    // Where fallocate is not supported, posix_fallocate writes a zero byte into each block that
+    // may lack storage: the file grows to `size`, but none of its bytes changes.
+    return ::posix_fallocate(fd, 0, size);
+}
+
+// Gives back what reserve() set aside beyond the old end, and the old length should
+// posix_fallocate have grown the file. The file's bytes are what they were before.
+void release(int fd, off_t oldSize, off_t newSize) {
+    const int saved = errno;
+    if (newSize > oldSize) {
+        [[maybe_unused]] const int punched =
+            ::fallocate(fd, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, oldSize, newSize - oldSize);
+    }
+    struct stat now {};
+    if (::fstat(fd, &now) == 0 && now.st_size != oldSize) {
+        [[maybe_unused]] const int cut = ::ftruncate(fd, oldSize);
+    }
+    errno = saved;
+}
+
+// The content of a file about to be overwritten in place, kept until the new one is through so
+// that a failure half-way can put it back.
+class OldBytes {
+public:
+    OldBytes() = default;
+    ~OldBytes() {
+        if (m_scratch >= 0) {
+            ::close(m_scratch);
+        }
+    }
+    OldBytes(const OldBytes&) = delete;
+    OldBytes& operator=(const OldBytes&) = delete;
+
+    // Keeps the first `size` bytes of `fd`; 0 or the errno of the failure.
+    int keep(int fd, off_t size) {
+        m_size = size;
+        if (size <= kOldBytesInMemory) {
+            m_memory.reset(new (std::nothrow) char[static_cast<std::size_t>(size) + 1]);
+            if (m_memory) {
+                return readAllAt(fd, m_memory.get(), static_cast<std::size_t>(size), 0);
+            }
+        }
+        m_scratch = openScratch();
+        return m_scratch < 0 ? errno : copyStart(fd, m_scratch, size);
+    }
+
+    // Writes the kept bytes back over `fd` and cuts it to their length; 0 or an errno.
+    int putBack(int fd) const {
+        const int error =
+            m_memory ? writeAllAt(fd, m_memory.get(), static_cast<std::size_t>(m_size), 0)
+                     : copyStart(m_scratch, fd, m_size);
+        if (error != 0) {
+            return error;
+        }
+        return ::ftruncate(fd, m_size) == 0 ? 0 : errno;
+    }
+
+private:
+    // An unnamed file in the scratch folder; where there are none, a named one removed at once.
+    static int openScratch() {
+        const std::string folder = scratchFolder();
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) {
+            return fd;
+        }
+        std::string name = folder + ".vornix-old-XXXXXX";
+        const int named = ::mkostemp(name.data(), O_CLOEXEC);
+        if (named >= 0) {
+            ::unlink(name.c_str());
+        }
+        return named;
+    }
+
+    std::unique_ptr<char[]> m_memory;
+    int m_scratch = -1;
+    off_t m_size = 0;
+};
 
 } // namespace
 
@@ -141,6 +335,12 @@ bool OutputFile::open() {
     if (m_path.empty() || m_path.back() == '/') {
         return fail(m_path.empty() ? ENOENT : EISDIR);
     }
+    if (m_options.replacePath) {
+        return openReplacing();
+    }
+    if (const int descriptor = ownDescriptorOf(m_path); descriptor >= 0) {
+        return openDescriptor(descriptor);
+    }
     struct stat link {};
     if (::lstat(m_path.c_str(), &link) != 0) {
         return errno == ENOENT ? openNew() : fail(errno);
@@ -152,6 +352,35 @@ bool OutputFile::openNew() {
     m_final = m_path;
     m_way = OutputWay::Replace;
     return createTemporary(FolderOf(m_final), 0666); // the umask takes its bits off, as for `>`
+}
+
+bool OutputFile::openReplacing() {
+    struct stat there {};
+    if (::lstat(m_path.c_str(), &there) == 0 && S_ISDIR(there.st_mode)) {
+        return fail(EISDIR);
+    }
+    m_final = m_path;
+    m_way = OutputWay::Replace;
+    return createTemporary(FolderOf(m_final), 0666); // the umask takes its bits off
+}
+
+// The bytes go where the descriptor's own offset is, as they do for standard output: after what
+// the shell wrote there before (`{ echo HEADER; vornix-cli ... /dev/stdout; } > file`), or at
+// the end of a file opened for appending (`>> log`).
+bool OutputFile::openDescriptor(int descriptor) {
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0) {
+        return fail(errno);
+    }
+    if ((flags & O_ACCMODE) == O_RDONLY) {
+        return fail(EBADF); // open for reading only: nothing may be written through it
+    }
+    m_targetFd = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 0);
+    if (m_targetFd < 0) {
+        return fail(errno);
+    }
+    m_way = OutputWay::Descriptor;
+    return true;
 }
 
 bool OutputFile::openExisting(const struct stat& link) {
@@ -173,8 +402,15 @@ bool OutputFile::openExisting(const struct stat& link) {
     }
     // Opening the file for writing is the permission check `cp` makes: a file the user may not
     // write is refused even where the folder would take a new one. O_NONBLOCK: should a FIFO
-    // have taken the file's place meanwhile, this must not wait for its reader.
-    m_targetFd = ::open(m_path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // have taken the file's place meanwhile, this must not wait for its reader. Reading too lets
+    // a write in place keep the old bytes to put back; a file the user may only write is
+    // written without that copy.
+    constexpr int kFlags = O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    m_targetFd = ::open(m_path.c_str(), O_RDWR | kFlags);
+    m_targetReadable = m_targetFd >= 0;
+    if (m_targetFd < 0 && errno == EACCES) {
+        m_targetFd = ::open(m_path.c_str(), O_WRONLY | kFlags);
+    }
     struct stat opened {};
     if (m_targetFd < 0 || ::fstat(m_targetFd, &opened) != 0) {
         return fail(errno);
@@ -325,7 +561,8 @@ bool OutputFile::write(std::string_view bytes) {
     if (m_error != 0 || !open()) {
         return false; // after a failure nothing more is written: the output is lost anyway
     }
-    const int fd = m_way == OutputWay::Stream ? m_targetFd : m_tempFd;
+    const bool direct = m_way == OutputWay::Stream || m_way == OutputWay::Descriptor;
+    const int fd = direct ? m_targetFd : m_tempFd;
     return writeAll(fd, bytes) || fail(errno);
 }
 
@@ -334,7 +571,7 @@ bool OutputFile::commit() {
         return true;
     }
     bool done = open();
-    if (done && m_way == OutputWay::Stream) {
+    if (done && (m_way == OutputWay::Stream || m_way == OutputWay::Descriptor)) {
         const int fd = m_targetFd;
         m_targetFd = -1;
         done = ::close(fd) == 0 || fail(errno);
@@ -369,40 +606,21 @@ bool OutputFile::commitReplace() {
     return true;
 }
 
-// Copies the complete output over the old content and cuts the file to its new length. Not
-// atomic: a reader may see the file half-copied, and a write error half-way (a full disk)
-// leaves it damaged; a refused or failed conversion never gets here, so it leaves the file as
-// it was.
+// Copies the complete output over the old content and cuts the file to its new length. A reader
+// may see the file half-copied meanwhile, but a failure leaves it as it was: room for the new
+// length is reserved before the first byte changes (a full disk refuses the output there), and
+// the old bytes are kept aside and put back should a write still fail (an I/O error, the file
+// size limit). Only a crash half-way, or a device that fails the putting back too, can leave
+// the file damaged.
 bool OutputFile::commitInPlace() {
     const SignalsHeld held;
-    const std::unique_ptr<char[]> block(new char[kCopyBlock]);
-    off_t offset = 0;
-    for (;;) {
-        const ssize_t got = ::pread(m_tempFd, block.get(), kCopyBlock, offset);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return fail(errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::pwrite(m_targetFd, block.get() + done,
-                                         static_cast<std::size_t>(got - done), offset + done);
-            if (put < 0 && errno == EINTR) {
-                continue;
-            }
-            if (put <= 0) {
-                return fail(put < 0 ? errno : EIO);
-            }
-            done += put;
-        }
-        offset += got;
-    }
-    if (::ftruncate(m_targetFd, offset) != 0) {
+    struct stat target {};
+    struct stat output {};
+    if (::fstat(m_targetFd, &target) != 0 || ::fstat(m_tempFd, &output) != 0) {
         return fail(errno);
+    }
+    if (!overwriteInPlace(target.st_size, output.st_size)) {
+        return false;
     }
     const int fd = m_targetFd;
     m_targetFd = -1;
@@ -411,6 +629,36 @@ bool OutputFile::commitInPlace() {
     }
     dropTemporary();
     return true;
+}
+
+bool OutputFile::overwriteInPlace(off_t oldSize, off_t newSize) {
+    if (const int error = reserve(m_targetFd, newSize); error != 0) {
+        release(m_targetFd, oldSize, newSize);
+        return fail(error);
+    }
+    OldBytes old;
+    if (m_targetReadable) {
+        if (const int error = old.keep(m_targetFd, oldSize); error != 0) {
+            release(m_targetFd, oldSize, newSize);
+            return fail(error);
+        }
+    }
+    int error = copyStart(m_tempFd, m_targetFd, newSize);
+    if (error == 0 && ::ftruncate(m_targetFd, newSize) != 0) {
+        error = errno;
+    }
+    // A delayed write error (NFS reports a full disk only here) still finds the old bytes.
+    if (error == 0 && ::fdatasync(m_targetFd) != 0 && errno != EINVAL && errno != ENOSYS) {
+        error = errno;
+    }
+    if (error == 0) {
+        return true;
+    }
+    if (m_targetReadable) {
+        [[maybe_unused]] const int putBack = old.putBack(m_targetFd);
+    }
+    release(m_targetFd, oldSize, newSize);
+    return fail(error);
 }
 
 void OutputFile::dropTemporary() {

@@ -14,14 +14,23 @@ enum class OutputWay {
     Undecided,
     // A new file, complete before commit() renames it over the path's final target (through
     // any symbolic links, which stay links). An existing file's mode, owner and group go with it.
+    // With Options::replacePath, over the path itself, with the user's usual permissions.
     Replace,
     // The existing file is overwritten where it is, from a complete copy, at commit(): a file
     // with several hard links, one whose owner or group the user may not give a new file, one
-    // in a folder the user cannot write, or one named through /proc (/dev/stdout).
+    // in a folder the user cannot write, or another process's descriptor named through /proc.
+    // Room for the whole new length is reserved first, and the old bytes are kept aside until
+    // the copy is through: a full disk refuses the output, and any other failure puts the old
+    // content back (unless the user may write the file but not read it).
     InPlace,
     // A character device or a FIFO, opened and written as the bytes come (/dev/null, a pipe,
     // a terminal). What was written before a failure stays written.
     Stream,
+    // One of the process's own open descriptors, named as /dev/stdout, /dev/fd/N or
+    // /proc/self/fd/N: written as the bytes come at the descriptor's own offset (at the end
+    // when it appends), exactly as standard output is written for "-". What was written before
+    // a failure stays written.
+    Descriptor,
 };
 
 // Why an OutputFile refused a path, when no errno value says it alone.
@@ -39,11 +48,15 @@ std::string_view describe(OutputRefusal refusal);
 // started beside the command (`vornix-cli convert a.bmp fifo & cat fifo`), never forever.
 inline constexpr int kFifoReaderWaitMs = 2000;
 
-// Writes a command's output to the path its user named, as the usual Unix tools do: through
-// symbolic links, into devices and FIFOs, keeping an existing file's permissions, owner, group
-// and hard links, and refusing a file the user may not write ("Permission denied") even in a
-// folder the user may write. For files, the path's content changes only at commit(): after a
-// refusal or a failure it is as before (or still absent), and no temporary file is left.
+// Writes an output to the path its user named, as the usual Unix tools do: through symbolic
+// links, into devices and FIFOs, keeping an existing file's permissions, owner, group and hard
+// links, and refusing a file the user may not write ("Permission denied") even in a folder the
+// user may write. For files, the path's content changes only at commit(): after a refusal or a
+// failure it is as before (or still absent), and no temporary file is left.
+//
+// With Options::replacePath it writes one of the program's own files instead (a working file):
+// whatever stands at the path (a link, a FIFO, a device, a file) is replaced by a new file with
+// the user's usual permissions (0666 & ~umask), never followed or written into.
 //
 // The bytes are gathered in an unnamed file (O_TMPFILE) in the target's folder, which a killed
 // process cannot leave behind; it gets a name only for the rename at commit(). Where the file
@@ -55,6 +68,8 @@ public:
     struct Options {
         // False: always a named temporary file (what file systems without O_TMPFILE get).
         bool unnamedTemporary = true;
+        // True: the path itself is replaced, as for the program's own files (see above).
+        bool replacePath = false;
     };
 
     explicit OutputFile(std::string path);
@@ -87,6 +102,8 @@ private:
     bool refuse(OutputRefusal refusal, int error);
     bool openNew();
     bool openStream(bool fifo);
+    bool openDescriptor(int descriptor);
+    bool openReplacing();
     bool openExisting(const struct stat& link);
     bool createTemporary(const std::string& folder, mode_t mode);
     bool createNamedTemporary(const std::string& folder, mode_t mode);
@@ -94,6 +111,7 @@ private:
     bool nameTemporary();
     bool commitReplace();
     bool commitInPlace();
+    bool overwriteInPlace(off_t oldSize, off_t newSize);
     void dropTemporary();
 
     std::string m_path;
@@ -101,7 +119,8 @@ private:
     std::string m_final;    // where the rename goes: the end of the path's chain of links
     std::string m_tempPath; // empty while the temporary file has no name
     int m_tempFd = -1;
-    int m_targetFd = -1; // the file written in place, or the stream
+    int m_targetFd = -1; // the file written in place, the stream, or the own descriptor's copy
+    bool m_targetReadable = false; // the file written in place was opened for reading too
     int m_slot = -1;     // the signal handler's record of m_tempPath
     int m_error = 0;
     OutputRefusal m_refusal = OutputRefusal::None;

@@ -3,6 +3,7 @@
 // permissions, owner and links as they were, and no temporary file left behind.
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <functional>
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -318,23 +320,169 @@ TEST_F(OutputTest, EveryWritingCommandStreamsToStdoutAndFollowsLinks) {
     EXPECT_EQ(QFileInfo("/dev/stdout").symLinkTarget(), stdoutLink);
 }
 
-// /dev/stdout that the shell pointed at a file (`> file`): the file is written where it is, and
-// a longer old content does not survive past the new end.
-TEST_F(OutputTest, StdoutRedirectedToAFileIsWrittenInPlace) {
+// /dev/stdout that was opened for appending to a file (`>> file`): the bytes go after what the
+// file holds, exactly as for "-", and nothing of the old content is cut.
+TEST_F(OutputTest, StdoutAppendingToAFileGetsTheBytesAtItsEnd) {
     const QByteArray expected = ExpectedOutput({"convert", kClock}, ".pxl");
     const QString file = path("shell.pxl");
-    ASSERT_TRUE(WriteAll(file, QByteArray(expected.size() * 2, 'x')));
+    const QByteArray old(expected.size() * 2, 'x');
+    ASSERT_TRUE(WriteAll(file, old));
     const ino_t inode = StatOf(file).st_ino;
     QProcess process;
-    process.setStandardOutputFile(file, QIODevice::Append); // left whole for the program to cut
+    process.setStandardOutputFile(file, QIODevice::Append);
     process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), {"convert", kClock, "/dev/stdout"});
     ASSERT_TRUE(process.waitForFinished(kRunTimeoutMs));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    EXPECT_TRUE(ReadAll(file) == expected) << "the file holds " << ReadAll(file).size();
+    EXPECT_TRUE(ReadAll(file) == old + expected) << "the file holds " << ReadAll(file).size();
     EXPECT_EQ(StatOf(file).st_ino, inode);
     EXPECT_EQ(EntriesOf(m_dir.path()), QStringList{"shell.pxl"});
     EXPECT_TRUE(S_ISLNK(StatOf("/dev/stdout").st_mode));
 }
+
+// The shell sends a group of commands into one file, and OUTPUT names the command's standard
+// output: its bytes land where the shell's descriptor stands, between what came before and
+// what comes after, and `>>` appends to the file instead of erasing it.
+struct RedirectCase {
+    const char* name;
+    const char* output; // "link" is a symbolic link in the folder to /dev/stdout
+    bool append;
+};
+
+void PrintTo(const RedirectCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class StdoutRedirectTest : public OutputTest, public ::testing::WithParamInterface<RedirectCase> {
+};
+
+TEST_P(StdoutRedirectTest, OutputLandsBetweenTheShellsLines) {
+    const RedirectCase& c = GetParam();
+    const QByteArray expected = ExpectedOutput({"convert", kClock}, ".pxl");
+    const QString file = path("log.txt");
+    ASSERT_TRUE(WriteAll(file, "LOG\n"));
+    QString output = QString::fromLatin1(c.output);
+    if (output == "link") {
+        output = path("stdout.pxl");
+        ASSERT_TRUE(QFile::link("/dev/stdout", output));
+    }
+    const QStringList before = EntriesOf(m_dir.path());
+    const QString script = QStringLiteral("f=$1; shift; { echo HEADER; \"$@\"; s=$?; echo TRAILER; } ") +
+                           (c.append ? ">>" : ">") + QStringLiteral(" \"$f\"; exit $s");
+    QProcess shell;
+    shell.start("/bin/sh", {"-c", script, "sh", file, VORNIX_BIN_DIR "/vornix-cli", "convert",
+                            kClock, output});
+    ASSERT_TRUE(shell.waitForFinished(kRunTimeoutMs));
+    EXPECT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
+    const QByteArray wanted =
+        (c.append ? QByteArray("LOG\n") : QByteArray()) + "HEADER\n" + expected + "TRAILER\n";
+    const QByteArray got = ReadAll(file);
+    EXPECT_TRUE(got == wanted) << "the file holds " << got.size() << " bytes, starting "
+                               << got.left(12).toStdString();
+    EXPECT_EQ(EntriesOf(m_dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shells, StdoutRedirectTest,
+                         ::testing::Values(RedirectCase{"DevStdout", "/dev/stdout", false},
+                                           RedirectCase{"DevStdoutAppending", "/dev/stdout", true},
+                                           RedirectCase{"DevFd", "/dev/fd/1", false},
+                                           RedirectCase{"ProcSelfAppending", "/proc/self/fd/1",
+                                                        true},
+                                           RedirectCase{"LinkToDevStdout", "link", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A small file system that holds the gathered output but not a second copy of it while the file
+// is overwritten where it is: OUTPUT is refused with its old content, whichever reason sent
+// the output in place.
+struct FullDiskCase {
+    const char* name;
+    bool asNormalUser;
+    // The tmpfs's size in pages, for an output of `pages` pages and an old file of one page.
+    int (*diskPages)(int pages);
+    void (*make)(const QString& disk);
+};
+
+void PrintTo(const FullDiskCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FullDiskTest : public OutputTest, public ::testing::WithParamInterface<FullDiskCase> {
+protected:
+    void TearDown() override {
+        if (m_mounted) {
+            const QByteArray disk = QFile::encodeName(path("disk"));
+            ASSERT_EQ(::chmod(disk.constData(), 0777), 0);
+            if (::umount(disk.constData()) != 0) {
+                ::umount2(disk.constData(), MNT_DETACH);
+            }
+        }
+        OutputTest::TearDown();
+    }
+    bool m_mounted = false;
+};
+
+TEST_P(FullDiskTest, InPlaceOutputIsRefusedWhole) {
+    const FullDiskCase& c = GetParam();
+    if (c.asNormalUser && !CanRunAsNormalUser()) {
+        GTEST_SKIP() << "no user other than root can run the program";
+    }
+    const QByteArray expected = ExpectedOutput({"convert", kClock}, ".pxl");
+    const int page = static_cast<int>(::sysconf(_SC_PAGESIZE));
+    const int pages = (static_cast<int>(expected.size()) + page - 1) / page;
+    ASSERT_GE(pages, 3);
+    const QString disk = path("disk");
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir("disk"));
+    const QByteArray options = "size=" + QByteArray::number(c.diskPages(pages) * page / 1024) +
+                               "k,mode=0777";
+    if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, options.constData()) !=
+        0) {
+        const int error = errno;
+        GTEST_SKIP() << "mounting a small tmpfs is not permitted here (" << std::strerror(error)
+                     << "); the full-disk cases need it";
+    }
+    m_mounted = true;
+    const QString output = disk + "/out.pxl";
+    MakeOldFile(output, 0666);
+    ASSERT_EQ(::link(QFile::encodeName(output).constData(),
+                     QFile::encodeName(disk + "/other.pxl").constData()),
+              0);
+    c.make(disk);
+    const struct stat before = StatOf(output);
+    const QStringList entries = EntriesOf(disk);
+
+    const CliRun run = RunCli({"convert", kClock, output}, c.asNormalUser);
+
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains(output.toUtf8() + ": No space left on device"))
+        << run.err.toStdString();
+    EXPECT_EQ(ReadAll(output), kOld);
+    EXPECT_EQ(ReadAll(disk + "/other.pxl"), kOld);
+    const struct stat after = StatOf(output);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(EntriesOf(disk), entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Disks, FullDiskTest,
+    ::testing::Values(
+        // The output gathers on the small disk itself, beside its hard-linked OUTPUT.
+        FullDiskCase{"HardLinked", false, [](int pages) { return pages + 1; },
+                     [](const QString&) {}},
+        // "nobody" may write the file but not make one beside it: the output gathers in the
+        // scratch folder, and the disk has room for only half of it.
+        FullDiskCase{"FolderTakesNoNewFile", true, [](int pages) { return pages / 2 + 1; },
+                     [](const QString& disk) {
+                         ASSERT_EQ(::chmod(QFile::encodeName(disk).constData(), 0555), 0);
+                     }},
+        // "nobody" may write root's file but not give a new file root as its owner.
+        FullDiskCase{"OwnerCannotBeKept", true, [](int pages) { return pages + 1; },
+                     [](const QString& disk) {
+                         Chown(disk + "/out.pxl", 0, kNobody);
+                         ASSERT_EQ(::chmod(QFile::encodeName(disk + "/out.pxl").constData(), 0664),
+                                   0);
+                     }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(OutputTest, FifoWithAReaderGetsTheBytes) {
     const QByteArray expected = ExpectedOutput({"convert", kClock}, ".pxl");

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,7 +55,9 @@ protected:
 
     std::string content() const {
         std::ifstream in(m_out, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
     }
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
@@ -65,6 +72,8 @@ protected:
     const fs::path m_out = m_dir / "out.pxl";
     std::vector<std::string> m_before;
 };
+
+class OutputFolderTest : public OutputFolder, public testing::Test {};
 
 class OutputFileTest : public OutputFolder, public testing::TestWithParam<Case> {
 protected:
@@ -109,6 +118,189 @@ TEST_P(OutputFileTest, ConversionFailingHalfWayLeavesTheFileAsItWas) {
     EXPECT_EQ(result.outcome, DecodeOutcome::OutputFailed);
     EXPECT_FALSE(committed);
     EXPECT_EQ(output.error(), EFBIG);
+    EXPECT_EQ(content(), "old picture");
+    EXPECT_EQ(entries(), m_before);
+}
+
+// A file size limit reached while an output is written over a hard-linked file where it is
+// (the limit comes after the bytes were gathered): the old content is put back, whether it was
+// kept in memory (small) or in a scratch file (large). A file system that counts the limit
+// against the reservation already refuses it there; the file is as it was either way.
+struct LimitCase {
+    const char* name;
+    std::size_t oldSize;
+    std::size_t newSize;
+    rlim_t limit; // between the two sizes
+};
+
+class InPlaceLimitTest : public OutputFolder, public testing::TestWithParam<LimitCase> {
+protected:
+    void SetUp() override { makeFolder(Shape::HardLinked); }
+};
+
+TEST_P(InPlaceLimitTest, PutsTheOldContentBack) {
+    const LimitCase& c = GetParam();
+    std::string old(c.oldSize, 'o');
+    for (std::size_t i = 0; i < old.size(); i += 4099) {
+        old[i] = static_cast<char>('a' + i % 26); // a copy from the wrong offset would show
+    }
+    std::ofstream(m_out, std::ios::binary | std::ios::trunc) << old;
+    OutputFile output(m_out, {});
+    ASSERT_TRUE(output.write(std::string(c.newSize, 'n')));
+    ASSERT_EQ(output.way(), OutputWay::InPlace);
+    test::FileSizeLimit limit(c.limit);
+    ASSERT_TRUE(limit.active());
+    const bool committed = output.commit();
+    limit.lift();
+
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(output.error(), EFBIG);
+    EXPECT_TRUE(content() == old) << "the file holds " << content().size() << " bytes";
+    EXPECT_EQ(fs::hard_link_count(m_out), 2u);
+    EXPECT_EQ(entries(), m_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, InPlaceLimitTest,
+    testing::Values(LimitCase{"KeptInMemory", 1000, 10000, 4096},
+                    LimitCase{"KeptInAScratchFile", (std::size_t{17} << 20) + 5,
+                              std::size_t{18} << 20, (rlim_t{35} << 19)}),
+    vornix::test::RowName);
+
+// A hard-linked output on a nearly full file system: the gathered bytes fit, but writing them
+// over the file where it is needs room the disk does not have. The output is refused before a
+// byte changes, and the room it asked for is given back.
+struct FullDiskCase {
+    const char* name;
+    bool unnamed;
+    std::size_t newPages; // the tmpfs holds 16 pages; the old file takes one
+    bool fits;
+};
+
+class FullDiskTest : public OutputFolder, public testing::TestWithParam<FullDiskCase> {
+protected:
+    void SetUp() override {
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        if (::mount("tmpfs", m_dir.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            const int error = errno;
+            GTEST_SKIP() << "mounting a 64 KiB tmpfs is not permitted here (" << std::strerror(error)
+                         << "); the full-disk cases need it";
+        }
+        m_mounted = true;
+        std::ofstream(m_out, std::ios::binary) << "old picture";
+        fs::create_hard_link(m_out, m_dir / "other.pxl");
+        m_before = entries();
+    }
+    void TearDown() override {
+        if (m_mounted && ::umount(m_dir.c_str()) != 0) {
+            ::umount2(m_dir.c_str(), MNT_DETACH);
+        }
+    }
+    unsigned long freeBlocks() const {
+        struct statvfs info {};
+        return ::statvfs(m_dir.c_str(), &info) == 0 ? info.f_bfree : 0;
+    }
+    bool m_mounted = false;
+};
+
+TEST_P(FullDiskTest, InPlaceWriteNeedsItsRoomFirst) {
+    const FullDiskCase& c = GetParam();
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::string fresh(c.newPages * page, 'n');
+    const unsigned long freeBefore = freeBlocks();
+    {
+        OutputFile output(m_out, {.unnamedTemporary = c.unnamed});
+        ASSERT_TRUE(output.write(fresh)) << "the gathered bytes must fit: " << output.reason();
+        ASSERT_EQ(output.way(), OutputWay::InPlace);
+        EXPECT_EQ(output.commit(), c.fits);
+        EXPECT_EQ(output.error(), c.fits ? 0 : ENOSPC);
+    }
+    EXPECT_TRUE(content() == (c.fits ? fresh : "old picture"))
+        << "the file holds " << content().size() << " bytes";
+    EXPECT_EQ(fs::hard_link_count(m_out), 2u);
+    EXPECT_EQ(entries(), m_before);
+    if (!c.fits) {
+        EXPECT_EQ(freeBlocks(), freeBefore) << "the refused reservation was kept";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Disks, FullDiskTest,
+                         testing::Values(FullDiskCase{"Fits", true, 6, true},
+                                         FullDiskCase{"DoesNotFit", true, 9, false},
+                                         FullDiskCase{"DoesNotFitNamedTemporary", false, 9, false}),
+                         vornix::test::RowName);
+
+// A path that leads to one of the process's own descriptors is written through it at its
+// offset, as standard output is for "-": after what was written there before, at the end of a
+// file opened for appending, and never cut. Nothing is created beside it.
+struct DescriptorCase {
+    const char* name;
+    const char* path; // %d is the descriptor; a relative path is made in the folder
+    bool append;
+};
+
+class OwnDescriptorTest : public OutputFolder, public testing::TestWithParam<DescriptorCase> {
+protected:
+    void SetUp() override { makeFolder(Shape::Plain); }
+    std::string pathFor(int descriptor) const {
+        char text[64];
+        std::snprintf(text, sizeof text, GetParam().path, descriptor);
+        return text;
+    }
+};
+
+TEST_P(OwnDescriptorTest, WritesAtTheDescriptorsOffset) {
+    const DescriptorCase& c = GetParam();
+    const int flags = O_WRONLY | O_CLOEXEC | (c.append ? O_APPEND : O_TRUNC);
+    const int fd = ::open(m_out.c_str(), flags);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "HEADER\n", 7), 7); // appending: after "old picture"
+    std::string path = pathFor(fd);
+    if (path.front() != '/') {
+        fs::create_symlink("/dev/fd/" + std::to_string(fd), m_dir / path);
+        path = (m_dir / path).string();
+        m_before = entries();
+    }
+    {
+        OutputFile output(path, {});
+        ASSERT_TRUE(output.write("new picture")) << output.reason();
+        EXPECT_EQ(output.way(), OutputWay::Descriptor);
+        ASSERT_TRUE(output.commit());
+    }
+    ASSERT_EQ(::write(fd, "TRAILER", 7), 7); // the descriptor is still open where it was
+    ::close(fd);
+    EXPECT_EQ(content(), c.append ? "old pictureHEADER\nnew pictureTRAILER"
+                                  : "HEADER\nnew pictureTRAILER");
+    EXPECT_EQ(entries(), m_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, OwnDescriptorTest,
+                         testing::Values(DescriptorCase{"ProcSelf", "/proc/self/fd/%d", false},
+                                         DescriptorCase{"DevFd", "/dev/fd/%d", false},
+                                         DescriptorCase{"DevFdAppending", "/dev/fd/%d", true},
+                                         DescriptorCase{"LinkToDevFd", "fd-link", false},
+                                         DescriptorCase{"ThreadSelf", "/proc/thread-self/fd/%d",
+                                                        true}),
+                         vornix::test::RowName);
+
+// A descriptor open only for reading, or not open at all, is refused: no file is written in its
+// place and nothing is created.
+TEST_F(OutputFolderTest, OwnDescriptorThatCannotBeWrittenIsRefused) {
+    makeFolder(Shape::Plain);
+    const int reading = ::open(m_out.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(reading, 0);
+    const int closed = ::dup(reading);
+    ASSERT_GE(closed, 0);
+    ::close(closed);
+    for (const int fd : {reading, closed}) {
+        SCOPED_TRACE(fd == reading ? "read only" : "not open");
+        OutputFile output("/dev/fd/" + std::to_string(fd), {});
+        EXPECT_FALSE(output.write("new picture"));
+        EXPECT_FALSE(output.commit());
+        EXPECT_EQ(output.error(), EBADF);
+    }
+    ::close(reading);
     EXPECT_EQ(content(), "old picture");
     EXPECT_EQ(entries(), m_before);
 }

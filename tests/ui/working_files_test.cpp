@@ -8,7 +8,13 @@
 
 #include <string>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/working_files.h"
 #include "drawn_bitmap.h"
@@ -138,6 +144,191 @@ TEST(WriteFileTest, OwnFilesReplaceLinksChosenFilesFollowThem) {
     }
     EXPECT_EQ(app::WriteFileAtomically(dir.filePath(QStringLiteral("none/x")), "x"),
               ErrorCode::FileNotFound);
+}
+
+// A file the user names in the window ("Save as BMP", "Save as PXL") is written as the command
+// line writes its OUTPUT, whatever the path leads to.
+struct Scene {
+    QString dir;
+    QString path;   // what the window writes to
+    QString target; // where the bytes should land
+    int descriptor = -1;
+    bool readsFifo = false; // `descriptor` is the FIFO's reader: the bytes are read from it
+    QString Path(const QString& name) const { return dir + QLatin1Char('/') + name; }
+};
+
+struct ChosenCase {
+    std::string name;
+    bool needsRoot; // to give a file to another user
+    void (*make)(Scene&);
+    bool written;             // the bytes land at `target`; otherwise the write is refused
+    QByteArray expected;      // what `target` holds afterwards
+    void (*check)(const Scene&);
+};
+
+void PrintTo(const ChosenCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+constexpr uid_t kNobody = 65534;
+
+struct stat statOf(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0) {
+        info.st_mode = 0;
+    }
+    return info;
+}
+
+void makeOld(const QString& path, mode_t mode) {
+    writeAll(path, "old");
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+class ChosenFileTest : public ::testing::TestWithParam<ChosenCase> {};
+
+TEST_P(ChosenFileTest, LandsWhereThePathLeads) {
+    const ChosenCase& row = GetParam();
+    if (row.needsRoot && ::geteuid() != 0) {
+        GTEST_SKIP() << "giving a file to another user needs root";
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Scene scene{dir.path(), {}, {}};
+    row.make(scene);
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System |
+                                                          QDir::Hidden | QDir::NoDotAndDotDot);
+    const ErrorCode code = app::WriteChosenFile(scene.path, "new picture");
+    QByteArray landed;
+    if (scene.readsFifo) {
+        char block[256];
+        for (ssize_t got; (got = ::read(scene.descriptor, block, sizeof block)) > 0;) {
+            landed.append(block, got);
+        }
+    }
+    if (scene.descriptor >= 0) {
+        ::close(scene.descriptor);
+    }
+    EXPECT_EQ(code, row.written ? ErrorCode::None : ErrorCode::FileAccessError);
+    EXPECT_EQ(scene.readsFifo ? landed : readAll(scene.target), row.expected);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                         QDir::NoDotAndDotDot),
+              before)
+        << "a file was left behind, or one was put in the place of a link or a FIFO";
+    row.check(scene);
+}
+
+void noCheck(const Scene&) {}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ChosenFileTest,
+    ::testing::Values(
+        ChosenCase{"HardLinkedFileKeepsItsLinks", false,
+                   [](Scene& s) {
+                       s.path = s.target = s.Path(QStringLiteral("picture.bmp"));
+                       makeOld(s.path, 0640);
+                       ASSERT_EQ(::link(QFile::encodeName(s.path).constData(),
+                                        QFile::encodeName(s.Path(QStringLiteral("other.bmp")))
+                                            .constData()),
+                                 0);
+                   },
+                   true, "new picture",
+                   [](const Scene& s) {
+                       EXPECT_EQ(readAll(s.Path(QStringLiteral("other.bmp"))), "new picture");
+                       EXPECT_EQ(statOf(s.path).st_nlink, 2u);
+                       EXPECT_EQ(statOf(s.path).st_mode & 07777, 0640u);
+                   }},
+        ChosenCase{"OtherUsersFileKeepsItsOwner", true,
+                   [](Scene& s) {
+                       s.path = s.target = s.Path(QStringLiteral("theirs.pxl"));
+                       makeOld(s.path, 0604);
+                       ASSERT_EQ(::chown(QFile::encodeName(s.path).constData(), kNobody, kNobody),
+                                 0);
+                   },
+                   true, "new picture",
+                   [](const Scene& s) {
+                       EXPECT_EQ(statOf(s.path).st_uid, kNobody);
+                       EXPECT_EQ(statOf(s.path).st_gid, kNobody);
+                       EXPECT_EQ(statOf(s.path).st_mode & 07777, 0604u);
+                   }},
+        ChosenCase{"SymlinkStaysALink", false,
+                   [](Scene& s) {
+                       s.target = s.Path(QStringLiteral("target.bmp"));
+                       s.path = s.Path(QStringLiteral("link.bmp"));
+                       makeOld(s.target, 0600);
+                       ASSERT_TRUE(QFile::link(s.target, s.path));
+                   },
+                   true, "new picture",
+                   [](const Scene& s) {
+                       EXPECT_TRUE(S_ISLNK(statOf(s.path).st_mode));
+                       EXPECT_EQ(statOf(s.target).st_mode & 07777, 0600u);
+                   }},
+        ChosenCase{"DanglingLinkIsRefused", false,
+                   [](Scene& s) {
+                       s.target = s.Path(QStringLiteral("missing.bmp"));
+                       s.path = s.Path(QStringLiteral("link.bmp"));
+                       ASSERT_TRUE(QFile::link(s.target, s.path));
+                   },
+                   false, "", [](const Scene& s) { EXPECT_EQ(statOf(s.target).st_mode, 0u); }},
+        // The reader is this test, holding the FIFO open without blocking; the pipe takes the
+        // few bytes at once.
+        ChosenCase{"FifoWithAReaderGetsTheBytes", false,
+                   [](Scene& s) {
+                       s.path = s.target = s.Path(QStringLiteral("fifo.bmp"));
+                       ASSERT_EQ(::mkfifo(QFile::encodeName(s.path).constData(), 0644), 0);
+                       s.descriptor = ::open(QFile::encodeName(s.path).constData(),
+                                             O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+                       ASSERT_GE(s.descriptor, 0);
+                       s.readsFifo = true;
+                   },
+                   true, "new picture",
+                   [](const Scene& s) { EXPECT_TRUE(S_ISFIFO(statOf(s.path).st_mode)); }},
+        // The program's own descriptor, named through /proc: written at its offset, after what
+        // is there, as the command line writes /dev/stdout.
+        ChosenCase{"OwnDescriptorIsWrittenAtItsOffset", false,
+                   [](Scene& s) {
+                       s.target = s.Path(QStringLiteral("log.pxl"));
+                       s.descriptor = ::open(QFile::encodeName(s.target).constData(),
+                                             O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+                       ASSERT_GE(s.descriptor, 0);
+                       ASSERT_EQ(::write(s.descriptor, "HEADER ", 7), 7);
+                       s.path = QStringLiteral("/proc/self/fd/%1").arg(s.descriptor);
+                   },
+                   true, "HEADER new picture", noCheck}),
+    RowName);
+
+// "Save as" over a hard-linked file on a nearly full disk: the new content gathers beside it,
+// but writing it over the file where it is would need room the disk lacks. The save fails and
+// the file keeps its old content under both names.
+TEST(WriteFileTest, ChosenFileOnAFullDiskIsLeftAsItWas) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray disk = QFile::encodeName(dir.path());
+    const long page = ::sysconf(_SC_PAGESIZE);
+    const QByteArray options = "size=" + QByteArray::number(6 * page / 1024) + "k";
+    if (::mount("tmpfs", disk.constData(), "tmpfs", 0, options.constData()) != 0) {
+        const int error = errno;
+        GTEST_SKIP() << "mounting a small tmpfs is not permitted here (" << std::strerror(error)
+                     << "); the full-disk case needs it";
+    }
+    const QString file = dir.filePath(QStringLiteral("picture.pxl"));
+    const QString other = dir.filePath(QStringLiteral("other.pxl"));
+    writeAll(file, "old");
+    const bool linked =
+        ::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()) == 0;
+    const ErrorCode code = app::WriteChosenFile(file, QByteArray(5 * page, 'n'));
+    const QByteArray kept = readAll(file);
+    const QByteArray keptOther = readAll(other);
+    const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::System |
+                                                           QDir::Hidden | QDir::NoDotAndDotDot);
+    if (::umount(disk.constData()) != 0) {
+        ::umount2(disk.constData(), MNT_DETACH);
+    }
+    ASSERT_TRUE(linked);
+    EXPECT_EQ(code, ErrorCode::FileAccessError);
+    EXPECT_EQ(kept, "old");
+    EXPECT_EQ(keptOther, "old");
+    EXPECT_EQ(entries, QStringList({"other.pxl", "picture.pxl"}));
 }
 
 struct CopyCase {

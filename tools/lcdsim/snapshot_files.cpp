@@ -2,19 +2,22 @@
 
 #include <cstring>
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include "image/messages.h"
+#include "image/output_file.h"
 
 namespace vornix::lcdsim {
 
 namespace {
 
-bool commit(QSaveFile& file, const std::string& path, std::string& error) {
-    if (!file.commit()) {
-        error = std::string(image::messages::kCannotWrite) + path + ": " +
-                file.errorString().toStdString();
+// Writes the bytes through image::OutputFile, as every file a user names is written.
+bool writeSnapshot(const std::string& path, std::string_view bytes, std::string& error) {
+    image::OutputFile file(path);
+    if (!file.write(bytes) || !file.commit()) {
+        error = std::string(image::messages::kCannotWrite) + path + ": " + file.reason();
         return false;
     }
     return true;
@@ -36,32 +39,21 @@ QImage FramebufferImage(const Framebuffer& framebuffer) {
 }
 
 bool WritePbmFile(const Framebuffer& framebuffer, const std::string& path, std::string& error) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = std::string(image::messages::kCannotWrite) + path + ": " +
-                file.errorString().toStdString();
-        return false;
-    }
-    const std::string pbm = framebuffer.toPbm();
-    file.write(pbm.data(), static_cast<qint64>(pbm.size()));
-    return commit(file, path, error);
+    return writeSnapshot(path, framebuffer.toPbm(), error);
 }
 
 bool WritePngFile(const Framebuffer& framebuffer, const std::string& path, std::string& error) {
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly)) {
-        error = std::string(image::messages::kCannotWrite) + path + ": " +
-                file.errorString().toStdString();
-        return false;
-    }
-    QImageWriter writer(&file, "png");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
     if (!writer.write(FramebufferImage(framebuffer))) {
-        file.cancelWriting();
         error = std::string(image::messages::kCannotWrite) + path + ": " +
                 writer.errorString().toStdString();
         return false;
     }
-    return commit(file, path, error);
+    return writeSnapshot(path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                         error);
 }
 
 } // namespace vornix::lcdsim
