@@ -111,19 +111,28 @@ std::string WritePackedFile(const image::PackedPicture& picture, const std::stri
     return "";
 }
 
+std::optional<image::PictureFormat> InputFormat(const PreparedArgs& request,
+                                                const std::string& input) {
+    const std::optional<image::PictureFormat> named = FormatOfName(input);
+    if (!named && request.firmware.inSize) {
+        return image::PictureFormat::Raw; // --in-size: raw bytes whatever their name
+    }
+    return named;
+}
+
 bool ReadsExactly(const PreparedArgs& request, const std::string& input,
                   const std::string& output) {
     if (request.pixelsShaped || IsStandardStream(input)) {
         return false;
     }
-    const std::optional<image::PictureFormat> from = FormatOfName(input);
+    const std::optional<image::PictureFormat> from = InputFormat(request, input);
     return from && (IsFirmwareFormat(*from) || IsFirmwareFormat(FormOf(request, output)));
 }
 
 int RunExactConvert(const PreparedArgs& request, const std::string& input,
                     const std::string& output) {
     const image::PanelPictureRead read =
-        ReadPanelPicture(input, *FormatOfName(input), request.firmware);
+        ReadPanelPicture(input, *InputFormat(request, input), request.firmware);
     if (!read.picture) {
         PrintFileError(input, read.failure);
         return kExitFailure;

@@ -25,6 +25,11 @@ image::PanelPictureRead ReadPanelPicture(const std::string& path, image::Picture
 std::string WritePackedFile(const image::PackedPicture& picture, const std::string& path,
                             image::PictureFormat format, const FirmwareArgs& firmware);
 
+// The format INPUT is read in: its ending's, or raw bytes when --in-size is given for a name
+// of no known ending.
+std::optional<image::PictureFormat> InputFormat(const PreparedArgs& request,
+                                                const std::string& input);
+
 // True when convert copies the picture pixel for pixel: no option reshapes pixels, INPUT is a
 // named file of a format in the table, and INPUT or OUTPUT is a firmware format.
 bool ReadsExactly(const PreparedArgs& request, const std::string& input,
