@@ -110,31 +110,39 @@ LayoutChoice ExportLayout(const ExportChoice& choice) {
     }
 }
 
-std::string ExportOutput(const PackedPicture& picture, const ExportChoice& choice) {
+bool WritePicture(const PackedPicture& picture, const ExportChoice& choice, ByteSink& sink) {
     if (picture.empty()) {
+        return false;
+    }
+    switch (choice.format) {
+    case PictureFormat::CSource:
+        return WriteCSource(picture, choice.source, sink);
+    case PictureFormat::Xbm:
+        return WriteXbm(picture, choice.source.name, sink);
+    case PictureFormat::Pbm:
+        return WritePbm(picture, sink);
+    case PictureFormat::Raw: {
+        const std::vector<std::uint8_t> bytes = PackLayout(picture, choice.source.layout);
+        return sink.write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    }
+    case PictureFormat::Pxl: {
+        const DecodedPxl text = MonoPxlText(MonoFromPacked(picture));
+        return text.result.converted() && sink.write(text.text);
+    }
+    case PictureFormat::Bitmap: {
+        const std::vector<std::uint8_t> bytes = MonoBitmapBytes(MonoFromPacked(picture));
+        return sink.write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+    }
+    }
+    return false;
+}
+
+std::string ExportOutput(const PackedPicture& picture, const ExportChoice& choice) {
+    if (choice.format == PictureFormat::Bitmap) {
         return {};
     }
     StringSink sink;
-    switch (choice.format) {
-    case PictureFormat::CSource:
-        WriteCSource(picture, choice.source, sink);
-        break;
-    case PictureFormat::Xbm:
-        WriteXbm(picture, choice.source.name, sink);
-        break;
-    case PictureFormat::Pbm:
-        WritePbm(picture, sink);
-        break;
-    case PictureFormat::Raw: {
-        const std::vector<std::uint8_t> bytes = PackLayout(picture, choice.source.layout);
-        return {bytes.begin(), bytes.end()};
-    }
-    case PictureFormat::Pxl:
-        return MonoPxlText(MonoFromPacked(picture)).text;
-    case PictureFormat::Bitmap:
-        break;
-    }
-    return sink.take();
+    return WritePicture(picture, choice, sink) ? sink.take() : std::string();
 }
 
 ExportPreview PreviewOf(const std::string& output, PictureFormat format, std::size_t maxLines) {

@@ -16,6 +16,10 @@ struct ExportChoice {
     SourceOptions source; // the name and the C form; layout also for raw bytes
 };
 
+// Writes the picture in the chosen format to `sink`; false when the sink refuses a write or
+// the picture cannot be written there (an empty picture, a bad name).
+bool WritePicture(const PackedPicture& picture, const ExportChoice& choice, ByteSink& sink);
+
 // The picture's whole output in the chosen format; empty when it cannot be written there (an
 // empty picture, a bad name, a one-bit BMP, which has its own command).
 std::string ExportOutput(const PackedPicture& picture, const ExportChoice& choice);

@@ -379,7 +379,14 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"PngInput", {"pic.png", "out.pxl"}},
                       UsageCase{"InputWithoutExtension", {"pic", "out.pxl"}},
                       UsageCase{"EmptyInputName", {"", "out.pxl"}},
-                      UsageCase{"EmptyOutputName", {"pic.bmp", ""}}),
+                      UsageCase{"EmptyOutputName", {"pic.bmp", ""}},
+                      UsageCase{"UnknownLayout", {"--layout", "rows", "pic.bmp", "out.c"}},
+                      UsageCase{"NameNotAnIdentifier", {"--name=2x", "pic.bmp", "out.c"}},
+                      UsageCase{"UnknownPreset", {"--preset", "oled", "pic.bmp", "out.c"}},
+                      UsageCase{"UnknownForm", {"--to", "png", "pic.bmp", "out"}},
+                      UsageCase{"NoValuesPerLine", {"--values-per-line=0", "pic.bmp", "o.c"}},
+                      UsageCase{"PlacementWithALineBreak", {"--placement", "A\nB", "pic.bmp", "o.c"}},
+                      UsageCase{"FormAgainstEnding", {"--to", "xbm", "pic.bmp", "out.c"}}),
     vornix::test::RowName);
 
 TEST_F(ConvertTest, OutputThatCannotBeWrittenIsAFailure) {
@@ -607,6 +614,118 @@ TEST_F(ConvertTest, UsageErrorsQuoteWhatWasTyped) {
         EXPECT_EQ(run.exitCode, 2) << row.line.constData();
         EXPECT_EQ(run.err, row.line + "\nTry 'vornix-cli --help'.\n");
     }
+}
+
+} // namespace
+
+namespace {
+
+// The firmware forms through the real program: each written pixel for pixel from the sample,
+// judged by gcc or ImageMagick, and read back into the same PXL text.
+struct FirmwareRow {
+    const char* name;
+    QStringList options;
+    QString output;        // its ending chooses the form unless --to does
+    QStringList readBack;  // options that reading the output back needs
+    QString judge;         // a shell command run on the output ("%1"), "" for none
+};
+void PrintTo(const FirmwareRow& row, std::ostream* os) { *os << row.name; }
+
+class FirmwareTest : public ConvertTest, public ::testing::WithParamInterface<FirmwareRow> {};
+
+TEST_P(FirmwareTest, WritesThePicturePixelForPixelAndReadsItBack) {
+    const FirmwareRow& row = GetParam();
+    const QString sample = kSamples + "/clock.bmp";
+    ASSERT_EQ(RunCli({"convert", sample, path("ref.pxl")}).exitCode, 0);
+    const CliRun written = RunCli(QStringList{"convert"} + row.options + QStringList{sample, path(row.output)});
+    ASSERT_EQ(written.exitCode, 0) << written.err.constData();
+    EXPECT_EQ(written.err, "");
+    if (!row.judge.isEmpty()) {
+        QProcess judge;
+        QString command = row.judge;
+        command.replace("%1", path(row.output)).replace("%2", m_dir.path());
+        judge.start("/bin/sh", {"-c", command});
+        ASSERT_TRUE(judge.waitForFinished(60000));
+        EXPECT_EQ(judge.exitCode(), 0) << judge.readAllStandardError().constData();
+    }
+    const CliRun back =
+        RunCli(QStringList{"convert"} + row.readBack + QStringList{path(row.output), path("back.pxl")});
+    ASSERT_EQ(back.exitCode, 0) << back.err.constData();
+    EXPECT_EQ(ReadAll(path("back.pxl")), ReadAll(path("ref.pxl")));
+}
+
+// A program that prints the array "clock" of the header it includes as hex digits, then
+// compares that with the PBM raster ImageMagick makes of the sample (the sample's colour 0 is
+// black, so its colours and the panel's bits agree): rows-msb is PBM's own layout.
+const QString kCompileAndCompare =
+    "cd %2 && printf '#include <stdio.h>\\n#define PROGMEM\\n#include \"%1\"\\n"
+    "int main(void){for(unsigned i=0;i<sizeof clock;++i)putchar(clock[i]);return 0;}\\n' > m.c"
+    " && gcc -std=c11 -Wall -Wextra -Werror m.c -o m && ./m > bytes"
+    " && convert " VORNIX_SAMPLES "/clock.bmp pbm:- | tail -c 3840 | cmp - bytes";
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, FirmwareTest,
+    ::testing::Values(
+        FirmwareRow{"CSourceByEnding", {}, "clock.h", {}, kCompileAndCompare},
+        FirmwareRow{"CSourceMcuPreset", {"--preset", "mcu", "--draw-pixels", "--literal=binary"},
+                    "clock.c", {}, kCompileAndCompare},
+        FirmwareRow{"CSourcePagesLight",
+                    {"--layout", "pages-lsb", "--set", "light", "--name", "logo"},
+                    "logo.c", {"--layout", "pages-lsb", "--set", "light"}, ""},
+        FirmwareRow{"Xbm", {}, "clock.xbm", {}, "convert %1 pbm:- > /dev/null"},
+        FirmwareRow{"Pbm", {}, "clock.pbm", {}, "pamtopnm -plain %1 > /dev/null"},
+        FirmwareRow{"RawColumns", {"--to", "bin", "--layout", "columns"}, "clock.raw",
+                    {"--in-size", "240x128", "--in-layout", "columns", "--to", "pxl"}, ""},
+        FirmwareRow{"RawByEnding", {}, "clock.bin", {"--in-size=240x128"}, ""}),
+    vornix::test::RowName);
+
+TEST_F(ConvertTest, FirmwareReadingFailuresNameTheFileAndWriteNothing) {
+    ASSERT_TRUE(WriteAll(path("raw.bin"), QByteArray(100, '\0')));
+    ASSERT_TRUE(WriteAll(path("bad.c"), "const unsigned char a[] = {1, 2, 300};"));
+    const struct {
+        QStringList args;
+        QByteArray err;
+    } rows[] = {
+        {{path("raw.bin"), path("o.pxl")},
+         "vornix-cli: " + path("raw.bin").toUtf8() + ": raw bytes need their size: give --in-size WxH\n"},
+        {{"--in-size", "16x8", path("raw.bin"), path("o.pxl")},
+         "vornix-cli: " + path("raw.bin").toUtf8() + ": 100 bytes, but 16 x 8 pixels in rows-msb take 16\n"},
+        {{"--in-size", "8x3", path("bad.c"), path("o.pxl")},
+         "vornix-cli: " + path("bad.c").toUtf8() + ": a value of the array is not a byte (0 to 255) (line 1)\n"},
+    };
+    for (const auto& row : rows) {
+        const CliRun run = RunCli(QStringList{"convert"} + row.args);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.err, row.err);
+        EXPECT_FALSE(QFileInfo::exists(path("o.pxl")));
+    }
+}
+
+// -o NAME.h: every picture as its own array in one header with a table of them, compiled by
+// gcc; a picture that cannot be read leaves the header unwritten.
+TEST_F(ConvertTest, ABatchIntoOneHeaderHoldsEveryPictureAndATable) {
+    ASSERT_TRUE(QFile::copy(kSamples + "/clock.bmp", path("clock.bmp")));
+    ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("shapes.bmp")));
+    ASSERT_TRUE(QFile::copy(kSamples + "/shapes.bmp", path("2.bmp")));
+    const CliRun run = RunCli({"convert", "--preset", "pages", "-o", path("icons.h"),
+                               path("clock.bmp"), path("shapes.bmp"), path("2.bmp")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    ASSERT_TRUE(WriteAll(path("m.c"), "#include <stdio.h>\n#include \"icons.h\"\n"
+                                      "int main(void) { for (int i = 0; i < ICONS_COUNT; ++i) "
+                                      "printf(\"%u %u\\n\", icons[i].width, icons[i].height); "
+                                      "return _2[0] == shapes[0] ? 0 : 1; }\n"));
+    QProcess gcc;
+    gcc.setWorkingDirectory(m_dir.path());
+    gcc.start("/bin/sh", {"-c", "gcc -std=c11 -Wall -Wextra -Werror m.c -o m && ./m"});
+    ASSERT_TRUE(gcc.waitForFinished(60000));
+    EXPECT_EQ(gcc.exitCode(), 0) << gcc.readAllStandardError().constData();
+    EXPECT_EQ(gcc.readAllStandardOutput(), "240 128\n128 64\n128 64\n");
+
+    const CliRun failed = RunCli({"convert", "-o", path("more.h"), path("clock.bmp"),
+                                  path("missing.bmp")});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_FALSE(QFileInfo::exists(path("more.h")));
+    EXPECT_TRUE(failed.err.endsWith(": not written: a picture could not be read\n")) << failed.err.constData();
 }
 
 } // namespace

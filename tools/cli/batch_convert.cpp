@@ -131,7 +131,8 @@ std::string outputKey(const std::string& output) {
 // Every input's outputs, frame names included, known before anything is written; an input
 // whose outputs another input already writes is refused.
 std::vector<Job> plan(const PreparedArgs& request) {
-    const std::string ending = request.to == PictureKind::Bitmap ? ".bmp" : ".pxl";
+    const std::string ending(
+        image::FormatEntryOf(request.to.value_or(image::PictureFormat::Pxl)).endings[0]);
     std::string folder = request.outputDir;
     if (folder.back() != '/') {
         folder += '/';
@@ -186,10 +187,11 @@ bool namesAPicture(const std::string& name) {
     std::string ending = name.substr(dot + 1);
     std::transform(ending.begin(), ending.end(), ending.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    constexpr std::string_view kPictureEndings[] = {"pxl", "bmp", "pbm",  "pgm", "ppm", "pnm",
-                                                    "png", "jpg", "jpeg", "gif", "webp"};
-    return std::find(std::begin(kPictureEndings), std::end(kPictureEndings), ending) !=
-           std::end(kPictureEndings);
+    constexpr std::string_view kPhotoEndings[] = {"pgm", "ppm", "pnm",  "png",
+                                                  "jpg", "jpeg", "gif", "webp"};
+    return FormatOfName(name).has_value() ||
+           std::find(std::begin(kPhotoEndings), std::end(kPhotoEndings), ending) !=
+               std::end(kPhotoEndings);
 }
 
 // The folder of the outputs, made when missing (with a note); false with a message when there
@@ -217,6 +219,9 @@ bool haveFolder(const std::string& folder, bool quiet) {
 } // namespace
 
 int RunBatch(const PreparedArgs& request) {
+    if (IsHeaderBatch(request)) {
+        return RunHeaderBatch(request);
+    }
     struct stat folder {};
     if (::stat(request.outputDir.c_str(), &folder) != 0 && errno == ENOENT &&
         namesAPicture(request.outputDir)) {

@@ -1,29 +1,11 @@
 #include "cli_files.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 
 #include "image/error_codes.h"
 
 namespace vornix::cli {
-
-namespace {
-
-bool endsWithNoCase(std::string_view text, std::string_view ending) {
-    if (text.size() < ending.size()) {
-        return false;
-    }
-    const std::string_view tail = text.substr(text.size() - ending.size());
-    for (std::size_t i = 0; i < ending.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(tail[i])) != ending[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
 
 InputFile FailedInput(int error) {
     InputFile input;
@@ -61,14 +43,16 @@ std::optional<std::vector<std::string>> NamesOnly(const std::vector<std::string>
     return names;
 }
 
-PictureKind KindOfName(std::string_view path) {
-    if (endsWithNoCase(path, ".bmp")) {
-        return PictureKind::Bitmap;
+std::optional<image::PictureFormat> FormatOfName(std::string_view path) {
+    const image::FormatEntry* entry = image::FormatOfFileName(path);
+    if (entry == nullptr) {
+        return std::nullopt;
     }
-    if (endsWithNoCase(path, ".pxl")) {
-        return PictureKind::Pxl;
-    }
-    return PictureKind::Other;
+    return entry->format;
+}
+
+bool IsBitmapOrPxl(std::optional<image::PictureFormat> format) {
+    return format == image::PictureFormat::Bitmap || format == image::PictureFormat::Pxl;
 }
 
 InputFile ReadInputFile(const std::string& path, std::size_t maxSize) {

@@ -10,6 +10,7 @@
 
 #include "image/bounded_read.h"
 #include "image/error_codes.h"
+#include "image/picture_formats.h"
 
 namespace vornix::cli {
 
@@ -18,9 +19,11 @@ namespace vornix::cli {
 // command does not know, and nullopt is returned (a usage error).
 std::optional<std::vector<std::string>> NamesOnly(const std::vector<std::string>& args);
 
-// What a file's name says it holds; the ending decides, in any case (".bmp", ".BMP", ".Pxl").
-enum class PictureKind { Bitmap, Pxl, Other };
-PictureKind KindOfName(std::string_view path);
+// The format a file's name says it holds, from the table of formats; the ending decides, in
+// any case (".bmp", ".BMP", ".Pxl", ".h"). Nullopt for an ending of no format.
+std::optional<image::PictureFormat> FormatOfName(std::string_view path);
+// True when the name says a one-bit BMP or PXL text: the two forms every command reads.
+bool IsBitmapOrPxl(std::optional<image::PictureFormat> format);
 
 // The bytes of an input file, or the failure code shown after image::messages::kBadFileName:
 // 53 for a missing file, 70 when access is denied, 76 for a path through something that is not

@@ -28,7 +28,7 @@ namespace {
 struct ConvertArgs {
     std::string input;
     std::string output;
-    PictureKind kind = PictureKind::Other;
+    std::optional<image::PictureFormat> format; // of INPUT, by its name
 };
 
 // The options that choose the any-picture mode are taken before this; any other option is a
@@ -48,8 +48,8 @@ std::string parseConvertArgs(std::vector<std::string> args, ConvertArgs& parsed)
     if (names->size() != 2 || (*names)[0].empty() || (*names)[1].empty()) {
         return std::string(image::messages::kNeedsInputAndOutput);
     }
-    parsed = ConvertArgs{(*names)[0], (*names)[1], KindOfName((*names)[0])};
-    if (parsed.kind == PictureKind::Other && !IsStandardStream(parsed.input)) {
+    parsed = ConvertArgs{(*names)[0], (*names)[1], FormatOfName((*names)[0])};
+    if (!parsed.format && !IsStandardStream(parsed.input)) {
         return "INPUT must end in .bmp or .pxl; other pictures need a picture option such as "
                "--fit";
     }
@@ -162,6 +162,12 @@ int RunConvert(const std::vector<std::string>& args) {
         return UsageError("convert", reason);
     }
     const ConvertArgs* parsed = &request;
+    // A firmware format on either side: the picture is copied pixel for pixel.
+    const std::optional<image::PictureFormat> to = FormatOfName(parsed->output);
+    if ((parsed->format && !IsBitmapOrPxl(parsed->format)) ||
+        (to && !IsBitmapOrPxl(to) && !IsStandardStream(parsed->output))) {
+        return RunPreparedConvert(args);
+    }
     if (const auto clashes = SameFileLines({parsed->input}, {parsed->output}); !clashes.empty()) {
         PrintMessage(clashes.front());
         return kExitFailure;
@@ -169,7 +175,7 @@ int RunConvert(const std::vector<std::string>& args) {
     if (IsStandardStream(parsed->input)) {
         return convertStandardInput(parsed->output);
     }
-    if (parsed->kind == PictureKind::Pxl) {
+    if (parsed->format == image::PictureFormat::Pxl) {
         return convertPxl(parsed->input, parsed->output);
     }
     const InputFile input = ReadInputFile(parsed->input);

@@ -10,6 +10,7 @@
 
 #include "cli_files.h"
 #include "commands.h"
+#include "exact_convert.h"
 #include "file_errors.h"
 #include "image/decode_bmp.h"
 #include "image/messages.h"
@@ -93,10 +94,6 @@ bool setThreshold(std::string_view value, image::PrepareOptions& options) {
     return true;
 }
 
-constexpr std::array<std::pair<std::string_view, PictureKind>, 2> kForms = {{
-    {"pxl", PictureKind::Pxl},
-    {"bmp", PictureKind::Bitmap},
-}};
 constexpr std::array<std::pair<std::string_view, bool>, 2> kFrames = {{
     {"first", false},
     {"all", true},
@@ -105,12 +102,15 @@ constexpr std::array<std::pair<std::string_view, bool>, 2> kFrames = {{
 // Options of the batch and of the output, which shape no pixel.
 bool applyOutputOption(std::string_view name, std::string_view value, PreparedArgs& parsed) {
     if (name == "--to") {
-        PictureKind form = PictureKind::Pxl;
-        if (!setChoice(value, kForms, form)) {
+        const image::FormatEntry* entry = image::FormatNamed(value);
+        if (entry == nullptr || !entry->canWrite) {
             return false;
         }
-        parsed.to = form;
+        parsed.to = entry->format;
         return true;
+    }
+    if (IsFirmwareOption(name)) {
+        return ApplyFirmwareOption(name, value, parsed.firmware);
     }
     if (name == "--frames") {
         return setChoice(value, kFrames, parsed.allFrames);
@@ -130,6 +130,9 @@ bool applyOutputOption(std::string_view name, std::string_view value, PreparedAr
 // Applies one option with its value; false when the value is not one the option takes.
 bool applyOption(std::string_view name, std::string_view value, PreparedArgs& parsed) {
     image::PrepareOptions& o = parsed.options;
+    parsed.pixelsShaped = parsed.pixelsShaped || name == "--fit" || name == "--rotate" ||
+                          name == "--flip" || name == "--dither" || name == "--threshold" ||
+                          name == "--size";
     if (name == "--fit") {
         parsed.fitGiven = true;
         return setChoice(value, kFits, o.fit);
@@ -168,6 +171,9 @@ bool isQuiet(std::string_view arg) {
 }
 
 bool takesValue(std::string_view name) {
+    if (IsFirmwareOption(name)) {
+        return true;
+    }
     for (const std::string_view option : kValueOptions) {
         if (option == name) {
             return true;
@@ -215,8 +221,8 @@ std::string checkNames(const PreparedArgs& parsed) {
         return parsed.allFrames ? "--frames all needs a named OUTPUT" : "";
     }
     // --to gives the form of any OUTPUT (a device, a FIFO, any name); else the ending does.
-    const PictureKind form = KindOfName(parsed.names[1]);
-    if (form == PictureKind::Other) {
+    const std::optional<image::PictureFormat> form = FormatOfName(parsed.names[1]);
+    if (!form) {
         return parsed.to ? "" : std::string(image::messages::kOutputEnding);
     }
     if (parsed.to && *parsed.to != form) {
@@ -243,6 +249,10 @@ std::variant<PreparedArgs, std::string> parsePreparedArgs(const std::vector<std:
         const auto joined = joinedValue(arg, name);
         if (name == kInvert && !joined) {
             parsed.options.invert = true;
+            parsed.pixelsShaped = true;
+            continue;
+        }
+        if (ApplyFirmwareFlag(arg, parsed.firmware)) {
             continue;
         }
         if (isQuiet(arg)) {
@@ -284,11 +294,14 @@ bool outputsAllowed(const std::string& input, const PictureOutputs& outputs) {
 
 void IgnoreLine(std::string_view /*line*/) {}
 
-PictureKind FormOf(const PreparedArgs& request, const std::string& output) {
+image::PictureFormat FormOf(const PreparedArgs& request, const std::string& output) {
     if (request.to) {
         return *request.to;
     }
-    return IsStandardStream(output) ? PictureKind::Pxl : KindOfName(output);
+    if (IsStandardStream(output)) {
+        return image::PictureFormat::Pxl;
+    }
+    return FormatOfName(output).value_or(image::PictureFormat::Pxl);
 }
 
 bool HasPrepareOptions(const std::vector<std::string>& args) {
@@ -297,7 +310,8 @@ bool HasPrepareOptions(const std::vector<std::string>& args) {
             return false;
         }
         const std::string_view name = optionName(arg);
-        if ((name == kInvert && name.size() == arg.size()) || takesValue(name)) {
+        if ((name == kInvert && name.size() == arg.size()) || takesValue(name) ||
+            arg == "--draw-pixels" || arg == "--no-static" || arg == "--no-const") {
             return true;
         }
     }
@@ -319,11 +333,14 @@ std::optional<image::PictureSize> ParsePictureSize(std::string_view text) {
 }
 
 std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path,
-                          PictureKind form) {
+                          image::PictureFormat form, const FirmwareArgs& firmware) {
+    if (IsFirmwareFormat(form)) {
+        return WritePackedFile(image::PackedFromMono(picture), path, form, firmware);
+    }
     const std::vector<std::uint8_t> bitmap = image::MonoBitmapBytes(picture);
     CommandOutput output(path);
     bool written = false;
-    if (form != PictureKind::Bitmap) {
+    if (form != image::PictureFormat::Bitmap) {
         written = image::ConvertBitmapToPxl(bitmap, output).converted() && output.commit();
     } else {
         written = output.write({reinterpret_cast<const char*>(bitmap.data()), bitmap.size()}) &&
@@ -337,8 +354,9 @@ std::string WriteMonoFile(const image::MonoImage& picture, const std::string& pa
     return "";
 }
 
-int WriteMonoPicture(const image::MonoImage& picture, const std::string& path, PictureKind form) {
-    if (const std::string reason = WriteMonoFile(picture, path, form); !reason.empty()) {
+int WriteMonoPicture(const image::MonoImage& picture, const std::string& path,
+                     image::PictureFormat form, const FirmwareArgs& firmware) {
+    if (const std::string reason = WriteMonoFile(picture, path, form, firmware); !reason.empty()) {
         PrintMessage("vornix-cli: " + reason);
         return kExitFailure;
     }
@@ -370,6 +388,9 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         piped ? OutputsOf(request, piped->bytes, output) : OutputsOfFile(request, input, output);
     if (!outputsAllowed(input, outputs)) {
         return kExitFailure;
+    }
+    if (ReadsExactly(request, input, output)) {
+        return RunExactConvert(request, input, output);
     }
     const std::optional<PictureFailure> failed =
         piped ? ConvertPictureBytes(request, input, piped->bytes, outputs.names, warn)

@@ -5,11 +5,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "cli_files.h"
+#include "firmware_options.h"
 #include "image/prepare_defaults.h"
 #include "image/prepare_geometry.h"
+#include "image/packed_picture.h"
 #include "image/prepare_image.h"
 
 namespace vornix::cli {
@@ -22,8 +25,12 @@ struct PreparedArgs {
     // The picture's own threshold unless one is given; the fit follows each picture's size.
     image::PrepareOptions options = image::DefaultPrepareOptions({});
     bool sizeGiven = false;
-    bool fitGiven = false;         // else each picture gets the default fit for its size
-    std::optional<PictureKind> to; // --to: the form of the outputs, whatever their names
+    bool fitGiven = false; // else each picture gets the default fit for its size
+    // --fit, --size, --rotate, --flip, --threshold, --dither or --invert was given: pictures
+    // are prepared even when they could be read pixel for pixel.
+    bool pixelsShaped = false;
+    std::optional<image::PictureFormat> to; // --to: the form of the outputs, whatever their names
+    FirmwareArgs firmware;                  // the shape of C source and raw bytes
     bool allFrames = false;        // --frames all
     bool batch = false;            // --output-dir given
     std::string outputDir;
@@ -77,7 +84,20 @@ std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
                                                   LinePrinter warn);
 
 // The form the outputs of `request` are written in: --to, or OUTPUT's ending; PXL text for "-".
-PictureKind FormOf(const PreparedArgs& request, const std::string& output);
+image::PictureFormat FormOf(const PreparedArgs& request, const std::string& output);
+
+// The picture in a named file, for a batch that gathers pictures: pixel for pixel when it is
+// a format of the table and no option reshapes pixels, else its first frame prepared as the
+// request says.
+std::variant<image::PackedPicture, PictureFailure> ReadPicture(const PreparedArgs& request,
+                                                               const std::string& input);
+
+// convert [options] -o NAME.h INPUT...: every picture as its own C array in one header, named
+// after its file, and a table of them named after NAME. Written only when every picture was
+// read. Returns 0, or 1 after printing why.
+int RunHeaderBatch(const PreparedArgs& request);
+// True when -o names a C file (.h or .c) that is not a folder: the batch writes one header.
+bool IsHeaderBatch(const PreparedArgs& request);
 
 // Prints nothing: the warning printer of --quiet.
 void IgnoreLine(std::string_view line);
@@ -102,15 +122,16 @@ int RunPreparedConvert(const std::vector<std::string>& args);
 // nullopt otherwise.
 std::optional<image::PictureSize> ParsePictureSize(std::string_view text);
 
-// Writes the picture to `path` as PXL text or as a 1-bit bitmap (`form`), as an
-// image::OutputFile delivers it. Returns "" or the reason it
-// failed ("PATH: Permission denied"); a file at `path` is then left as it was.
-// `form` is Pxl or Bitmap; "-" for `path` is standard output.
+// Writes the picture to `path` in `form` (PXL text, a 1-bit bitmap, or a firmware format in
+// the shape `firmware` gives), as an image::OutputFile delivers it. Returns "" or the reason
+// it failed ("PATH: Permission denied"); a file at `path` is then left as it was. "-" for
+// `path` is standard output.
 std::string WriteMonoFile(const image::MonoImage& picture, const std::string& path,
-                          PictureKind form);
+                          image::PictureFormat form, const FirmwareArgs& firmware = {});
 
 // WriteMonoFile for a single command: returns the exit code, and prints the message of a
 // failure.
-int WriteMonoPicture(const image::MonoImage& picture, const std::string& path, PictureKind form);
+int WriteMonoPicture(const image::MonoImage& picture, const std::string& path,
+                     image::PictureFormat form, const FirmwareArgs& firmware = {});
 
 } // namespace vornix::cli

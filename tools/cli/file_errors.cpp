@@ -22,12 +22,25 @@ void PrintFileError(std::string_view file, std::string_view reason) {
     std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
+namespace {
+int g_standardOutputError = 0; // errno of the first failed PutStandardOutput
+} // namespace
+
+void PutStandardOutput(std::string_view text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() &&
+        g_standardOutputError == 0) {
+        g_standardOutputError = errno;
+    }
+}
+
 int FinishStandardOutput(int status) {
     if (status != 0) {
         return status; // the failure was reported where it happened
     }
-    int error = 0;
-    if (std::fflush(stdout) != 0) {
+    int error = g_standardOutputError;
+    if (error != 0) {
+        std::fflush(stdout);
+    } else if (std::fflush(stdout) != 0) {
         error = errno;
     } else if (std::ferror(stdout) != 0) {
         error = EIO;

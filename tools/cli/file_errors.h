@@ -25,6 +25,11 @@ void PrintFileError(std::string_view file, std::string_view reason);
 // nothing was written to is no failure.
 int FinishStandardOutput(int status);
 
+// Writes text to standard output; a failure is remembered with its errno, which
+// FinishStandardOutput then reports (a text longer than the output buffer fails half-way,
+// and the buffer's error flag alone no longer tells why).
+void PutStandardOutput(std::string_view text);
+
 // Why the input `path` could not be read, for errno `error`: the system's words ("No such file
 // or directory", "Permission denied"), "not a regular file" for a FIFO, a device or a socket,
 // and for a file above `limit` bytes "too large: N bytes, at most M".

@@ -91,11 +91,11 @@ int standardInputInfo() {
     return pxlResultInfo(image::ConvertPxlToBitmap(input.text(), discard), kStandardStream);
 }
 
-int infoOf(const std::string& name, PictureKind kind) {
+int infoOf(const std::string& name, std::optional<image::PictureFormat> format) {
     if (IsStandardStream(name)) {
         return standardInputInfo();
     }
-    return kind == PictureKind::Bitmap ? bitmapInfo(name) : pxlInfo(name);
+    return format == image::PictureFormat::Bitmap ? bitmapInfo(name) : pxlInfo(name);
 }
 
 } // namespace
@@ -109,11 +109,11 @@ int RunInfo(const std::vector<std::string>& args) {
     if (names->size() != 1) {
         return UsageError("info", image::messages::kNeedsOneFile);
     }
-    const PictureKind kind = KindOfName(names->front());
-    if (kind == PictureKind::Other && !IsStandardStream(names->front())) {
+    const std::optional<image::PictureFormat> format = FormatOfName(names->front());
+    if (!IsBitmapOrPxl(format) && !IsStandardStream(names->front())) {
         return UsageError("info", "FILE must end in .bmp or .pxl");
     }
-    return infoOf(names->front(), kind);
+    return infoOf(names->front(), format);
 }
 
 } // namespace vornix::cli

@@ -39,7 +39,7 @@ int help(std::vector<std::string> args) {
         args.erase(args.begin());
     }
     if (args.empty()) {
-        std::fputs(UsageText(), stdout);
+        PutStandardOutput(UsageText());
         return kExitOk;
     }
     const char* text = args.size() == 1 ? CommandHelp(args.front()) : nullptr;
@@ -49,7 +49,7 @@ int help(std::vector<std::string> args) {
                                             TerminalName(args.front())
                                       : std::string("needs at most one COMMAND"));
     }
-    std::fputs(text, stdout);
+    PutStandardOutput(text);
     return kExitOk;
 }
 
@@ -63,7 +63,7 @@ int runCommand(int argc, char** argv) {
         return help(args);
     }
     if (command == "--version") {
-        std::fputs(VersionText("vornix-cli"), stdout);
+        PutStandardOutput(VersionText("vornix-cli"));
         return kExitOk;
     }
     const Command run = commandNamed(command);
@@ -74,7 +74,7 @@ int runCommand(int argc, char** argv) {
                     : std::string(vornix::image::messages::kNoSuchCommand) + TerminalName(command));
     }
     if (AsksForHelp(args)) {
-        std::fputs(CommandHelp(command), stdout);
+        PutStandardOutput(CommandHelp(command));
         return kExitOk;
     }
     return run(args);

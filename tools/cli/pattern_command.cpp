@@ -20,7 +20,7 @@ constexpr std::string_view kCommand = "pattern";
 
 struct PatternArgs {
     image::PictureSize size{image::kLcdWidth, image::kLcdHeight};
-    std::optional<PictureKind> to;
+    std::optional<image::PictureFormat> to;
     std::vector<std::string> names;
 };
 
@@ -64,10 +64,11 @@ std::string parsePatternArgs(const std::vector<std::string>& args, PatternArgs& 
             }
             parsed.size = *value;
         } else if (const auto to = valueOf(args, i, "--to", missing)) {
-            if (missing || (*to != "pxl" && *to != "bmp")) {
+            const image::FormatEntry* entry = missing ? nullptr : image::FormatNamed(*to);
+            if (entry == nullptr || !entry->canWrite) {
                 return missing ? "--to needs a value" : "bad value for --to: " + TerminalName(*to);
             }
-            parsed.to = *to == "pxl" ? PictureKind::Pxl : PictureKind::Bitmap;
+            parsed.to = entry->format;
         } else {
             return std::string(image::messages::kUnknownOption) + TerminalName(arg);
         }
@@ -91,16 +92,16 @@ int RunPattern(const std::vector<std::string>& args) {
     }
     // --to gives the form of any OUTPUT; else the ending does, and standard output takes PXL.
     const std::string& output = parsed.names[1];
-    const PictureKind named = IsStandardStream(output) ? PictureKind::Pxl : KindOfName(output);
-    if (named == PictureKind::Other && !parsed.to) {
+    const std::optional<image::PictureFormat> named =
+        IsStandardStream(output) ? image::PictureFormat::Pxl : FormatOfName(output);
+    if (!named && !parsed.to) {
         return UsageError(kCommand, image::messages::kOutputEnding);
     }
-    if (parsed.to && named != PictureKind::Other && !IsStandardStream(output) &&
-        *parsed.to != named) {
+    if (parsed.to && named && !IsStandardStream(output) && *parsed.to != *named) {
         return UsageError(kCommand, "--to does not match OUTPUT's ending");
     }
     return WriteMonoPicture(image::MakeTestPattern(*pattern, parsed.size.width, parsed.size.height),
-                            output, parsed.to.value_or(named));
+                            output, parsed.to.value_or(named.value_or(image::PictureFormat::Pxl)));
 }
 
 } // namespace vornix::cli

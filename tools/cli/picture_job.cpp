@@ -7,6 +7,7 @@
 
 #include "cli_files.h"
 #include "convert_options.h"
+#include "exact_convert.h"
 #include "file_errors.h"
 #include "image/bounded_read.h"
 #include "image/gif_frame_count.h"
@@ -40,6 +41,16 @@ std::string framePath(const std::string& output, int number, int digits) {
     return hasEnding ? output.substr(0, dot) + text + output.substr(dot) : output + text;
 }
 
+// The frame prepared as the request says: the default fit for its size unless one was given.
+image::PrepareResult PrepareFrame(const PreparedArgs& request, const image::GreyImage& frame) {
+    image::PrepareOptions options = request.options;
+    if (!request.fitGiven) {
+        options.fit =
+            image::DefaultFit(image::RotatedSize({frame.width, frame.height}, options.rotation));
+    }
+    return image::PreparePicture(frame, options);
+}
+
 std::string_view changedWhileRead() {
     return "the picture changed while it was read";
 }
@@ -56,12 +67,7 @@ public:
 
     // Takes one frame; false to stop reading (after a failure, or when one frame is enough).
     bool take(image::GreyImage&& frame) {
-        image::PrepareOptions options = m_request.options;
-        if (!m_request.fitGiven) {
-            options.fit = image::DefaultFit(
-                image::RotatedSize({frame.width, frame.height}, options.rotation));
-        }
-        image::PrepareResult prepared = image::PreparePicture(frame, options);
+        image::PrepareResult prepared = PrepareFrame(m_request, frame);
         frame = {};
         if (!prepared.prepared()) {
             m_failure = failureOf(m_input, image::describe(prepared.outcome));
@@ -103,7 +109,8 @@ public:
 
 private:
     bool write(const image::MonoImage& picture, const std::string& path) {
-        if (const std::string reason = WriteMonoFile(picture, path, m_form); !reason.empty()) {
+        if (const std::string reason = WriteMonoFile(picture, path, m_form, m_request.firmware);
+            !reason.empty()) {
             m_failure = PictureFailure{"vornix-cli: " + reason};
             return false;
         }
@@ -126,7 +133,7 @@ private:
     const std::string& m_input;
     const std::vector<std::string>& m_outputs;
     LinePrinter m_warn;
-    PictureKind m_form; // of every output
+    image::PictureFormat m_form; // of every output
     std::optional<image::MonoImage> m_first;
     std::optional<PictureFailure> m_failure;
     int m_frames = 0;
@@ -169,6 +176,44 @@ PictureOutputs OutputsOfFile(const PreparedArgs& request, const std::string& inp
     return whole.ok() ? OutputsOf(request, whole.bytes, output) : PictureOutputs{{output}, ""};
 }
 
+std::variant<image::PackedPicture, PictureFailure> ReadPicture(const PreparedArgs& request,
+                                                               const std::string& input) {
+    const std::optional<image::PictureFormat> format = FormatOfName(input);
+    if (format && !request.pixelsShaped) {
+        image::PanelPictureRead read = ReadPanelPicture(input, *format, request.firmware);
+        if (!read.picture) {
+            return failureOf(input, read.failure);
+        }
+        return std::move(*read.picture);
+    }
+    std::optional<image::PrepareResult> first;
+    const auto takeFirst = [&](image::GreyImage&& frame) {
+        first = PrepareFrame(request, frame);
+        return false; // the first frame is the picture
+    };
+    if (format && format != image::PictureFormat::Pbm && format != image::PictureFormat::Bitmap &&
+        format != image::PictureFormat::Pxl) {
+        image::PanelPictureRead read = ReadPanelPicture(input, *format, request.firmware);
+        if (!read.picture) {
+            return failureOf(input, read.failure);
+        }
+        takeFirst(image::GreyFromPacked(*read.picture));
+    } else {
+        const image::FramesFileResult read = image::ReadGreyFramesFile(input, takeFirst);
+        if (read.error != 0) {
+            return failureOf(input,
+                             ReadFailureReason(input, read.error, image::kMaxPreparedFileBytes));
+        }
+        if (!first && read.outcome != image::PictureReadOutcome::Read) {
+            return failureOf(input, image::describe(read.outcome));
+        }
+    }
+    if (!first || !first->prepared()) {
+        return failureOf(input, first ? image::describe(first->outcome) : "no picture");
+    }
+    return image::PackedFromMono(first->picture);
+}
+
 std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
                                                   const std::string& name,
                                                   std::span<const std::uint8_t> bytes,
@@ -185,6 +230,17 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
                                                  const std::vector<std::string>& outputs,
                                                  LinePrinter warn) {
     FrameWriter writer(request, input, outputs, warn);
+    // C arrays, X11 bitmaps and raw bytes are read pixel for pixel, then prepared as a photo.
+    const std::optional<image::PictureFormat> format = FormatOfName(input);
+    if (format == image::PictureFormat::CSource || format == image::PictureFormat::Xbm ||
+        format == image::PictureFormat::Raw) {
+        const image::PanelPictureRead picture = ReadPanelPicture(input, *format, request.firmware);
+        if (!picture.picture) {
+            return failureOf(input, picture.failure);
+        }
+        writer.take(image::GreyFromPacked(*picture.picture));
+        return writer.finish(image::PictureReadOutcome::Read);
+    }
     const image::FramesFileResult read = image::ReadGreyFramesFile(
         input, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
     if (read.error != 0) {

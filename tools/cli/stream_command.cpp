@@ -36,7 +36,7 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
         return true;
     }
     // The download holds the text it sends, within its own bound; a bitmap is read whole.
-    const bool bitmap = KindOfName(path) == PictureKind::Bitmap;
+    const bool bitmap = FormatOfName(path) == image::PictureFormat::Bitmap;
     const std::size_t limit = bitmap ? image::kMaxBitmapFileBytes : image::kMaxDownloadTextBytes;
     InputFile input = ReadInputFile(path, limit);
     if (!input.ok()) {

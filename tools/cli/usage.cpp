@@ -45,7 +45,8 @@ constexpr const char* kConvertHelp =
     "  --frames first|all\n"
     "                  a GIF's first frame (default), or every frame (at most\n"
     "                  1000), written as NAME-001.pxl, NAME-002.pxl, ...\n"
-    "  --to pxl|bmp    the form of the outputs whatever their names: of a\n"
+    "  --to pxl|bmp|c|xbm|pbm|bin\n"
+    "                  the form of the outputs whatever their names: of a\n"
     "                  batch (default pxl), of OUTPUT - (default pxl), of a\n"
     "                  device, a FIFO or any OUTPUT (default: its ending)\n"
     "  -o, --output-dir DIR\n"
@@ -62,7 +63,41 @@ constexpr const char* kConvertHelp =
     "a multiple of 8, is written as asked with one warning line: the panel shows\n"
     "only part of it. An output that is one of the inputs (by any name) is\n"
     "refused before anything is written. On a terminal a batch shows its\n"
-    "progress on one line, [DONE/ALL] NAME, cleared at the end.\n";
+    "progress on one line, [DONE/ALL] NAME, cleared at the end.\n"
+    "\n"
+    "Firmware formats: OUTPUT.c or .h (C source), .xbm (X11 bitmap), .pbm and\n"
+    ".bin (raw bytes) are written pixel for pixel from a 1-bit BMP, a PXL file\n"
+    "or another of them, which are read too; with a picture option any INPUT is\n"
+    "prepared first. -o NAME.h (or .c) writes every INPUT as its own array in\n"
+    "one header, with a table NAME[] of their bits, widths and heights.\n"
+    "\n"
+    "  --layout rows-msb|rows-lsb|pages-lsb|pages-msb|columns\n"
+    "                  how pixels land in bytes (C source, raw bytes): rows,\n"
+    "                  leftmost pixel in the high bit (default, the panel's\n"
+    "                  own) or the low bit; pages of 8 rows, a byte a column,\n"
+    "                  top pixel in the low or high bit; columns, 8 rows a\n"
+    "                  byte, top pixel in the high bit\n"
+    "  --set dark|light\n"
+    "                  what a set bit stands for (default dark)\n"
+    "  --preset panel|pages|x11|mcu|columns\n"
+    "                  a layout and form in one word: this panel's rows,\n"
+    "                  page-addressed controllers, X11 bitmaps, the bitmap\n"
+    "                  call of microcontroller graphics libraries (PROGMEM),\n"
+    "                  column-addressed memory\n"
+    "  --name NAME     the C array's name (default: from OUTPUT's name)\n"
+    "  --values-per-line N\n"
+    "                  values a line of C source (default 16)\n"
+    "  --literal hex|binary\n"
+    "                  values as 0x3F (default) or 0b00111111\n"
+    "  --placement TEXT\n"
+    "                  written after the array's name, such as PROGMEM\n"
+    "  --draw-pixels   the pixels drawn in comments, # dark and . light\n"
+    "  --no-static, --no-const\n"
+    "                  leave static or const out of the declaration\n"
+    "  --in-layout, --in-set, --in-size WxH\n"
+    "                  what a C array or raw INPUT holds (default: --layout,\n"
+    "                  --set, and for C source the size the file names); with\n"
+    "                  --in-size an INPUT of no known ending is raw bytes\n";
 
 constexpr const char* kInfoHelp =
     "usage: vornix-cli info FILE\n"
@@ -88,7 +123,7 @@ constexpr const char* kLoadHelp =
 
 constexpr const char* kPatternHelp =
     "usage: vornix-cli pattern [--size WxH] NAME OUTPUT\n"
-    "       vornix-cli pattern [--size WxH] --to pxl|bmp NAME OUTPUT\n"
+    "       vornix-cli pattern [--size WxH] --to FORM NAME OUTPUT\n"
     "\n"
     "Writes a test pattern as OUTPUT.pxl or a 1-bit OUTPUT.bmp (PXL text for\n"
     "OUTPUT -), for checking a module, its wiring and the bit order of a\n"
@@ -96,8 +131,9 @@ constexpr const char* kPatternHelp =
     "\n"
     "  NAME          border, checker, grid, ruler or bits\n"
     "  --size WxH    the pattern's size (default 240x128)\n"
-    "  --to pxl|bmp  the form of OUTPUT whatever its name (a device, a FIFO,\n"
-    "                /dev/stdout); default: its ending\n";
+    "  --to FORM     pxl, bmp, c, xbm, pbm or bin: the form of OUTPUT\n"
+    "                whatever its name (a device, a FIFO, /dev/stdout);\n"
+    "                default: its ending\n";
 
 constexpr std::array<std::pair<std::string_view, const char*>, 5> kCommandHelp = {{
     {"convert", kConvertHelp},
