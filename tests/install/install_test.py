@@ -280,6 +280,28 @@ class InstalledTree(unittest.TestCase):
             (["vornix-cli", "load", "--p"], ["--port"]),
             (["vornix-cli", "pattern", ""], ["bits", "border", "checker", "grid", "ruler"]),
             (["vornix-cli", "pattern", "--size", "240x128", "grid", "c"], ["clock.bmp"]),
+            (["vornix-cli", "help", ""], ["convert", "info", "load", "pattern", "stream"]),
+            (["vornix-cli", "help", "p"], ["pattern"]),
+            (["vornix-cli", "help", "info", ""], []),
+            # Bash splits "--dither=b" into "--dither", "=" and "b"; before a value is typed the
+            # current word is the "=".
+            (["vornix-cli", "convert", "--dither", "="], ["atkinson", "bayer4", "bayer8", "fs", "none"]),
+            (["vornix-cli", "convert", "--dither", "=", "b"], ["bayer4", "bayer8"]),
+            (["vornix-cli", "load", "--port", "=", "/no-such-dev"], []),
+            (["vornix-cli", "convert", "--dither", "=", "fs", ""],
+             ["LOGO.PXL", "clock.bmp", "photo.ppm", "pictures/", "with space.pxl"]),
+            (["vornix-cli", "convert", "--fit", "=", "fit", "photo.ppm", ""],
+             ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
+            # After "--" a word starting with "-" is a file name, never an option.
+            (["vornix-cli", "convert", "--", "--d"], []),
+            (["vornix-cli", "convert", "--", "-"], []),
+            (["vornix-cli", "load", "--", "--p"], []),
+            (["vornix-cli", "convert", "--", ""],
+             ["LOGO.PXL", "clock.bmp", "photo.ppm", "pictures/", "with space.pxl"]),
+            (["vornix-cli", "convert", "--", "photo.ppm", ""],
+             ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
+            (["vornix-cli", "convert", "--", "--fit", ""],
+             ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
         ]
         for words, expected in cases:
             with self.subTest(words=" ".join(words)):
