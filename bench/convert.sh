@@ -36,7 +36,7 @@ for source in "$root"/tools/cli/*.cpp; do
 done
 g++ -std=c++20 -O3 -DNDEBUG -I"$root/src" -I"$root/tools/cli" -I"$build/generated" -o "$noqt" \
     "$root/bench/convert_noqt_main.cpp" "${noqt_sources[@]}" "$build/src/image/libvornix_image.a" \
-    -Wl,-Bstatic -lpng16 -ljpeg -lgif -lwebp -lz -Wl,-Bdynamic -lpthread -lm
+    -lpng16 -ljpeg -lgif -lwebp -lpthread -lm
 
 # ImageMagick's stock policy stops at 256 MiB of pixel cache: raised for the big picture only.
 policy=$work/magick

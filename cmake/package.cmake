@@ -31,7 +31,7 @@ install(FILES ${VORNIX_CHANGELOG} DESTINATION ${VORNIX_DOCDIR})
 set(CPACK_PACKAGE_NAME vornix)
 set(CPACK_PACKAGE_VENDOR "The Vornix developers")
 set(CPACK_PACKAGE_CONTACT "The Vornix developers <developers@vornix.example>")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VERSION ${VORNIX_RELEASE})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "prepare pictures for a 240 x 128 graphic LCD and load them")
 set(CPACK_PACKAGE_DESCRIPTION
 "Vornix converts one-bit BMP pictures into the pixel bytes of a 240 x 128

@@ -3,7 +3,11 @@
 namespace vornix::image {
 
 std::string NumberField(std::int64_t value) {
-    return value < 0 ? std::to_string(value) : " " + std::to_string(value);
+    // Appended rather than built with operator+, which GCC 12 at -O2 wrongly reports as an
+    // overlapping copy (-Wrestrict).
+    std::string field = value < 0 ? "" : " ";
+    field += std::to_string(value);
+    return field;
 }
 
 std::string PlainNumber(std::int64_t value) {

@@ -3,6 +3,7 @@
 // text, and each vornix-lcdsim option from its own.
 #include <QAction>
 #include <QFile>
+#include <QImageReader>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
@@ -202,6 +203,52 @@ TEST(GuideShortcuts, EachShortcutStandsBesideItsCommand) {
                            << entry.shortcut.toStdString();
     }
     EXPECT_GE(withShortcut, 10); // the window really has its shortcuts
+}
+
+// The picture formats a list names: its words in capitals ("PNG", "JPEG"), so that "BMP of any
+// colour depth" and "PBM/PGM/PPM" count as BMP, PBM, PGM and PPM.
+QStringList formatsIn(const QString& list) {
+    QStringList formats = uniqueMatches(list, QStringLiteral(R"(\b[A-Z]{3,4}\b)"));
+    formats.sort();
+    return formats;
+}
+
+// The lists of Import Picture's formats in the guide (the photo task and the File menu) and in
+// the README name the same formats, and the window reads every one of them.
+TEST(GuideImportFormats, ListsNameWhatTheWindowReads) {
+    QList<QStringList> lists;
+    for (auto it = QRegularExpression(QStringLiteral(R"(Vornix\s+reads\s+\(?(PNG[^;)]*))"))
+                       .globalMatch(guideText());
+         it.hasNext();) {
+        lists << formatsIn(it.next().captured(1));
+    }
+    ASSERT_EQ(lists.size(), 2);
+    const QRegularExpressionMatch readme =
+        QRegularExpression(QStringLiteral(R"(the program can read \(([^;)]*))"))
+            .match(readText(QStringLiteral(VORNIX_README)));
+    ASSERT_TRUE(readme.hasMatch());
+    lists << formatsIn(readme.captured(1));
+    const auto named = [&lists](int i) { return lists[i].join(QLatin1Char(' ')).toStdString(); };
+    EXPECT_EQ(named(1), named(0));
+    EXPECT_EQ(named(2), named(0));
+    EXPECT_GE(lists[0].size(), 8);
+    const QList<QByteArray> readable = QImageReader::supportedImageFormats();
+    for (const QString& format : lists[0]) {
+        EXPECT_TRUE(readable.contains(format.toLower().toLatin1())) << format.toStdString();
+    }
+}
+
+// Each section about a program lists that program's every option, --version included.
+TEST(GuideSections, SimulatorSectionListsEveryOption) {
+    const QString guide = guideText();
+    const qsizetype start = guide.indexOf(QStringLiteral("\n24. VORNIX-LCDSIM"));
+    const qsizetype end = guide.indexOf(QStringLiteral("\n25. "), start);
+    ASSERT_GT(start, 0);
+    ASSERT_GT(end, start);
+    const QString section = guide.mid(start, end - start);
+    for (const QString& term : lcdsimTerms()) {
+        EXPECT_TRUE(containsWord(section, term)) << term.toStdString();
+    }
 }
 
 } // namespace

@@ -23,6 +23,10 @@ struct ExampleCase {
     std::string pxl;
 };
 
+void PrintTo(const ExampleCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class DecodeExampleTest : public testing::TestWithParam<ExampleCase> {};
 
 TEST_P(DecodeExampleTest, WritesTheHandComputedText) {
@@ -55,6 +59,10 @@ struct FileCase {
     DecodeOutcome outcome;
     std::optional<std::int16_t> bytesPerRow;
 };
+
+void PrintTo(const FileCase& row, std::ostream* out) {
+    *out << row.file;
+}
 
 class DecodeFileTest : public testing::TestWithParam<FileCase> {};
 

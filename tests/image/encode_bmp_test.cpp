@@ -66,6 +66,10 @@ struct SizeCase {
     int valuesPerRow;
 };
 
+void PrintTo(const SizeCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class EncodeSizeTest : public testing::TestWithParam<SizeCase> {};
 
 // All-light values (000h) give white bytes FF everywhere; all-dark values (0FFh) give black
@@ -123,6 +127,10 @@ struct BadCase {
     bool headerComputed;
     std::optional<std::int16_t> bytesPerRow;
 };
+
+void PrintTo(const BadCase& row, std::ostream* out) {
+    *out << row.file;
+}
 
 class EncodeBadFileTest : public testing::TestWithParam<BadCase> {};
 

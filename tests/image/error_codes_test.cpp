@@ -25,6 +25,10 @@ struct ErrnoCase {
     int shown; // the number a message shows
 };
 
+void PrintTo(const ErrnoCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ErrorCodeFromErrnoTest : public ::testing::TestWithParam<ErrnoCase> {};
 
 TEST_P(ErrorCodeFromErrnoTest, GivesTheNumberUsersSee) {

@@ -36,6 +36,10 @@ struct Case {
     bool unnamed; // the temporary file has no name while it fills
 };
 
+void PrintTo(const Case& row, std::ostream* out) {
+    *out << row.name;
+}
+
 // A folder holding out.pxl ("old picture"), made fresh for each test.
 class OutputFolder {
 protected:
@@ -313,6 +317,10 @@ struct SignalCase {
     bool ignored;
     bool unnamed;
 };
+
+void PrintTo(const SignalCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class OutputSignalTest : public OutputFolder, public testing::TestWithParam<SignalCase> {
 protected:

@@ -19,6 +19,10 @@ struct FieldCase {
     std::vector<std::string> fields;
 };
 
+void PrintTo(const FieldCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class FieldReaderTest : public testing::TestWithParam<FieldCase> {};
 
 TEST_P(FieldReaderTest, YieldsTheFieldsInOrderThenTheEnd) {
@@ -133,6 +137,10 @@ struct NormaliseCase {
     std::string input;
     std::string output;
 };
+
+void PrintTo(const NormaliseCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class NormaliseTest : public testing::TestWithParam<NormaliseCase> {};
 

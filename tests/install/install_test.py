@@ -114,13 +114,39 @@ class InstalledTree(unittest.TestCase):
                     self.assertEqual(a.read(), b.read())
 
     def project_version(self):
-        with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as f:
-            return re.search(r"project\(Vornix VERSION ([\d.]+)", f.read()).group(1)
+        """The release the package carries, as the build configured it for CPack."""
+        with open(os.path.join(BUILD, "CPackConfig.cmake"), encoding="utf-8") as f:
+            return re.search(r'set\(CPACK_PACKAGE_VERSION "([^"]+)"\)', f.read()).group(1)
 
     def test_changelog_names_this_release(self):
         with gzip.open(self.path("share/doc/vornix/changelog.gz"), "rt", encoding="utf-8") as f:
             first = f.readline()
         self.assertEqual(first.split()[:2], ["vornix", f"({self.project_version()})"])
+
+    def test_one_release_number_everywhere(self):
+        with open(os.path.join(SOURCE, "CMakeLists.txt"), encoding="utf-8") as f:
+            major, minor, patch = re.search(r"project\(Vornix VERSION (\d+)\.(\d+)\.(\d+)",
+                                            f.read()).groups()
+        # The About box shows the minor number and the revision; everything else follows it.
+        release = f"{int(minor)}.{int(patch)}"
+        with open(self.path("share/doc/vornix/Vornix.txt"), encoding="utf-8") as f:
+            guide = re.search(r"^Beta Version (\S+)$", f.read(), re.M).group(1)
+        with gzip.open(self.path("share/doc/vornix/changelog.gz"), "rt", encoding="utf-8") as f:
+            changelog = re.match(r"vornix \(([^)]+)\)", f.readline()).group(1)
+        metainfo = ET.parse(self.path("share/metainfo/example.vornix.Vornix.metainfo.xml"))
+        found = {
+            "package": self.project_version(),
+            "guide": guide,
+            "changelog": changelog,
+            "metainfo": metainfo.getroot().find("releases/release").get("version"),
+        }
+        for program in ("bin/vornix", "bin/vornix-cli", "bin/vornix-lcdsim",
+                        "libexec/vornix/vornix-cli-load"):
+            printed = run([self.path(program), "--version"]).stdout.split()
+            found[program] = printed[1] if len(printed) == 2 else " ".join(printed)
+        for where, version in found.items():
+            with self.subTest(where=where):
+                self.assertEqual(version, release)
 
     def test_copyright_holds_the_licence(self):
         with open(self.path("share/doc/vornix/copyright"), encoding="utf-8") as f:
@@ -283,6 +309,28 @@ class InstalledTree(unittest.TestCase):
             (["vornix-cli", "pattern", "--to", ""], ["bmp", "pxl"]),
             (["vornix-cli", "pattern", ""], ["bits", "border", "checker", "grid", "ruler"]),
             (["vornix-cli", "pattern", "--size", "240x128", "grid", "c"], ["clock.bmp"]),
+            (["vornix-cli", "help", ""], ["convert", "info", "load", "pattern", "stream"]),
+            (["vornix-cli", "help", "p"], ["pattern"]),
+            (["vornix-cli", "help", "info", ""], []),
+            # Bash splits "--dither=b" into "--dither", "=" and "b"; before a value is typed the
+            # current word is the "=".
+            (["vornix-cli", "convert", "--dither", "="], ["atkinson", "bayer4", "bayer8", "fs", "none"]),
+            (["vornix-cli", "convert", "--dither", "=", "b"], ["bayer4", "bayer8"]),
+            (["vornix-cli", "load", "--port", "=", "/no-such-dev"], []),
+            (["vornix-cli", "convert", "--dither", "=", "fs", ""],
+             ["LOGO.PXL", "clock.bmp", "photo.ppm", "pictures/", "with space.pxl"]),
+            (["vornix-cli", "convert", "--fit", "=", "fit", "photo.ppm", ""],
+             ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
+            # After "--" a word starting with "-" is a file name, never an option.
+            (["vornix-cli", "convert", "--", "--d"], []),
+            (["vornix-cli", "convert", "--", "-"], []),
+            (["vornix-cli", "load", "--", "--p"], []),
+            (["vornix-cli", "convert", "--", ""],
+             ["LOGO.PXL", "clock.bmp", "photo.ppm", "pictures/", "with space.pxl"]),
+            (["vornix-cli", "convert", "--", "photo.ppm", ""],
+             ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
+            (["vornix-cli", "convert", "--", "--fit", ""],
+             ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
         ]
         for words, expected in cases:
             with self.subTest(words=" ".join(words)):

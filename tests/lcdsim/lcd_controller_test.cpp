@@ -222,7 +222,7 @@ TEST(LcdController, ErrorReportShowsTheCommandPrintably) {
 TEST(LcdController, KeepsOnlyTheLastErrors) {
     LcdController controller;
     for (int i = 1; i <= 20; ++i) {
-        controller.feed("X" + std::to_string(i) + "\r");
+        controller.feed(std::string("X").append(std::to_string(i)).append("\r"));
     }
     EXPECT_EQ(controller.counters().errors, 20u);
     ASSERT_EQ(controller.recentErrors().size(), LcdController::kRecentErrorCount);

@@ -49,6 +49,10 @@ struct LockCase {
     QString reason; // the last line of the message; "" when there is none
 };
 
+void PrintTo(const LockCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class InstanceLockTest : public ::testing::TestWithParam<LockCase> {};
 
 TEST_P(InstanceLockTest, TellsEveryFailureButARunningInstance) {

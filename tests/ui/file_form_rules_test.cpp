@@ -15,6 +15,10 @@ struct MatchCase {
     QStringList expected;
 };
 
+void PrintTo(const MatchCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class FilePatternTest : public ::testing::TestWithParam<MatchCase> {};
 
 TEST_P(FilePatternTest, ListsMatchingNamesInGivenOrder) {

@@ -123,6 +123,10 @@ struct OutcomeCase {
     PathAfter filePath;
 };
 
+void PrintTo(const OutcomeCase& row, std::ostream* out) {
+    *out << row.how;
+}
+
 class FileFormOutcomeTest : public FileFormTest,
                             public ::testing::WithParamInterface<OutcomeCase> {};
 
@@ -218,6 +222,10 @@ struct RequestCase {
     int filter;
     QStringList files;
 };
+
+void PrintTo(const RequestCase& row, std::ostream* out) {
+    *out << row.code;
+}
 
 class FileFormRequestTest : public FileFormTest,
                             public ::testing::WithParamInterface<RequestCase> {};
@@ -355,6 +363,10 @@ struct ProposedNameCase {
     const char* afterTyping; // after typing "x"
 };
 
+void PrintTo(const ProposedNameCase& row, std::ostream* out) {
+    *out << row.proposed;
+}
+
 class FileFormProposedNameTest : public FileFormTest,
                                  public ::testing::WithParamInterface<ProposedNameCase> {};
 
@@ -382,6 +394,10 @@ struct StartCase {
     const char* what;
     const char* filePath; // relative to the test directory; nullptr for ""
 };
+
+void PrintTo(const StartCase& row, std::ostream* out) {
+    *out << row.what;
+}
 
 class FileFormStartTest : public FileFormTest, public ::testing::WithParamInterface<StartCase> {};
 

@@ -70,6 +70,10 @@ struct HelpFileCase {
     bool cannotStart;
 };
 
+void PrintTo(const HelpFileCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class HelpFileTest : public ::testing::TestWithParam<HelpFileCase> {};
 
 TEST_P(HelpFileTest, StartsTheEditorOnTheHelpText) {
@@ -109,6 +113,10 @@ struct HelpDirCase {
     GuideAt guide;
     QString expected; // relative to the installed prefix
 };
+
+void PrintTo(const HelpDirCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class HelpFileDirectoryTest : public ::testing::TestWithParam<HelpDirCase> {};
 
@@ -152,6 +160,10 @@ struct WorkingDirCase {
     bool beside;
 };
 
+void PrintTo(const WorkingDirCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class WorkingFilesPlaceTest : public ::testing::TestWithParam<WorkingDirCase> {};
 
 TEST_P(WorkingFilesPlaceTest, BesideTheProgramOnlyInACopyOfItsOwn) {
@@ -187,6 +199,10 @@ struct PaintCase {
     Argument argument;
     bool cannotStart;
 };
+
+void PrintTo(const PaintCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class HelpPaintTest : public ::testing::TestWithParam<PaintCase> {};
 
@@ -281,6 +297,10 @@ struct LookupCase {
     QString editor;
     QString paint;
 };
+
+void PrintTo(const LookupCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ProgramLookupTest : public ::testing::TestWithParam<LookupCase> {
 protected:

@@ -145,6 +145,10 @@ struct SizeCase {
     const char* fitNote = ""; // how fitting kept whole bytes
 };
 
+void PrintTo(const SizeCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ImportDialogSizeTest : public ::testing::TestWithParam<SizeCase> {};
 
 // The sizes are worked out by hand: fitting keeps proportions with one side on the panel's.
@@ -199,6 +203,10 @@ struct MoveCase {
     bool invert;
     Pixel darkAt; // where the source's one dark pixel (2, 5) of 100 x 60 ends up
 };
+
+void PrintTo(const MoveCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ImportDialogOrientationTest : public ::testing::TestWithParam<MoveCase> {};
 

@@ -130,6 +130,10 @@ struct Proposal {
     const char* proposed;
 };
 
+void PrintTo(const Proposal& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class SaveProposalTest : public LCDFormTest, public ::testing::WithParamInterface<Proposal> {};
 
 TEST_P(SaveProposalTest, ProposesTheOpenedNameWithItsExtensionAdjusted) {
@@ -375,6 +379,10 @@ struct TwoColourCase {
     std::function<QByteArray()> content;
 };
 
+void PrintTo(const TwoColourCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class TwoColourOpenTest : public LCDFormTest,
                           public ::testing::WithParamInterface<TwoColourCase> {};
 
@@ -479,6 +487,10 @@ struct JoinCase {
     const char* path;
 };
 
+void PrintTo(const JoinCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class JoinFilePathTest : public ::testing::TestWithParam<JoinCase> {};
 
 TEST_P(JoinFilePathTest, TypedNamesStartingWithASlashAreWholePaths) {
@@ -531,6 +543,10 @@ struct SaveNameCase {
     const char* name;
     bool saved;
 };
+
+void PrintTo(const SaveNameCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class SaveNameTest : public LCDFormTest, public ::testing::WithParamInterface<SaveNameCase> {};
 
@@ -818,6 +834,10 @@ struct NotShownCase {
     Opened opened;
     bool previousPictureStays; // otherwise the window is left without a picture
 };
+
+void PrintTo(const NotShownCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class PictureNotShownTest : public LCDFormTest,
                             public ::testing::WithParamInterface<NotShownCase> {};

@@ -97,6 +97,10 @@ struct IgnoredCommandLine {
     const char* log;
 };
 
+void PrintTo(const IgnoredCommandLine& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class IgnoredCommandLineTest : public LCDFormTest,
                                public ::testing::WithParamInterface<IgnoredCommandLine> {};
 
@@ -307,6 +311,10 @@ struct PlantedCase {
     const char* picture; // the file named on the command line
     Planted planted;
 };
+
+void PrintTo(const PlantedCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class PlantedWorkingFileTest : public LCDFormTest,
                                public ::testing::WithParamInterface<PlantedCase> {};

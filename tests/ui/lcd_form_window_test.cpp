@@ -147,6 +147,10 @@ struct MaskAnswers {
     QSize expected;
 };
 
+void PrintTo(const MaskAnswers& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class MaskSizeTest : public LCDFormTest, public ::testing::WithParamInterface<MaskAnswers> {};
 
 TEST_P(MaskSizeTest, AcceptsOnlyAnswersWithinTheLcd) {

@@ -100,6 +100,10 @@ struct DifferenceCase {
     const char* remarkPart; // "" when the remark must be empty
 };
 
+void PrintTo(const DifferenceCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class LcdPreviewDifferenceTest : public ::testing::TestWithParam<DifferenceCase> {};
 
 // Each row's marks are worked out by hand from the bits of the values.
@@ -208,6 +212,10 @@ struct UnsentCase {
     const char* pxl;
     const char* caption;
 };
+
+void PrintTo(const UnsentCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class LcdPreviewUnsentTest : public ::testing::TestWithParam<UnsentCase> {};
 

@@ -103,6 +103,10 @@ struct Scenario {
     std::vector<Step> steps;
 };
 
+void PrintTo(const Scenario& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class ViewerLifecycleTest : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(ViewerLifecycleTest, FollowsTheSteps) {

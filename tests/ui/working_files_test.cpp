@@ -72,6 +72,10 @@ struct PictureCase {
     bool drawing = false; // shows DrawnBitmap's drawing; otherwise quarterPbm's
 };
 
+void PrintTo(const PictureCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class LoadPictureTest : public ::testing::TestWithParam<PictureCase> {};
 
 TEST_P(LoadPictureTest, LoadsOneBitPicturesOneBitWhateverTheirSize) {
@@ -339,6 +343,10 @@ struct CopyCase {
     bool hasMarker;
     QByteArray copy; // the target afterwards; "old" when it is untouched
 };
+
+void PrintTo(const CopyCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class CopyPxlFileTest : public ::testing::TestWithParam<CopyCase> {};
 

@@ -213,9 +213,9 @@ std::string FirstOption(const std::vector<std::string>& args) {
 int UsageError(std::string_view command, std::string_view reason) {
     std::string line = "vornix-cli";
     if (!command.empty()) {
-        line += " " + std::string(command);
+        line.append(" ").append(command);
     }
-    line += ": " + std::string(reason) + "\nTry 'vornix-cli --help'.\n";
+    line.append(": ").append(reason).append("\nTry 'vornix-cli --help'.\n");
     std::fputs(line.c_str(), stderr);
     return kExitUsage;
 }

@@ -99,7 +99,7 @@ SimOptionsResult ParseSimOptions(const std::vector<std::string>& args) {
         }
         if (!hasValue) {
             if (i + 1 >= args.size()) {
-                return {std::nullopt, name + std::string(image::messages::kNeedsAValue)};
+                return {std::nullopt, std::string(name).append(image::messages::kNeedsAValue)};
             }
             value = args[++i];
         }
