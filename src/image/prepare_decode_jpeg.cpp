@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include <jerror.h>
 #include <jpeglib.h>
 
 #include "image/prepare_decode_formats.h"
@@ -12,19 +13,54 @@ namespace vornix::image::detail {
 
 namespace {
 
+// The most scans a picture may take. Encoders store a progressive picture in 6 to about 20
+// scans; each scan costs one pass over the whole picture however few bytes it holds, so a file
+// of thousands of (empty or repeated) scans would keep the reader busy for minutes.
+constexpr int kMaxJpegScans = 64;
+
 // libjpeg reports a fatal error by calling error_exit, which must not return: it jumps back
-// to the reader, which then gives up on the picture. Warnings (a file cut short, whose missing
-// rows libjpeg fills with grey) are ignored, as the toolkit's reader ignores them.
+// to the reader, which then gives up on the picture. A warning about damaged data (a file cut
+// short, a bad code, a data segment that ends early, an impossible progression) is a failure
+// too: libjpeg would fill in the missing pixels with grey and go on. Warnings about what the
+// picture only describes (an unknown JFIF revision, colour transform or ICC profile) are not.
 struct JpegErrors {
     jpeg_error_mgr manager;
+    jpeg_progress_mgr progress;
     std::jmp_buf jump;
 };
 
-extern "C" void onJpegError(j_common_ptr info) {
+[[noreturn]] void giveUp(j_common_ptr info) {
     std::longjmp(reinterpret_cast<JpegErrors*>(info->err)->jump, 1);
 }
 
-extern "C" void onJpegMessage(j_common_ptr /*info*/, int /*level*/) {}
+extern "C" void onJpegError(j_common_ptr info) {
+    giveUp(info);
+}
+
+extern "C" void onJpegMessage(j_common_ptr info, int level) {
+    if (level >= 0) {
+        return; // trace messages
+    }
+    switch (info->err->msg_code) {
+    case JWRN_ADOBE_XFORM:
+    case JWRN_JFIF_MAJOR:
+    case JWRN_BOGUS_ICC:
+        return;
+    default:
+        giveUp(info);
+    }
+}
+
+// Called while the scans are read, at least once per scan: stops at the scan after the last
+// one allowed.
+extern "C" void onJpegProgress(j_common_ptr info) {
+    if (!info->is_decompressor) {
+        return;
+    }
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
+        giveUp(info);
+    }
+}
 
 // A CMYK picture as Adobe's programs write it stores every ink inverted.
 std::uint8_t greyOfInks(const JSAMPLE* cmyk) {
@@ -72,6 +108,7 @@ PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> file) {
     jpeg.err = jpeg_std_error(&errors.manager);
     errors.manager.error_exit = onJpegError;
     errors.manager.emit_message = onJpegMessage;
+    errors.progress.progress_monitor = onJpegProgress;
     PictureReadResult result;
     std::vector<JSAMPLE> row;
     if (setjmp(errors.jump) != 0) {
@@ -79,6 +116,7 @@ PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> file) {
         return {PictureReadOutcome::Damaged, {}};
     }
     jpeg_create_decompress(&jpeg);
+    jpeg.progress = &errors.progress;
     jpeg_mem_src(&jpeg, file.data(), static_cast<unsigned long>(file.size()));
     result.outcome = decode(jpeg, result.image, row);
     jpeg_destroy_decompress(&jpeg);

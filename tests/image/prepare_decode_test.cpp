@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "image/prepare_decode.h"
 #include "support/row_name.h"
 
+#include <jpeglib.h>
 #include <zlib.h>
 
 namespace vornix::image {
@@ -236,6 +240,123 @@ TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
         const PictureReadResult result = ReadGreyPicture(rows[i].first);
         EXPECT_EQ(result.outcome, rows[i].second) << "row " << i;
         EXPECT_TRUE(result.image.pixels.empty()) << "row " << i;
+    }
+}
+
+// A 64 x 48 grey JPEG made by libjpeg, stored in the scans of `script` (none: one baseline scan).
+// Diagonal bands of grey, so that every scan has data to carry.
+Bytes jpegGrey(const std::vector<jpeg_scan_info>& script = {}) {
+    constexpr int kWidth = 64;
+    constexpr int kHeight = 48;
+    jpeg_compress_struct jpeg{};
+    jpeg_error_mgr errors{};
+    jpeg.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&jpeg);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&jpeg, &out, &size);
+    jpeg.image_width = kWidth;
+    jpeg.image_height = kHeight;
+    jpeg.input_components = 1;
+    jpeg.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&jpeg);
+    jpeg_set_quality(&jpeg, 90, TRUE);
+    if (!script.empty()) {
+        jpeg.scan_info = script.data();
+        jpeg.num_scans = int(script.size());
+    }
+    jpeg_start_compress(&jpeg, TRUE);
+    std::vector<JSAMPLE> row(kWidth);
+    while (jpeg.next_scanline < jpeg.image_height) {
+        for (int x = 0; x < kWidth; ++x) {
+            row[std::size_t(x)] = JSAMPLE((x * 7 + int(jpeg.next_scanline) * 5) % 256);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&jpeg, rows, 1);
+    }
+    jpeg_finish_compress(&jpeg);
+    Bytes file(out, out + size);
+    jpeg_destroy_compress(&jpeg);
+    std::free(out);
+    return file;
+}
+
+// A progressive script of `scans` scans (64 to 127) for one component: the DC coefficients in
+// one scan, then the 63 AC coefficients one at a time, the first scans - 64 of them in two
+// scans (their lowest bit refined in the second).
+std::vector<jpeg_scan_info> progressiveScript(int scans) {
+    std::vector<jpeg_scan_info> script = {{1, {0}, 0, 0, 0, 0}};
+    const int refined = scans - 64;
+    for (int k = 1; k <= 63; ++k) {
+        if (k <= refined) {
+            script.push_back({1, {0}, k, k, 0, 1});
+            script.push_back({1, {0}, k, k, 1, 0});
+        } else {
+            script.push_back({1, {0}, k, k, 0, 0});
+        }
+    }
+    return script;
+}
+
+// The scans of a JPEG: its SOS markers.
+int countScans(const Bytes& file) {
+    int scans = 0;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i) {
+        scans += file[i] == 0xFF && file[i + 1] == 0xDA;
+    }
+    return scans;
+}
+
+// Where a JPEG's entropy-coded data starts: after its first SOS segment.
+std::size_t firstScanData(const Bytes& file) {
+    for (std::size_t i = 0; i + 3 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xDA) {
+            return i + 2 + (std::size_t(file[i + 2]) << 8 | file[i + 3]);
+        }
+    }
+    return file.size();
+}
+
+// A picture needs a few scans; each one costs a pass over the whole picture, so a file of
+// many scans is refused however valid each one is. Damaged data, which libjpeg warns about and
+// would otherwise fill in with grey, is refused too.
+TEST(ReadGreyPictureTest, JpegScansAndDamageAreBounded) {
+    const Bytes baseline = jpegGrey();
+    const Bytes at = jpegGrey(progressiveScript(64));
+    const Bytes beyond = jpegGrey(progressiveScript(65));
+    ASSERT_EQ(countScans(baseline), 1);
+    ASSERT_EQ(countScans(at), 64);
+    ASSERT_EQ(countScans(beyond), 65);
+    const std::size_t data = firstScanData(baseline);
+    ASSERT_LT(data + 40, baseline.size());
+    Bytes cutShort(baseline.begin(), baseline.begin() + std::ptrdiff_t(data + 40));
+    Bytes endedEarly = cutShort + Bytes{0xFF, 0xD9}; // the data segment ends at EOI
+    Bytes stray = baseline;
+    stray[data + 20] = 0xFF; // a restart marker in the middle of the data
+    stray[data + 21] = 0xD3;
+
+    using O = PictureReadOutcome;
+    const struct {
+        const char* name;
+        Bytes file;
+        O outcome;
+    } rows[] = {
+        {"baseline", baseline, O::Read},
+        {"progressive of 64 scans", at, O::Read},
+        {"progressive of 65 scans", beyond, O::Damaged},
+        {"cut short in its data", cutShort, O::Damaged},
+        {"data ended by EOI", endedEarly, O::Damaged},
+        {"stray marker in its data", stray, O::Damaged},
+    };
+    for (const auto& row : rows) {
+        const PictureReadResult result = ReadGreyPicture(row.file);
+        EXPECT_EQ(result.outcome, row.outcome) << row.name;
+        if (row.outcome == O::Read) {
+            EXPECT_EQ(result.image.width, 64) << row.name;
+            EXPECT_EQ(result.image.height, 48) << row.name;
+        } else {
+            EXPECT_TRUE(result.image.pixels.empty()) << row.name;
+        }
     }
 }
 
