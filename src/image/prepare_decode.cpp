@@ -176,6 +176,8 @@ std::string_view describe(PictureReadOutcome outcome) {
         return "the PXL file could not be converted to a bitmap";
     case PictureReadOutcome::Damaged:
         return "the picture's data is damaged";
+    case PictureReadOutcome::TooManyFrames:
+        return "the animation has more than 1000 frames or 512 Mi pixels in all";
     }
     return "the picture could not be read";
 }

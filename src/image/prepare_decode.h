@@ -20,7 +20,16 @@ enum class PictureReadOutcome {
     TooLarge,      // more than kMaxPicturePixels pixels
     BadPxl,        // a PXL file that does not turn into a bitmap
     Damaged,       // a PNG, JPEG, GIF or WebP file whose data its library cannot decode
+    TooManyFrames, // an animation beyond kMaxAnimationFrames or kMaxAnimationPixels
 };
+
+// The most frames of an animation that are read.
+inline constexpr int kMaxAnimationFrames = 1000;
+// The most pixels the frames of an animation may take in all, each frame counted as its
+// picture's screen (which is handed over for every frame, and prepared) plus its own pixels
+// (which are decoded): 8 times the largest picture, 2^29. The work on an animation is then at
+// most that of 8 of the largest still pictures, while 1000 frames of 512 x 512 still fit.
+inline constexpr std::int64_t kMaxAnimationPixels = std::int64_t{1} << 29;
 
 struct PictureReadResult {
     PictureReadOutcome outcome = PictureReadOutcome::UnknownFormat;
@@ -45,7 +54,9 @@ using FrameSink = std::function<bool(GreyImage&& frame)>;
 
 // Like ReadGreyPicture, for every frame of an animated GIF in order, each composed as the
 // animation shows it; any other picture has one frame. Returns Read when every frame asked
-// for was read; a frame handed over before a later one failed stays handed over.
+// for was read; a frame handed over before a later one failed stays handed over. An animation
+// beyond kMaxAnimationFrames or kMaxAnimationPixels gives its first frame, and TooManyFrames
+// when a second one is asked for.
 PictureReadOutcome ReadGreyFrames(std::span<const std::uint8_t> file, const FrameSink& take);
 
 // ReadGreyPicture for a named file, read once: PXL text block by block (the file starts with "@"

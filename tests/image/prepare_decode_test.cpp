@@ -360,5 +360,60 @@ TEST(ReadGreyPictureTest, JpegScansAndDamageAreBounded) {
     }
 }
 
+// A GIF whose screen is width x height (two colours, black and white) and whose frames are
+// the given sizes, each at the top left. A frame of one pixel holds a black pixel; a larger one
+// holds the same single code, so that the bounds on frames are met before its data is missed.
+Bytes gifOf(int width, int height, const std::vector<std::pair<int, int>>& frames) {
+    Bytes out = text("GIF89a");
+    put(out, width, 2);
+    put(out, height, 2);
+    out = out + Bytes{0x80, 0, 0, 0, 0, 0, 255, 255, 255}; // a global table of 2 colours
+    for (const auto& [w, h] : frames) {
+        out = out + Bytes{0x2C, 0, 0, 0, 0};
+        put(out, w, 2);
+        put(out, h, 2);
+        // LZW of 2-bit codes: clear (4), index 0, end (5), three bits each, lowest bits first.
+        out = out + Bytes{0, 2, 2, 0x44, 0x01, 0};
+    }
+    return out + text(";");
+}
+
+// A GIF hands over its screen for every frame, whatever the frame's size: the frames, and the
+// pixels of their screens and their own, are bounded so that a small file cannot ask for hours
+// of work. The first frame of any GIF is still read.
+TEST(ReadGreyFramesTest, GifFramesAreBounded) {
+    using O = PictureReadOutcome;
+    const std::vector<std::pair<int, int>> dots1000(1000, {1, 1});
+    std::vector<std::pair<int, int>> dots1001(1001, {1, 1});
+    // One dot, then eight frames that say they are 8192 x 8192: 2^29 pixels and more.
+    std::vector<std::pair<int, int>> huge(9, {8192, 8192});
+    huge[0] = {1, 1};
+    const struct {
+        const char* name;
+        Bytes file;
+        O outcome;
+        int frames; // handed over
+    } rows[] = {
+        {"1000 frames", gifOf(16, 16, dots1000), O::Read, 1000},
+        {"1001 frames", gifOf(16, 16, dots1001), O::TooManyFrames, 1},
+        {"frames of 2^29 pixels", gifOf(16, 16, huge), O::TooManyFrames, 1},
+    };
+    for (const auto& row : rows) {
+        int frames = 0;
+        const O outcome = ReadGreyFrames(row.file, [&frames](GreyImage&& frame) {
+            ++frames;
+            EXPECT_EQ(frame.width, 16);
+            EXPECT_EQ(frame.at(0, 0), 0); // the dot
+            EXPECT_EQ(frame.at(1, 0), 255);
+            return true;
+        });
+        EXPECT_EQ(outcome, row.outcome) << row.name;
+        EXPECT_EQ(frames, row.frames) << row.name;
+        const PictureReadResult first = ReadGreyPicture(row.file);
+        EXPECT_EQ(first.outcome, O::Read) << row.name;
+        EXPECT_EQ(first.image.width, 16) << row.name;
+    }
+}
+
 } // namespace
 } // namespace vornix::image
