@@ -68,10 +68,24 @@ std::uint8_t greyOfInks(const JSAMPLE* cmyk) {
     return GreyLevel(cmyk[0] * k / 255, cmyk[1] * k / 255, cmyk[2] * k / 255);
 }
 
+// Chooses the smallest scale of 1/8 ... 8/8 whose output is at least `need` on both sides;
+// libjpeg then decodes each 8 x 8 block straight into fewer pixels.
+void chooseScale(jpeg_decompress_struct& jpeg, PictureSize need) {
+    jpeg.scale_denom = 8;
+    for (unsigned int eighths = 1; eighths <= 8; ++eighths) {
+        jpeg.scale_num = eighths;
+        jpeg_calc_output_dimensions(&jpeg);
+        if (static_cast<std::int64_t>(jpeg.output_width) >= need.width &&
+            static_cast<std::int64_t>(jpeg.output_height) >= need.height) {
+            return;
+        }
+    }
+}
+
 // Decodes the rows into `image`, allocated once the header has shown the size. Only plain data
 // lives in this frame across the setjmp, so the jump back skips no destructor.
 PictureReadOutcome decode(jpeg_decompress_struct& jpeg, GreyImage& image,
-                          std::vector<JSAMPLE>& row) {
+                          std::vector<JSAMPLE>& row, const NeededSize& needed) {
     if (jpeg_read_header(&jpeg, TRUE) != JPEG_HEADER_OK) {
         return PictureReadOutcome::Damaged;
     }
@@ -81,7 +95,13 @@ PictureReadOutcome decode(jpeg_decompress_struct& jpeg, GreyImage& image,
     }
     const bool inks = jpeg.jpeg_color_space == JCS_CMYK || jpeg.jpeg_color_space == JCS_YCCK;
     jpeg.out_color_space = inks ? JCS_CMYK : JCS_RGB;
-    image = AllocateGrey(static_cast<int>(jpeg.image_width), static_cast<int>(jpeg.image_height));
+    if (needed) {
+        chooseScale(jpeg, needed({static_cast<int>(jpeg.image_width),
+                                  static_cast<int>(jpeg.image_height)}));
+    } else {
+        jpeg_calc_output_dimensions(&jpeg);
+    }
+    image = AllocateGrey(static_cast<int>(jpeg.output_width), static_cast<int>(jpeg.output_height));
     jpeg_start_decompress(&jpeg);
     row.resize(static_cast<std::size_t>(jpeg.output_width) * jpeg.output_components);
     std::uint8_t* out = image.pixels.data();
@@ -102,7 +122,7 @@ PictureReadOutcome decode(jpeg_decompress_struct& jpeg, GreyImage& image,
 
 } // namespace
 
-PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> file) {
+PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> file, const NeededSize& needed) {
     jpeg_decompress_struct jpeg{};
     JpegErrors errors{};
     jpeg.err = jpeg_std_error(&errors.manager);
@@ -118,7 +138,7 @@ PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> file) {
     jpeg_create_decompress(&jpeg);
     jpeg.progress = &errors.progress;
     jpeg_mem_src(&jpeg, file.data(), static_cast<unsigned long>(file.size()));
-    result.outcome = decode(jpeg, result.image, row);
+    result.outcome = decode(jpeg, result.image, row, needed);
     jpeg_destroy_decompress(&jpeg);
     if (!result.ok()) {
         result.image = {};

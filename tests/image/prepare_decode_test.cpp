@@ -360,6 +360,66 @@ TEST(ReadGreyPictureTest, JpegScansAndDamageAreBounded) {
     }
 }
 
+// A JPEG is decoded at the smallest eighth of its size that still covers the size it is
+// needed at, each pixel the mean of the block it stands for; other pictures whole.
+TEST(ReadGreyFramesTest, JpegIsDecodedNoLargerThanNeeded) {
+    const Bytes jpeg = jpegGrey(); // 64 x 48
+    const PictureReadResult whole = ReadGreyPicture(jpeg);
+    ASSERT_TRUE(whole.ok());
+    const struct {
+        PictureSize need;
+        PictureSize decoded;
+    } rows[] = {
+        {{8, 6}, {8, 6}},     {{1, 1}, {8, 6}},     {{9, 6}, {16, 12}},  {{8, 7}, {16, 12}},
+        {{40, 30}, {40, 30}}, {{41, 1}, {48, 36}},  {{64, 48}, {64, 48}}, {{65, 1}, {64, 48}},
+    };
+    for (const auto& row : rows) {
+        GreyImage frame;
+        PictureSize asked{};
+        const PictureReadOutcome outcome = ReadGreyFrames(
+            jpeg,
+            [&frame](GreyImage&& f) {
+                frame = std::move(f);
+                return true;
+            },
+            [&asked, &row](PictureSize full) {
+                asked = full;
+                return row.need;
+            });
+        const std::string name = std::to_string(row.need.width) + " x " +
+                                 std::to_string(row.need.height);
+        ASSERT_EQ(outcome, PictureReadOutcome::Read) << name;
+        EXPECT_EQ(asked, (PictureSize{64, 48})) << name;
+        EXPECT_EQ((PictureSize{frame.width, frame.height}), row.decoded) << name;
+        if (row.decoded.width == 64) {
+            EXPECT_EQ(frame.pixels, whole.image.pixels) << name;
+        }
+        if (row.decoded.width == 8) { // the mean of each 8 x 8 block, within a level or two
+            for (int by = 0; by < 6; ++by) {
+                for (int bx = 0; bx < 8; ++bx) {
+                    int sum = 0;
+                    for (int y = 0; y < 8; ++y) {
+                        for (int x = 0; x < 8; ++x) {
+                            sum += whole.image.at(bx * 8 + x, by * 8 + y);
+                        }
+                    }
+                    EXPECT_NEAR(frame.at(bx, by), sum / 64.0, 2.5) << bx << "," << by;
+                }
+            }
+        }
+    }
+    // A picture of another kind is read whole.
+    int width = 0;
+    ReadGreyFrames(
+        pngGrey(3, 2, {0, 0, 128, 255, 0, 7, 8, 9}),
+        [&width](GreyImage&& f) {
+            width = f.width;
+            return true;
+        },
+        [](PictureSize) { return PictureSize{1, 1}; });
+    EXPECT_EQ(width, 3);
+}
+
 // A GIF whose screen is width x height (two colours, black and white) and whose frames are
 // the given sizes, each at the top left. A frame of one pixel holds a black pixel; a larger one
 // holds the same single code, so that the bounds on frames are met before its data is missed.

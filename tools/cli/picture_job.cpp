@@ -1,5 +1,6 @@
 // One picture of "convert" with picture options: read, prepared frame by frame, written.
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,14 +40,24 @@ public:
           m_form(IsStandardStream(output) ? request.to.value_or(PictureKind::Pxl)
                                           : KindOfName(output)) {}
 
+    // The size a picture of `full` size is needed at: the size it is fitted or stretched down
+    // to, before it is turned; every pixel otherwise. A frame handed over afterwards stands
+    // for a picture of `full` size.
+    image::PictureSize needed(image::PictureSize full) {
+        m_full = full;
+        const image::PrepareOptions options = optionsFor(full);
+        if (options.fit != image::Fit::Fit && options.fit != image::Fit::Stretch) {
+            return full;
+        }
+        return image::RotatedSize(
+            image::FittedSize(image::RotatedSize(full, options.rotation), options),
+            options.rotation);
+    }
+
     // Takes one frame; false to stop reading (after a failure, or when one frame is enough).
     bool take(image::GreyImage&& frame) {
-        image::PrepareOptions options = m_request.options;
-        if (!m_request.fitGiven) {
-            options.fit = image::DefaultFit(
-                image::RotatedSize({frame.width, frame.height}, options.rotation));
-        }
-        image::PrepareResult prepared = image::PreparePicture(frame, options);
+        const image::PictureSize full = m_full.value_or(image::PictureSize{frame.width, frame.height});
+        image::PrepareResult prepared = image::PreparePicture(frame, full, optionsFor(full));
         frame = {};
         if (!prepared.prepared()) {
             m_failure = failureOf(m_input, image::describe(prepared.outcome));
@@ -78,6 +89,14 @@ public:
     }
 
 private:
+    image::PrepareOptions optionsFor(image::PictureSize full) const {
+        image::PrepareOptions options = m_request.options;
+        if (!m_request.fitGiven) {
+            options.fit = image::DefaultFit(image::RotatedSize(full, options.rotation));
+        }
+        return options;
+    }
+
     bool write(const image::MonoImage& picture, const std::string& path) {
         if (const std::string reason = WriteMonoFile(picture, path, m_form); !reason.empty()) {
             m_failure = PictureFailure{"vornix-cli: " + reason};
@@ -102,6 +121,7 @@ private:
     const std::string& m_output;
     LinePrinter m_warn;
     PictureKind m_form; // of every output
+    std::optional<image::PictureSize> m_full; // of a picture decoded at a reduced size
     std::optional<image::MonoImage> m_first;
     std::optional<PictureFailure> m_failure;
     int m_frames = 0;
@@ -116,7 +136,8 @@ std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
                                                   const std::string& output, LinePrinter warn) {
     FrameWriter writer(request, name, output, warn);
     const image::PictureReadOutcome read = image::ReadGreyFrames(
-        bytes, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+        bytes, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); },
+        [&writer](image::PictureSize full) { return writer.needed(full); });
     return writer.finish(read);
 }
 
@@ -124,15 +145,28 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
                                                  const std::string& input,
                                                  const std::string& output, LinePrinter warn) {
     if (IsStandardStream(input)) {
-        const StandardInput piped = ReadStandardInput();
+        // Read as far as its kind needs: PXL text block by block, a bitmap as far as its
+        // headers promise.
+        StandardInputReader reader;
+        if (reader.kind() == ContentKind::Pxl) {
+            FrameWriter writer(request, input, output, warn);
+            const image::PictureReadOutcome read = image::ReadGreyPxlFrames(
+                reader, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+            if (reader.readError() != 0) {
+                return failureOf(input, std::strerror(reader.readError()));
+            }
+            return writer.finish(read);
+        }
+        const StandardInput piped = reader.readPicture(kMaxStandardInputBytes);
         if (!piped.ok()) {
-            return failureOf(input, ReadFailureReason(input, piped.error, kMaxStandardInputBytes));
+            return failureOf(input, piped.reason());
         }
         return ConvertPictureBytes(request, input, piped.bytes, output, warn);
     }
     FrameWriter writer(request, input, output, warn);
     const image::FramesFileResult read = image::ReadGreyFramesFile(
-        input, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+        input, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); },
+        [&writer](image::PictureSize full) { return writer.needed(full); });
     if (read.error != 0) {
         return failureOf(input, ReadFailureReason(input, read.error, image::kMaxPreparedFileBytes));
     }
