@@ -101,14 +101,28 @@ PictureReadOutcome decode(jpeg_decompress_struct& jpeg, GreyImage& image,
     } else {
         jpeg_calc_output_dimensions(&jpeg);
     }
+    // A picture decoded at a reduced size is resampled anyway, so its exact levels matter
+    // less than the work: its luma (Y, the same weights as GreyLevel) is taken as it is
+    // stored, and the colour components are only skipped over, neither transformed nor
+    // converted.
+    const bool luma = jpeg.scale_num < jpeg.scale_denom && (jpeg.jpeg_color_space == JCS_YCbCr ||
+                                                            jpeg.jpeg_color_space == JCS_GRAYSCALE);
+    if (luma) {
+        jpeg.out_color_space = JCS_GRAYSCALE;
+        jpeg_calc_output_dimensions(&jpeg);
+    }
     image = AllocateGrey(static_cast<int>(jpeg.output_width), static_cast<int>(jpeg.output_height));
     jpeg_start_decompress(&jpeg);
     row.resize(static_cast<std::size_t>(jpeg.output_width) * jpeg.output_components);
     std::uint8_t* out = image.pixels.data();
     while (jpeg.output_scanline < jpeg.output_height) {
-        JSAMPROW rows[1] = {row.data()};
+        JSAMPROW rows[1] = {luma ? out : row.data()};
         if (jpeg_read_scanlines(&jpeg, rows, 1) != 1) {
             return PictureReadOutcome::Damaged;
+        }
+        if (luma) {
+            out += jpeg.output_width;
+            continue;
         }
         const JSAMPLE* from = row.data();
         for (JDIMENSION x = 0; x < jpeg.output_width; ++x) {
