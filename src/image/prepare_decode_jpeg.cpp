@@ -84,8 +84,8 @@ void chooseScale(jpeg_decompress_struct& jpeg, PictureSize need) {
 
 // Decodes the rows into `image`, allocated once the header has shown the size. Only plain data
 // lives in this frame across the setjmp, so the jump back skips no destructor.
-PictureReadOutcome decode(jpeg_decompress_struct& jpeg, GreyImage& image,
-                          std::vector<JSAMPLE>& row, const NeededSize& needed) {
+PictureReadOutcome decode(jpeg_decompress_struct& jpeg, GreyImage& image, std::vector<JSAMPLE>& row,
+                          const NeededSize& needed) {
     if (jpeg_read_header(&jpeg, TRUE) != JPEG_HEADER_OK) {
         return PictureReadOutcome::Damaged;
     }

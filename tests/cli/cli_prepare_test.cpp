@@ -638,10 +638,10 @@ CliRun shell(const QString& script, const QString& folder) {
 
 struct StandardInputRow {
     const char* name;
-    QString input;  // a command that writes the input
-    QString args;   // convert's arguments, "-" among them
+    QString input; // a command that writes the input
+    QString args;  // convert's arguments, "-" among them
     int exitCode;
-    QByteArray err; // after "vornix-cli: -: "
+    QByteArray err;    // after "vornix-cli: -: "
     int unreadAtLeast; // bytes of the input left unread; -1 for no check
 };
 
@@ -679,8 +679,7 @@ INSTANTIATE_TEST_SUITE_P(
         StandardInputRow{"PxlWithALongField", "printf '@,'; head -c 10000000 /dev/zero",
                          "- out.bmp", 1, "PXL file holds a field longer than 4096 characters",
                          9000000},
-        StandardInputRow{"BitmapOfZeros", "printf BM; head -c 10000000 /dev/zero", "- out.pxl",
-                         1,
+        StandardInputRow{"BitmapOfZeros", "printf BM; head -c 10000000 /dev/zero", "- out.pxl", 1,
                          "Image is not compatible with LCD.\nImage is 0-bit color.\nImage must "
                          "be B/W only.",
                          9000000},

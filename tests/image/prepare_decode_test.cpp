@@ -370,8 +370,8 @@ TEST(ReadGreyFramesTest, JpegIsDecodedNoLargerThanNeeded) {
         PictureSize need;
         PictureSize decoded;
     } rows[] = {
-        {{8, 6}, {8, 6}},     {{1, 1}, {8, 6}},     {{9, 6}, {16, 12}},  {{8, 7}, {16, 12}},
-        {{40, 30}, {40, 30}}, {{41, 1}, {48, 36}},  {{64, 48}, {64, 48}}, {{65, 1}, {64, 48}},
+        {{8, 6}, {8, 6}},     {{1, 1}, {8, 6}},    {{9, 6}, {16, 12}},   {{8, 7}, {16, 12}},
+        {{40, 30}, {40, 30}}, {{41, 1}, {48, 36}}, {{64, 48}, {64, 48}}, {{65, 1}, {64, 48}},
     };
     for (const auto& row : rows) {
         GreyImage frame;
@@ -386,8 +386,8 @@ TEST(ReadGreyFramesTest, JpegIsDecodedNoLargerThanNeeded) {
                 asked = full;
                 return row.need;
             });
-        const std::string name = std::to_string(row.need.width) + " x " +
-                                 std::to_string(row.need.height);
+        const std::string name =
+            std::to_string(row.need.width) + " x " + std::to_string(row.need.height);
         ASSERT_EQ(outcome, PictureReadOutcome::Read) << name;
         EXPECT_EQ(asked, (PictureSize{64, 48})) << name;
         EXPECT_EQ((PictureSize{frame.width, frame.height}), row.decoded) << name;
@@ -416,7 +416,9 @@ TEST(ReadGreyFramesTest, JpegIsDecodedNoLargerThanNeeded) {
             width = f.width;
             return true;
         },
-        [](PictureSize) { return PictureSize{1, 1}; });
+        [](PictureSize) {
+            return PictureSize{1, 1};
+        });
     EXPECT_EQ(width, 3);
 }
 

@@ -127,8 +127,8 @@ int convertStandardInput(const std::string& outputPath) {
         return convertPxlStream(reader, outputPath);
     }
     const bool bitmap = reader.kind() == ContentKind::Bitmap;
-    const StandardInput input =
-        bitmap ? reader.readWhole(image::kMaxBitmapFileBytes) : reader.readPicture(kMaxStandardInputBytes);
+    const StandardInput input = bitmap ? reader.readWhole(image::kMaxBitmapFileBytes)
+                                       : reader.readPicture(kMaxStandardInputBytes);
     if (!input.ok()) {
         return fail(kStandardStream, input.reason());
     }

@@ -56,7 +56,8 @@ public:
 
     // Takes one frame; false to stop reading (after a failure, or when one frame is enough).
     bool take(image::GreyImage&& frame) {
-        const image::PictureSize full = m_full.value_or(image::PictureSize{frame.width, frame.height});
+        const image::PictureSize full =
+            m_full.value_or(image::PictureSize{frame.width, frame.height});
         image::PrepareResult prepared = image::PreparePicture(frame, full, optionsFor(full));
         frame = {};
         if (!prepared.prepared()) {
@@ -120,7 +121,7 @@ private:
     const std::string& m_input;
     const std::string& m_output;
     LinePrinter m_warn;
-    PictureKind m_form; // of every output
+    PictureKind m_form;                       // of every output
     std::optional<image::PictureSize> m_full; // of a picture decoded at a reduced size
     std::optional<image::MonoImage> m_first;
     std::optional<PictureFailure> m_failure;
@@ -150,8 +151,10 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
         StandardInputReader reader;
         if (reader.kind() == ContentKind::Pxl) {
             FrameWriter writer(request, input, output, warn);
-            const image::PictureReadOutcome read = image::ReadGreyPxlFrames(
-                reader, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+            const image::PictureReadOutcome read =
+                image::ReadGreyPxlFrames(reader, [&writer](image::GreyImage&& frame) {
+                    return writer.take(std::move(frame));
+                });
             if (reader.readError() != 0) {
                 return failureOf(input, std::strerror(reader.readError()));
             }

@@ -63,8 +63,7 @@ std::optional<ContentKind> kindOfStart(std::string_view start, bool ended) {
         ++after;
     }
     if (after == rest.size() && !ended) {
-        return after > image::kMaxPxlFieldLength ? std::optional(ContentKind::Other)
-                                                 : std::nullopt;
+        return after > image::kMaxPxlFieldLength ? std::optional(ContentKind::Other) : std::nullopt;
     }
     return image::HasPxlMarker(start.substr(0, first + std::min(after + 1, rest.size())))
                ? ContentKind::Pxl
@@ -194,12 +193,12 @@ StandardInput StandardInputReader::readWhole(std::size_t limit) {
     struct stat info {};
     if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode)) {
         const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
-        const std::uint64_t size =
-            at >= 0 && info.st_size >= at ? m_consumed + static_cast<std::uint64_t>(info.st_size - at)
-                                          : 0;
+        const std::uint64_t size = at >= 0 && info.st_size >= at
+                                       ? m_consumed + static_cast<std::uint64_t>(info.st_size - at)
+                                       : 0;
         if (size > limit && wanted > limit) {
             input.error = EFBIG;
-            input.size = m_kind == ContentKind::Bitmap ? std::max(promised, size) : size;
+            input.size = size;
             return input;
         }
     }
@@ -208,11 +207,13 @@ StandardInput StandardInputReader::readWhole(std::size_t limit) {
     std::vector<std::vector<std::uint8_t>> blocks;
     std::uint64_t size = 0;
     while (size < wanted) {
-        const auto room = static_cast<std::size_t>(std::min<std::uint64_t>(kGatherBlock, wanted - size));
+        const auto room =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kGatherBlock, wanted - size));
         std::vector<std::uint8_t> block(room);
         std::size_t filled = 0;
         while (filled < room) {
-            const std::size_t got = read(reinterpret_cast<char*>(block.data()) + filled, room - filled);
+            const std::size_t got =
+                read(reinterpret_cast<char*>(block.data()) + filled, room - filled);
             if (got == 0) {
                 break;
             }
