@@ -45,5 +45,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return ++frames < 16;
     });
     require(frames >= 1);
+    // A picture needed at a quarter of its size (a JPEG is then decoded smaller): at least that
+    // size, at most its own.
+    const PictureSize full{result.image.width, result.image.height};
+    const PictureSize quarter{(full.width + 3) / 4, (full.height + 3) / 4};
+    ReadGreyFrames(
+        file,
+        [&](GreyImage&& frame) {
+            checkPicture(frame);
+            require(frame.width >= quarter.width && frame.width <= full.width);
+            require(frame.height >= quarter.height && frame.height <= full.height);
+            return false;
+        },
+        [&](PictureSize asked) {
+            require(asked == full);
+            return quarter;
+        });
     return 0;
 }

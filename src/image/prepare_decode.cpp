@@ -69,7 +69,16 @@ public:
 
 } // namespace
 
-PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
+bool StartsLikePicture(std::span<const std::uint8_t> start) {
+    return startsWith(start, "BM") ||
+           (start.size() >= 2 && start[0] == 'P' && start[1] >= '1' && start[1] <= '6') ||
+           startsWith(start, "\x89PNG\r\n\x1a\n") || startsWith(start, "\xff\xd8\xff") ||
+           isGif(start) || (startsWith(start, "RIFF") && startsWith(start, "WEBP", 8));
+}
+
+namespace {
+
+PictureReadResult readGreyPicture(std::span<const std::uint8_t> file, const NeededSize& needed) {
     if (startsWith(file, "BM")) {
         return detail::ReadBitmapPicture(file);
     }
@@ -80,7 +89,7 @@ PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
         return detail::ReadPngPicture(file);
     }
     if (startsWith(file, "\xff\xd8\xff")) {
-        return detail::ReadJpegPicture(file);
+        return detail::ReadJpegPicture(file, needed);
     }
     if (isGif(file)) {
         PictureReadResult first;
@@ -100,42 +109,54 @@ PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
     return {PictureReadOutcome::UnknownFormat, {}};
 }
 
-PictureReadOutcome ReadGreyFrames(std::span<const std::uint8_t> file, const FrameSink& take) {
+} // namespace
+
+PictureReadResult ReadGreyPicture(std::span<const std::uint8_t> file) {
+    return readGreyPicture(file, {});
+}
+
+PictureReadOutcome ReadGreyFrames(std::span<const std::uint8_t> file, const FrameSink& take,
+                                  const NeededSize& needed) {
     if (isGif(file)) {
         return detail::ReadGifFrames(file, take);
     }
-    PictureReadResult picture = ReadGreyPicture(file);
+    PictureReadResult picture = readGreyPicture(file, needed);
     if (picture.ok()) {
         take(std::move(picture.image));
     }
     return picture.outcome;
 }
 
-FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& take) {
+PictureReadOutcome ReadGreyPxlFrames(PxlTextSource& text, const FrameSink& take) {
+    VectorSink sink;
+    if (!ConvertPxlToBitmap(text, sink).converted()) {
+        return PictureReadOutcome::BadPxl;
+    }
+    PictureReadResult picture = detail::ReadBitmapPicture(sink.bitmap);
+    if (picture.ok()) {
+        take(std::move(picture.image));
+    }
+    return picture.outcome;
+}
+
+FramesFileResult ReadGreyFramesFile(const std::string& path, const FrameSink& take,
+                                    const NeededSize& needed) {
     PxlFile file(path);
     if (file.openError() != 0) {
         return {PictureReadOutcome::UnknownFormat, file.openError()};
     }
     if (file.hasMarker()) {
-        VectorSink sink;
-        const EncodeResult result = ConvertPxlToBitmap(file, sink);
+        const PictureReadOutcome outcome = ReadGreyPxlFrames(file, take);
         if (file.readError() != 0) {
             return {PictureReadOutcome::UnknownFormat, file.readError()};
         }
-        if (!result.converted()) {
-            return {PictureReadOutcome::BadPxl, 0};
-        }
-        PictureReadResult picture = detail::ReadBitmapPicture(sink.bitmap);
-        if (picture.ok()) {
-            take(std::move(picture.image));
-        }
-        return {picture.outcome, 0};
+        return {outcome, 0};
     }
     const FileBytes whole = file.readWhole(kMaxPreparedFileBytes);
     if (!whole.ok()) {
         return {PictureReadOutcome::UnknownFormat, whole.error};
     }
-    return {ReadGreyFrames(whole.bytes, take), 0};
+    return {ReadGreyFrames(whole.bytes, take, needed), 0};
 }
 
 PictureFileResult ReadGreyPictureFile(const std::string& path) {
@@ -176,6 +197,8 @@ std::string_view describe(PictureReadOutcome outcome) {
         return "the PXL file could not be converted to a bitmap";
     case PictureReadOutcome::Damaged:
         return "the picture's data is damaged";
+    case PictureReadOutcome::TooManyFrames:
+        return "the animation has more than 1000 frames or 512 Mi pixels in all";
     }
     return "the picture could not be read";
 }

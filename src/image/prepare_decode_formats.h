@@ -17,8 +17,8 @@ PictureReadResult ReadNetpbmPicture(std::span<const std::uint8_t> file);
 // A PNG file (signature 89 "PNG" 0D 0A 1A 0A), through libpng.
 PictureReadResult ReadPngPicture(std::span<const std::uint8_t> file);
 
-// A JPEG file (FF D8 FF), through libjpeg-turbo.
-PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> file);
+// A JPEG file (FF D8 FF), through libjpeg-turbo; at a reduced size when `needed` allows it.
+PictureReadResult ReadJpegPicture(std::span<const std::uint8_t> file, const NeededSize& needed);
 
 // A GIF file ("GIF87a" or "GIF89a"), through giflib: its frames in order, each composed on the
 // picture's canvas as the animation shows it, handed to `take` until it returns false.

@@ -169,6 +169,57 @@ bool readExtension(GifFileType* gif, FrameControl& control) {
     return true;
 }
 
+// What the frames of a GIF ask for, from its blocks alone: nothing is decoded.
+struct GifCost {
+    int frames = 0;
+    std::int64_t pixels = 0; // each frame's screen plus its own pixels
+
+    bool withinBounds() const {
+        return frames <= kMaxAnimationFrames && pixels <= kMaxAnimationPixels;
+    }
+};
+
+// Walks the blocks of a GIF, skipping their data. A file that breaks off or holds a block of
+// an unknown kind is counted as far as it goes: the decoder finds the damage itself.
+GifCost walkGif(std::span<const std::uint8_t> f) {
+    GifCost cost;
+    std::size_t pos = 13; // signature and logical screen descriptor
+    if (f.size() < pos) {
+        return cost;
+    }
+    const std::int64_t screen = std::int64_t{f[6] | f[7] << 8} * (f[8] | f[9] << 8);
+    const auto colourTable = [](std::uint8_t flags) -> std::size_t {
+        return (flags & 0x80) != 0 ? std::size_t{3} << ((flags & 7) + 1) : 0;
+    };
+    const auto skipSubBlocks = [&f, &pos] {
+        while (pos < f.size()) {
+            const std::size_t length = f[pos++];
+            if (length == 0) {
+                return;
+            }
+            pos += length;
+        }
+    };
+    pos += colourTable(f[10]);
+    while (pos < f.size() && cost.withinBounds()) {
+        const std::uint8_t kind = f[pos++];
+        if (kind == 0x21) { // an extension: its label, then its sub-blocks
+            ++pos;
+            skipSubBlocks();
+        } else if (kind == 0x2C && pos + 9 <= f.size()) { // a frame
+            const std::int64_t width = f[pos + 4] | f[pos + 5] << 8;
+            const std::int64_t height = f[pos + 6] | f[pos + 7] << 8;
+            pos += 9 + colourTable(f[pos + 8]) + 1; // the descriptor, its table, the code size
+            skipSubBlocks();
+            ++cost.frames;
+            cost.pixels += screen + width * height;
+        } else {
+            break; // the trailer, or damage
+        }
+    }
+    return cost;
+}
+
 } // namespace
 
 PictureReadOutcome ReadGifFrames(std::span<const std::uint8_t> file, const FrameSink& take) {
@@ -182,6 +233,8 @@ PictureReadOutcome ReadGifFrames(std::span<const std::uint8_t> file, const Frame
         size != PictureReadOutcome::Read) {
         return size;
     }
+    // Checked when a second frame is asked for, so that the first frame of any GIF is read.
+    const bool withinBounds = walkGif(file).withinBounds();
     Canvas canvas(gif->SWidth, gif->SHeight);
     FrameControl control;
     bool anyFrame = false;
@@ -201,6 +254,9 @@ PictureReadOutcome ReadGifFrames(std::span<const std::uint8_t> file, const Frame
         }
         if (record != IMAGE_DESC_RECORD_TYPE) {
             return PictureReadOutcome::Damaged;
+        }
+        if (anyFrame && !withinBounds) {
+            return PictureReadOutcome::TooManyFrames;
         }
         if (DGifGetImageDesc(gif) != GIF_OK) {
             return PictureReadOutcome::Damaged;

@@ -50,13 +50,17 @@ GreyImage arrange(const GreyImage& image, const PrepareOptions& options, Picture
 } // namespace
 
 PrepareResult PreparePicture(const GreyImage& image, const PrepareOptions& options) {
+    return PreparePicture(image, {image.width, image.height}, options);
+}
+
+PrepareResult PreparePicture(const GreyImage& image, PictureSize full,
+                             const PrepareOptions& options) {
     PrepareResult result;
     result.outcome = checkRequest(image, options);
     if (!result.prepared()) {
         return result;
     }
-    const PictureSize size =
-        FittedSize(RotatedSize({image.width, image.height}, options.rotation), options);
+    const PictureSize size = FittedSize(RotatedSize(full, options.rotation), options);
     if (!sizeAllowed(size)) {
         result.outcome = PrepareOutcome::TooLarge;
         return result;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "image/prepare_geometry.h"
 #include "image/prepare_image.h"
 #include "image/prepare_options.h"
 
@@ -29,6 +30,12 @@ struct PrepareResult {
 // fitted into 240 x 128 is reduced before it is turned, which gives the same pixels as turning
 // first, at a fraction of the cost.
 PrepareResult PreparePicture(const GreyImage& image, const PrepareOptions& options);
+
+// The same for a picture decoded at a reduced size (see NeededSize) that stands for one of
+// `full` size: the result's size is reckoned from `full`, as if the picture had been decoded
+// whole, and the reduced pixels are resampled to it.
+PrepareResult PreparePicture(const GreyImage& image, PictureSize full,
+                             const PrepareOptions& options);
 
 // A short description of an outcome in the product's terms, for the command line.
 std::string_view describe(PrepareOutcome outcome);

@@ -845,4 +845,125 @@ TEST_F(PreparedConvertTest, BatchProgressOnlyOnATerminal) {
     EXPECT_EQ(piped.err, "");
 }
 
+// A large JPEG fitted smaller is decoded at a fraction of its size; the result has the size
+// and, for a picture far from the threshold, the pixels of the whole picture fitted, as the
+// same picture stored losslessly shows. 1368 x 1024 fits as 168 x 126 (the 1/8 decode is
+// 171 x 128, which would keep its size if the fit were reckoned from it).
+TEST_F(PreparedConvertTest, ReducedJpegKeepsTheFitOfTheWholePicture) {
+    QImage halves(1368, 1024, QImage::Format_Grayscale8);
+    halves.fill(255);
+    for (int y = 0; y < halves.height(); ++y) {
+        std::fill_n(halves.scanLine(y), 684, 0);
+    }
+    ASSERT_TRUE(halves.save(path("halves.jpg"), "JPEG", 95));
+    ASSERT_TRUE(halves.save(path("halves.png"), "PNG"));
+    for (const QStringList& options :
+         {QStringList{"--threshold", "128"}, QStringList{"--fit", "stretch", "--size", "100x60"},
+          QStringList{"--rotate", "90", "--threshold", "128"}}) {
+        const QString name = options.join(' ');
+        for (const char* format : {"jpg", "png"}) {
+            const CliRun run = RunCli(QStringList{"convert"} + options +
+                                      QStringList{path(QString("halves.") + format),
+                                                  path(QString("from-%1.bmp").arg(format))});
+            ASSERT_EQ(run.exitCode, 0) << name.toStdString() << ": " << run.err.constData();
+        }
+        const QImage fromJpeg(path("from-jpg.bmp"));
+        EXPECT_EQ(fromJpeg.size(), QImage(path("from-png.bmp")).size()) << name.toStdString();
+        EXPECT_EQ(darkPixels(path("from-jpg.bmp")), darkPixels(path("from-png.bmp")))
+            << name.toStdString();
+    }
+    EXPECT_EQ(QImage(path("from-jpg.bmp")).size(), QSize(96, 128)); // turned, then fitted
+}
+
+// Runs a shell script in `folder` with $CLI set to the vornix-cli under test.
+CliRun shell(const QString& script, const QString& folder) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CLI"), QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"));
+    environment.insert(QStringLiteral("SAMPLES"), kSamples);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    CliRun run;
+    if (process.waitForFinished(kRunTimeoutMs) && process.exitStatus() == QProcess::NormalExit) {
+        run.exitCode = process.exitCode();
+    }
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+struct StandardInputRow {
+    const char* name;
+    QString input; // a command that writes the input
+    QString args;  // convert's arguments, "-" among them
+    int exitCode;
+    QByteArray err;    // after "vornix-cli: -: "
+    int unreadAtLeast; // bytes of the input left unread; -1 for no check
+};
+
+void PrintTo(const StandardInputRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class StandardInputTest : public PreparedConvertTest,
+                          public ::testing::WithParamInterface<StandardInputRow> {};
+
+// Standard input is read no further than the kind its first bytes announce needs: PXL text
+// block by block (a field longer than 4 KiB ends it), a bitmap as far as its headers promise,
+// bytes that start like no picture not at all; what is too large says how large, as a named
+// file does. What the command leaves unread is counted by wc after it.
+TEST_P(StandardInputTest, IsReadAsFarAsItsKindNeeds) {
+    const StandardInputRow& row = GetParam();
+    const CliRun run = shell("(" + row.input + ") | { $CLI convert " + row.args +
+                                 "; echo \"exit $?\" >&2; wc -c; }",
+                             m_dir.path());
+    EXPECT_EQ(run.err, (row.err.isEmpty() ? QByteArray() : "vornix-cli: -: " + row.err + "\n") +
+                           "exit " + QByteArray::number(row.exitCode) + "\n");
+    if (row.unreadAtLeast >= 0) {
+        EXPECT_GE(run.out.trimmed().toLongLong(), row.unreadAtLeast) << run.out.constData();
+    }
+}
+
+// A header of a 24-bit bitmap of 20000 x 20000 pixels: 1,200,000,054 bytes promised.
+const QString kHugeBitmapHeader =
+    "printf 'BM\\0\\0\\0\\0\\0\\0\\0\\0\\066\\0\\0\\0\\050\\0\\0\\0"
+    "\\040\\116\\0\\0\\040\\116\\0\\0\\001\\0\\030\\0'; head -c 30 /dev/zero";
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, StandardInputTest,
+    ::testing::Values(
+        StandardInputRow{"PxlWithALongField", "printf '@,'; head -c 10000000 /dev/zero",
+                         "- out.bmp", 1, "PXL file holds a field longer than 4096 characters",
+                         9000000},
+        StandardInputRow{"BitmapOfZeros", "printf BM; head -c 10000000 /dev/zero", "- out.pxl", 1,
+                         "Image is not compatible with LCD.\nImage is 0-bit color.\nImage must "
+                         "be B/W only.",
+                         9000000},
+        StandardInputRow{"BitmapWithMoreAfterIt",
+                         "cat \"$SAMPLES/clock.bmp\"; head -c 10000000 /dev/zero", "- out.pxl", 0,
+                         "", 9000000},
+        StandardInputRow{"NoPicture", "head -c 10000000 /dev/zero", "--invert - out.pxl", 1,
+                         "the file is not a BMP, PBM, PGM, PPM, PNG, JPEG, GIF, WebP or PXL "
+                         "picture",
+                         9000000},
+        StandardInputRow{"BitmapPromisingTooMuch",
+                         kHugeBitmapHeader + "; head -c 140000000 /dev/zero", "- out.pxl", 1,
+                         "too large: 1200000054 bytes, at most 134214794", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A file as standard input tells its size: one beyond the limit is refused unread, with its size.
+TEST_F(PreparedConvertTest, LargeFileAsStandardInputIsRefusedUnread) {
+    {
+        QFile sparse(path("big.pgm"));
+        ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+        sparse.write("P5\n32767 32767\n65535\n");
+        ASSERT_TRUE(sparse.resize(500000000));
+    }
+    const CliRun run = shell("$CLI convert --invert - out.pxl < big.pgm", m_dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "vornix-cli: -: too large: 500000000 bytes, at most 402718720\n");
+    EXPECT_EQ(EntriesOf(m_dir.path()), QStringList{"big.pgm"});
+}
+
 } // namespace

@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                          PictureReadOutcome::BadHeader, PictureReadOutcome::Unsupported,
                          PictureReadOutcome::Truncated, PictureReadOutcome::BadSample,
                          PictureReadOutcome::TooLarge, PictureReadOutcome::BadPxl,
-                         PictureReadOutcome::Damaged}),
+                         PictureReadOutcome::Damaged, PictureReadOutcome::TooManyFrames}),
         test::Described("PrepareOutcome",
                         {PrepareOutcome::Prepared, PrepareOutcome::EmptyPicture,
                          PrepareOutcome::PixelCountMismatch, PrepareOutcome::BadTargetSize,

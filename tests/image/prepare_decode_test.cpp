@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "image/prepare_decode.h"
 #include "support/row_name.h"
 
+#include <jpeglib.h>
 #include <zlib.h>
 
 namespace vornix::image {
@@ -236,6 +240,240 @@ TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
         const PictureReadResult result = ReadGreyPicture(rows[i].first);
         EXPECT_EQ(result.outcome, rows[i].second) << "row " << i;
         EXPECT_TRUE(result.image.pixels.empty()) << "row " << i;
+    }
+}
+
+// A 64 x 48 grey JPEG made by libjpeg, stored in the scans of `script` (none: one baseline scan).
+// Diagonal bands of grey, so that every scan has data to carry.
+Bytes jpegGrey(const std::vector<jpeg_scan_info>& script = {}) {
+    constexpr int kWidth = 64;
+    constexpr int kHeight = 48;
+    jpeg_compress_struct jpeg{};
+    jpeg_error_mgr errors{};
+    jpeg.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&jpeg);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&jpeg, &out, &size);
+    jpeg.image_width = kWidth;
+    jpeg.image_height = kHeight;
+    jpeg.input_components = 1;
+    jpeg.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&jpeg);
+    jpeg_set_quality(&jpeg, 90, TRUE);
+    if (!script.empty()) {
+        jpeg.scan_info = script.data();
+        jpeg.num_scans = int(script.size());
+    }
+    jpeg_start_compress(&jpeg, TRUE);
+    std::vector<JSAMPLE> row(kWidth);
+    while (jpeg.next_scanline < jpeg.image_height) {
+        for (int x = 0; x < kWidth; ++x) {
+            row[std::size_t(x)] = JSAMPLE((x * 7 + int(jpeg.next_scanline) * 5) % 256);
+        }
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&jpeg, rows, 1);
+    }
+    jpeg_finish_compress(&jpeg);
+    Bytes file(out, out + size);
+    jpeg_destroy_compress(&jpeg);
+    std::free(out);
+    return file;
+}
+
+// A progressive script of `scans` scans (64 to 127) for one component: the DC coefficients in
+// one scan, then the 63 AC coefficients one at a time, the first scans - 64 of them in two
+// scans (their lowest bit refined in the second).
+std::vector<jpeg_scan_info> progressiveScript(int scans) {
+    std::vector<jpeg_scan_info> script = {{1, {0}, 0, 0, 0, 0}};
+    const int refined = scans - 64;
+    for (int k = 1; k <= 63; ++k) {
+        if (k <= refined) {
+            script.push_back({1, {0}, k, k, 0, 1});
+            script.push_back({1, {0}, k, k, 1, 0});
+        } else {
+            script.push_back({1, {0}, k, k, 0, 0});
+        }
+    }
+    return script;
+}
+
+// The scans of a JPEG: its SOS markers.
+int countScans(const Bytes& file) {
+    int scans = 0;
+    for (std::size_t i = 0; i + 1 < file.size(); ++i) {
+        scans += file[i] == 0xFF && file[i + 1] == 0xDA;
+    }
+    return scans;
+}
+
+// Where a JPEG's entropy-coded data starts: after its first SOS segment.
+std::size_t firstScanData(const Bytes& file) {
+    for (std::size_t i = 0; i + 3 < file.size(); ++i) {
+        if (file[i] == 0xFF && file[i + 1] == 0xDA) {
+            return i + 2 + (std::size_t(file[i + 2]) << 8 | file[i + 3]);
+        }
+    }
+    return file.size();
+}
+
+// A picture needs a few scans; each one costs a pass over the whole picture, so a file of
+// many scans is refused however valid each one is. Damaged data, which libjpeg warns about and
+// would otherwise fill in with grey, is refused too.
+TEST(ReadGreyPictureTest, JpegScansAndDamageAreBounded) {
+    const Bytes baseline = jpegGrey();
+    const Bytes at = jpegGrey(progressiveScript(64));
+    const Bytes beyond = jpegGrey(progressiveScript(65));
+    ASSERT_EQ(countScans(baseline), 1);
+    ASSERT_EQ(countScans(at), 64);
+    ASSERT_EQ(countScans(beyond), 65);
+    const std::size_t data = firstScanData(baseline);
+    ASSERT_LT(data + 40, baseline.size());
+    Bytes cutShort(baseline.begin(), baseline.begin() + std::ptrdiff_t(data + 40));
+    Bytes endedEarly = cutShort + Bytes{0xFF, 0xD9}; // the data segment ends at EOI
+    Bytes stray = baseline;
+    stray[data + 20] = 0xFF; // a restart marker in the middle of the data
+    stray[data + 21] = 0xD3;
+
+    using O = PictureReadOutcome;
+    const struct {
+        const char* name;
+        Bytes file;
+        O outcome;
+    } rows[] = {
+        {"baseline", baseline, O::Read},
+        {"progressive of 64 scans", at, O::Read},
+        {"progressive of 65 scans", beyond, O::Damaged},
+        {"cut short in its data", cutShort, O::Damaged},
+        {"data ended by EOI", endedEarly, O::Damaged},
+        {"stray marker in its data", stray, O::Damaged},
+    };
+    for (const auto& row : rows) {
+        const PictureReadResult result = ReadGreyPicture(row.file);
+        EXPECT_EQ(result.outcome, row.outcome) << row.name;
+        if (row.outcome == O::Read) {
+            EXPECT_EQ(result.image.width, 64) << row.name;
+            EXPECT_EQ(result.image.height, 48) << row.name;
+        } else {
+            EXPECT_TRUE(result.image.pixels.empty()) << row.name;
+        }
+    }
+}
+
+// A JPEG is decoded at the smallest eighth of its size that still covers the size it is
+// needed at, each pixel the mean of the block it stands for; other pictures whole.
+TEST(ReadGreyFramesTest, JpegIsDecodedNoLargerThanNeeded) {
+    const Bytes jpeg = jpegGrey(); // 64 x 48
+    const PictureReadResult whole = ReadGreyPicture(jpeg);
+    ASSERT_TRUE(whole.ok());
+    const struct {
+        PictureSize need;
+        PictureSize decoded;
+    } rows[] = {
+        {{8, 6}, {8, 6}},     {{1, 1}, {8, 6}},    {{9, 6}, {16, 12}},   {{8, 7}, {16, 12}},
+        {{40, 30}, {40, 30}}, {{41, 1}, {48, 36}}, {{64, 48}, {64, 48}}, {{65, 1}, {64, 48}},
+    };
+    for (const auto& row : rows) {
+        GreyImage frame;
+        PictureSize asked{};
+        const PictureReadOutcome outcome = ReadGreyFrames(
+            jpeg,
+            [&frame](GreyImage&& f) {
+                frame = std::move(f);
+                return true;
+            },
+            [&asked, &row](PictureSize full) {
+                asked = full;
+                return row.need;
+            });
+        const std::string name =
+            std::to_string(row.need.width) + " x " + std::to_string(row.need.height);
+        ASSERT_EQ(outcome, PictureReadOutcome::Read) << name;
+        EXPECT_EQ(asked, (PictureSize{64, 48})) << name;
+        EXPECT_EQ((PictureSize{frame.width, frame.height}), row.decoded) << name;
+        if (row.decoded.width == 64) {
+            EXPECT_EQ(frame.pixels, whole.image.pixels) << name;
+        }
+        if (row.decoded.width == 8) { // the mean of each 8 x 8 block, within a level or two
+            for (int by = 0; by < 6; ++by) {
+                for (int bx = 0; bx < 8; ++bx) {
+                    int sum = 0;
+                    for (int y = 0; y < 8; ++y) {
+                        for (int x = 0; x < 8; ++x) {
+                            sum += whole.image.at(bx * 8 + x, by * 8 + y);
+                        }
+                    }
+                    EXPECT_NEAR(frame.at(bx, by), sum / 64.0, 2.5) << bx << "," << by;
+                }
+            }
+        }
+    }
+    // A picture of another kind is read whole.
+    int width = 0;
+    ReadGreyFrames(
+        pngGrey(3, 2, {0, 0, 128, 255, 0, 7, 8, 9}),
+        [&width](GreyImage&& f) {
+            width = f.width;
+            return true;
+        },
+        [](PictureSize) {
+            return PictureSize{1, 1};
+        });
+    EXPECT_EQ(width, 3);
+}
+
+// A GIF whose screen is width x height (two colours, black and white) and whose frames are
+// the given sizes, each at the top left. A frame of one pixel holds a black pixel; a larger one
+// holds the same single code, so that the bounds on frames are met before its data is missed.
+Bytes gifOf(int width, int height, const std::vector<std::pair<int, int>>& frames) {
+    Bytes out = text("GIF89a");
+    put(out, width, 2);
+    put(out, height, 2);
+    out = out + Bytes{0x80, 0, 0, 0, 0, 0, 255, 255, 255}; // a global table of 2 colours
+    for (const auto& [w, h] : frames) {
+        out = out + Bytes{0x2C, 0, 0, 0, 0};
+        put(out, w, 2);
+        put(out, h, 2);
+        // LZW of 2-bit codes: clear (4), index 0, end (5), three bits each, lowest bits first.
+        out = out + Bytes{0, 2, 2, 0x44, 0x01, 0};
+    }
+    return out + text(";");
+}
+
+// A GIF hands over its screen for every frame, whatever the frame's size: the frames, and the
+// pixels of their screens and their own, are bounded so that a small file cannot ask for hours
+// of work. The first frame of any GIF is still read.
+TEST(ReadGreyFramesTest, GifFramesAreBounded) {
+    using O = PictureReadOutcome;
+    const std::vector<std::pair<int, int>> dots1000(1000, {1, 1});
+    std::vector<std::pair<int, int>> dots1001(1001, {1, 1});
+    // One dot, then eight frames that say they are 8192 x 8192: 2^29 pixels and more.
+    std::vector<std::pair<int, int>> huge(9, {8192, 8192});
+    huge[0] = {1, 1};
+    const struct {
+        const char* name;
+        Bytes file;
+        O outcome;
+        int frames; // handed over
+    } rows[] = {
+        {"1000 frames", gifOf(16, 16, dots1000), O::Read, 1000},
+        {"1001 frames", gifOf(16, 16, dots1001), O::TooManyFrames, 1},
+        {"frames of 2^29 pixels", gifOf(16, 16, huge), O::TooManyFrames, 1},
+    };
+    for (const auto& row : rows) {
+        int frames = 0;
+        const O outcome = ReadGreyFrames(row.file, [&frames](GreyImage&& frame) {
+            ++frames;
+            EXPECT_EQ(frame.width, 16);
+            EXPECT_EQ(frame.at(0, 0), 0); // the dot
+            EXPECT_EQ(frame.at(1, 0), 255);
+            return true;
+        });
+        EXPECT_EQ(outcome, row.outcome) << row.name;
+        EXPECT_EQ(frames, row.frames) << row.name;
+        const PictureReadResult first = ReadGreyPicture(row.file);
+        EXPECT_EQ(first.outcome, O::Read) << row.name;
+        EXPECT_EQ(first.image.width, 16) << row.name;
     }
 }
 

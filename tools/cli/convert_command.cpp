@@ -116,31 +116,33 @@ int convertPxl(const std::string& inputPath, const std::string& outputPath) {
     return finishBitmap(result, output, inputPath, outputPath);
 }
 
-// PXL text read whole from standard input.
-int convertPxlText(std::string_view text, const std::string& outputPath) {
-    if (!image::HasPxlMarker(text)) {
-        return fail(kStandardStream, image::messages::kNoLcdHeader);
-    }
+// PXL text from standard input, block by block as from a named file.
+int convertPxlStream(StandardInputReader& input, const std::string& outputPath) {
     CommandOutput output(outputPath);
-    return finishBitmap(image::ConvertPxlToBitmap(text, output), output,
-                        std::string(kStandardStream), outputPath);
+    const image::EncodeResult result = image::ConvertPxlToBitmap(input, output);
+    if (input.readError() != 0) {
+        output.abandon();
+        return fail(kStandardStream, std::strerror(input.readError()));
+    }
+    return finishBitmap(result, output, std::string(kStandardStream), outputPath);
 }
 
 // Standard input: a bitmap or PXL text as a named .bmp or .pxl file would be; any other
-// picture is prepared for the panel with the default choices.
+// picture is prepared for the panel with the default choices. Each is read no further than
+// its kind needs: a bitmap as far as its headers promise, PXL text block by block.
 int convertStandardInput(const std::string& outputPath) {
-    const StandardInput input = ReadStandardInput();
-    if (!input.ok()) {
-        return fail(kStandardStream, ReadFailureReason(std::string(kStandardStream), input.error,
-                                                       kMaxStandardInputBytes));
+    StandardInputReader reader;
+    if (reader.kind() == ContentKind::Pxl) {
+        return convertPxlStream(reader, outputPath);
     }
-    switch (KindOfContent(input.bytes)) {
-    case ContentKind::Bitmap:
+    const bool bitmap = reader.kind() == ContentKind::Bitmap;
+    const StandardInput input = bitmap ? reader.readWhole(image::kMaxBitmapFileBytes)
+                                       : reader.readPicture(kMaxStandardInputBytes);
+    if (!input.ok()) {
+        return fail(kStandardStream, input.reason());
+    }
+    if (bitmap) {
         return convertBitmap(input.bytes, std::string(kStandardStream), outputPath);
-    case ContentKind::Pxl:
-        return convertPxlText(input.text(), outputPath);
-    case ContentKind::Other:
-        break;
     }
     const auto failed = ConvertPictureBytes(PreparedArgs{}, std::string(kStandardStream),
                                             input.bytes, {outputPath}, PrintMessage);

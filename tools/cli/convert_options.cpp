@@ -375,17 +375,23 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
     const std::string& input = request.names[0];
     const std::string& output = request.names[1];
     const LinePrinter warn = request.quiet ? IgnoreLine : PrintMessage;
-    // Standard input is read first: its frames are counted from its bytes.
+    // Standard input: PXL text is streamed (it has one frame); any other picture is read first,
+    // as far as its kind needs, and its frames are counted from its bytes.
+    std::optional<StandardInputReader> reader;
     std::optional<StandardInput> piped;
     if (IsStandardStream(input)) {
-        piped = ReadStandardInput();
-        if (!piped->ok()) {
-            PrintFileError(input, ReadFailureReason(input, piped->error, kMaxStandardInputBytes));
-            return kExitFailure;
+        reader.emplace();
+        if (reader->kind() != ContentKind::Pxl) {
+            piped = reader->readPicture(kMaxStandardInputBytes);
+            if (!piped->ok()) {
+                PrintFileError(input, piped->reason());
+                return kExitFailure;
+            }
         }
     }
-    const PictureOutputs outputs =
-        piped ? OutputsOf(request, piped->bytes, output) : OutputsOfFile(request, input, output);
+    const PictureOutputs outputs = piped    ? OutputsOf(request, piped->bytes, output)
+                                   : reader ? PictureOutputs{{output}, ""}
+                                            : OutputsOfFile(request, input, output);
     if (!outputsAllowed(input, outputs)) {
         return kExitFailure;
     }
@@ -393,8 +399,9 @@ int RunPreparedConvert(const std::vector<std::string>& args) {
         return RunExactConvert(request, input, output);
     }
     const std::optional<PictureFailure> failed =
-        piped ? ConvertPictureBytes(request, input, piped->bytes, outputs.names, warn)
-              : ConvertPictureFile(request, input, outputs.names, warn);
+        piped    ? ConvertPictureBytes(request, input, piped->bytes, outputs.names, warn)
+        : reader ? ConvertPxlStream(request, *reader, outputs.names, warn)
+                 : ConvertPictureFile(request, input, outputs.names, warn);
     if (failed) {
         PrintMessage(failed->line);
         return kExitFailure;

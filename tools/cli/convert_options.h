@@ -10,6 +10,7 @@
 
 #include "cli_files.h"
 #include "firmware_options.h"
+#include "standard_streams.h"
 #include "image/prepare_defaults.h"
 #include "image/prepare_geometry.h"
 #include "image/packed_picture.h"
@@ -74,6 +75,12 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
                                                  const std::string& input,
                                                  const std::vector<std::string>& outputs,
                                                  LinePrinter warn);
+
+// PXL text from standard input, prepared as it is read, block by block.
+std::optional<PictureFailure> ConvertPxlStream(const PreparedArgs& request,
+                                               StandardInputReader& reader,
+                                               const std::vector<std::string>& outputs,
+                                               LinePrinter warn);
 
 // The same for a picture already read, `name` standing for it in the messages. An OUTPUT "-"
 // (standard output) receives PXL text unless --to bmp was given.

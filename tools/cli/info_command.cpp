@@ -76,19 +76,25 @@ int pxlInfo(const std::string& path) {
     return pxlResultInfo(result, path);
 }
 
-// Standard input: PXL text when its first field is "@", else the headers of a bitmap.
+// Standard input: PXL text when its first field is "@", read block by block; else the headers
+// of a bitmap, read without the rest.
 int standardInputInfo() {
-    const StandardInput input = ReadStandardInput();
-    if (!input.ok()) {
-        PrintFileError(kStandardStream, ReadFailureReason(std::string(kStandardStream), input.error,
-                                                          kMaxStandardInputBytes));
-        return kExitFailure;
-    }
-    if (KindOfContent(input.bytes) != ContentKind::Pxl) {
+    StandardInputReader reader;
+    if (reader.kind() != ContentKind::Pxl) {
+        const StandardInput input = reader.readPrefix(image::kHeadersSize);
+        if (!input.ok()) {
+            PrintFileError(kStandardStream, input.reason());
+            return kExitFailure;
+        }
         return printInfo(image::ReadBitmapHeaders(input.bytes).header);
     }
     DiscardSink discard;
-    return pxlResultInfo(image::ConvertPxlToBitmap(input.text(), discard), kStandardStream);
+    const image::EncodeResult result = image::ConvertPxlToBitmap(reader, discard);
+    if (reader.readError() != 0) {
+        PrintFileError(kStandardStream, std::strerror(reader.readError()));
+        return kExitFailure;
+    }
+    return pxlResultInfo(result, kStandardStream);
 }
 
 int infoOf(const std::string& name, std::optional<image::PictureFormat> format) {

@@ -1,6 +1,7 @@
 // One picture of "convert" with picture options: read, prepared frame by frame, written.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -42,6 +43,7 @@ std::string framePath(const std::string& output, int number, int digits) {
 }
 
 // The frame prepared as the request says: the default fit for its size unless one was given.
+// Used for pictures read whole; the frame writer also handles frames decoded smaller.
 image::PrepareResult PrepareFrame(const PreparedArgs& request, const image::GreyImage& frame) {
     image::PrepareOptions options = request.options;
     if (!request.fitGiven) {
@@ -65,9 +67,25 @@ public:
         : m_request(request), m_input(input), m_outputs(outputs), m_warn(warn),
           m_form(FormOf(request, outputs.front())) {}
 
+    // The size a picture of `full` size is needed at: the size it is fitted or stretched down
+    // to, before it is turned; every pixel otherwise. A frame handed over afterwards stands
+    // for a picture of `full` size.
+    image::PictureSize needed(image::PictureSize full) {
+        m_full = full;
+        const image::PrepareOptions options = optionsFor(full);
+        if (options.fit != image::Fit::Fit && options.fit != image::Fit::Stretch) {
+            return full;
+        }
+        return image::RotatedSize(
+            image::FittedSize(image::RotatedSize(full, options.rotation), options),
+            options.rotation);
+    }
+
     // Takes one frame; false to stop reading (after a failure, or when one frame is enough).
     bool take(image::GreyImage&& frame) {
-        image::PrepareResult prepared = PrepareFrame(m_request, frame);
+        const image::PictureSize full =
+            m_full.value_or(image::PictureSize{frame.width, frame.height});
+        image::PrepareResult prepared = image::PreparePicture(frame, full, optionsFor(full));
         frame = {};
         if (!prepared.prepared()) {
             m_failure = failureOf(m_input, image::describe(prepared.outcome));
@@ -108,6 +126,14 @@ public:
     }
 
 private:
+    image::PrepareOptions optionsFor(image::PictureSize full) const {
+        image::PrepareOptions options = m_request.options;
+        if (!m_request.fitGiven) {
+            options.fit = image::DefaultFit(image::RotatedSize(full, options.rotation));
+        }
+        return options;
+    }
+
     bool write(const image::MonoImage& picture, const std::string& path) {
         if (const std::string reason = WriteMonoFile(picture, path, m_form, m_request.firmware);
             !reason.empty()) {
@@ -133,7 +159,8 @@ private:
     const std::string& m_input;
     const std::vector<std::string>& m_outputs;
     LinePrinter m_warn;
-    image::PictureFormat m_form; // of every output
+    image::PictureFormat m_form;              // of every output
+    std::optional<image::PictureSize> m_full; // of a picture decoded at a reduced size
     std::optional<image::MonoImage> m_first;
     std::optional<PictureFailure> m_failure;
     int m_frames = 0;
@@ -221,7 +248,22 @@ std::optional<PictureFailure> ConvertPictureBytes(const PreparedArgs& request,
                                                   LinePrinter warn) {
     FrameWriter writer(request, name, outputs, warn);
     const image::PictureReadOutcome read = image::ReadGreyFrames(
-        bytes, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+        bytes, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); },
+        [&writer](image::PictureSize full) { return writer.needed(full); });
+    return writer.finish(read);
+}
+
+std::optional<PictureFailure> ConvertPxlStream(const PreparedArgs& request,
+                                               StandardInputReader& reader,
+                                               const std::vector<std::string>& outputs,
+                                               LinePrinter warn) {
+    const std::string input(kStandardStream);
+    FrameWriter writer(request, input, outputs, warn);
+    const image::PictureReadOutcome read = image::ReadGreyPxlFrames(
+        reader, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+    if (reader.readError() != 0) {
+        return failureOf(input, std::strerror(reader.readError()));
+    }
     return writer.finish(read);
 }
 
@@ -242,7 +284,8 @@ std::optional<PictureFailure> ConvertPictureFile(const PreparedArgs& request,
         return writer.finish(image::PictureReadOutcome::Read);
     }
     const image::FramesFileResult read = image::ReadGreyFramesFile(
-        input, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); });
+        input, [&writer](image::GreyImage&& frame) { return writer.take(std::move(frame)); },
+        [&writer](image::PictureSize full) { return writer.needed(full); });
     if (read.error != 0) {
         return failureOf(input, ReadFailureReason(input, read.error, image::kMaxPreparedFileBytes));
     }

@@ -34,17 +34,69 @@ enum class ContentKind {
 };
 ContentKind KindOfContent(std::span<const std::uint8_t> bytes);
 
-// All of standard input, or the errno of the failure: EFBIG (the reading stops there) beyond
-// `limit` bytes.
+// The bytes a bitmap's headers promise: its pixel rows where they start, and at least the room
+// of the largest headers and colour table, so that no reader of bitmaps looks beyond them.
+// `start` is the start of the file (4 KiB hold every header); bytes it lacks read as 0.
+std::uint64_t BitmapBytesPromised(std::span<const std::uint8_t> start);
+
+// Standard input, or the errno of the failure: EFBIG (the reading stops there) beyond `limit`
+// bytes, with `size` the bytes the input holds as far as they are known (a bitmap's promise,
+// or the bytes read before the reading stopped).
 struct StandardInput {
     std::vector<std::uint8_t> bytes;
     int error = 0;
+    std::uint64_t size = 0;  // of a refused input
+    std::uint64_t limit = 0; // the limit of the read
 
     bool ok() const { return error == 0; }
     std::string_view text() const {
         return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
     }
+    // The failure in words: "too large: N bytes, at most M", or the system's words.
+    std::string reason() const;
 };
+
+// Standard input, read no further than the kind its first bytes announce needs. The first bytes
+// are read when it is made, enough to tell the kind; they are handed out again from the start.
+class StandardInputReader : public image::PxlTextSource {
+public:
+    StandardInputReader();
+    StandardInputReader(const StandardInputReader&) = delete;
+    StandardInputReader& operator=(const StandardInputReader&) = delete;
+
+    ContentKind kind() const { return m_kind; }
+
+    // The whole input up to `limit` bytes; a bitmap only as far as its headers promise, and
+    // refused at once when it promises more than `limit` and holds more.
+    StandardInput readWhole(std::size_t limit);
+    // At most the first `count` bytes: a header without the rest.
+    StandardInput readPrefix(std::size_t count);
+    // A picture of any kind but PXL text, as readWhole reads it; content that starts like no
+    // picture is read no further than its first bytes, which tell the picture readers as much.
+    StandardInput readPicture(std::size_t limit);
+
+    // PXL text block by block, from its start: the text is never held whole.
+    std::size_t read(char* into, std::size_t room) override;
+    // The errno of a failure to read (the text then ended early), else 0.
+    int readError() const { return m_error; }
+
+private:
+    std::size_t readMore(char* into, std::size_t room);
+    void classify();
+    // Reads on until the first bytes kept are `count`, or the input ends; only before any of
+    // them have been handed out.
+    void fillStart(std::size_t count);
+    std::span<const std::uint8_t> startBytes() const;
+
+    std::string m_start;          // the first bytes, handed out first
+    std::size_t m_replayed = 0;   // of m_start
+    std::uint64_t m_consumed = 0; // bytes taken from standard input in all
+    bool m_ended = false;         // its end was met
+    int m_error = 0;
+    ContentKind m_kind = ContentKind::Other;
+};
+
+// All of standard input as StandardInputReader::readWhole reads it.
 StandardInput ReadStandardInput(std::size_t limit = kMaxStandardInputBytes);
 
 // Writes to standard output as the bytes come, whatever it is (a pipe, a terminal, a file or a

@@ -25,8 +25,7 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
         // Standard input: a bitmap when it starts with "BM", else PXL text.
         const StandardInput input = ReadStandardInput(image::kMaxDownloadTextBytes);
         if (!input.ok()) {
-            PrintFileError(path,
-                           ReadFailureReason(path, input.error, image::kMaxDownloadTextBytes));
+            PrintFileError(path, input.reason());
             return false;
         }
         if (KindOfContent(input.bytes) == ContentKind::Bitmap) {

@@ -231,9 +231,7 @@ PictureText readPicture(const QString& file) {
     if (IsStandardStream(name)) {
         StandardInput input = ReadStandardInput(download::kMaxPxlFileBytes);
         if (!input.ok()) {
-            const std::string reason =
-                ReadFailureReason(name, input.error, download::kMaxPxlFileBytes);
-            return {QByteArray(), QString::fromLocal8Bit(FileError(name, reason).c_str())};
+            return {QByteArray(), QString::fromLocal8Bit(FileError(name, input.reason()).c_str())};
         }
         picture = PictureFromBytes(QByteArray(reinterpret_cast<const char*>(input.bytes.data()),
                                               static_cast<qsizetype>(input.bytes.size())));
