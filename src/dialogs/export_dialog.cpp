@@ -76,7 +76,7 @@ ExportDialog::ExportDialog(const image::PackedPicture& picture, const QString& p
 void ExportDialog::buildControls() {
     m_format = Named(new QComboBox, "ExportFormat", "Format");
     for (const image::FormatEntry& entry : image::PictureFormats()) {
-        if (entry.canWrite && entry.format != image::PictureFormat::Bitmap) {
+        if (entry.canWrite() && entry.format != image::PictureFormat::Bitmap) {
             m_format->addItem(QString::fromUtf8(entry.title.data(), int(entry.title.size())),
                               QString::fromUtf8(entry.name.data(), int(entry.name.size())));
         }

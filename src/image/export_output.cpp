@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "image/pbm_format.h"
-#include "image/prepare_bitmap.h"
 
 namespace vornix::image {
 namespace {
@@ -93,48 +91,15 @@ ExportPreview HexDump(const std::string& output, PictureFormat format, std::size
 
 } // namespace
 
-bool ExportIsText(PictureFormat format) {
-    return format != PictureFormat::Raw && format != PictureFormat::Pbm &&
-           format != PictureFormat::Bitmap;
-}
+bool ExportIsText(PictureFormat format) { return FormatEntryOf(format).isText; }
 
 LayoutChoice ExportLayout(const ExportChoice& choice) {
-    switch (choice.format) {
-    case PictureFormat::CSource:
-    case PictureFormat::Raw:
-        return choice.source.layout;
-    case PictureFormat::Xbm:
-        return {ByteLayout::RowsLowBitFirst, InkBit::Dark};
-    default:
-        return {ByteLayout::RowsHighBitFirst, InkBit::Dark};
-    }
+    return FormatEntryOf(choice.format).layoutOf(choice.source);
 }
 
 bool WritePicture(const PackedPicture& picture, const ExportChoice& choice, ByteSink& sink) {
-    if (picture.empty()) {
-        return false;
-    }
-    switch (choice.format) {
-    case PictureFormat::CSource:
-        return WriteCSource(picture, choice.source, sink);
-    case PictureFormat::Xbm:
-        return WriteXbm(picture, choice.source.name, sink);
-    case PictureFormat::Pbm:
-        return WritePbm(picture, sink);
-    case PictureFormat::Raw: {
-        const std::vector<std::uint8_t> bytes = PackLayout(picture, choice.source.layout);
-        return sink.write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-    }
-    case PictureFormat::Pxl: {
-        const DecodedPxl text = MonoPxlText(MonoFromPacked(picture));
-        return text.result.converted() && sink.write(text.text);
-    }
-    case PictureFormat::Bitmap: {
-        const std::vector<std::uint8_t> bytes = MonoBitmapBytes(MonoFromPacked(picture));
-        return sink.write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-    }
-    }
-    return false;
+    const FormatEntry& entry = FormatEntryOf(choice.format);
+    return !picture.empty() && entry.canWrite() && entry.write(picture, choice.source, sink);
 }
 
 std::string ExportOutput(const PackedPicture& picture, const ExportChoice& choice) {

@@ -4,6 +4,9 @@
 
 #include "image/decode_bmp.h"
 #include "image/encode_bmp.h"
+#include "image/messages.h"
+#include "image/prepare_bitmap.h"
+#include "image/pxl_fields.h"
 
 namespace vornix::image {
 namespace {
@@ -71,6 +74,33 @@ PanelPictureRead PictureFromPxl(std::string_view text) {
         return {std::nullopt, std::string(describe(bitmap.result.outcome))};
     }
     return PictureFromBitmap(bitmap.bytes);
+}
+
+PanelPictureRead ReadPxlPicture(std::span<const std::uint8_t> bytes,
+                                const ReadOptions& /*options*/) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (!HasPxlMarker(text)) {
+        return {std::nullopt, std::string(messages::kNoLcdHeader)};
+    }
+    return PictureFromPxl(text);
+}
+
+bool WritePxlPicture(const PackedPicture& picture, const SourceOptions& /*options*/,
+                     ByteSink& sink) {
+    const DecodedPxl text = MonoPxlText(MonoFromPacked(picture));
+    return !picture.empty() && text.result.converted() && sink.write(text.text);
+}
+
+PanelPictureRead ReadBitmapPicture(std::span<const std::uint8_t> bytes,
+                                   const ReadOptions& /*options*/) {
+    return PictureFromBitmap(bytes);
+}
+
+bool WriteBitmapPicture(const PackedPicture& picture, const SourceOptions& /*options*/,
+                        ByteSink& sink) {
+    const std::vector<std::uint8_t> bytes = MonoBitmapBytes(MonoFromPacked(picture));
+    return !picture.empty() &&
+           sink.write({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
 }
 
 GreyImage GreyFromPacked(const PackedPicture& picture) {

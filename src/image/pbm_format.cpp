@@ -83,6 +83,20 @@ std::string_view describe(PbmReadError error) {
     return "unknown bitmap error";
 }
 
+PanelPictureRead ReadPbmPicture(std::span<const std::uint8_t> bytes,
+                                const ReadOptions& /*options*/) {
+    PbmRead read = ReadPbm(bytes);
+    if (!read.picture) {
+        return {std::nullopt, std::string(describe(read.error))};
+    }
+    return {std::move(read.picture), ""};
+}
+
+bool WritePbmPicture(const PackedPicture& picture, const SourceOptions& /*options*/,
+                     ByteSink& sink) {
+    return WritePbm(picture, sink);
+}
+
 PbmRead ReadPbm(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 2 || bytes[0] != 'P' || (bytes[1] != '1' && bytes[1] != '4')) {
         return {std::nullopt, PbmReadError::NotPbm};

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "image/byte_sink.h"
+#include "image/format_io.h"
 #include "image/packed_picture.h"
 
 namespace vornix::image {
@@ -27,6 +28,10 @@ struct PbmRead {
     std::optional<PackedPicture> picture;
     PbmReadError error = PbmReadError::None;
 };
+
+// The table of formats' reader and writer (the options are not used).
+PanelPictureRead ReadPbmPicture(std::span<const std::uint8_t> bytes, const ReadOptions& options);
+bool WritePbmPicture(const PackedPicture& picture, const SourceOptions& options, ByteSink& sink);
 
 // Reads a portable bitmap, binary (P4) or plain (P1), with comments in its header. Bytes after
 // the first picture are ignored. The sides are bounded by kMaxPicturePixels before any memory

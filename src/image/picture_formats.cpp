@@ -3,16 +3,40 @@
 #include <algorithm>
 #include <cctype>
 
+#include "image/bounded_read.h"
+#include "image/panel_picture.h"
+#include "image/pbm_format.h"
+#include "image/raw_format.h"
+#include "image/source_reader.h"
+
 namespace vornix::image {
 namespace {
 
+LayoutChoice ChosenLayout(const SourceOptions& options) { return options.layout; }
+LayoutChoice PanelRows(const SourceOptions& /*options*/) {
+    return {ByteLayout::RowsHighBitFirst, InkBit::Dark};
+}
+LayoutChoice X11Rows(const SourceOptions& /*options*/) {
+    return {ByteLayout::RowsLowBitFirst, InkBit::Dark};
+}
+
+// Files of firmware source: far above any picture's text (an 8192 x 8192 picture is 52 MB of
+// hex literals), and a bound on what one file can cost.
+constexpr std::size_t kMaxSourceBytes = std::size_t{256} << 20;
+
 constexpr std::array<FormatEntry, 6> kFormats{{
-    {PictureFormat::Pxl, "pxl", "PXL text", {".pxl", ""}, "@,", true, true, false, false},
-    {PictureFormat::Bitmap, "bmp", "One-bit BMP", {".bmp", ""}, "BM", true, true, false, false},
-    {PictureFormat::CSource, "c", "C source", {".c", ".h"}, "", true, true, true, true},
-    {PictureFormat::Xbm, "xbm", "X11 bitmap", {".xbm", ""}, "#define", true, true, false, true},
-    {PictureFormat::Pbm, "pbm", "Portable bitmap", {".pbm", ""}, "P", true, true, false, false},
-    {PictureFormat::Raw, "bin", "Raw bytes", {".bin", ""}, "", true, true, true, false},
+    {PictureFormat::Pxl, "pxl", "PXL text", {".pxl", ""}, "@,", false, false, true,
+     kMaxDownloadTextBytes, ReadPxlPicture, WritePxlPicture, PanelRows},
+    {PictureFormat::Bitmap, "bmp", "One-bit BMP", {".bmp", ""}, "BM", false, false, false,
+     kMaxBitmapFileBytes, ReadBitmapPicture, WriteBitmapPicture, PanelRows},
+    {PictureFormat::CSource, "c", "C source", {".c", ".h"}, "", true, true, true,
+     kMaxSourceBytes, ReadCSourcePicture, WriteCSourcePicture, ChosenLayout},
+    {PictureFormat::Xbm, "xbm", "X11 bitmap", {".xbm", ""}, "#define", false, true, true,
+     kMaxSourceBytes, ReadXbmPicture, WriteXbmPicture, X11Rows},
+    {PictureFormat::Pbm, "pbm", "Portable bitmap", {".pbm", ""}, "P", false, false, false,
+     kMaxPreparedFileBytes, ReadPbmPicture, WritePbmPicture, PanelRows},
+    {PictureFormat::Raw, "bin", "Raw bytes", {".bin", ""}, "", true, false, false,
+     kMaxSourceBytes, ReadRawPicture, WriteRawPicture, ChosenLayout},
 }};
 
 constexpr std::array<FirmwarePreset, 5> kPresets{{

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "image/byte_layout.h"
+#include "image/format_io.h"
 #include "image/source_writer.h"
 
 namespace vornix::image {
@@ -21,16 +22,25 @@ enum class PictureFormat {
     Raw,     // the bytes alone, in a byte layout
 };
 
+// One row of the table: a format's names, what it takes, and its reader and writer. Adding a
+// format is one file with its reader and writer, one row here, and its tests.
 struct FormatEntry {
     PictureFormat format;
-    std::string_view name;                  // as --to takes it: "pxl", "bmp", "c", ...
-    std::string_view title;                 // as a dialog lists it
+    std::string_view name;                   // as --to takes it: "pxl", "bmp", "c", ...
+    std::string_view title;                  // as a dialog lists it
     std::array<std::string_view, 2> endings; // lower case, the first one proposed
-    std::string_view firstBytes;            // what a file of this kind starts with, if fixed
-    bool canRead;
-    bool canWrite;
-    bool takesLayout; // the byte layout and set = dark / light apply
-    bool takesName;   // the picture has a C name
+    std::string_view firstBytes;             // what a file of this kind starts with, if fixed
+    bool takesLayout;   // the byte layout and set = dark / light apply
+    bool takesName;     // the picture has a C name
+    bool isText;        // shown as it is; the others as a hex dump
+    std::size_t maxBytes; // the largest file read
+    FormatReader read;  // nullptr when the format is not read
+    FormatWriter write; // nullptr when it is not written
+    // The layout its values follow: the chosen one, or the format's own.
+    LayoutChoice (*layoutOf)(const SourceOptions& options);
+
+    bool canRead() const { return read != nullptr; }
+    bool canWrite() const { return write != nullptr; }
 };
 
 std::span<const FormatEntry> PictureFormats();

@@ -383,6 +383,36 @@ SourcePicture ReadSourcePicture(std::string_view text, int width, int height,
     return {std::move(picture), SourceReadError::None, 0};
 }
 
+namespace {
+
+PanelPictureRead FromSource(const SourcePicture& read) {
+    if (!read.picture) {
+        std::string reason(describe(read.error));
+        if (read.line > 0) {
+            reason += " (line " + std::to_string(read.line) + ")";
+        }
+        return {std::nullopt, reason};
+    }
+    return {read.picture, ""};
+}
+
+std::string_view TextOf(std::span<const std::uint8_t> bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+} // namespace
+
+PanelPictureRead ReadCSourcePicture(std::span<const std::uint8_t> bytes,
+                                    const ReadOptions& options) {
+    return FromSource(
+        ReadSourcePicture(TextOf(bytes), options.width, options.height, options.layout));
+}
+
+PanelPictureRead ReadXbmPicture(std::span<const std::uint8_t> bytes,
+                                const ReadOptions& /*options*/) {
+    return FromSource(ReadXbm(TextOf(bytes)));
+}
+
 SourcePicture ReadXbm(std::string_view text) {
     return ReadSourcePicture(text, 0, 0, {ByteLayout::RowsLowBitFirst, InkBit::Dark});
 }

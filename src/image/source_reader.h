@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/byte_layout.h"
+#include "image/format_io.h"
 #include "image/packed_picture.h"
 
 namespace vornix::image {
@@ -49,6 +50,12 @@ struct SourcePicture {
 // the text; a missing height may also follow from the value count.
 SourcePicture ReadSourcePicture(std::string_view text, int width, int height,
                                 LayoutChoice layout);
+
+// The table of formats' readers: the first C array in the options' layout and size (a side of
+// 0 from the text), and an X11 bitmap. A failure names its line where it has one.
+PanelPictureRead ReadCSourcePicture(std::span<const std::uint8_t> bytes,
+                                    const ReadOptions& options);
+PanelPictureRead ReadXbmPicture(std::span<const std::uint8_t> bytes, const ReadOptions& options);
 
 // An X11 bitmap: its NAME_width and NAME_height, then the bytes, rows with the leftmost pixel in
 // the low bit, a set bit dark.

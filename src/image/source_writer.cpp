@@ -265,6 +265,15 @@ bool WriteCSourceSet(std::span<const NamedPicture> pictures, const SourceOptions
     return out.flush();
 }
 
+bool WriteCSourcePicture(const PackedPicture& picture, const SourceOptions& options,
+                         ByteSink& sink) {
+    return WriteCSource(picture, options, sink);
+}
+
+bool WriteXbmPicture(const PackedPicture& picture, const SourceOptions& options, ByteSink& sink) {
+    return WriteXbm(picture, options.name, sink);
+}
+
 bool WriteXbm(const PackedPicture& picture, std::string_view name, ByteSink& sink) {
     if (picture.empty() || !IsIdentifier(name)) {
         return false;

@@ -59,6 +59,12 @@ struct NamedPicture {
 bool WriteCSourceSet(std::span<const NamedPicture> pictures, const SourceOptions& options,
                      ByteSink& sink);
 
+// The table of formats' writers: C source with every option, and an X11 bitmap named
+// options.name.
+bool WriteCSourcePicture(const PackedPicture& picture, const SourceOptions& options,
+                         ByteSink& sink);
+bool WriteXbmPicture(const PackedPicture& picture, const SourceOptions& options, ByteSink& sink);
+
 // The picture as an X11 bitmap: NAME_width, NAME_height and NAME_bits, rows with the leftmost
 // pixel in the low bit, a set bit dark.
 bool WriteXbm(const PackedPicture& picture, std::string_view name, ByteSink& sink);

@@ -103,7 +103,7 @@ constexpr std::array<std::pair<std::string_view, bool>, 2> kFrames = {{
 bool applyOutputOption(std::string_view name, std::string_view value, PreparedArgs& parsed) {
     if (name == "--to") {
         const image::FormatEntry* entry = image::FormatNamed(value);
-        if (entry == nullptr || !entry->canWrite) {
+        if (entry == nullptr || !entry->canWrite()) {
             return false;
         }
         parsed.to = entry->format;

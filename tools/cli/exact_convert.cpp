@@ -4,97 +4,26 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "file_errors.h"
-#include "image/byte_layout.h"
 #include "image/export_output.h"
-#include "image/messages.h"
-#include "image/pbm_format.h"
-#include "image/pxl_fields.h"
-#include "image/source_reader.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
 
 namespace vornix::cli {
-namespace {
-
-std::size_t LimitOf(image::PictureFormat format) {
-    switch (format) {
-    case image::PictureFormat::Bitmap:
-        return image::kMaxBitmapFileBytes;
-    case image::PictureFormat::Pxl:
-        return image::kMaxDownloadTextBytes;
-    default:
-        return kMaxFirmwareFileBytes;
-    }
-}
-
-image::PanelPictureRead FromSource(const image::SourcePicture& read) {
-    if (!read.picture) {
-        std::string reason(image::describe(read.error));
-        if (read.line > 0) {
-            reason += " (line " + std::to_string(read.line) + ")";
-        }
-        return {std::nullopt, reason};
-    }
-    return {read.picture, ""};
-}
-
-image::PanelPictureRead FromRaw(std::span<const std::uint8_t> bytes,
-                                const FirmwareArgs& firmware) {
-    if (!firmware.inSize) {
-        return {std::nullopt, "raw bytes need their size: give --in-size WxH"};
-    }
-    const image::LayoutChoice layout = InputLayout(firmware);
-    auto picture = image::UnpackLayout(bytes, firmware.inSize->width, firmware.inSize->height,
-                                       layout);
-    if (!picture) {
-        return {std::nullopt,
-                std::to_string(bytes.size()) + " bytes, but " +
-                    std::to_string(firmware.inSize->width) + " x " +
-                    std::to_string(firmware.inSize->height) + " pixels in " +
-                    std::string(image::ByteLayoutName(layout.layout)) + " take " +
-                    std::to_string(image::LayoutSize(layout.layout, firmware.inSize->width,
-                                                     firmware.inSize->height))};
-    }
-    return {std::move(picture), ""};
-}
-
-} // namespace
 
 image::PanelPictureRead ReadPanelPicture(const std::string& path, image::PictureFormat format,
                                          const FirmwareArgs& firmware) {
-    const std::size_t limit = LimitOf(format);
-    const InputFile input = ReadInputFile(path, limit);
+    const image::FormatEntry& entry = image::FormatEntryOf(format);
+    const InputFile input = ReadInputFile(path, entry.maxBytes);
     if (!input.ok()) {
-        return {std::nullopt, ReadFailureReason(path, input.error, limit)};
+        return {std::nullopt, ReadFailureReason(path, input.error, entry.maxBytes)};
     }
-    const std::string_view text(reinterpret_cast<const char*>(input.bytes.data()),
-                                input.bytes.size());
-    switch (format) {
-    case image::PictureFormat::Bitmap:
-        return image::PictureFromBitmap(input.bytes);
-    case image::PictureFormat::Pxl:
-        if (!image::HasPxlMarker(text)) {
-            return {std::nullopt, std::string(image::messages::kNoLcdHeader)};
-        }
-        return image::PictureFromPxl(text);
-    case image::PictureFormat::CSource: {
-        const int width = firmware.inSize ? firmware.inSize->width : 0;
-        const int height = firmware.inSize ? firmware.inSize->height : 0;
-        return FromSource(image::ReadSourcePicture(text, width, height, InputLayout(firmware)));
+    image::ReadOptions options;
+    options.layout = InputLayout(firmware);
+    if (firmware.inSize) {
+        options.width = firmware.inSize->width;
+        options.height = firmware.inSize->height;
     }
-    case image::PictureFormat::Xbm:
-        return FromSource(image::ReadXbm(text));
-    case image::PictureFormat::Pbm: {
-        image::PbmRead read = image::ReadPbm(input.bytes);
-        if (!read.picture) {
-            return {std::nullopt, std::string(image::describe(read.error))};
-        }
-        return {std::move(read.picture), ""};
-    }
-    case image::PictureFormat::Raw:
-        return FromRaw(input.bytes, firmware);
-    }
-    return {std::nullopt, "unknown format"};
+    return entry.read(input.bytes, options);
 }
 
 std::string WritePackedFile(const image::PackedPicture& picture, const std::string& path,

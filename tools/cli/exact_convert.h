@@ -10,10 +10,6 @@
 
 namespace vornix::cli {
 
-// The largest C source, X11 bitmap or raw file read: far above any picture's text (an
-// 8192 x 8192 picture is 52 MB of hex literals), and a bound on what one file can cost.
-inline constexpr std::size_t kMaxFirmwareFileBytes = std::size_t{256} << 20;
-
 // Reads the picture in `path` pixel for pixel: a one-bit BMP or PXL text as the panel shows
 // it, a C array, an X11 bitmap, a PBM, raw bytes (their layout and size from `firmware`).
 // The failure is the reason to print after the file's name.

@@ -65,7 +65,7 @@ std::string parsePatternArgs(const std::vector<std::string>& args, PatternArgs& 
             parsed.size = *value;
         } else if (const auto to = valueOf(args, i, "--to", missing)) {
             const image::FormatEntry* entry = missing ? nullptr : image::FormatNamed(*to);
-            if (entry == nullptr || !entry->canWrite) {
+            if (entry == nullptr || !entry->canWrite()) {
                 return missing ? "--to needs a value" : "bad value for --to: " + TerminalName(*to);
             }
             parsed.to = entry->format;
