@@ -13,6 +13,7 @@
 #include "download/download_view.h"
 
 class QAction;
+class QFileInfo;
 class QListWidget;
 class QMenu;
 
@@ -118,7 +119,7 @@ private:
     void buildMenus();
     void buildControls();
     void buildExtraCommands();
-    void makeCurrentPicture(const image::MonoImage& picture);
+    bool makeCurrentPicture(const image::MonoImage& picture, const QString& source);
 
     // Start-up's command-line branches.
     void placeOnScreen();
@@ -128,7 +129,21 @@ private:
 
     // Open and save.
     void OpenImageFile(const QString& fileType);
+    bool chooseFileToOpen(const QString& fileType);
+    void nameChosenFile();
+    void nameDroppedFile(const QFileInfo& info);
+    // What names the picture on screen: the caption, the file dialog's folder and name, and
+    // the name the save commands propose.
+    struct ShownName {
+        QString caption;
+        QString filePath;
+        QString fileName;
+        QString lastFileName;
+    };
+    ShownName shownName() const;
+    void restoreShownName(const ShownName& name);
     void SaveImageFile(const QString& fileType);
+    bool mayReplace(const QString& target, const QString& fileType);
     void openPXLFile(const QString& path, bool fromCommandLine);
 
     // Conversions between the working files.
@@ -137,8 +152,9 @@ private:
     void SetImageTag();
     void showConversionFailure(const QString& reason);
     image::ErrorCode loadPictureIntoWorkingBitmap(const QString& path);
+    image::ErrorCode showLoadedPicture(const QString& path, const QImage& picture);
     image::ErrorCode writeWorkingBitmap(const QString& path, const QImage& picture);
-    void importPicture(const QImage& source);
+    bool importPicture(const QImage& source, const QString& path);
     static bool convertsDirectly(const QString& path, const QImage& picture);
     image::ErrorCode openBitmapFile(const QString& path);
     void keepShownFileName(image::ErrorCode code, const QString& shownFile);
