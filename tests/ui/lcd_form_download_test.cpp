@@ -73,6 +73,25 @@ TEST_F(LCDFormDownloadTest, CompleteDownloadEndsGreenWithTheLastRowShown) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
+// The 10 ms tick wakes the process only while a download runs: not in the idle window, also
+// not after a download has ended, whether it completed or could not open its port.
+TEST_F(LCDFormDownloadTest, TickRunsOnlyDuringADownload) {
+    startOn(picture(16, 3), 1'000'000);
+    EXPECT_FALSE(form->downloadController().ticking());
+    bool tickingWhileSending = false;
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [&] {
+        tickingWhileSending = form->downloadController().ticking();
+    });
+    form->MenuFileLoad_Click();
+    EXPECT_TRUE(tickingWhileSending);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 2"));
+    EXPECT_FALSE(form->downloadController().ticking());
+
+    line->setOpenFails(true);
+    form->MenuFileLoad_Click();
+    EXPECT_FALSE(form->downloadController().ticking());
+}
+
 TEST_F(LCDFormDownloadTest, PortThatCannotBeOpenedIsReportedAndNothingIsSent) {
     startOn(picture(16, 1), 1'000'000);
     control<QListWidget>(*form, "ComList").setCurrentRow(2);
