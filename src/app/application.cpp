@@ -17,6 +17,7 @@
 #include "app/lcd_form.h"
 #include "app/message_text.h"
 #include "app/qt_prompts.h"
+#include "app/termination_signals.h"
 #include "app/working_files.h"
 #include "image/messages.h"
 
@@ -147,7 +148,17 @@ int RunApplication(QApplication& app) {
     LCDForm form(state, prompts,
                  LCDFormOptions{WorkingDirectory(), lock == InstanceLock::HeldByRunningInstance});
     prompts.setParent(&form);
+    // Connected before the start-up, which may already show a box or the import dialog.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &form,
+                     [&form](int) { form.requestTermination(); });
+    // Every event loop is left, a modal box's or dialog's too, so that the main loop returns
+    // and the instance lock is given up.
+    QObject::connect(&form, &LCDForm::terminated, &app, [] { QCoreApplication::exit(0); });
     if (!form.Form_Load(CommandLineText(app))) {
+        return 0;
+    }
+    if (form.terminationRequested()) {
         return 0;
     }
     form.show();

@@ -79,6 +79,12 @@ public:
     void MenuTestPattern_Click(image::TestPattern pattern);
     void MenuPreviewLCD_Click();
 
+    // Ends the program as File > Exit does, for a signal to end it (a logout, `kill`): the
+    // working files are removed and the event loops left. A running download is asked to stop
+    // and ends at a group boundary first; the window then ends as soon as it has.
+    void requestTermination();
+    bool terminationRequested() const { return m_terminationRequested; }
+
     // Opens a dropped file as the File menu's open commands would, chosen by its extension; a
     // picture that is neither a 1-bit bitmap nor of two colours opens in Import Picture.
     void OpenDroppedFile(const QString& path);
@@ -107,6 +113,10 @@ public:
     QString executableDirectory() const;
     void setExecutableDirectory(const QString& folder) { m_executableDirectory = folder; }
     bool downloadRunning() const;
+
+signals:
+    // requestTermination() has removed the working files: the program may end.
+    void terminated();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -177,6 +187,7 @@ private:
     void showEnd(download::DownloadEnd end) override;
     bool Form_QueryUnload();
     void Form_Unload();
+    void finishTermination();
     void Form_KeyDown(int keyCode);
     void Form_Resize();
     void BMPImage_Change();
@@ -194,6 +205,7 @@ private:
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;
     bool m_unloaded = false;
+    bool m_terminationRequested = false;
 
     // Controls, named as the rest of the program and the user's guide refer to them; each name
     // is also the control's object name.

@@ -5,13 +5,17 @@
 #include <QFile>
 #include <QLockFile>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
+
+#include <csignal>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -211,6 +215,53 @@ TEST(InstanceLockPermissionTest, ProgramEndsWithStatusOneAfterTheBox) {
     EXPECT_TRUE(text.endsWith(QStringLiteral("A folder is in its place."))) << text.toStdString();
     EXPECT_FALSE(mainWindowShown);
 }
+
+// The real program ended by a signal, as a logout or `kill` ends it: it removes its working
+// files and its lock as File > Exit does, and ends normally.
+class TerminationSignalTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(TerminationSignalTest, RemovesTheWorkingFilesAndTheLock) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QDir folder(home.path());
+    ASSERT_TRUE(folder.mkdir(QStringLiteral("bin")) && folder.mkdir(QStringLiteral("data")) &&
+                folder.mkdir(QStringLiteral("run")));
+    ::chmod(QFile::encodeName(folder.filePath(QStringLiteral("run"))).constData(), 0700);
+    // A copy without the guide beside it keeps its working files in the data folder.
+    const QString program = folder.filePath(QStringLiteral("bin/vornix"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORNIX_BIN_DIR "/vornix"), program));
+    const QString picture = folder.filePath(QStringLiteral("shapes.bmp"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(VORNIX_SAMPLES "/shapes.bmp"), picture));
+    const QString working = folder.filePath(QStringLiteral("data/vornix/~LCDpxl.tmp"));
+    const QString lock = folder.filePath(QStringLiteral("run/vornix.lock"));
+
+    QProcess vornix;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.filePath(QStringLiteral("run")));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    vornix.setProcessEnvironment(environment);
+    vornix.start(program, {picture});
+    ASSERT_TRUE(vornix.waitForStarted());
+    // The window is up once its working files and its lock are there (hang guard only).
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return QFile::exists(working) && QFile::exists(lock); }, 60'000));
+    ASSERT_TRUE(QFile::exists(folder.filePath(QStringLiteral("data/vornix/~LCDbmp.tmp"))));
+
+    ASSERT_EQ(::kill(static_cast<pid_t>(vornix.processId()), GetParam()), 0);
+    ASSERT_TRUE(vornix.waitForFinished(60'000));
+    EXPECT_EQ(vornix.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vornix.exitCode(), 0);
+    EXPECT_FALSE(QFile::exists(working));
+    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("data/vornix/~LCDbmp.tmp"))));
+    EXPECT_FALSE(QFile::exists(lock));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, TerminationSignalTest, ::testing::Values(SIGTERM, SIGHUP),
+                         [](const auto& info) {
+                             return std::string(info.param == SIGTERM ? "Term" : "Hangup");
+                         });
 
 class InstanceLockDescribeTest : public ::testing::TestWithParam<DescribedEnum> {};
 

@@ -134,6 +134,29 @@ TEST_F(LCDFormDownloadTest, EscapeMidPictureEndsAfterACompleteGroup) {
     EXPECT_FALSE(line->isOpen());
 }
 
+// A signal to end the program during a download stops the download at a group boundary and
+// then removes the working files, without the close guard's question.
+TEST_F(LCDFormDownloadTest, TerminationStopsTheDownloadFirst) {
+    startOn(picture(240, 20), 9600);
+    bool terminated = false;
+    QObject::connect(form.get(), &app::LCDForm::terminated, [&] { terminated = true; });
+    bool workingFileDuringStop = false;
+    QTimer::singleShot(300, form.get(), [&] {
+        form->requestTermination();
+        workingFileDuringStop = QFile::exists(workingPXL());
+    });
+    form->MenuFileLoad_Click();
+    const QByteArray sent = line->sentBytes();
+    EXPECT_TRUE(sent.endsWith("0A5h\r")) << sent.right(40).toStdString();
+    EXPECT_LT(sent.size(), picture(240, 20).size());
+    EXPECT_TRUE(workingFileDuringStop);
+    EXPECT_TRUE(terminated);
+    EXPECT_FALSE(line->isOpen());
+    EXPECT_FALSE(QFile::exists(workingPXL()));
+    EXPECT_FALSE(QFile::exists(workingBMP()));
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
 TEST_F(LCDFormDownloadTest, CloseGuardAnsweredCancelLetsTheDownloadFinish) {
     startOn(picture(16, 8), 9600);
     prompts.messageAnswers = {MessageAnswer::Cancel};
