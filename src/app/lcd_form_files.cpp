@@ -175,7 +175,7 @@ bool LCDForm::mayReplace(const QString& target, const QString& fileType) {
         target + crlf + QStringLiteral("is ") + PictureKindWords(found, target) +
             QStringLiteral(", not ") + written + QStringLiteral(".") + crlf +
             QStringLiteral("Replace it?"),
-        Text(image::messages::kProgramTitle), MessageIcon::Question, MessageButtons::OkCancel);
+        Text(image::messages::kProgramTitle), MessageIcon::Question, MessageButtons::OkCancelSafe);
     return answer == MessageAnswer::Ok;
 }
 

@@ -249,7 +249,7 @@ TEST_P(ReplaceOtherKindTest, AsksBeforeReplacingAnotherKindOfPicture) {
             << prompts.messages[0].text.toStdString();
         EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
         EXPECT_EQ(prompts.messages[0].icon, app::MessageIcon::Question);
-        EXPECT_EQ(prompts.messages[0].buttons, app::MessageButtons::OkCancel);
+        EXPECT_EQ(prompts.messages[0].buttons, app::MessageButtons::OkCancelSafe);
         EXPECT_EQ(readAll(target), before);
         EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), caption);
 
