@@ -1,9 +1,11 @@
 #include "app/application.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include "app/lcd_form.h"
 #include "app/message_text.h"
 #include "app/qt_prompts.h"
+#include "app/termination_signals.h"
 #include "app/working_files.h"
 #include "image/messages.h"
 
@@ -85,7 +88,62 @@ QString ErrorText(int error, const QString& fallback) {
     return QString::fromLocal8Bit(std::strerror(error)) + QLatin1Char('.');
 }
 
+// The errno value that keeps `folder` from being a folder: ENOTDIR where a part of its path is
+// no folder, else that of creating its first missing part; 0 when it is a folder.
+int MissingFolderError(const QString& folder) {
+    const QStringList parts = QDir::cleanPath(QDir(folder).absolutePath()).split(QLatin1Char('/'));
+    QString path;
+    for (const QString& part : parts) {
+        if (part.isEmpty()) {
+            continue;
+        }
+        path += QLatin1Char('/') + part;
+        const QByteArray native = QFile::encodeName(path);
+        struct stat info {};
+        if (::stat(native.constData(), &info) == 0) {
+            if (!S_ISDIR(info.st_mode)) {
+                return ENOTDIR;
+            }
+            continue;
+        }
+        if (errno != ENOENT) {
+            return errno;
+        }
+        return ::mkdir(native.constData(), 0700) == 0 ? 0 : errno;
+    }
+    return 0;
+}
+
+// The errno value of creating a file in `folder`; 0 when one could be created (and is gone
+// again).
+int CreateFileError(const QString& folder) {
+    QByteArray probe = QFile::encodeName(folder + QStringLiteral("/.vornix-XXXXXX"));
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        return errno;
+    }
+    ::close(fd);
+    ::unlink(probe.constData());
+    return 0;
+}
+
 } // namespace
+
+bool CheckWorkingFolder(const QString& folder, Prompts& prompts) {
+    int error = MakePrivateFolder(folder) ? 0 : MissingFolderError(folder);
+    if (error == 0) {
+        error = CreateFileError(folder);
+    }
+    if (error == 0) {
+        return true;
+    }
+    const QString crlf = QStringLiteral("\r\n");
+    prompts.message(QStringLiteral("Vornix cannot start: its working files cannot be kept in "
+                                   "their folder.") +
+                        crlf + crlf + folder + crlf + ErrorText(error, QString()),
+                    Text(image::messages::kProgramTitle), MessageIcon::Stop, MessageButtons::Ok);
+    return false;
+}
 
 std::string_view describe(InstanceLock lock) {
     switch (lock) {
@@ -143,11 +201,26 @@ int RunApplication(QApplication& app) {
         return 1;
     }
 
+    const QString workingDirectory = WorkingDirectory();
+    // A second instance leaves the working files to the first one and ends without a box.
+    if (lock == InstanceLock::Taken && !CheckWorkingFolder(workingDirectory, prompts)) {
+        return 1;
+    }
     AppState state;
     LCDForm form(state, prompts,
-                 LCDFormOptions{WorkingDirectory(), lock == InstanceLock::HeldByRunningInstance});
+                 LCDFormOptions{workingDirectory, lock == InstanceLock::HeldByRunningInstance});
     prompts.setParent(&form);
+    // Connected before the start-up, which may already show a box or the import dialog.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &form,
+                     [&form](int) { form.requestTermination(); });
+    // Every event loop is left, a modal box's or dialog's too, so that the main loop returns
+    // and the instance lock is given up.
+    QObject::connect(&form, &LCDForm::terminated, &app, [] { QCoreApplication::exit(0); });
     if (!form.Form_Load(CommandLineText(app))) {
+        return 0;
+    }
+    if (form.terminationRequested()) {
         return 0;
     }
     form.show();

@@ -26,8 +26,14 @@ std::string_view describe(InstanceLock lock);
 // in a box titled kProgramTitle that names the lock file and the reason.
 InstanceLock TakeInstanceLock(QLockFile& lock, const QString& path, Prompts& prompts);
 
+// True when the working files can be kept in `folder`: it is a folder (made when missing, as
+// MakePrivateFolder makes it) in which this user may create a file. Otherwise a box titled
+// kProgramTitle names the folder and the system's reason, and false.
+bool CheckWorkingFolder(const QString& folder, Prompts& prompts);
+
 // Sets up the application state and the main window, runs start-up and the event loop.
-// The exit status: 1 when the single-instance lock could not be taken.
+// The exit status: 1 when the single-instance lock could not be taken or the working files
+// have no folder they can be kept in.
 int RunApplication(QApplication& app);
 
 } // namespace vornix::app

@@ -1,5 +1,7 @@
 #include "app/download_controller.h"
 
+#include <QTimer>
+
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "download/download_view.h"
@@ -15,14 +17,15 @@ struct DownloadController::Parts {
         : view(view), state(state), prompts(prompts),
           link(std::make_unique<download::SerialPortLink>()) {
         rebuild();
-        // The tick runs for the life of the window, download or not.
-        pacer->Timer1().start();
     }
 
     // The pacer and the download hold on to the link; both are rebuilt when it is replaced.
+    // The tick is counted only by a download's pause, so it runs only while a download may
+    // be on the stack: an idle window is not woken a hundred times a second.
     void rebuild() {
         download.reset();
         pacer = std::make_unique<download::Pacer>(state.flags, *link);
+        pacer->Timer1().stop();
         download = std::make_unique<download::LcdDownload>(state.flags, *link, *pacer, view);
     }
 
@@ -56,7 +59,16 @@ void DownloadController::openPort() {
 
 void DownloadController::run() {
     AppState& state = m_parts->state;
+    // A download already on the stack (refused as such) keeps the tick it started.
+    QTimer& tick = m_parts->pacer->Timer1();
+    const bool started = !tick.isActive();
+    if (started) {
+        tick.start();
+    }
     m_parts->download->LoadLCD(state.PortStatus, state.TempPXLFile);
+    if (started) {
+        tick.stop();
+    }
     if (const auto header = m_parts->download->lastHeader()) {
         state.PxlWidth = header->width;
         state.PxlHeight = header->height;
@@ -69,12 +81,16 @@ bool DownloadController::running() const {
 }
 
 void DownloadController::setLink(std::unique_ptr<download::SerialLink> link) {
-    const bool ticking = m_parts->pacer->Timer1().isActive();
     m_parts->link = std::move(link);
     m_parts->rebuild();
-    if (ticking) {
-        m_parts->pacer->Timer1().start();
-    }
+}
+
+bool DownloadController::inProgress() const {
+    return m_parts->download->isRunning();
+}
+
+bool DownloadController::ticking() const {
+    return m_parts->pacer->Timer1().isActive();
 }
 
 download::SerialLink& DownloadController::link() {

@@ -26,6 +26,12 @@ public:
     // True while the download waits: for a command to leave the port, or in its pause.
     bool running() const;
 
+    // True from the start of a download until it has ended, between its waits as well.
+    bool inProgress() const;
+
+    // True while the pacer's 10 ms tick runs: only during a download.
+    bool ticking() const;
+
     // The serial line in use; tests put a simulated one in its place before a download.
     void setLink(std::unique_ptr<download::SerialLink> link);
     download::SerialLink& link();

@@ -13,6 +13,7 @@
 #include "download/download_view.h"
 
 class QAction;
+class QFileInfo;
 class QListWidget;
 class QMenu;
 
@@ -78,6 +79,12 @@ public:
     void MenuTestPattern_Click(image::TestPattern pattern);
     void MenuPreviewLCD_Click();
 
+    // Ends the program as File > Exit does, for a signal to end it (a logout, `kill`): the
+    // working files are removed and the event loops left. A running download is asked to stop
+    // and ends at a group boundary first; the window then ends as soon as it has.
+    void requestTermination();
+    bool terminationRequested() const { return m_terminationRequested; }
+
     // Opens a dropped file as the File menu's open commands would, chosen by its extension; a
     // picture that is neither a 1-bit bitmap nor of two colours opens in Import Picture.
     void OpenDroppedFile(const QString& path);
@@ -107,6 +114,10 @@ public:
     void setExecutableDirectory(const QString& folder) { m_executableDirectory = folder; }
     bool downloadRunning() const;
 
+signals:
+    // requestTermination() has removed the working files: the program may end.
+    void terminated();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -118,7 +129,7 @@ private:
     void buildMenus();
     void buildControls();
     void buildExtraCommands();
-    void makeCurrentPicture(const image::MonoImage& picture);
+    bool makeCurrentPicture(const image::MonoImage& picture, const QString& source);
 
     // Start-up's command-line branches.
     void placeOnScreen();
@@ -128,7 +139,21 @@ private:
 
     // Open and save.
     void OpenImageFile(const QString& fileType);
+    bool chooseFileToOpen(const QString& fileType);
+    void nameChosenFile();
+    void nameDroppedFile(const QFileInfo& info);
+    // What names the picture on screen: the caption, the file dialog's folder and name, and
+    // the name the save commands propose.
+    struct ShownName {
+        QString caption;
+        QString filePath;
+        QString fileName;
+        QString lastFileName;
+    };
+    ShownName shownName() const;
+    void restoreShownName(const ShownName& name);
     void SaveImageFile(const QString& fileType);
+    bool mayReplace(const QString& target, const QString& fileType);
     void openPXLFile(const QString& path, bool fromCommandLine);
 
     // Conversions between the working files.
@@ -137,8 +162,9 @@ private:
     void SetImageTag();
     void showConversionFailure(const QString& reason);
     image::ErrorCode loadPictureIntoWorkingBitmap(const QString& path);
+    image::ErrorCode showLoadedPicture(const QString& path, const QImage& picture);
     image::ErrorCode writeWorkingBitmap(const QString& path, const QImage& picture);
-    void importPicture(const QImage& source);
+    bool importPicture(const QImage& source, const QString& path);
     static bool convertsDirectly(const QString& path, const QImage& picture);
     image::ErrorCode openBitmapFile(const QString& path);
     void keepShownFileName(image::ErrorCode code, const QString& shownFile);
@@ -161,6 +187,7 @@ private:
     void showEnd(download::DownloadEnd end) override;
     bool Form_QueryUnload();
     void Form_Unload();
+    void finishTermination();
     void Form_KeyDown(int keyCode);
     void Form_Resize();
     void BMPImage_Change();
@@ -178,6 +205,7 @@ private:
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;
     bool m_unloaded = false;
+    bool m_terminationRequested = false;
 
     // Controls, named as the rest of the program and the user's guide refer to them; each name
     // is also the control's object name.

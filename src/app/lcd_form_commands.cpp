@@ -82,8 +82,11 @@ void LCDForm::setPicture(const QImage& picture) {
 void LCDForm::MenuHelpfile_Click() {
     // The help text lies beside the executable or in an installed copy's documentation folder,
     // wherever the working files live.
-    dialogs::OpenHelpFile(m_prompts, dialogs::FindTextEditor(dialogs::SystemProgramLookup()),
-                          dialogs::HelpFileDirectory(QCoreApplication::applicationDirPath()));
+    const dialogs::ProgramLookup lookup = dialogs::SystemProgramLookup();
+    auto* opener = new dialogs::HelpFileOpener(m_prompts, dialogs::FindFileOpener(lookup),
+                                               dialogs::FindTextViewers(lookup), this);
+    opener->open(dialogs::HelpFileDirectory(QCoreApplication::applicationDirPath()) +
+                 QLatin1Char('/') + QLatin1String(dialogs::kHelpFileName));
 }
 
 void LCDForm::MenuHelpPaint_Click() {

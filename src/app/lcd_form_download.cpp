@@ -24,6 +24,9 @@ void LCDForm::ComList_Click() {
 void LCDForm::MenuFileLoad_Click() {
     OpenCom();
     m_download->run();
+    if (m_terminationRequested) {
+        finishTermination();
+    }
 }
 
 void LCDForm::OpenCom() {

@@ -69,27 +69,36 @@ void LCDForm::buildExtraCommands() {
     m_importDialog = &runImportDialog;
 }
 
-// Any picture the toolkit reads, turned into a 1-bit picture in the import dialog.
+// Any picture the toolkit reads, turned into a 1-bit picture in the import dialog. The window
+// names the chosen file only once its picture is shown: a cancelled or failed import leaves
+// the caption, FilePath, FileName and the proposed save name as they were.
 void LCDForm::MenuImportPicture_Click() {
-    OpenImageFile(QStringLiteral("IMG"));
-    if (m_state.FileName.isEmpty()) {
+    const ShownName before = shownName();
+    if (!chooseFileToOpen(QStringLiteral("IMG"))) {
         return;
     }
+    const QString path = JoinFilePath(m_state.FilePath, m_state.FileName);
     QImage source;
-    const ReadablePath readable(FileEntry->caption());
+    const ReadablePath readable(path);
     if (LoadPicture(readable.path(), source) != ErrorCode::None) {
+        restoreShownName(before);
         m_prompts.message(Text(image::messages::kBadFileName),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
         return;
     }
-    importPicture(source);
+    const ShownName chosen = shownName();
+    restoreShownName(before);
+    if (importPicture(source, path)) {
+        restoreShownName(chosen);
+        nameChosenFile();
+    }
 }
 
-void LCDForm::importPicture(const QImage& source) {
-    if (const auto picture = m_importDialog(source, this)) {
-        makeCurrentPicture(*picture);
-    }
+// True when the user accepted the import dialog and the working files now hold its picture.
+bool LCDForm::importPicture(const QImage& source, const QString& path) {
+    const auto picture = m_importDialog(source, this);
+    return picture && makeCurrentPicture(*picture, path);
 }
 
 void LCDForm::MenuTestPattern_Click(image::TestPattern pattern) {
@@ -97,11 +106,14 @@ void LCDForm::MenuTestPattern_Click(image::TestPattern pattern) {
     m_state.LastFileName = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) +
                            QStringLiteral(".bmp");
     FileEntry->setCaption(QStringLiteral("Test pattern: ") + patternCaption(pattern));
-    makeCurrentPicture(image::MakeTestPattern(pattern));
+    makeCurrentPicture(image::MakeTestPattern(pattern), FileEntry->caption());
 }
 
-// Makes a prepared picture current exactly as opening a 1-bit bitmap of it would.
-void LCDForm::makeCurrentPicture(const image::MonoImage& picture) {
+// Makes a prepared picture current exactly as opening a 1-bit bitmap of it would; `source`
+// names it in a failure's message. False when the working bitmap could not be written and the
+// previous picture stays; a picture written but too large to show leaves the window without
+// one, as a PXL file's would.
+bool LCDForm::makeCurrentPicture(const image::MonoImage& picture, const QString& source) {
     const auto bytes = image::MonoBitmapBytes(picture);
     const QByteArray bitmap(reinterpret_cast<const char*>(bytes.data()),
                             static_cast<qsizetype>(bytes.size()));
@@ -109,20 +121,21 @@ void LCDForm::makeCurrentPicture(const image::MonoImage& picture) {
         m_prompts.message(Text(image::messages::kBadFileName),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
-        return;
+        return false;
     }
     if (const ErrorCode code = showWorkingBitmap(); code != ErrorCode::None) {
         clearPicture(); // the working bitmap already holds the picture that cannot be shown
-        if (!reportNotEnoughMemory(code, FileEntry->caption())) {
+        if (!reportNotEnoughMemory(code, source)) {
             m_prompts.message(Text(image::messages::kBadFileName),
                               Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                               MessageButtons::Ok);
         }
-        return;
+        return true;
     }
     DecodeBMP();
     MenuSaveBMP->setEnabled(true);
     MenuSavePXL->setEnabled(true);
+    return true;
 }
 
 void LCDForm::MenuPreviewLCD_Click() {

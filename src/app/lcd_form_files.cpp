@@ -8,6 +8,7 @@
 #include "app/caption_label.h"
 #include "app/message_text.h"
 #include "app/picture_box.h"
+#include "app/picture_kind.h"
 #include "app/readable_path.h"
 #include "app/two_colour_picture.h"
 #include "app/working_files.h"
@@ -23,15 +24,28 @@ namespace {
 
 const QString kCancel = QStringLiteral("~CANCEL");
 
-// Replaces the last three characters when the name ends in one of the extensions.
-QString adjustExtension(const QString& name, const QStringList& extensions, const QString& type) {
-    const QString ending = name.right(4).toUpper();
-    for (const QString& extension : extensions) {
-        if (ending == extension) {
-            return name.left(name.size() - 3) + type;
-        }
+// The name a save command proposes for the picture last opened: a name ending in another kind of
+// picture gets the saved kind's ending, so that Return never replaces a picture by a file of
+// another kind; any other name is proposed as it is.
+QString proposedName(const QString& name, const QString& type) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0 || name.indexOf(QLatin1Char('/'), dot) >= 0) {
+        return name;
     }
-    return name;
+    const QString ending = name.mid(dot + 1);
+    if (ending.compare(type, Qt::CaseInsensitive) == 0 || !IsPictureEnding(ending)) {
+        return name;
+    }
+    return name.left(dot + 1) + type;
+}
+
+// True when the kind of file at a save's target is the one the save writes, or no picture.
+bool replacesLikeWithLike(PictureKind found, const QString& type) {
+    if (found == PictureKind::None) {
+        return true;
+    }
+    return type == QStringLiteral("BMP") ? found == PictureKind::OneBitBitmap
+                                         : found == PictureKind::Pxl;
 }
 
 // The dialog hands filter patterns back unchanged; a name holding a wildcard is never saved
@@ -71,6 +85,13 @@ QString LCDForm::executableDirectory() const {
 }
 
 void LCDForm::OpenImageFile(const QString& fileType) {
+    if (chooseFileToOpen(fileType)) {
+        nameChosenFile();
+    }
+}
+
+// The file dialog of an open command; true when FilePath and FileName name the chosen file.
+bool LCDForm::chooseFileToOpen(const QString& fileType) {
     FileEntry->setTag(fileType + QStringLiteral("O"));
     if (m_state.FilePath.isEmpty()) {
         m_state.FilePath = executableDirectory();
@@ -79,14 +100,28 @@ void LCDForm::OpenImageFile(const QString& fileType) {
     m_fileDialog(m_state, FileEntry->tag(), this);
     if (m_state.FileName == kCancel) {
         m_state.FileName.clear();
-        return;
+        return false;
     }
     takeTypedPath(m_state);
-    if (m_state.FileName.isEmpty()) {
-        return;
-    }
+    return !m_state.FileName.isEmpty();
+}
+
+// The chosen file becomes the one the window names: the caption, and the name the save
+// commands propose.
+void LCDForm::nameChosenFile() {
     FileEntry->setCaption(JoinFilePath(m_state.FilePath, m_state.FileName));
     m_state.LastFileName = m_state.FileName;
+}
+
+LCDForm::ShownName LCDForm::shownName() const {
+    return {FileEntry->caption(), m_state.FilePath, m_state.FileName, m_state.LastFileName};
+}
+
+void LCDForm::restoreShownName(const ShownName& name) {
+    FileEntry->setCaption(name.caption);
+    m_state.FilePath = name.filePath;
+    m_state.FileName = name.fileName;
+    m_state.LastFileName = name.lastFileName;
 }
 
 void LCDForm::SaveImageFile(const QString& fileType) {
@@ -94,14 +129,7 @@ void LCDForm::SaveImageFile(const QString& fileType) {
     if (m_state.FilePath.isEmpty()) {
         m_state.FilePath = executableDirectory();
     }
-    m_state.FileName = m_state.LastFileName;
-    if (fileType == QStringLiteral("BMP")) {
-        m_state.FileName = adjustExtension(m_state.FileName, {QStringLiteral(".PXL")}, fileType);
-    } else if (fileType == QStringLiteral("PXL")) {
-        m_state.FileName = adjustExtension(
-            m_state.FileName,
-            {QStringLiteral(".BMP"), QStringLiteral(".JPG"), QStringLiteral(".GIF")}, fileType);
-    }
+    m_state.FileName = proposedName(m_state.LastFileName, fileType);
     m_fileDialog(m_state, FileEntry->tag(), this);
     if (m_state.FileName == kCancel) {
         m_state.FileName.clear();
@@ -112,6 +140,10 @@ void LCDForm::SaveImageFile(const QString& fileType) {
         return;
     }
     const QString target = JoinFilePath(m_state.FilePath, m_state.FileName);
+    if (!mayReplace(target, fileType)) {
+        m_state.FileName.clear();
+        return;
+    }
     FileEntry->setCaption(target);
     const QString& source =
         fileType == QStringLiteral("BMP") ? m_state.TempBMPFile : m_state.TempPXLFile;
@@ -127,6 +159,24 @@ void LCDForm::SaveImageFile(const QString& fileType) {
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
     }
+}
+
+// A picture of another kind at the save's target is replaced only when the user agrees.
+bool LCDForm::mayReplace(const QString& target, const QString& fileType) {
+    const PictureKind found = PictureKindOf(target);
+    if (replacesLikeWithLike(found, fileType)) {
+        return true;
+    }
+    const QString& crlf = m_state.CrLf;
+    const QString written = fileType == QStringLiteral("BMP")
+                                ? PictureKindWords(PictureKind::OneBitBitmap, target)
+                                : PictureKindWords(PictureKind::Pxl, target);
+    const MessageAnswer answer = m_prompts.message(
+        target + crlf + QStringLiteral("is ") + PictureKindWords(found, target) +
+            QStringLiteral(", not ") + written + QStringLiteral(".") + crlf +
+            QStringLiteral("Replace it?"),
+        Text(image::messages::kProgramTitle), MessageIcon::Question, MessageButtons::OkCancelSafe);
+    return answer == MessageAnswer::Ok;
 }
 
 void LCDForm::MenuSaveBMP_Click() {
@@ -225,10 +275,14 @@ void LCDForm::openPXLFile(const QString& path, bool fromCommandLine) {
 // keeps showing the previous picture, whose working bitmap is then also unchanged.
 ErrorCode LCDForm::loadPictureIntoWorkingBitmap(const QString& path) {
     QImage picture;
-    ErrorCode code = m_loadPicture(path, picture);
-    if (code == ErrorCode::None) {
-        code = writeWorkingBitmap(path, picture);
-    }
+    const ErrorCode code = m_loadPicture(path, picture);
+    return code == ErrorCode::None ? showLoadedPicture(path, picture) : code;
+}
+
+// Writes a picture just loaded from `path` as the working bitmap and shows it; on a failure
+// the previous picture stays.
+ErrorCode LCDForm::showLoadedPicture(const QString& path, const QImage& picture) {
+    const ErrorCode code = writeWorkingBitmap(path, picture);
     if (code == ErrorCode::None) {
         setPicture(picture);
     }
@@ -251,21 +305,23 @@ ErrorCode LCDForm::writeWorkingBitmap(const QString& path, const QImage& picture
 void LCDForm::OpenDroppedFile(const QString& path) {
     const QFileInfo info(path);
     const QString ending = info.fileName().right(4).toUpper();
-    m_state.FilePath = info.absolutePath();
-    m_state.FileName = info.fileName();
-    m_state.LastFileName = m_state.FileName;
+    // A picture that would be refused for its colours goes to Import Picture instead; the
+    // window names it only once the imported picture is shown.
+    if (ending != QStringLiteral(".PXL")) {
+        QImage picture;
+        const ReadablePath readable(info.absoluteFilePath());
+        if (LoadPicture(readable.path(), picture) == ErrorCode::None &&
+            !convertsDirectly(readable.path(), picture)) {
+            if (importPicture(picture, info.absoluteFilePath())) {
+                nameDroppedFile(info);
+            }
+            return;
+        }
+    }
     const QString shownFile = FileEntry->caption();
-    FileEntry->setCaption(info.absoluteFilePath());
+    nameDroppedFile(info);
     if (ending == QStringLiteral(".PXL")) {
         openPXLFile(FileEntry->caption(), false);
-        return;
-    }
-    // A picture that would be refused for its colours goes to Import Picture instead.
-    QImage picture;
-    const ReadablePath readable(FileEntry->caption());
-    if (LoadPicture(readable.path(), picture) == ErrorCode::None &&
-        !convertsDirectly(readable.path(), picture)) {
-        importPicture(picture);
         return;
     }
     if (const ErrorCode code = openBitmapFile(FileEntry->caption()); code != ErrorCode::None) {
@@ -274,6 +330,13 @@ void LCDForm::OpenDroppedFile(const QString& path) {
     }
     MenuSaveBMP->setEnabled(true);
     MenuSavePXL->setEnabled(true);
+}
+
+void LCDForm::nameDroppedFile(const QFileInfo& info) {
+    m_state.FilePath = info.absolutePath();
+    m_state.FileName = info.fileName();
+    m_state.LastFileName = m_state.FileName;
+    FileEntry->setCaption(info.absoluteFilePath());
 }
 
 // A 1-bit bitmap file, or another kind of picture with two colours or fewer.

@@ -42,6 +42,20 @@ void LCDForm::Form_Unload() {
     deleteWorkingFile(m_state.TempPXLFile);
 }
 
+void LCDForm::requestTermination() {
+    m_terminationRequested = true;
+    m_state.flags.StopDownload = true;
+    if (m_download->inProgress()) {
+        return; // MenuFileLoad_Click ends the program once the download has stopped
+    }
+    finishTermination();
+}
+
+void LCDForm::finishTermination() {
+    Form_Unload();
+    emit terminated();
+}
+
 void LCDForm::deleteWorkingFile(const QString& path) {
     if (path.isEmpty()) {
         return;

@@ -81,8 +81,20 @@ void LCDForm::handleCommandLine(QString c) {
 
 void LCDForm::openCommandLineBMP(const QString& fileName) {
     m_state.FileName = fileName;
-    if (const ErrorCode code = loadPictureIntoWorkingBitmap(m_state.FileName);
-        code != ErrorCode::None) {
+    QImage picture;
+    ErrorCode code = m_loadPicture(fileName, picture);
+    // A bitmap of more colours than two opens in Import Picture, as a dropped one does.
+    if (code == ErrorCode::None && !convertsDirectly(fileName, picture)) {
+        if (importPicture(picture, fileName)) {
+            FileEntry->setCaption(fileName);
+            Log->setCaption(Log->caption() + QStringLiteral("(BMP)") + m_state.CrLf);
+        }
+        return;
+    }
+    if (code == ErrorCode::None) {
+        code = showLoadedPicture(fileName, picture);
+    }
+    if (code != ErrorCode::None) {
         if (reportNotEnoughMemory(code, m_state.FileName)) {
             return;
         }

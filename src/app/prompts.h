@@ -8,7 +8,9 @@
 namespace vornix::app {
 
 enum class MessageIcon { None, Exclamation, Stop, Question, Information };
-enum class MessageButtons { Ok, OkCancel };
+// OkCancelSafe has the same buttons as OkCancel, but Return answers Cancel: for a question
+// whose OK replaces something the user may want to keep.
+enum class MessageButtons { Ok, OkCancel, OkCancelSafe };
 enum class MessageAnswer { Ok, Cancel };
 // Text laid out in columns with blanks needs a fixed-pitch font to line up.
 enum class MessageFont { Proportional, FixedPitch };

@@ -45,10 +45,11 @@ MessageAnswer QtPrompts::message(const QString& text, const QString& title, Mess
         }
     }
     box.addButton(QMessageBox::Ok);
-    if (buttons == MessageButtons::OkCancel) {
+    if (buttons != MessageButtons::Ok) {
         box.addButton(QMessageBox::Cancel);
     }
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(buttons == MessageButtons::OkCancelSafe ? QMessageBox::Cancel
+                                                                 : QMessageBox::Ok);
     if (m_parent != nullptr) {
         // The box is placed by the size it has before its text is laid out for the screen,
         // which on some displays differs from its final size: once shown, it is centred over

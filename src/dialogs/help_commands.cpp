@@ -53,9 +53,67 @@ QString HelpFileDirectory(const QString& programDir) {
 
 void OpenHelpFile(app::Prompts& prompts, const QString& textEditor, const QString& programDir) {
     const QString helpFile = programDir + QLatin1Char('/') + QLatin1String(kHelpFileName);
-    if (!start(prompts, textEditor, helpFile)) {
-        reportCannotStart(prompts, QStringLiteral("Can't find Notepad.exe"));
+    ShowHelpFileWith(prompts, textEditor.isEmpty() ? QStringList() : QStringList{textEditor},
+                     helpFile);
+}
+
+bool ShowHelpFileWith(app::Prompts& prompts, const QStringList& viewers, const QString& helpFile) {
+    for (const QString& viewer : viewers) {
+        if (start(prompts, viewer, helpFile)) {
+            return true;
+        }
     }
+    reportCannotStart(prompts, QStringLiteral("Can't find Notepad.exe") + kCrLf + kCrLf +
+                                   QStringLiteral("No program could show the guide. It is the "
+                                                  "text file") +
+                                   kCrLf + helpFile);
+    return false;
+}
+
+HelpFileOpener::HelpFileOpener(app::Prompts& prompts, QString opener, QStringList viewers,
+                               QObject* parent)
+    : QObject(parent), m_prompts(prompts), m_opener(std::move(opener)),
+      m_viewers(std::move(viewers)) {}
+
+void HelpFileOpener::open(const QString& helpFile) {
+    m_helpFile = helpFile;
+    if (m_opener.isEmpty()) {
+        fallBack();
+        return;
+    }
+    m_process = new QProcess(this);
+    m_process->setProgram(m_opener);
+    m_process->setArguments({helpFile});
+    // The opener's own messages go where the window's go.
+    m_process->setProcessChannelMode(QProcess::ForwardedChannels);
+    connect(m_process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
+        if (status == QProcess::NormalExit && code == 0) {
+            end(true);
+        } else {
+            fallBack();
+        }
+    });
+    connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart) {
+            fallBack();
+        }
+    });
+    m_process->start();
+}
+
+void HelpFileOpener::fallBack() {
+    if (!m_ended) {
+        end(ShowHelpFileWith(m_prompts, m_viewers, m_helpFile));
+    }
+}
+
+void HelpFileOpener::end(bool shown) {
+    if (m_ended) {
+        return;
+    }
+    m_ended = true;
+    emit finished(shown);
+    deleteLater();
 }
 
 void StartPaintOnCopy(app::Prompts& prompts, const app::AppState& state) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QObject>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 namespace vornix::app {
 class Prompts;
@@ -20,10 +23,41 @@ inline constexpr char kHelpFileName[] = "Vornix.txt";
 QString HelpFileDirectory(const QString& programDir);
 
 // "Help File": starts textEditor with the single argument programDir + "/Vornix.txt" and
-// does not wait for it. When there is no editor or it cannot be started, the message
-// "Can't find Notepad.exe" titled kFileErrorTitle (OK, no icon). A missing help file is left to
-// the editor to report.
+// does not wait for it. When there is no editor or it cannot be started, HelpFileNotShown's box.
+// A missing help file is left to the editor to report.
 void OpenHelpFile(app::Prompts& prompts, const QString& textEditor, const QString& programDir);
+
+// Starts the first of `viewers` that starts, with the single argument helpFile; when none
+// does, the message "Can't find Notepad.exe" naming the help file, titled kFileErrorTitle (OK,
+// no icon). True when a viewer started.
+bool ShowHelpFileWith(app::Prompts& prompts, const QStringList& viewers, const QString& helpFile);
+
+// "Help File" as the window runs it: the desktop's opener is started and watched without
+// blocking the window; when it is missing, cannot start or ends with a failure (it has no
+// viewer for text, for instance), the text viewers are tried in turn (ShowHelpFileWith).
+// The object deletes itself once it has finished.
+class HelpFileOpener : public QObject {
+    Q_OBJECT
+public:
+    HelpFileOpener(app::Prompts& prompts, QString opener, QStringList viewers,
+                   QObject* parent = nullptr);
+    void open(const QString& helpFile);
+
+signals:
+    // The guide is shown (by the opener or a viewer), or the user was told it could not be.
+    void finished(bool shown);
+
+private:
+    void fallBack();
+    void end(bool shown);
+
+    app::Prompts& m_prompts;
+    QString m_opener;
+    QStringList m_viewers;
+    QString m_helpFile;
+    QProcess* m_process = nullptr;
+    bool m_ended = false;
+};
 
 // "Run MSPaint": copies the working bitmap TempBMPFile over UntitledFile and starts
 // PaintProgram with the copy's path as its single argument, or with the empty string when

@@ -53,6 +53,20 @@ QString FindTextEditor(const ProgramLookup& lookup) {
     return firstFound(kTextEditors, lookup.searchPath);
 }
 
+QString FindFileOpener(const ProgramLookup& lookup) {
+    return findOnPath(kTextEditors.first(), lookup.searchPath);
+}
+
+QStringList FindTextViewers(const ProgramLookup& lookup) {
+    QStringList found;
+    for (const QString& name : kTextEditors.mid(1)) {
+        if (const QString path = findOnPath(name, lookup.searchPath); !path.isEmpty()) {
+            found.append(path);
+        }
+    }
+    return found;
+}
+
 QString FindPaintProgram(const ProgramLookup& lookup) {
     const QString& chosen = lookup.paintOverride;
     if (!chosen.isEmpty()) {

@@ -19,6 +19,13 @@ ProgramLookup SystemProgramLookup();
 // of a short list that is found; "" when there is none.
 QString FindTextEditor(const ProgramLookup& lookup);
 
+// The desktop's file opener (xdg-open) on the search path; "" when there is none.
+QString FindFileOpener(const ProgramLookup& lookup);
+
+// Every text editor of FindTextEditor's list that is found, the opener left out, in the
+// list's order: the programs Help File falls back on when the opener fails.
+QStringList FindTextViewers(const ProgramLookup& lookup);
+
 // The paint program that "Run MSPaint" starts: the one named in VORNIX_PAINT (resolved on
 // the search path when it is a bare name), else the first of a short list that is found;
 // "" when there is none.

@@ -25,7 +25,8 @@ enum class WriteResult {
 std::string_view describe(WriteResult result);
 
 // The waits a download is paced by, and the 10 ms tick they count. One Pacer lives as long as
-// the main window; its Timer1 runs all that time.
+// the main window; Timer1 starts with it, and its owner may stop it between downloads (Delay
+// starts it again when it finds it stopped).
 //
 // Both waits run a nested event loop that sleeps until a timer or the port wakes it, so the
 // window stays live (Escape, the close guard, the port list) while the process stays idle.

@@ -5,6 +5,7 @@
 #include <QFileDevice>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -91,7 +92,9 @@ TEST_P(HelpFileTest, StartsTheEditorOnTheHelpText) {
         EXPECT_TRUE(prompts.starts.empty());
     }
     if (row.cannotStart) {
-        expectFileError(prompts, QStringLiteral("Can't find Notepad.exe"));
+        expectFileError(prompts, QStringLiteral("Can't find Notepad.exe\r\n\r\nNo program could "
+                                                "show the guide. It is the text file\r\n"
+                                                "/opt/vornix dir/bin/Vornix.txt"));
     } else {
         EXPECT_TRUE(prompts.messages.empty());
     }
@@ -102,6 +105,81 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HelpFileCase{"Started", "/usr/bin/xdg-open", true, true, false},
                       HelpFileCase{"CannotStart", "/usr/bin/xdg-open", false, true, true},
                       HelpFileCase{"NoEditorFound", "", true, false, true}),
+    vornix::test::RowName);
+
+// Help File as the window runs it, with real programs: the desktop opener is watched until it
+// ends; when it is missing or fails (no viewer for text), the viewers found are tried in turn,
+// and when none starts a box names the guide.
+struct OpenerCase {
+    std::string name;
+    int openerExit;        // the opener's exit status; -1: there is no opener
+    QStringList viewers;   // found viewers, by name
+    bool viewersStart;     // whether starting a viewer succeeds
+    QString startedViewer; // the viewer started; "" for none
+    bool box;              // the "Can't find Notepad.exe" box came up
+};
+
+class HelpFileOpenerTest : public ::testing::TestWithParam<OpenerCase> {};
+
+TEST_P(HelpFileOpenerTest, FallsBackWhenTheOpenerFails) {
+    const OpenerCase& row = GetParam();
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString helpFile = folder.filePath(QStringLiteral("Vornix.txt"));
+    const QString opened = folder.filePath(QStringLiteral("opened"));
+    QString opener;
+    if (row.openerExit >= 0) {
+        opener = folder.filePath(QStringLiteral("xdg-open"));
+        writeFile(opener, "#!/bin/sh\nprintf '%s' \"$1\" > '" + QFile::encodeName(opened) +
+                              "'\nexit " + QByteArray::number(row.openerExit) + "\n");
+        ASSERT_TRUE(QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    }
+    QStringList viewers;
+    for (const QString& viewer : row.viewers) {
+        viewers.append(folder.filePath(viewer));
+    }
+    FakePrompts prompts;
+    prompts.programsStart = row.viewersStart;
+    auto* helpOpener = new vornix::dialogs::HelpFileOpener(prompts, opener, viewers);
+    std::optional<bool> shown;
+    QObject::connect(helpOpener, &vornix::dialogs::HelpFileOpener::finished,
+                     [&shown](bool ok) { shown = ok; });
+    helpOpener->open(helpFile);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.has_value(); }, 60'000));
+
+    if (row.openerExit >= 0) {
+        EXPECT_EQ(readAll(opened), QFile::encodeName(helpFile));
+    }
+    EXPECT_EQ(*shown, !row.box);
+    if (row.startedViewer.isEmpty()) {
+        EXPECT_TRUE(prompts.starts.empty() || !row.viewersStart);
+    } else {
+        ASSERT_FALSE(prompts.starts.empty());
+        EXPECT_EQ(prompts.starts.back().program, folder.filePath(row.startedViewer));
+        EXPECT_EQ(prompts.starts.back().arguments, QStringList{helpFile});
+    }
+    if (row.box) {
+        expectFileError(prompts, QStringLiteral("Can't find Notepad.exe\r\n\r\nNo program could "
+                                                "show the guide. It is the text file\r\n") +
+                                     helpFile);
+        EXPECT_EQ(prompts.starts.size(), static_cast<size_t>(row.viewers.size()));
+    } else {
+        EXPECT_TRUE(prompts.messages.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Openers, HelpFileOpenerTest,
+    ::testing::Values(
+        OpenerCase{"OpenerShowsIt", 0, {QStringLiteral("mousepad")}, true, {}, false},
+        OpenerCase{"OpenerHasNoViewer", 3, {QStringLiteral("mousepad"), QStringLiteral("gedit")},
+                   true, QStringLiteral("mousepad"), false},
+        OpenerCase{"OpenerActionFailed", 4, {QStringLiteral("kate")}, true, QStringLiteral("kate"),
+                   false},
+        OpenerCase{"NoOpener", -1, {QStringLiteral("xed")}, true, QStringLiteral("xed"), false},
+        OpenerCase{"OpenerFailsAndNoViewerStarts", 3,
+                   {QStringLiteral("mousepad"), QStringLiteral("gedit")}, false, {}, true},
+        OpenerCase{"NothingAtAll", -1, {}, true, {}, true}),
     vornix::test::RowName);
 
 // Where the help text is looked for: the program's folder (build tree, portable copy), then the

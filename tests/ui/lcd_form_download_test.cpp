@@ -73,6 +73,25 @@ TEST_F(LCDFormDownloadTest, CompleteDownloadEndsGreenWithTheLastRowShown) {
     EXPECT_TRUE(prompts.messages.empty());
 }
 
+// The 10 ms tick wakes the process only while a download runs: not in the idle window, also
+// not after a download has ended, whether it completed or could not open its port.
+TEST_F(LCDFormDownloadTest, TickRunsOnlyDuringADownload) {
+    startOn(picture(16, 3), 1'000'000);
+    EXPECT_FALSE(form->downloadController().ticking());
+    bool tickingWhileSending = false;
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [&] {
+        tickingWhileSending = form->downloadController().ticking();
+    });
+    form->MenuFileLoad_Click();
+    EXPECT_TRUE(tickingWhileSending);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 2"));
+    EXPECT_FALSE(form->downloadController().ticking());
+
+    line->setOpenFails(true);
+    form->MenuFileLoad_Click();
+    EXPECT_FALSE(form->downloadController().ticking());
+}
+
 TEST_F(LCDFormDownloadTest, PortThatCannotBeOpenedIsReportedAndNothingIsSent) {
     startOn(picture(16, 1), 1'000'000);
     control<QListWidget>(*form, "ComList").setCurrentRow(2);
@@ -113,6 +132,29 @@ TEST_F(LCDFormDownloadTest, EscapeMidPictureEndsAfterACompleteGroup) {
     EXPECT_TRUE(control<QMenu>(*form, "Menufile").isEnabled());
     EXPECT_FALSE(state.flags.StopDownload);
     EXPECT_FALSE(line->isOpen());
+}
+
+// A signal to end the program during a download stops the download at a group boundary and
+// then removes the working files, without the close guard's question.
+TEST_F(LCDFormDownloadTest, TerminationStopsTheDownloadFirst) {
+    startOn(picture(240, 20), 9600);
+    bool terminated = false;
+    QObject::connect(form.get(), &app::LCDForm::terminated, [&] { terminated = true; });
+    bool workingFileDuringStop = false;
+    QTimer::singleShot(300, form.get(), [&] {
+        form->requestTermination();
+        workingFileDuringStop = QFile::exists(workingPXL());
+    });
+    form->MenuFileLoad_Click();
+    const QByteArray sent = line->sentBytes();
+    EXPECT_TRUE(sent.endsWith("0A5h\r")) << sent.right(40).toStdString();
+    EXPECT_LT(sent.size(), picture(240, 20).size());
+    EXPECT_TRUE(workingFileDuringStop);
+    EXPECT_TRUE(terminated);
+    EXPECT_FALSE(line->isOpen());
+    EXPECT_FALSE(QFile::exists(workingPXL()));
+    EXPECT_FALSE(QFile::exists(workingBMP()));
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(LCDFormDownloadTest, CloseGuardAnsweredCancelLetsTheDownloadFinish) {

@@ -1,5 +1,6 @@
 // Import Picture, Test Pattern and Preview LCD from the main window.
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 
 #include "app/caption_label.h"
@@ -8,6 +9,7 @@
 #include "image/prepare_image.h"
 #include "image/test_pattern.h"
 #include "lcd_form_fixture.h"
+#include "support/row_name.h"
 
 namespace vornix::test {
 namespace {
@@ -55,6 +57,74 @@ TEST_F(LCDFormTest, CancelledImportChangesNothing) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type"));
 }
+
+enum class ImportBy { Menu, Drop };
+
+struct FailedImportCase {
+    const char* name;
+    ImportBy by;
+    bool readable; // the chosen file is a picture; otherwise the import ends with a box
+};
+
+class FailedImportTest : public LCDFormTest,
+                         public ::testing::WithParamInterface<FailedImportCase> {};
+
+// An import that is cancelled or fails leaves the window naming the picture it shows: the
+// caption, FilePath and FileName, the name Save proposes and the working files are unchanged.
+TEST_P(FailedImportTest, LeavesThePreviousPictureNamedEverywhere) {
+    const FailedImportCase& row = GetParam();
+    importDialog = [](const QImage&, QWidget*) { return std::nullopt; };
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    ASSERT_TRUE(QDir(filesDir.path()).mkdir(QStringLiteral("photos")));
+    const QString photos = file(QStringLiteral("photos"));
+    const QString photo = photos + QStringLiteral("/photo.jpg");
+    QImage colour(6, 4, QImage::Format_RGB32);
+    for (int x = 0; x < 6; ++x) {
+        for (int y = 0; y < 4; ++y) {
+            colour.setPixel(x, y, qRgb(40 * x, 60 * y, 200));
+        }
+    }
+    if (row.readable) {
+        ASSERT_TRUE(colour.save(photo, "JPEG"));
+    } else {
+        writeAll(photo, "not a picture");
+    }
+    ASSERT_TRUE(start(QString()));
+    answerDialog(filesDir.path(), QStringLiteral("shapes.bmp"));
+    form->MenuOpenBMP_Click();
+    const QString caption = control<app::CaptionLabel>(*form, "FileEntry").caption();
+    const app::AppState shown = state;
+    const QByteArray bitmap = readAll(workingBMP());
+    const QByteArray pxl = readAll(workingPXL());
+    ASSERT_EQ(caption, file(QStringLiteral("shapes.bmp")));
+
+    if (row.by == ImportBy::Menu) {
+        answerDialog(photos, QStringLiteral("photo.jpg"));
+        form->MenuImportPicture_Click();
+    } else {
+        form->OpenDroppedFile(photo);
+    }
+    EXPECT_EQ(prompts.messages.size(), row.readable ? 0u : 1u);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), caption);
+    EXPECT_EQ(state.FilePath, shown.FilePath);
+    EXPECT_EQ(state.FileName, shown.FileName);
+    EXPECT_EQ(state.LastFileName, shown.LastFileName);
+    EXPECT_EQ(readAll(workingBMP()), bitmap);
+    EXPECT_EQ(readAll(workingPXL()), pxl);
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(128, 64));
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+
+    form->MenuSaveBMP_Click(); // cancelled: the scripted dialog has no more answers
+    EXPECT_EQ(proposedNames.back(), QStringLiteral("shapes.bmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Imports, FailedImportTest,
+                         ::testing::Values(FailedImportCase{"MenuCancelled", ImportBy::Menu, true},
+                                           FailedImportCase{"MenuUnreadable", ImportBy::Menu,
+                                                            false},
+                                           FailedImportCase{"DropCancelled", ImportBy::Drop,
+                                                            true}),
+                         RowName);
 
 TEST_F(LCDFormTest, TestPatternBecomesTheCurrentPicture) {
     ASSERT_TRUE(start(QString()));

@@ -17,6 +17,11 @@
 #include "lcd_form_fixture.h"
 #include "support/row_name.h"
 
+// Readable failure output for texts and paths.
+static void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace vornix::test {
 namespace {
 
@@ -155,7 +160,12 @@ INSTANTIATE_TEST_SUITE_P(
                       Proposal{"GifSavedAsPxl", "photo.GIF", "PXL", "photo.PXL"},
                       Proposal{"JpgSavedAsPxl", "photo.jpg", "PXL", "photo.PXL"},
                       Proposal{"BmpSavedAsPxl", "logo.bmp", "PXL", "logo.PXL"},
-                      Proposal{"JpgSavedAsBmpKeepsItsName", "photo.jpg", "BMP", "photo.jpg"},
+                      Proposal{"JpgSavedAsBmpGetsTheBmpEnding", "photo.jpg", "BMP", "photo.BMP"},
+                      Proposal{"JpegSavedAsBmp", "photo.jpeg", "BMP", "photo.BMP"},
+                      Proposal{"PngSavedAsPxl", "photo.png", "PXL", "photo.PXL"},
+                      Proposal{"PngSavedAsBmp", "scan.PNG", "BMP", "scan.BMP"},
+                      Proposal{"BmpSavedAsBmp", "border.bmp", "BMP", "border.bmp"},
+                      Proposal{"OtherEndingKept", "notes.v2", "BMP", "notes.v2"},
                       Proposal{"PxlSavedAsPxl", "clock.PXL", "PXL", "clock.PXL"},
                       Proposal{"OnlyTheLastExtensionChanges", "a.b.pxl", "BMP", "a.b.BMP"},
                       Proposal{"NameWithoutExtensionKept", "pxl", "BMP", "pxl"},
@@ -182,6 +192,133 @@ TEST_F(LCDFormTest, SaveReplacesWithoutAskingAndKeepsANameWithoutExtension) {
               file(QStringLiteral("copy.bmp")));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+}
+
+QByteArray pictureBytes(const char* format, int depth = 32) {
+    QImage image(6, 3, depth == 8 ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    if (depth == 8) {
+        image.setColorTable({qRgb(0, 0, 0), qRgb(90, 90, 90), qRgb(255, 255, 255)});
+        image.fill(1);
+    } else {
+        image.fill(qRgb(200, 30, 10));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QByteArray sampleBytes(const char* name) {
+    QFile f(QStringLiteral(VORNIX_SAMPLES "/") + QString::fromLatin1(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct ReplaceCase {
+    const char* name;
+    const char* target;
+    std::function<QByteArray()> content;
+    const char* saveType;
+    const char* foundWords; // "" when the save replaces the file without a question
+};
+
+class ReplaceOtherKindTest : public LCDFormTest,
+                             public ::testing::WithParamInterface<ReplaceCase> {};
+
+// A save onto a file of another kind of picture asks first, naming the file and its kind;
+// Cancel leaves the file and the caption as they were, OK replaces it. A file of the kind being
+// saved, or no picture at all, is replaced without a question.
+TEST_P(ReplaceOtherKindTest, AsksBeforeReplacingAnotherKindOfPicture) {
+    const ReplaceCase& row = GetParam();
+    QFile::copy(sample("shapes.bmp"), file(QStringLiteral("shapes.bmp")));
+    ASSERT_TRUE(start(file(QStringLiteral("shapes.bmp"))));
+    const QString target = file(QString::fromLatin1(row.target));
+    const QByteArray before = row.content();
+    writeAll(target, before);
+    const bool bmp = QByteArray(row.saveType) == "BMP";
+    const QByteArray written = readAll(bmp ? workingBMP() : workingPXL());
+    const QString caption = control<app::CaptionLabel>(*form, "FileEntry").caption();
+    const bool asks = *row.foundWords != '\0';
+
+    prompts.messageAnswers = {app::MessageAnswer::Cancel};
+    answerDialog(filesDir.path(), QString::fromLatin1(row.target));
+    bmp ? form->MenuSaveBMP_Click() : form->MenuSavePXL_Click();
+    if (asks) {
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].text,
+                  target + QStringLiteral("\r\nis ") + QString::fromLatin1(row.foundWords) +
+                      QStringLiteral(", not ") +
+                      (bmp ? QStringLiteral("a one-bit BMP picture") : QStringLiteral("a PXL file")) +
+                      QStringLiteral(".\r\nReplace it?"))
+            << prompts.messages[0].text.toStdString();
+        EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
+        EXPECT_EQ(prompts.messages[0].icon, app::MessageIcon::Question);
+        EXPECT_EQ(prompts.messages[0].buttons, app::MessageButtons::OkCancelSafe);
+        EXPECT_EQ(readAll(target), before);
+        EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), caption);
+
+        prompts.messageAnswers = {app::MessageAnswer::Ok};
+        answerDialog(filesDir.path(), QString::fromLatin1(row.target));
+        bmp ? form->MenuSaveBMP_Click() : form->MenuSavePXL_Click();
+        EXPECT_EQ(prompts.messages.size(), 2u);
+    } else {
+        EXPECT_TRUE(prompts.messages.empty());
+    }
+    EXPECT_EQ(readAll(target), written);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), target);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Targets, ReplaceOtherKindTest, ::testing::Values(
+    ReplaceCase{"JpegAsBmp", "photo.jpg", [] { return pictureBytes("JPEG"); }, "BMP", "a JPEG picture"},
+    ReplaceCase{"PngAsBmp", "photo.png", [] { return pictureBytes("PNG"); }, "BMP", "a PNG picture"},
+    ReplaceCase{"GifAsBmp", "anim.gif", [] { return QByteArray("GIF89a\x06\x00\x03\x00"); }, "BMP",
+                "a GIF picture"},
+    ReplaceCase{"ColourBmpAsBmp", "photo.bmp", [] { return pictureBytes("BMP"); }, "BMP",
+                "a BMP picture of 24 bits a pixel"},
+    ReplaceCase{"FewColoursBmpAsBmp", "grey.bmp", [] { return pictureBytes("BMP", 8); }, "BMP",
+                "a BMP picture of 4 bits a pixel"},
+    ReplaceCase{"PxlAsBmp", "clock.pxl", [] { return QByteArray("@,8,1,8\r\n0FFh\r\n"); }, "BMP",
+                "a PXL file"},
+    ReplaceCase{"IconByItsEndingAsBmp", "logo.xpm", [] { return QByteArray("/* XPM */"); }, "BMP",
+                "a picture"},
+    ReplaceCase{"JpegNamedPxlAsPxl", "photo.pxl", [] { return pictureBytes("JPEG"); }, "PXL",
+                "a JPEG picture"},
+    ReplaceCase{"OneBitBmpAsPxl", "logo.bmp", [] { return sampleBytes("shapes.bmp"); }, "PXL",
+                "a one-bit BMP picture"},
+    ReplaceCase{"OneBitBmpAsBmp", "logo.bmp", [] { return sampleBytes("shapes.bmp"); }, "BMP", ""},
+    ReplaceCase{"PxlAsPxl", "clock.PXL", [] { return QByteArray("old"); }, "PXL", ""},
+    ReplaceCase{"TextAsPxl", "notes.txt", [] { return QByteArray("old"); }, "PXL", ""},
+    ReplaceCase{"TextNamedBmpAsBmp", "notes.bmp", [] { return QByteArray("old"); }, "BMP", ""}),
+    RowName);
+// clang-format on
+
+// Import Picture on a photo, OK, then Save as BMP with Return: the one-bit picture goes to a
+// BMP file of the photo's name and the photo stays, whether it was opened or dropped.
+TEST_F(LCDFormTest, ImportedPhotoIsNeverReplacedByItsOneBitCopy) {
+    importDialog = [](const QImage&, QWidget*) {
+        image::MonoImage picture(8, 2);
+        picture.setDark(0, 0);
+        return std::optional<image::MonoImage>(picture);
+    };
+    ASSERT_TRUE(start(QString()));
+    const QByteArray photo = pictureBytes("JPEG");
+    for (const bool dropped : {false, true}) {
+        writeAll(file(QStringLiteral("photo.jpg")), photo);
+        QFile::remove(file(QStringLiteral("photo.BMP")));
+        if (dropped) {
+            form->OpenDroppedFile(file(QStringLiteral("photo.jpg")));
+        } else {
+            answerDialog(filesDir.path(), QStringLiteral("photo.jpg"));
+            form->MenuImportPicture_Click();
+        }
+        acceptProposal(filesDir.path());
+        form->MenuSaveBMP_Click();
+        EXPECT_EQ(proposedNames.back(), QStringLiteral("photo.BMP")) << dropped;
+        EXPECT_EQ(readAll(file(QStringLiteral("photo.jpg"))), photo) << dropped;
+        EXPECT_EQ(readAll(file(QStringLiteral("photo.BMP"))), readAll(workingBMP())) << dropped;
+    }
+    EXPECT_TRUE(prompts.messages.empty());
 }
 
 TEST_F(LCDFormTest, SavingUnderAPatternOrIntoAMissingFolderFails) {

@@ -33,6 +33,9 @@ protected:
         if (!executableDir.isEmpty()) {
             form->setExecutableDirectory(executableDir);
         }
+        if (importDialog) {
+            form->setImportDialogRunner(importDialog);
+        }
         form->setFileDialogRunner([this](app::AppState& s, const QString& request, QWidget*) {
             requests.push_back(request);
             proposedNames.push_back(s.FileName);
@@ -45,7 +48,9 @@ protected:
             const auto [path, name] = dialogAnswers.front();
             dialogAnswers.erase(dialogAnswers.begin());
             s.FilePath = path;
-            s.FileName = name;
+            if (!name.isNull()) {
+                s.FileName = name;
+            }
         });
         return form->Form_Load(commandLine);
     }
@@ -54,6 +59,8 @@ protected:
     void answerDialog(const QString& path, const QString& name) {
         dialogAnswers.emplace_back(path, name);
     }
+    // The next file dialog answers OK in this directory with the name it proposed (Return).
+    void acceptProposal(const QString& path) { dialogAnswers.emplace_back(path, QString()); }
 
     QString file(const QString& name) const { return filesDir.filePath(name); }
     QString workingPXL() const { return programDir.filePath(QStringLiteral("~LCDpxl.tmp")); }
@@ -91,6 +98,7 @@ protected:
     std::vector<QString> proposedNames;
     std::vector<QString> proposedPaths;
     QString executableDir; // where the executable lives; the test program's folder when empty
+    app::LCDForm::ImportDialogRunner importDialog; // set on the window before its start-up
 };
 
 } // namespace vornix::test

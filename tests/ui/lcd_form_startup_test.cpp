@@ -9,6 +9,7 @@
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
+#include "image/prepare_image.h"
 #include "lcd_form_fixture.h"
 #include "support/row_name.h"
 
@@ -143,9 +144,46 @@ TEST_F(LCDFormTest, TextFileNamedBmpIsRefusedAsAnInvalidPicture) {
     EXPECT_EQ(fileItems(), QStringLiteral("---"));
 }
 
-TEST_F(LCDFormTest, EightBitBitmapIsShownButNotConverted) {
+// A bitmap of more colours than two, named on the command line as a file manager does, opens
+// in Import Picture: OK shows the imported picture under the file's name, Cancel leaves the
+// window empty. Opened from the File menu it keeps the colour-depth refusal.
+TEST_F(LCDFormTest, EightBitBitmapOpensInImportPictureFromTheCommandLine) {
     writeAll(file(QStringLiteral("grey.bmp")), eightBitBitmap());
-    ASSERT_TRUE(start(file(QStringLiteral("grey.bmp"))));
+    for (const bool accepted : {true, false}) {
+        std::vector<QSize> offered;
+        importDialog = [&offered, accepted](const QImage& source, QWidget*) {
+            offered.push_back(source.size());
+            image::MonoImage picture(8, 2);
+            picture.setDark(0, 0);
+            return accepted ? std::optional<image::MonoImage>(picture) : std::nullopt;
+        };
+        ASSERT_TRUE(start(file(QStringLiteral("grey.bmp"))));
+        EXPECT_EQ(offered, std::vector<QSize>{QSize(16, 4)});
+        EXPECT_TRUE(prompts.messages.empty());
+        const QString log = control<app::CaptionLabel>(*form, "Log").caption();
+        if (accepted) {
+            EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+            EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+                      file(QStringLiteral("grey.bmp")));
+            EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().size(), QSize(8, 2));
+            EXPECT_TRUE(log.endsWith(QStringLiteral("(BMP)\r\n")));
+            EXPECT_TRUE(readAll(workingPXL()).startsWith("@,8,2,8\r\n"));
+        } else {
+            EXPECT_EQ(fileItems(), QStringLiteral("---"));
+            EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), QString());
+            EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage").picture().isNull());
+            EXPECT_FALSE(log.contains(QStringLiteral("(BMP)")));
+            EXPECT_FALSE(QFile::exists(workingBMP()));
+        }
+        form.reset();
+        QFile::remove(workingBMP());
+        QFile::remove(workingPXL());
+    }
+
+    importDialog = nullptr;
+    ASSERT_TRUE(start(QString()));
+    answerDialog(filesDir.path(), QStringLiteral("grey.bmp"));
+    form->MenuOpenBMP_Click();
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text,
               QStringLiteral("Image is not compatible with LCD.\r\nImage is 8-bit color.\r\n"
@@ -153,8 +191,6 @@ TEST_F(LCDFormTest, EightBitBitmapIsShownButNotConverted) {
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Exclamation);
     EXPECT_EQ(fileItems(), QStringLiteral("-BP"));
-    EXPECT_TRUE(
-        control<app::CaptionLabel>(*form, "Log").caption().endsWith(QStringLiteral("(BMP)\r\n")));
     EXPECT_TRUE(QFile::exists(workingBMP()));
     EXPECT_FALSE(QFile::exists(workingPXL()));
     EXPECT_TRUE(control<app::PictureBox>(*form, "BMPImage")
