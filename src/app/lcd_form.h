@@ -78,6 +78,7 @@ public:
     void MenuImportPicture_Click();
     void MenuTestPattern_Click(image::TestPattern pattern);
     void MenuPreviewLCD_Click();
+    void MenuExport_Click();
 
     // Ends the program as File > Exit does, for a signal to end it (a logout, `kill`): the
     // working files are removed and the event loops left. A running download is asked to stop
@@ -98,6 +99,12 @@ public:
     using ImportDialogRunner =
         std::function<std::optional<image::MonoImage>(const QImage&, QWidget*)>;
     void setImportDialogRunner(ImportDialogRunner runner) { m_importDialog = std::move(runner); }
+
+    // Shows the Export dialog for the current picture, `name` the file it came from.
+    // Replaceable for tests.
+    using ExportDialogRunner =
+        std::function<void(const image::PackedPicture&, const QString&, QWidget*)>;
+    void setExportDialogRunner(ExportDialogRunner runner) { m_exportDialog = std::move(runner); }
 
     // Loads a picture file for showing (LoadPicture's contract). Replaceable for tests.
     using PictureLoader = std::function<image::ErrorCode(const QString&, QImage&)>;
@@ -201,6 +208,7 @@ private:
     std::unique_ptr<DownloadController> m_download;
     FileDialogRunner m_fileDialog;
     ImportDialogRunner m_importDialog;
+    ExportDialogRunner m_exportDialog;
     PictureLoader m_loadPicture;
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;
@@ -217,6 +225,7 @@ private:
     QAction* MenuFileLoad = nullptr;
     QAction* MenuFileExit = nullptr;
     QAction* MenuImportPicture = nullptr;
+    QAction* MenuExport = nullptr;
     QMenu* MenuTestPattern = nullptr;
     QAction* MenuPreviewLCD = nullptr;
     QMenu* MenuMask = nullptr;

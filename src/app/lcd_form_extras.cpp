@@ -3,6 +3,7 @@
 #include "app/lcd_form.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -11,9 +12,11 @@
 #include "app/picture_box.h"
 #include "app/readable_path.h"
 #include "app/working_files.h"
+#include "dialogs/export_dialog.h"
 #include "dialogs/import_dialog.h"
 #include "dialogs/lcd_preview.h"
 #include "image/messages.h"
+#include "image/panel_picture.h"
 #include "image/prepare_bitmap.h"
 #include "image/test_pattern.h"
 
@@ -27,6 +30,27 @@ std::optional<image::MonoImage> runImportDialog(const QImage& source, QWidget* p
         return std::nullopt;
     }
     return dialog.picture();
+}
+
+// The Export dialog as the window shows it: a name asked with the desktop's save dialog, the
+// output written as Save as writes a chosen file.
+void runExportDialog(const image::PackedPicture& picture, const QString& name, QWidget* parent) {
+    dialogs::ExportDialog dialog(
+        picture, name,
+        [parent](const QString& proposed) {
+            return QFileDialog::getSaveFileName(parent, QStringLiteral("Export"), proposed);
+        },
+        [](const QString& path, const std::string& bytes) {
+            const ErrorCode code = WriteChosenFile(
+                path, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+            if (code == ErrorCode::None) {
+                return QString();
+            }
+            const auto words = image::describe(code);
+            return QString::fromUtf8(words.data(), static_cast<qsizetype>(words.size()));
+        },
+        parent);
+    dialog.exec();
 }
 
 QString patternCaption(image::TestPattern pattern) {
@@ -48,6 +72,23 @@ void LCDForm::buildExtraCommands() {
             MenuImportPicture_Click();
         }
     });
+
+    // Export... follows Save as PXL..., and is there whenever a picture is.
+    MenuExport = new QAction(QStringLiteral("Export..."), this);
+    MenuExport->setObjectName(QStringLiteral("MenuExport"));
+    MenuExport->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    const QList<QAction*> fileActions = Menufile->actions();
+    const qsizetype savePxl = fileActions.indexOf(MenuSavePXL);
+    Menufile->insertAction(fileActions.value(savePxl + 1), MenuExport);
+    MenuExport->setEnabled(MenuSavePXL->isEnabled());
+    connect(MenuSavePXL, &QAction::changed, this,
+            [this] { MenuExport->setEnabled(MenuSavePXL->isEnabled()); });
+    connect(MenuExport, &QAction::triggered, this, [this] {
+        if (Menufile->isEnabled() && MenuExport->isEnabled()) {
+            MenuExport_Click();
+        }
+    });
+    m_exportDialog = &runExportDialog;
 
     MenuImage->addSeparator();
     MenuTestPattern = MenuImage->addMenu(QStringLiteral("Test Pattern"));
@@ -136,6 +177,22 @@ bool LCDForm::makeCurrentPicture(const image::MonoImage& picture, const QString&
     MenuSaveBMP->setEnabled(true);
     MenuSavePXL->setEnabled(true);
     return true;
+}
+
+// The picture the LCD receives, read from the working PXL file, in the Export dialog.
+void LCDForm::MenuExport_Click() {
+    const QByteArray pxl = ReadFileBytes(m_state.TempPXLFile, image::kMaxDownloadTextBytes).bytes;
+    const image::PanelPictureRead read =
+        image::PictureFromPxl(std::string_view(pxl.constData(), static_cast<std::size_t>(pxl.size())));
+    if (!read.picture) {
+        m_prompts.message(QStringLiteral("There is no picture to export: ") +
+                              QString::fromStdString(read.failure),
+                          QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    const QString name = m_state.LastFileName.isEmpty() ? FileEntry->caption()
+                                                         : m_state.LastFileName;
+    m_exportDialog(*read.picture, name, this);
 }
 
 void LCDForm::MenuPreviewLCD_Click() {

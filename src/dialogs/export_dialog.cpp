@@ -305,8 +305,9 @@ void ExportDialog::saveToFile() {
     const image::FormatEntry& entry = image::FormatEntryOf(choice().format);
     const QFileInfo info(m_pictureName);
     const QString base = info.completeBaseName().isEmpty() ? "picture" : info.completeBaseName();
-    const QString proposed = info.dir().filePath(
-        base + QString::fromUtf8(entry.endings[0].data(), int(entry.endings[0].size())));
+    const QString file =
+        base + QString::fromUtf8(entry.endings[0].data(), int(entry.endings[0].size()));
+    const QString proposed = m_pictureName.contains('/') ? info.dir().filePath(file) : file;
     const QString path = m_chooseName ? m_chooseName(proposed) : QString();
     if (path.isEmpty()) {
         return;

@@ -6,6 +6,7 @@
 #include "app/caption_label.h"
 #include "app/picture_box.h"
 #include "dialogs/lcd_preview.h"
+#include "image/packed_picture.h"
 #include "image/prepare_image.h"
 #include "image/test_pattern.h"
 #include "lcd_form_fixture.h"
@@ -183,6 +184,41 @@ TEST_F(LCDFormTest, TestPatternCommandsFromTheMenuShowTheirPattern) {
     control<QAction>(*form, "MenuTestPatternChecker").trigger();
     EXPECT_EQ(fileEntry.caption(), QStringLiteral("Test pattern: Bits"));
     EXPECT_EQ(readAll(workingPXL()), pxl);
+}
+
+// File > Export... follows Save as PXL..., is there whenever a picture is, and shows the
+// picture the LCD receives (the working PXL file), named after the file it came from.
+TEST_F(LCDFormTest, ExportShowsThePictureTheLcdReceives) {
+    ASSERT_TRUE(start(QString()));
+    auto& exportCommand = control<QAction>(*form, "MenuExport");
+    const QList<QAction*> file = control<QMenu>(*form, "Menufile").actions();
+    ASSERT_GT(file.indexOf(&exportCommand), 0);
+    EXPECT_EQ(file[file.indexOf(&exportCommand) - 1], &control<QAction>(*form, "MenuSavePXL"));
+    EXPECT_EQ(exportCommand.shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_FALSE(exportCommand.isEnabled());
+
+    std::optional<image::PackedPicture> shown;
+    QString shownName;
+    form->setExportDialogRunner([&](const image::PackedPicture& picture, const QString& name,
+                                    QWidget*) {
+        shown = picture;
+        shownName = name;
+    });
+    control<QAction>(*form, "MenuTestPatternChecker").trigger();
+    ASSERT_TRUE(exportCommand.isEnabled());
+    exportCommand.trigger();
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(*shown, image::PackedFromMono(image::MakeTestPattern(image::TestPattern::Checker)));
+    EXPECT_EQ(shownName, QStringLiteral("checker.bmp"));
+
+    // A working file that holds no picture is said so, and no dialog opens.
+    shown.reset();
+    writeAll(workingPXL(), "no picture");
+    form->MenuExport_Click();
+    EXPECT_FALSE(shown.has_value());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
+    EXPECT_TRUE(prompts.messages[0].text.startsWith("There is no picture to export: "));
 }
 
 TEST_F(LCDFormTest, PreviewComparesThePanelWithThePicture) {
