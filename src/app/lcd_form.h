@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "download/download_view.h"
+#include "image/packed_picture.h"
 
 class QAction;
 class QFileInfo;
