@@ -89,12 +89,16 @@ void ByteInspector::mouseMoveEvent(QMouseEvent* event) {
         image::PlaceOfPixel(m_choice.layout, m_picture.width(), m_picture.height(), x, y);
     if (m_lit != place.byte) {
         lightByte(place.byte);
+    }
+    if (m_pointed != QPoint(x, y)) {
+        m_pointed = QPoint(x, y);
+        describe(image::PixelOfBit{x, y, place.bit});
         emit byteHovered(place.byte);
     }
-    describe(image::PixelOfBit{x, y, place.bit});
 }
 
 void ByteInspector::leaveEvent(QEvent* /*event*/) {
+    m_pointed = QPoint(-1, -1);
     if (m_lit) {
         lightByte(std::nullopt);
         emit byteHovered(std::nullopt);

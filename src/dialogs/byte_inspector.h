@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -52,6 +53,7 @@ private:
     image::LayoutChoice m_choice;
     std::vector<std::uint8_t> m_bytes; // the picture in the chosen layout
     int m_cell = 8;
+    QPoint m_pointed{-1, -1}; // the picture pixel under the pointer
     std::optional<std::size_t> m_lit;
     std::vector<image::PixelOfBit> m_litPixels;
     QString m_description;

@@ -17,9 +17,12 @@
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 #include "dialogs/byte_inspector.h"
@@ -131,7 +134,9 @@ void ExportDialog::buildControls() {
     m_text->setReadOnly(true);
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_text->setMinimumWidth(420);
+    // Room for a good part of a line of values; longer lines scroll.
+    m_text->setMinimumSize(m_text->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 60,
+                           m_text->fontMetrics().lineSpacing() * 8);
     m_size = Named(new QLabel, "ExportSize", "Size");
 
     m_inspector = new ByteInspector;
@@ -166,6 +171,10 @@ void ExportDialog::buildControls() {
     connect(saveButton, &QPushButton::clicked, this, &ExportDialog::saveToFile);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
+    // Large enough for a line of 16 values and the picture, within the screen.
+    const QRect room = screen() != nullptr ? screen()->availableGeometry() : QRect(0, 0, 1100, 720);
+    resize(std::min(1100, room.width() * 9 / 10), std::min(720, room.height() * 9 / 10));
+
     auto* whole = new QVBoxLayout(this);
     whole->addLayout(columns, 1);
     whole->addWidget(m_status);
@@ -186,7 +195,10 @@ void ExportDialog::buildControls() {
     connect(m_text, &QPlainTextEdit::cursorPositionChanged, this,
             [this] { lightValueAt(m_text->textCursor().position()); });
     connect(m_inspector, &ByteInspector::byteHovered, this,
-            [this] { m_byte->setText(m_inspector->description()); });
+            [this](std::optional<std::size_t> index) {
+                m_byte->setText(m_inspector->description());
+                markValue(index);
+            });
 }
 
 image::ExportChoice ExportDialog::choice() const {
@@ -287,6 +299,35 @@ void ExportDialog::lightValueAt(int offset) {
         m_inspector->lightByte(static_cast<std::size_t>(after - starts.begin() - 1));
     }
     m_byte->setText(m_inspector->description());
+    markValue(m_inspector->litByte());
+}
+
+void ExportDialog::markValue(std::optional<std::size_t> index) {
+    QList<QTextEdit::ExtraSelection> marks;
+    if (index && *index < m_preview.valueStarts.size()) {
+        const int start = static_cast<int>(m_preview.valueStarts[*index]);
+        int end = start;
+        const QString text = m_text->toPlainText();
+        while (end < text.size() && text[end].isLetterOrNumber()) {
+            ++end;
+        }
+        QTextEdit::ExtraSelection mark;
+        mark.cursor = QTextCursor(m_text->document());
+        mark.cursor.setPosition(start);
+        mark.cursor.setPosition(end, QTextCursor::KeepAnchor);
+        mark.format.setBackground(QColor(0xFF, 0xC8, 0x50));
+        marks << mark;
+        if (!m_text->hasFocus()) {
+            // Brings the value into view; the text is not being read with the keyboard, so
+            // its cursor may follow the pointer.
+            const QSignalBlocker quiet(m_text);
+            QTextCursor at(m_text->document());
+            at.setPosition(start);
+            m_text->setTextCursor(at);
+            m_text->ensureCursorVisible();
+        }
+    }
+    m_text->setExtraSelections(marks);
 }
 
 void ExportDialog::copyToClipboard() {

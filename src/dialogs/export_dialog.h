@@ -62,6 +62,8 @@ private:
     void buildControls();
     void refresh();
     void showStatus(const QString& text);
+    // Marks the value of byte `index` in the text, when the preview holds it.
+    void markValue(std::optional<std::size_t> index);
 
     image::PackedPicture m_picture;
     QString m_pictureName;

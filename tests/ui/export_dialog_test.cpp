@@ -1,8 +1,10 @@
 // The Export dialog and its byte inspector, driven as a user drives them: the pointer over a
 // pixel, a click in the text, Copy and Save.
 #include <QApplication>
+#include <QCoreApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -69,6 +71,8 @@ TEST_P(ExportInspectorTest, LightsTheByteThatHoldsThePixelUnderThePointer) {
         dialog.setChoice(choice);
         dialog.show();
         ByteInspector& inspector = *dialog.inspector();
+        inspector.setCellSize(6); // the whole picture in view, whatever room the dialog has
+        QCoreApplication::processEvents();
         const int cell = inspector.cellSize();
         QTest::mouseMove(&inspector, QPoint(x * cell + cell / 2, y * cell + cell / 2));
         ASSERT_TRUE(inspector.litByte().has_value()) << x << "," << y;
@@ -87,7 +91,15 @@ TEST_P(ExportInspectorTest, LightsTheByteThatHoldsThePixelUnderThePointer) {
                 EXPECT_EQ(value, 0U) << "byte " << i << " for pixel " << x << "," << y;
             }
         }
-        EXPECT_TRUE(dialog.findChild<QObject*>("ExportByte") != nullptr);
+        // The byte is named with the pixel's bit, and its value is marked in the text.
+        const QString named = control<QLabel>(dialog, "ExportByte").text();
+        EXPECT_TRUE(named.startsWith(QString("byte %1 ").arg(*inspector.litByte())))
+            << named.toStdString();
+        EXPECT_TRUE(named.endsWith(QString(": x %1, y %2").arg(x).arg(y))) << named.toStdString();
+        const auto marks = text.extraSelections();
+        ASSERT_EQ(marks.size(), 1);
+        EXPECT_EQ(marks[0].cursor.selectionStart(), int(starts[*inspector.litByte()]));
+        EXPECT_NE(ValueAt(marks[0].cursor.selectedText(), 0), 0U);
 
         // The pointer leaves; a click in the text on the value lights the pixel again.
         inspector.lightByte(std::nullopt);

@@ -92,12 +92,15 @@ TEST_F(LCDFormTest, MenusCarryTheirCaptionsAndShortcuts) {
     // "Import Picture..." joins the open commands, before the first separator.
     const auto fileActions = control<QMenu>(*form, "Menufile").actions();
     auto& importPicture = control<QAction>(*form, "MenuImportPicture");
-    ASSERT_EQ(fileActions.size(), 9);
+    ASSERT_EQ(fileActions.size(), 10);
     EXPECT_EQ(fileActions[2], &importPicture);
     EXPECT_EQ(importPicture.text(), QStringLiteral("Import Picture..."));
     EXPECT_EQ(importPicture.shortcut().toString(), QStringLiteral("Ctrl+G"));
     EXPECT_TRUE(fileActions[3]->isSeparator());
-    EXPECT_TRUE(fileActions[6]->isSeparator());
+    // "Export..." joins the save commands.
+    EXPECT_EQ(fileActions[6], &control<QAction>(*form, "MenuExport"));
+    EXPECT_EQ(fileActions[6]->text(), QStringLiteral("Export..."));
+    EXPECT_TRUE(fileActions[7]->isSeparator());
 }
 
 TEST_F(LCDFormTest, SeparatorLinesFollowTheWindowWidth) {
