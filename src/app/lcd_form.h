@@ -12,6 +12,7 @@
 #include "app/prompts.h"
 #include "download/download_view.h"
 #include "image/packed_picture.h"
+#include "image/picture_formats.h"
 
 class QAction;
 class QFileInfo;
@@ -80,6 +81,7 @@ public:
     void MenuTestPattern_Click(image::TestPattern pattern);
     void MenuPreviewLCD_Click();
     void MenuExport_Click();
+    void MenuOpen_Click();
 
     // Ends the program as File > Exit does, for a signal to end it (a logout, `kill`): the
     // working files are removed and the event loops left. A running download is asked to stop
@@ -106,6 +108,14 @@ public:
     using ExportDialogRunner =
         std::function<void(const image::PackedPicture&, const QString&, QWidget*)>;
     void setExportDialogRunner(ExportDialogRunner runner) { m_exportDialog = std::move(runner); }
+
+    // Asks what a C array or raw bytes hold and reads them; nullopt when cancelled.
+    // Replaceable for tests.
+    using ReadPictureDialogRunner = std::function<std::optional<image::PackedPicture>(
+        std::vector<std::uint8_t>, image::PictureFormat, QWidget*)>;
+    void setReadPictureDialogRunner(ReadPictureDialogRunner runner) {
+        m_readPictureDialog = std::move(runner);
+    }
 
     // Loads a picture file for showing (LoadPicture's contract). Replaceable for tests.
     using PictureLoader = std::function<image::ErrorCode(const QString&, QImage&)>;
@@ -137,6 +147,7 @@ private:
     void buildMenus();
     void buildControls();
     void buildExtraCommands();
+    void buildOpenCommand();
     bool makeCurrentPicture(const image::MonoImage& picture, const QString& source);
 
     // Start-up's command-line branches.
@@ -210,6 +221,7 @@ private:
     FileDialogRunner m_fileDialog;
     ImportDialogRunner m_importDialog;
     ExportDialogRunner m_exportDialog;
+    ReadPictureDialogRunner m_readPictureDialog;
     PictureLoader m_loadPicture;
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;
@@ -227,6 +239,7 @@ private:
     QAction* MenuFileExit = nullptr;
     QAction* MenuImportPicture = nullptr;
     QAction* MenuExport = nullptr;
+    QAction* MenuOpen = nullptr;
     QMenu* MenuTestPattern = nullptr;
     QAction* MenuPreviewLCD = nullptr;
     QMenu* MenuMask = nullptr;

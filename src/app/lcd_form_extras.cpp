@@ -89,6 +89,7 @@ void LCDForm::buildExtraCommands() {
         }
     });
     m_exportDialog = &runExportDialog;
+    buildOpenCommand();
 
     MenuImage->addSeparator();
     MenuTestPattern = MenuImage->addMenu(QStringLiteral("Test Pattern"));

@@ -36,12 +36,18 @@ void ByteInspector::setLayoutChoice(image::LayoutChoice choice) {
     m_choice = choice;
     m_bytes = image::PackLayout(m_picture, m_choice);
     lightByte(std::nullopt);
-    updateGeometry();
+    fitSize();
 }
 
 void ByteInspector::setCellSize(int cell) {
     m_cell = std::max(1, cell);
+    fitSize();
+}
+
+// Takes the size the picture needs: inside a scroll area nothing else resizes the inspector.
+void ByteInspector::fitSize() {
     updateGeometry();
+    resize(sizeHint());
     update();
 }
 

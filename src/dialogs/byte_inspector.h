@@ -48,6 +48,7 @@ protected:
 
 private:
     void describe(std::optional<image::PixelOfBit> pointed);
+    void fitSize();
 
     image::PackedPicture m_picture;
     image::LayoutChoice m_choice;

@@ -21,6 +21,7 @@
 
 #include "dialogs/byte_inspector.h"
 #include "dialogs/export_dialog.h"
+#include "dialogs/read_picture_dialog.h"
 #include "image/byte_layout.h"
 #include "support/control.h"
 
@@ -175,6 +176,36 @@ TEST(ExportDialogTest, SaysWhyNothingIsWritten) {
     control<QLineEdit>(dialog, "ExportName").setText("good");
     control<QPushButton>(dialog, "ExportSave").click();
     EXPECT_EQ(dialog.statusText(), "x.c was not saved: Permission denied");
+}
+
+// Read Picture: what a C array or raw bytes hold, with the result or the reason shown at once
+// and OK only when there is a picture.
+TEST(ReadPictureDialogTest, ShowsWhatTheOptionsGiveAndTakesOnlyAPicture) {
+    const std::string text = "#define A_WIDTH 10\n#define A_HEIGHT 2\n"
+                             "const unsigned char a[] = {0xA5, 0x40, 0x01, 0x80};\n";
+    vornix::dialogs::ReadPictureDialog source(
+        std::vector<std::uint8_t>(text.begin(), text.end()), image::PictureFormat::CSource);
+    EXPECT_EQ(source.statusText(), "10 x 2 pixels"); // the size the file names
+    ASSERT_TRUE(source.picture().has_value());
+    EXPECT_TRUE(source.picture()->isDark(0, 0)); // 0xA5: x 0, 2, 5, 7 of row 0
+    EXPECT_TRUE(source.picture()->isDark(7, 1)); // 0x01, 0x80: x 7 and 8 of row 1
+    EXPECT_TRUE(source.picture()->isDark(8, 1));
+    EXPECT_FALSE(source.picture()->isDark(9, 1));
+    EXPECT_TRUE(control<QPushButton>(source, "ReadOk").isEnabled());
+    control<QSpinBox>(source, "ReadWidth").setValue(24);
+    EXPECT_EQ(source.statusText(),
+              "the number of values does not fit the picture's size and layout");
+    EXPECT_FALSE(source.picture().has_value());
+    EXPECT_FALSE(control<QPushButton>(source, "ReadOk").isEnabled());
+
+    vornix::dialogs::ReadPictureDialog raw(std::vector<std::uint8_t>(16, 0xFF),
+                                           image::PictureFormat::Raw);
+    EXPECT_EQ(raw.statusText(), "16 bytes, but 240 x 128 pixels in rows-msb take 3840");
+    control<QSpinBox>(raw, "ReadWidth").setValue(16);
+    control<QSpinBox>(raw, "ReadHeight").setValue(8);
+    control<QComboBox>(raw, "ReadLayout").setCurrentText("pages-lsb");
+    EXPECT_EQ(raw.statusText(), "16 x 8 pixels");
+    EXPECT_TRUE(control<QPushButton>(raw, "ReadOk").isEnabled());
 }
 
 } // namespace

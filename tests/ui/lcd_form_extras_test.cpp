@@ -5,6 +5,7 @@
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
+#include "image/picture_formats.h"
 #include "dialogs/lcd_preview.h"
 #include "image/packed_picture.h"
 #include "image/prepare_image.h"
@@ -219,6 +220,57 @@ TEST_F(LCDFormTest, ExportShowsThePictureTheLcdReceives) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
     EXPECT_TRUE(prompts.messages[0].text.startsWith("There is no picture to export: "));
+}
+
+// File > Open...: an X11 bitmap is read pixel for pixel; a C array goes through the Read
+// Picture dialog; a cancelled dialog or a bad file leaves the window's picture and names.
+TEST_F(LCDFormTest, OpenReadsTheFirmwareFormsPixelForPixel) {
+    writeAll(file(QStringLiteral("dot.xbm")),
+             "#define dot_width 10\n#define dot_height 2\n"
+             "static unsigned char dot_bits[] = {0x01, 0x00, 0x00, 0x02};\n");
+    writeAll(file(QStringLiteral("logo.c")), "const unsigned char logo[] = {0x80, 0x01};\n");
+    writeAll(file(QStringLiteral("bad.pbm")), "P4 8 8\n\x01");
+    ASSERT_TRUE(start(QString()));
+
+    answerDialog(filesDir.path(), QStringLiteral("dot.xbm"));
+    form->MenuOpen_Click();
+    EXPECT_EQ(requests.back(), QStringLiteral("ANYO"));
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("@,10,2,8\r\n080h,03Fh\r\n000h,07Fh\r\n"));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), file("dot.xbm"));
+    EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+
+    std::vector<std::uint8_t> handed;
+    form->setReadPictureDialogRunner(
+        [&](std::vector<std::uint8_t> bytes, image::PictureFormat format, QWidget*) {
+            handed = bytes;
+            EXPECT_EQ(format, image::PictureFormat::CSource);
+            return std::optional<image::PackedPicture>();
+        });
+    answerDialog(filesDir.path(), QStringLiteral("logo.c"));
+    form->MenuOpen_Click();
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(handed.data()), qsizetype(handed.size())),
+              readAll(file(QStringLiteral("logo.c"))));
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(), file("dot.xbm"));
+    EXPECT_EQ(state.LastFileName, QStringLiteral("dot.xbm"));
+
+    form->setReadPictureDialogRunner([](std::vector<std::uint8_t>, image::PictureFormat, QWidget*) {
+        image::PackedPicture picture(16, 1);
+        picture.setDark(0, 0, true);
+        return std::optional<image::PackedPicture>(picture);
+    });
+    answerDialog(filesDir.path(), QStringLiteral("logo.c"));
+    form->MenuOpen_Click();
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("@,16,1,8\r\n080h,000h\r\n"));
+    EXPECT_EQ(state.LastFileName, QStringLiteral("logo.c"));
+
+    answerDialog(filesDir.path(), QStringLiteral("bad.pbm"));
+    form->MenuOpen_Click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
+    EXPECT_EQ(prompts.messages[0].text,
+              file("bad.pbm") + "\nthe bitmap holds fewer pixels than its header promises");
+    EXPECT_EQ(state.LastFileName, QStringLiteral("logo.c"));
+    EXPECT_EQ(readAll(workingPXL()), QByteArray("@,16,1,8\r\n080h,000h\r\n"));
 }
 
 TEST_F(LCDFormTest, PreviewComparesThePanelWithThePicture) {

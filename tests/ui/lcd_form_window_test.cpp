@@ -92,15 +92,18 @@ TEST_F(LCDFormTest, MenusCarryTheirCaptionsAndShortcuts) {
     // "Import Picture..." joins the open commands, before the first separator.
     const auto fileActions = control<QMenu>(*form, "Menufile").actions();
     auto& importPicture = control<QAction>(*form, "MenuImportPicture");
-    ASSERT_EQ(fileActions.size(), 10);
+    ASSERT_EQ(fileActions.size(), 11);
     EXPECT_EQ(fileActions[2], &importPicture);
     EXPECT_EQ(importPicture.text(), QStringLiteral("Import Picture..."));
     EXPECT_EQ(importPicture.shortcut().toString(), QStringLiteral("Ctrl+G"));
-    EXPECT_TRUE(fileActions[3]->isSeparator());
+    // "Open..." (any form of the table of formats) ends the open commands.
+    EXPECT_EQ(fileActions[3], &control<QAction>(*form, "MenuOpen"));
+    EXPECT_EQ(fileActions[3]->text(), QStringLiteral("Open..."));
+    EXPECT_TRUE(fileActions[4]->isSeparator());
     // "Export..." joins the save commands.
-    EXPECT_EQ(fileActions[6], &control<QAction>(*form, "MenuExport"));
-    EXPECT_EQ(fileActions[6]->text(), QStringLiteral("Export..."));
-    EXPECT_TRUE(fileActions[7]->isSeparator());
+    EXPECT_EQ(fileActions[7], &control<QAction>(*form, "MenuExport"));
+    EXPECT_EQ(fileActions[7]->text(), QStringLiteral("Export..."));
+    EXPECT_TRUE(fileActions[8]->isSeparator());
 }
 
 TEST_F(LCDFormTest, SeparatorLinesFollowTheWindowWidth) {
