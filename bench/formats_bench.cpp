@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "image/byte_layout.h"
-#include "image/decode_bmp.h"
-#include "image/prepare_bitmap.h"
-#include "image/source_writer.h"
+#include "image/picture/byte_layout.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/prepare_bitmap.h"
+#include "image/picture/source_writer.h"
 
 namespace {
 

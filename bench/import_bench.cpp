@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "image/bounded_read.h"
-#include "image/prepare_decode.h"
-#include "image/prepare_picture.h"
+#include "image/files/bounded_read.h"
+#include "image/photo/prepare_decode.h"
+#include "image/photo/prepare_picture.h"
 
 namespace {
 

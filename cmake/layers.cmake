@@ -2,7 +2,7 @@
 # libraries it links, nothing else: a header of a higher layer is simply not on the path, so an
 # include of it fails to compile.
 #
-# The sources keep their folder-qualified includes ("image/decode_bmp.h", "app/lcd_form.h"). So
+# The sources keep their folder-qualified includes ("image/picture/decode_bmp.h", "app/lcd_form.h"). So
 # each library gets a root of its own in the build tree that holds nothing but a symbolic link
 # named after its folder, leading to that folder in src/. A library that owns a subfolder of
 # another library's folder (the stream, download/stream) gets the parent folder as a plain

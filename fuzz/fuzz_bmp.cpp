@@ -6,9 +6,9 @@
 #include <span>
 #include <string>
 
-#include "image/decode_bmp.h"
-#include "image/encode_bmp.h"
-#include "image/image_info.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
+#include "image/picture/image_info.h"
 
 namespace {
 

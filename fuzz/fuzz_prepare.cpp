@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "image/prepare_decode.h"
+#include "image/photo/prepare_decode.h"
 
 namespace {
 

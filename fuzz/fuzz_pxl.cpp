@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "image/decode_bmp.h"
-#include "image/encode_bmp.h"
-#include "image/pxl_field_stream.h"
-#include "image/pxl_fields.h"
-#include "image/pxl_format.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
+#include "image/picture/pxl_field_stream.h"
+#include "image/picture/pxl_fields.h"
+#include "image/picture/pxl_format.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "image/byte_layout.h"
-#include "image/pbm_format.h"
-#include "image/source_reader.h"
-#include "image/source_writer.h"
+#include "image/picture/byte_layout.h"
+#include "image/picture/pbm_format.h"
+#include "image/picture/source_reader.h"
+#include "image/picture/source_writer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "download/download_flags.h"
-#include "image/bitmap_header.h"
+#include "image/picture/bitmap_header.h"
 
 namespace vornix::app {
 

@@ -21,7 +21,7 @@
 #include "app/qt_prompts.h"
 #include "app/termination_signals.h"
 #include "app/working_files.h"
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::app {
 

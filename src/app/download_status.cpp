@@ -5,7 +5,7 @@
 #include <QProgressBar>
 
 #include "app/message_text.h"
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::app {
 

@@ -19,7 +19,7 @@
 #include "app/working_files.h"
 #include "dialogs/file_form.h"
 #include "dialogs/viewer_handle.h"
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::app {
 

@@ -11,8 +11,8 @@
 #include "app/app_state.h"
 #include "app/prompts.h"
 #include "download/download_view.h"
-#include "image/packed_picture.h"
-#include "image/picture_formats.h"
+#include "image/picture/packed_picture.h"
+#include "image/picture/picture_formats.h"
 
 class QAction;
 class QFileInfo;

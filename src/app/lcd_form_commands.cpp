@@ -9,8 +9,8 @@
 #include "dialogs/help_commands.h"
 #include "dialogs/help_tools.h"
 #include "dialogs/viewer_handle.h"
-#include "image/mask_rules.h"
-#include "image/number_field.h"
+#include "image/picture/mask_rules.h"
+#include "image/text/number_field.h"
 
 namespace vornix::app {
 

@@ -11,11 +11,11 @@
 #include "app/picture_box.h"
 #include "app/save_file_sink.h"
 #include "app/working_files.h"
-#include "image/decode_bmp.h"
-#include "image/encode_bmp.h"
-#include "image/error_codes.h"
-#include "image/image_info.h"
-#include "image/messages.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
+#include "image/text/error_codes.h"
+#include "image/picture/image_info.h"
+#include "image/text/messages.h"
 
 namespace vornix::app {
 

@@ -15,10 +15,10 @@
 #include "dialogs/export_dialog.h"
 #include "dialogs/import_dialog.h"
 #include "dialogs/lcd_preview.h"
-#include "image/messages.h"
-#include "image/panel_picture.h"
-#include "image/prepare_bitmap.h"
-#include "image/test_pattern.h"
+#include "image/text/messages.h"
+#include "image/picture/panel_picture.h"
+#include "image/picture/prepare_bitmap.h"
+#include "image/picture/test_pattern.h"
 
 namespace vornix::app {
 

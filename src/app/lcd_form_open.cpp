@@ -12,8 +12,8 @@
 #include "app/readable_path.h"
 #include "app/working_files.h"
 #include "dialogs/read_picture_dialog.h"
-#include "image/messages.h"
-#include "image/picture_formats.h"
+#include "image/text/messages.h"
+#include "image/picture/picture_formats.h"
 
 namespace vornix::app {
 

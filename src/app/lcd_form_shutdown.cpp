@@ -5,9 +5,9 @@
 #include "app/message_text.h"
 #include "app/working_files.h"
 #include "dialogs/viewer_handle.h"
-#include "image/error_codes.h"
-#include "image/messages.h"
-#include "image/number_field.h"
+#include "image/text/error_codes.h"
+#include "image/text/messages.h"
+#include "image/text/number_field.h"
 
 namespace vornix::app {
 

@@ -10,8 +10,8 @@
 #include "app/picture_box.h"
 #include "app/working_files.h"
 #include "dialogs/help_tools.h"
-#include "image/messages.h"
-#include "image/number_field.h"
+#include "image/text/messages.h"
+#include "image/text/number_field.h"
 
 namespace vornix::app {
 

@@ -3,8 +3,8 @@
 #include <QFile>
 #include <QString>
 
-#include "image/atomic_file.h"
-#include "image/byte_sink.h"
+#include "image/files/atomic_file.h"
+#include "image/picture/byte_sink.h"
 
 namespace vornix::app {
 

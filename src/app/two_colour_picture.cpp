@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "image/prepare_bitmap.h"
-#include "image/prepare_decode.h"
+#include "image/picture/prepare_bitmap.h"
+#include "image/photo/prepare_decode.h"
 
 namespace vornix::app {
 

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QString>
 
-#include "image/prepare_image.h"
+#include "image/photo/prepare_image.h"
 
 namespace vornix::app {
 

@@ -16,10 +16,10 @@
 #include <QImageReader>
 
 #include "app/save_file_sink.h"
-#include "image/atomic_file.h"
-#include "image/error_codes.h"
-#include "image/output_file.h"
-#include "image/pxl_format.h"
+#include "image/files/atomic_file.h"
+#include "image/text/error_codes.h"
+#include "image/files/output_file.h"
+#include "image/picture/pxl_format.h"
 
 namespace vornix::app {
 

@@ -6,8 +6,8 @@
 #include <QImage>
 #include <QString>
 
-#include "image/bounded_read.h"
-#include "image/error_codes.h"
+#include "image/files/bounded_read.h"
+#include "image/text/error_codes.h"
 
 namespace vornix::app {
 

@@ -8,8 +8,8 @@
 #include <QString>
 #include <QWidget>
 
-#include "image/byte_layout.h"
-#include "image/packed_picture.h"
+#include "image/picture/byte_layout.h"
+#include "image/picture/packed_picture.h"
 
 namespace vornix::dialogs {
 

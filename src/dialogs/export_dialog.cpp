@@ -26,7 +26,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/byte_inspector.h"
-#include "image/picture_formats.h"
+#include "image/picture/picture_formats.h"
 
 namespace vornix::dialogs {
 namespace {

@@ -5,8 +5,8 @@
 
 #include <QDialog>
 
-#include "image/export_output.h"
-#include "image/packed_picture.h"
+#include "image/picture/export_output.h"
+#include "image/picture/packed_picture.h"
 
 class QCheckBox;
 class QComboBox;

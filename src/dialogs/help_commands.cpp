@@ -8,8 +8,8 @@
 #include "app/app_state.h"
 #include "app/message_text.h"
 #include "app/prompts.h"
-#include "image/atomic_file.h"
-#include "image/messages.h"
+#include "image/files/atomic_file.h"
+#include "image/text/messages.h"
 
 #if !defined(VORNIX_VERSION_MINOR) || !defined(VORNIX_VERSION_PATCH)
 #error "The build must define VORNIX_VERSION_MINOR and VORNIX_VERSION_PATCH"

@@ -17,10 +17,10 @@
 #include "dialogs/import_dialog_previewer.h"
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
-#include "image/messages.h"
-#include "image/prepare_defaults.h"
-#include "image/prepare_picture.h"
-#include "image/prepare_tone.h"
+#include "image/text/messages.h"
+#include "image/photo/prepare_defaults.h"
+#include "image/photo/prepare_picture.h"
+#include "image/photo/prepare_tone.h"
 
 namespace vornix::dialogs {
 

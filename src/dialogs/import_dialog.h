@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <QImage>
 
-#include "image/prepare_image.h"
-#include "image/prepare_options.h"
+#include "image/photo/prepare_image.h"
+#include "image/photo/prepare_options.h"
 
 class QDialogButtonBox;
 class QLabel;

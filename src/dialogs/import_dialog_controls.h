@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "image/prepare_options.h"
+#include "image/photo/prepare_options.h"
 
 class QCheckBox;
 class QComboBox;

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "image/prepare_decode.h"
+#include "image/photo/prepare_decode.h"
 
 namespace vornix::dialogs {
 

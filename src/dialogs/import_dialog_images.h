@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "image/prepare_image.h"
+#include "image/photo/prepare_image.h"
 #include "lcdsim/framebuffer.h"
 
 namespace vornix::dialogs {

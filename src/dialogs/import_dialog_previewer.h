@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "image/prepare_geometry.h"
-#include "image/prepare_image.h"
-#include "image/prepare_options.h"
-#include "image/prepare_picture.h"
+#include "image/photo/prepare_geometry.h"
+#include "image/photo/prepare_image.h"
+#include "image/photo/prepare_options.h"
+#include "image/photo/prepare_picture.h"
 
 namespace vornix::dialogs {
 

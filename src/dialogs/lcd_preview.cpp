@@ -13,7 +13,7 @@
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
 #include "download/download_view.h"
-#include "image/messages.h"
+#include "image/text/messages.h"
 #include "lcdsim/framebuffer.h"
 
 namespace vornix::dialogs {

@@ -12,7 +12,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/byte_inspector.h"
-#include "image/prepare_image.h"
+#include "image/photo/prepare_image.h"
 
 namespace vornix::dialogs {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <QDialog>
 
-#include "image/format_io.h"
-#include "image/picture_formats.h"
+#include "image/picture/format_io.h"
+#include "image/picture/picture_formats.h"
 
 class QComboBox;
 class QDialogButtonBox;

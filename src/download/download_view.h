@@ -5,7 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::download {
 

@@ -4,8 +4,8 @@
 
 #include "download/pxl_text_file.h"
 #include "download/stream/command_stream.h"
-#include "image/messages.h"
-#include "image/number_field.h"
+#include "image/text/messages.h"
+#include "image/text/number_field.h"
 
 namespace vornix::download {
 

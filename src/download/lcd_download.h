@@ -11,7 +11,7 @@
 #include "download/download_view.h"
 #include "download/pacer.h"
 #include "download/serial_link.h"
-#include "image/pxl_fields.h"
+#include "image/picture/pxl_fields.h"
 
 namespace vornix::download {
 

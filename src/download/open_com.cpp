@@ -1,7 +1,7 @@
 #include "download/open_com.h"
 
 #include "download/port_mapping.h"
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::download {
 

@@ -5,7 +5,7 @@
 #include <QString>
 
 #include "download/serial_link.h"
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::download {
 

@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "image/bounded_read.h"
+#include "image/files/bounded_read.h"
 
 namespace vornix::download {
 

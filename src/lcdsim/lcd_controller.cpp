@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::lcdsim {
 

@@ -401,22 +401,6 @@ TEST_F(ConvertTest, OutputThatCannotBeWrittenIsAFailure) {
 
 // Runs `script` in a real shell, with $CLI naming vornix-cli, in `folder`: its stdout and exit
 // code.
-CliRun shell(const QString& script, const QString& folder) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("CLI"), QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
-    CliRun run;
-    if (process.waitForFinished(kRunTimeoutMs) && process.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = process.exitCode();
-    }
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
 struct PipeRow {
     const char* name;
     QString pipeline; // through "-"
@@ -444,10 +428,10 @@ TEST_P(PipeTest, GivesWhatNamedFilesGive) {
     ASSERT_TRUE(photo.save(path("photo.jpg"), "JPEG"));
     ASSERT_EQ(RunCli({"convert", path("clock.bmp"), path("clock.pxl")}).exitCode, 0);
 
-    const CliRun named = shell(row.named, m_dir.path());
+    const CliRun named = RunShell(row.named, m_dir.path());
     ASSERT_EQ(named.exitCode, 0) << named.err.constData();
     ASSERT_FALSE(named.out.isEmpty());
-    const CliRun piped = shell(row.pipeline, m_dir.path());
+    const CliRun piped = RunShell(row.pipeline, m_dir.path());
     EXPECT_EQ(piped.exitCode, 0) << piped.err.constData();
     EXPECT_EQ(piped.err, "");
     EXPECT_EQ(piped.out, named.out);
@@ -478,12 +462,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Standard input that is no picture, or that the conversion refuses, fails as a file would.
 TEST_F(ConvertTest, RefusedStandardInputFails) {
-    const CliRun text = shell("echo hello | $CLI convert - out.pxl", m_dir.path());
+    const CliRun text = RunShell("echo hello | $CLI convert - out.pxl", m_dir.path());
     EXPECT_EQ(text.exitCode, 1);
     EXPECT_EQ(text.err,
               "vornix-cli: -: the file is not a BMP, PBM, PGM, PPM, PNG, JPEG, GIF, WebP or PXL "
               "picture\n");
-    const CliRun noHeader = shell("echo 0FFh | $CLI stream -", m_dir.path());
+    const CliRun noHeader = RunShell("echo 0FFh | $CLI stream -", m_dir.path());
     EXPECT_EQ(noHeader.exitCode, 1);
     EXPECT_EQ(noHeader.err,
               "vornix-cli: -: Loading stopped. File does not have LCD Header information.\n");

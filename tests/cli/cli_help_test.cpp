@@ -129,13 +129,7 @@ CliRun runRedirected(const QStringList& args, const QString& redirect) {
                   QStringList{QStringLiteral("-c"), "\"$0\" \"$@\" " + redirect,
                               QStringLiteral(VORNIX_BIN_DIR "/vornix-cli")} +
                       args);
-    CliRun run;
-    if (process.waitForFinished(kRunTimeoutMs) && process.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = process.exitCode();
-    }
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return FinishRun(process);
 }
 
 // Help, the version, info and stream have nothing but standard output to give their text to:

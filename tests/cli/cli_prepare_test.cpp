@@ -875,24 +875,6 @@ TEST_F(PreparedConvertTest, ReducedJpegKeepsTheFitOfTheWholePicture) {
     EXPECT_EQ(QImage(path("from-jpg.bmp")).size(), QSize(96, 128)); // turned, then fitted
 }
 
-// Runs a shell script in `folder` with $CLI set to the vornix-cli under test.
-CliRun shell(const QString& script, const QString& folder) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("CLI"), QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"));
-    environment.insert(QStringLiteral("SAMPLES"), kSamples);
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
-    CliRun run;
-    if (process.waitForFinished(kRunTimeoutMs) && process.exitStatus() == QProcess::NormalExit) {
-        run.exitCode = process.exitCode();
-    }
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
-
 struct StandardInputRow {
     const char* name;
     QString input; // a command that writes the input
@@ -915,7 +897,7 @@ class StandardInputTest : public PreparedConvertTest,
 // file does. What the command leaves unread is counted by wc after it.
 TEST_P(StandardInputTest, IsReadAsFarAsItsKindNeeds) {
     const StandardInputRow& row = GetParam();
-    const CliRun run = shell("(" + row.input + ") | { $CLI convert " + row.args +
+    const CliRun run = RunShell("(" + row.input + ") | { $CLI convert " + row.args +
                                  "; echo \"exit $?\" >&2; wc -c; }",
                              m_dir.path());
     EXPECT_EQ(run.err, (row.err.isEmpty() ? QByteArray() : "vornix-cli: -: " + row.err + "\n") +
@@ -960,7 +942,7 @@ TEST_F(PreparedConvertTest, LargeFileAsStandardInputIsRefusedUnread) {
         sparse.write("P5\n32767 32767\n65535\n");
         ASSERT_TRUE(sparse.resize(500000000));
     }
-    const CliRun run = shell("$CLI convert --invert - out.pxl < big.pgm", m_dir.path());
+    const CliRun run = RunShell("$CLI convert --invert - out.pxl < big.pgm", m_dir.path());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "vornix-cli: -: too large: 500000000 bytes, at most 402718720\n");
     EXPECT_EQ(EntriesOf(m_dir.path()), QStringList{"big.pgm"});

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -30,16 +31,9 @@ inline bool CanRunAsNormalUser() {
     return ::geteuid() != 0 || ::access("/usr/bin/setpriv", X_OK) == 0;
 }
 
-inline CliRun RunCli(const QStringList& args, bool asNormalUser = false) {
-    QProcess process;
-    if (asNormalUser && ::geteuid() == 0) {
-        process.start(QStringLiteral("/usr/bin/setpriv"),
-                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
-                                  QStringLiteral(VORNIX_BIN_DIR "/vornix-cli")} +
-                          args);
-    } else {
-        process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), args);
-    }
+// The exit code and output of a started process once it ends; exitCode stays -1 when it
+// crashed or hung (it is then killed).
+inline CliRun FinishRun(QProcess& process) {
     CliRun run;
     if (!process.waitForFinished(kRunTimeoutMs)) {
         process.kill();
@@ -52,6 +46,32 @@ inline CliRun RunCli(const QStringList& args, bool asNormalUser = false) {
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
+}
+
+// Runs a shell script in `folder` with $CLI set to the vornix-cli under test and $SAMPLES to
+// the samples folder.
+inline CliRun RunShell(const QString& script, const QString& folder) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CLI"), QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"));
+    environment.insert(QStringLiteral("SAMPLES"), QStringLiteral(VORNIX_SAMPLES));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+    return FinishRun(process);
+}
+
+inline CliRun RunCli(const QStringList& args, bool asNormalUser = false) {
+    QProcess process;
+    if (asNormalUser && ::geteuid() == 0) {
+        process.start(QStringLiteral("/usr/bin/setpriv"),
+                      QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                  QStringLiteral(VORNIX_BIN_DIR "/vornix-cli")} +
+                          args);
+    } else {
+        process.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), args);
+    }
+    return FinishRun(process);
 }
 
 // The usage text, as the program prints it for --help.

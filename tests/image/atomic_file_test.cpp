@@ -1,4 +1,4 @@
-#include "image/atomic_file.h"
+#include "image/files/atomic_file.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image/bounded_read.h"
-#include "image/decode_bmp.h"
+#include "image/files/bounded_read.h"
+#include "image/picture/decode_bmp.h"
 #include "image_test_support.h"
 
 namespace vornix::image {

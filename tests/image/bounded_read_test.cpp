@@ -1,6 +1,6 @@
 // The one reader of named files: what is not a regular file is refused at once, whole-file
 // reads stop at the largest size a picture can have, and PXL text is read block by block.
-#include "image/bounded_read.h"
+#include "image/files/bounded_read.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -14,8 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image/decode_bmp.h"
-#include "image/encode_bmp.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
 #include "image_test_support.h"
 #include "support/row_name.h"
 

@@ -1,4 +1,4 @@
-#include "image/byte_layout.h"
+#include "image/picture/byte_layout.h"
 
 #include <algorithm>
 #include <cstdint>

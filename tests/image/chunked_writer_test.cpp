@@ -1,4 +1,4 @@
-#include "image/chunked_writer.h"
+#include "image/picture/chunked_writer.h"
 
 #include <string>
 #include <vector>

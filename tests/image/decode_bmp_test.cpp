@@ -1,4 +1,4 @@
-#include "image/decode_bmp.h"
+#include "image/picture/decode_bmp.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "image/encode_bmp.h"
+#include "image/picture/encode_bmp.h"
 
 #include <algorithm>
 #include <cstring>

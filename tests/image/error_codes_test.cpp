@@ -1,18 +1,18 @@
 // The core's failures: the numbers the window shows for failed file operations, and the words
 // every failure of the core is described by.
-#include "image/error_codes.h"
+#include "image/text/error_codes.h"
 
 #include <cerrno>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "image/decode_bmp.h"
-#include "image/encode_bmp.h"
-#include "image/output_file.h"
-#include "image/prepare_decode.h"
-#include "image/prepare_picture.h"
-#include "image/pxl_fields.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
+#include "image/files/output_file.h"
+#include "image/photo/prepare_decode.h"
+#include "image/photo/prepare_picture.h"
+#include "image/picture/pxl_fields.h"
 #include "support/described_enum.h"
 #include "support/row_name.h"
 

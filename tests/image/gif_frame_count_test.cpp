@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "image/gif_frame_count.h"
+#include "image/photo/gif_frame_count.h"
 #include "support/row_name.h"
 
 namespace vornix::image {

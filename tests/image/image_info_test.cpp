@@ -1,9 +1,9 @@
-#include "image/image_info.h"
+#include "image/picture/image_info.h"
 
 #include <gtest/gtest.h>
 
-#include "image/decode_bmp.h"
-#include "image/encode_bmp.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
 #include "image_test_support.h"
 
 namespace vornix::image {

@@ -10,7 +10,7 @@
 
 #include <sys/resource.h>
 
-#include "image/byte_sink.h"
+#include "image/picture/byte_sink.h"
 
 namespace vornix::image::test {
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "image/byte_layout.h"
+#include "image/picture/byte_layout.h"
 
 namespace vornix::test {
 

@@ -1,4 +1,4 @@
-#include "image/mask_rules.h"
+#include "image/picture/mask_rules.h"
 
 #include <cmath>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "image/output_file.h"
+#include "image/files/output_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,7 +18,7 @@
 
 #include <gtest/gtest.h>
 
-#include "image/decode_bmp.h"
+#include "image/picture/decode_bmp.h"
 #include "image_test_support.h"
 #include "support/row_name.h"
 

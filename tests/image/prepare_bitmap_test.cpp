@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "image/encode_bmp.h"
-#include "image/prepare_bitmap.h"
-#include "image/prepare_decode.h"
-#include "image/test_pattern.h"
+#include "image/picture/encode_bmp.h"
+#include "image/picture/prepare_bitmap.h"
+#include "image/photo/prepare_decode.h"
+#include "image/picture/test_pattern.h"
 
 namespace vornix::image {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "image/bounded_read.h"
+#include "image/files/bounded_read.h"
 
 namespace vornix::image {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "image/prepare_decode.h"
+#include "image/photo/prepare_decode.h"
 #include "support/row_name.h"
 
 #include <jpeglib.h>

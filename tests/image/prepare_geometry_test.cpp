@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <numeric>
 
-#include "image/prepare_geometry.h"
+#include "image/photo/prepare_geometry.h"
 
 namespace vornix::image {
 namespace {

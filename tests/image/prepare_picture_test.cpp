@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "image/prepare_picture.h"
+#include "image/photo/prepare_picture.h"
 
 namespace vornix::image {
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "image/prepare_tone.h"
+#include "image/photo/prepare_tone.h"
 #include "support/row_name.h"
 
 namespace vornix::image {

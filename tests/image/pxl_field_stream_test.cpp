@@ -1,6 +1,6 @@
 // Text read in pieces must give exactly what the whole text gives: the whole-text reader and
 // the whole-text conversion are the reference here.
-#include "image/pxl_field_stream.h"
+#include "image/picture/pxl_field_stream.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "image/encode_bmp.h"
+#include "image/picture/encode_bmp.h"
 #include "image_test_support.h"
 
 namespace vornix::image {

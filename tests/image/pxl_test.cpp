@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image/pxl_fields.h"
-#include "image/pxl_format.h"
+#include "image/picture/pxl_fields.h"
+#include "image/picture/pxl_format.h"
 #include "support/row_name.h"
 
 namespace vornix::image {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "image/decode_bmp.h"
-#include "image/encode_bmp.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
 #include "image_test_support.h"
 
 namespace vornix::image {

@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "image/prepare_bitmap.h"
-#include "image/test_pattern.h"
+#include "image/picture/prepare_bitmap.h"
+#include "image/picture/test_pattern.h"
 
 namespace vornix::image {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "download/pxl_samples.h"
 #include "download/stream/command_stream.h"
-#include "image/pxl_fields.h"
+#include "image/picture/pxl_fields.h"
 #include "support/described_enum.h"
 #include "support/row_name.h"
 

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "image/error_codes.h"
+#include "image/text/error_codes.h"
 
 namespace vornix::image {
 

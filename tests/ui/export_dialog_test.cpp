@@ -22,7 +22,7 @@
 #include "dialogs/byte_inspector.h"
 #include "dialogs/export_dialog.h"
 #include "dialogs/read_picture_dialog.h"
-#include "image/byte_layout.h"
+#include "image/picture/byte_layout.h"
 #include "support/control.h"
 
 namespace {

@@ -29,8 +29,8 @@
 #include "dialogs/import_dialog_controls.h"
 #include "dialogs/import_dialog_images.h"
 #include "dialogs/lcd_preview_panel.h"
-#include "image/prepare_picture.h"
-#include "image/prepare_tone.h"
+#include "image/photo/prepare_picture.h"
+#include "image/photo/prepare_tone.h"
 #include "support/row_name.h"
 
 static void PrintTo(const QString& text, std::ostream* out) {

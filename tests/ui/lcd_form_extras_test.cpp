@@ -5,11 +5,11 @@
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
-#include "image/picture_formats.h"
+#include "image/picture/picture_formats.h"
 #include "dialogs/lcd_preview.h"
-#include "image/packed_picture.h"
-#include "image/prepare_image.h"
-#include "image/test_pattern.h"
+#include "image/picture/packed_picture.h"
+#include "image/photo/prepare_image.h"
+#include "image/picture/test_pattern.h"
 #include "lcd_form_fixture.h"
 #include "support/row_name.h"
 

@@ -13,7 +13,7 @@
 #include "app/caption_label.h"
 #include "app/picture_box.h"
 #include "dialogs/file_form.h"
-#include "image/prepare_image.h"
+#include "image/photo/prepare_image.h"
 #include "lcd_form_fixture.h"
 #include "support/row_name.h"
 
@@ -868,8 +868,8 @@ TEST_F(LCDFormTest, FilesWhoseNamesAreNotUtf8OpenByTheirBytes) {
 #include "dialogs/viewer.h"
 #include "dialogs/viewer_handle.h"
 #include "drawn_bitmap.h"
-#include "image/decode_bmp.h"
-#include "image/error_codes.h"
+#include "image/picture/decode_bmp.h"
+#include "image/text/error_codes.h"
 
 namespace vornix::test {
 namespace {

@@ -9,7 +9,7 @@
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
-#include "image/prepare_image.h"
+#include "image/photo/prepare_image.h"
 #include "lcd_form_fixture.h"
 #include "support/row_name.h"
 

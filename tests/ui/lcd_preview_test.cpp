@@ -17,7 +17,7 @@
 #include "dialogs/lcd_preview.h"
 #include "dialogs/lcd_preview_pane.h"
 #include "dialogs/lcd_preview_panel.h"
-#include "image/decode_bmp.h"
+#include "image/picture/decode_bmp.h"
 #include "support/row_name.h"
 
 static void PrintTo(const QString& text, std::ostream* out) {

@@ -18,7 +18,7 @@
 
 #include "app/working_files.h"
 #include "drawn_bitmap.h"
-#include "image/error_codes.h"
+#include "image/text/error_codes.h"
 #include "support/error_code_print.h"
 #include "support/row_name.h"
 

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "image/error_codes.h"
+#include "image/text/error_codes.h"
 
 namespace vornix::cli {
 

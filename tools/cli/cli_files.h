@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "image/bounded_read.h"
-#include "image/error_codes.h"
-#include "image/picture_formats.h"
+#include "image/files/bounded_read.h"
+#include "image/text/error_codes.h"
+#include "image/picture/picture_formats.h"
 
 namespace vornix::cli {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "cli_files.h"
-#include "image/bounded_read.h"
+#include "image/files/bounded_read.h"
 
 namespace vornix::cli {
 

@@ -12,12 +12,12 @@
 #include "commands.h"
 #include "exact_convert.h"
 #include "file_errors.h"
-#include "image/decode_bmp.h"
-#include "image/messages.h"
-#include "image/output_file.h"
-#include "image/prepare_bitmap.h"
-#include "image/prepare_buffer.h"
-#include "image/prepare_defaults.h"
+#include "image/picture/decode_bmp.h"
+#include "image/text/messages.h"
+#include "image/files/output_file.h"
+#include "image/picture/prepare_bitmap.h"
+#include "image/photo/prepare_buffer.h"
+#include "image/photo/prepare_defaults.h"
 #include "same_file.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
@@ -66,7 +66,9 @@ constexpr std::array<std::pair<std::string_view, image::Dither>, 5> kDithers = {
     {"bayer8", image::Dither::Bayer8},
 }};
 
-std::optional<int> parseWhole(std::string_view text, int low, int high) {
+} // namespace
+
+std::optional<int> ParseWhole(std::string_view text, int low, int high) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
@@ -75,6 +77,8 @@ std::optional<int> parseWhole(std::string_view text, int low, int high) {
     }
     return value;
 }
+
+namespace {
 
 bool setThreshold(std::string_view value, image::PrepareOptions& options) {
     if (value == "auto") {
@@ -85,7 +89,7 @@ bool setThreshold(std::string_view value, image::PrepareOptions& options) {
     if (value.find_first_not_of("0123456789") != std::string_view::npos) {
         return false;
     }
-    const auto level = parseWhole(value, 0, 255);
+    const auto level = ParseWhole(value, 0, 255);
     if (!level) {
         return false;
     }
@@ -120,7 +124,7 @@ bool applyOutputOption(std::string_view name, std::string_view value, PreparedAr
         parsed.batch = true;
         return !value.empty();
     }
-    const auto jobs = parseWhole(value, 1, kMaxJobs); // --jobs, -j
+    const auto jobs = ParseWhole(value, 1, kMaxJobs); // --jobs, -j
     if (jobs) {
         parsed.jobs = *jobs;
     }
@@ -324,8 +328,8 @@ std::optional<image::PictureSize> ParsePictureSize(std::string_view text) {
         text.find_first_not_of("0123456789xX") != std::string_view::npos) {
         return std::nullopt;
     }
-    const auto width = parseWhole(text.substr(0, cross), 1, image::kMaxPreparedSide);
-    const auto height = parseWhole(text.substr(cross + 1), 1, image::kMaxPreparedSide);
+    const auto width = ParseWhole(text.substr(0, cross), 1, image::kMaxPreparedSide);
+    const auto height = ParseWhole(text.substr(cross + 1), 1, image::kMaxPreparedSide);
     if (!width || !height || std::int64_t{*width} * *height > image::kMaxPicturePixels) {
         return std::nullopt;
     }

@@ -11,10 +11,10 @@
 #include "cli_files.h"
 #include "firmware_options.h"
 #include "standard_streams.h"
-#include "image/prepare_defaults.h"
-#include "image/prepare_geometry.h"
-#include "image/packed_picture.h"
-#include "image/prepare_image.h"
+#include "image/photo/prepare_defaults.h"
+#include "image/photo/prepare_geometry.h"
+#include "image/picture/packed_picture.h"
+#include "image/photo/prepare_image.h"
 
 namespace vornix::cli {
 
@@ -128,6 +128,9 @@ int RunPreparedConvert(const std::vector<std::string>& args);
 // "WxH" with both sides 1..kMaxPreparedSide and at most kMaxPicturePixels pixels ("240x128");
 // nullopt otherwise.
 std::optional<image::PictureSize> ParsePictureSize(std::string_view text);
+
+// The whole text as a number from `low` to `high`; nullopt for anything else.
+std::optional<int> ParseWhole(std::string_view text, int low, int high);
 
 // Writes the picture to `path` in `form` (PXL text, a 1-bit bitmap, or a firmware format in
 // the shape `firmware` gives), as an image::OutputFile delivers it. Returns "" or the reason

@@ -4,7 +4,7 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "file_errors.h"
-#include "image/export_output.h"
+#include "image/picture/export_output.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
 

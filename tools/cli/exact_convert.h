@@ -4,9 +4,9 @@
 
 #include "convert_options.h"
 #include "firmware_options.h"
-#include "image/packed_picture.h"
-#include "image/panel_picture.h"
-#include "image/picture_formats.h"
+#include "image/picture/packed_picture.h"
+#include "image/picture/panel_picture.h"
+#include "image/picture/picture_formats.h"
 
 namespace vornix::cli {
 

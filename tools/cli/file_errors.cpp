@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "image/bounded_read.h"
+#include "image/files/bounded_read.h"
 #include "terminal_text.h"
 
 namespace vornix::cli {

@@ -1,7 +1,6 @@
 #include "firmware_options.h"
 
 #include <array>
-#include <charconv>
 
 #include "convert_options.h"
 
@@ -20,16 +19,6 @@ std::optional<image::InkBit> InkNamed(std::string_view value) {
         return image::InkBit::Light;
     }
     return std::nullopt;
-}
-
-std::optional<int> Whole(std::string_view text, int low, int high) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
-        value > high) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 } // namespace
@@ -85,7 +74,7 @@ bool ApplyFirmwareOption(std::string_view name, std::string_view value, Firmware
         return image::IsIdentifier(value);
     }
     if (name == "--values-per-line") {
-        const auto count = Whole(value, 1, image::kMaxValuesPerLine);
+        const auto count = ParseWhole(value, 1, image::kMaxValuesPerLine);
         source.valuesPerLine = count.value_or(source.valuesPerLine);
         return count.has_value();
     }

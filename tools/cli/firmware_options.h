@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "image/byte_layout.h"
-#include "image/picture_formats.h"
-#include "image/prepare_geometry.h"
-#include "image/source_writer.h"
+#include "image/picture/byte_layout.h"
+#include "image/picture/picture_formats.h"
+#include "image/photo/prepare_geometry.h"
+#include "image/picture/source_writer.h"
 
 namespace vornix::cli {
 

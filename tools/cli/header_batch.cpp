@@ -10,7 +10,7 @@
 #include "convert_options.h"
 #include "exact_convert.h"
 #include "file_errors.h"
-#include "image/source_writer.h"
+#include "image/picture/source_writer.h"
 #include "same_file.h"
 #include "standard_streams.h"
 #include "terminal_text.h"

@@ -5,7 +5,7 @@
 
 #include "commands.h"
 #include "file_errors.h"
-#include "image/messages.h"
+#include "image/text/messages.h"
 #include "terminal_text.h"
 
 namespace {

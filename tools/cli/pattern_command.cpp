@@ -7,8 +7,8 @@
 #include "cli_files.h"
 #include "commands.h"
 #include "convert_options.h"
-#include "image/messages.h"
-#include "image/test_pattern.h"
+#include "image/text/messages.h"
+#include "image/picture/test_pattern.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
 

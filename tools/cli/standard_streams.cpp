@@ -10,8 +10,8 @@
 #include <unistd.h>
 
 #include "file_errors.h"
-#include "image/prepare_decode.h"
-#include "image/pxl_fields.h"
+#include "image/photo/prepare_decode.h"
+#include "image/picture/pxl_fields.h"
 
 namespace vornix::cli {
 

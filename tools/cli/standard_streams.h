@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "image/bounded_read.h"
-#include "image/byte_sink.h"
-#include "image/output_file.h"
+#include "image/files/bounded_read.h"
+#include "image/picture/byte_sink.h"
+#include "image/files/output_file.h"
 
 namespace vornix::cli {
 

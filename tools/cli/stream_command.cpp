@@ -6,9 +6,9 @@
 #include "commands.h"
 #include "download/stream/command_stream.h"
 #include "file_errors.h"
-#include "image/atomic_file.h"
-#include "image/decode_bmp.h"
-#include "image/messages.h"
+#include "image/files/atomic_file.h"
+#include "image/picture/decode_bmp.h"
+#include "image/text/messages.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
 

@@ -9,7 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::lcdsim {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "image/messages.h"
+#include "image/text/messages.h"
 
 namespace vornix::lcdsim {
 

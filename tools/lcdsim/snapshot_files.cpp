@@ -6,8 +6,8 @@
 #include <QByteArray>
 #include <QImageWriter>
 
-#include "image/messages.h"
-#include "image/output_file.h"
+#include "image/text/messages.h"
+#include "image/files/output_file.h"
 
 namespace vornix::lcdsim {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "image/number_field.h"
+#include "image/text/number_field.h"
 
 namespace vornix::download {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "image/pxl_fields.h"
+#include "image/picture/pxl_fields.h"
 
 namespace vornix::download {
 

@@ -7,8 +7,8 @@
 
 #include "../file_errors.h"
 #include "download/pxl_text_file.h"
-#include "image/decode_bmp.h"
-#include "image/messages.h"
+#include "image/picture/decode_bmp.h"
+#include "image/text/messages.h"
 
 namespace vornix::cli {
 
