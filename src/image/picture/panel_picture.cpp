@@ -1,5 +1,6 @@
 #include "image/picture/panel_picture.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "image/picture/decode_bmp.h"
@@ -54,18 +55,50 @@ PanelPictureRead FromConvertedText(std::string_view text) {
     return {std::move(picture), ""};
 }
 
+class RefusingSink : public ByteSink {
+public:
+    bool write(std::string_view /*bytes*/) override { return false; }
+};
+
 } // namespace
 
 PanelPictureRead PictureFromBitmap(std::span<const std::uint8_t> file) {
-    StringSink text;
-    const DecodeResult result = ConvertBitmapToPxl(file, text);
-    if (result.refused()) {
-        return {std::nullopt, DecodeRefusalMessage(result, "\n")};
+    // The conversion checks the whole file before its first write, so a sink that refuses that
+    // write learns that the bitmap is sound without the text being made.
+    RefusingSink refuse;
+    const DecodeResult checked = ConvertBitmapToPxl(file, refuse);
+    if (checked.refused()) {
+        return {std::nullopt, DecodeRefusalMessage(checked, "\n")};
     }
-    if (!result.converted()) {
-        return {std::nullopt, std::string(describe(result.outcome))};
+    if (checked.outcome != DecodeOutcome::OutputFailed) {
+        return {std::nullopt, std::string(describe(checked.outcome))};
     }
-    return FromConvertedText(text.text());
+    const BitmapHeader& header = checked.header;
+    if (header.biWidth < 1 || header.biHeight < 1 || !checked.bytesPerRow) {
+        return {std::nullopt, "the picture has no pixels"};
+    }
+    const auto stride = static_cast<std::size_t>(*checked.bytesPerRow);
+    const auto offset = static_cast<std::size_t>(std::max(header.bfOffBits, 0));
+    const auto rows = static_cast<std::size_t>(header.biHeight);
+    if (offset > file.size() || (file.size() - offset) / stride < rows) {
+        // Rows the conversion reads as zeros past a short file's end: its text says what they
+        // hold.
+        StringSink text;
+        ConvertBitmapToPxl(file, text);
+        return FromConvertedText(text.text());
+    }
+    // Rows bottom first; a colour index 0 is a dark pixel, as in the PXL text.
+    PackedPicture picture(header.biWidth, header.biHeight);
+    for (int y = 0; y < picture.height(); ++y) {
+        const std::uint8_t* source =
+            file.data() + offset + (rows - 1 - static_cast<std::size_t>(y)) * stride;
+        auto row = picture.row(y);
+        for (std::size_t k = 0; k < row.size(); ++k) {
+            row[k] = static_cast<std::uint8_t>(~source[k]);
+        }
+    }
+    picture.clearPadding();
+    return {std::move(picture), ""};
 }
 
 PanelPictureRead PictureFromPxl(std::string_view text) {
