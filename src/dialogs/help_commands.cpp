@@ -63,10 +63,7 @@ bool ShowHelpFileWith(app::Prompts& prompts, const QStringList& viewers, const Q
             return true;
         }
     }
-    reportCannotStart(prompts, QStringLiteral("Can't find Notepad.exe") + kCrLf + kCrLf +
-                                   QStringLiteral("No program could show the guide. It is the "
-                                                  "text file") +
-                                   kCrLf + helpFile);
+    reportCannotStart(prompts, QStringLiteral("Can't find Notepad.exe"));
     return false;
 }
 

@@ -28,8 +28,8 @@ QString HelpFileDirectory(const QString& programDir);
 void OpenHelpFile(app::Prompts& prompts, const QString& textEditor, const QString& programDir);
 
 // Starts the first of `viewers` that starts, with the single argument helpFile; when none
-// does, the message "Can't find Notepad.exe" naming the help file, titled kFileErrorTitle (OK,
-// no icon). True when a viewer started.
+// does, the message "Can't find Notepad.exe", titled kFileErrorTitle (OK, no icon), the box
+// the window has always shown when its editor cannot be started. True when a viewer started.
 bool ShowHelpFileWith(app::Prompts& prompts, const QStringList& viewers, const QString& helpFile);
 
 // "Help File" as the window runs it: the desktop's opener is started and watched without

@@ -92,9 +92,7 @@ TEST_P(HelpFileTest, StartsTheEditorOnTheHelpText) {
         EXPECT_TRUE(prompts.starts.empty());
     }
     if (row.cannotStart) {
-        expectFileError(prompts, QStringLiteral("Can't find Notepad.exe\r\n\r\nNo program could "
-                                                "show the guide. It is the text file\r\n"
-                                                "/opt/vornix dir/bin/Vornix.txt"));
+        expectFileError(prompts, QStringLiteral("Can't find Notepad.exe"));
     } else {
         EXPECT_TRUE(prompts.messages.empty());
     }
@@ -159,9 +157,7 @@ TEST_P(HelpFileOpenerTest, FallsBackWhenTheOpenerFails) {
         EXPECT_EQ(prompts.starts.back().arguments, QStringList{helpFile});
     }
     if (row.box) {
-        expectFileError(prompts, QStringLiteral("Can't find Notepad.exe\r\n\r\nNo program could "
-                                                "show the guide. It is the text file\r\n") +
-                                     helpFile);
+        expectFileError(prompts, QStringLiteral("Can't find Notepad.exe"));
         EXPECT_EQ(prompts.starts.size(), static_cast<size_t>(row.viewers.size()));
     } else {
         EXPECT_TRUE(prompts.messages.empty());
