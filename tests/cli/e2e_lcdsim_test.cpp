@@ -1,6 +1,7 @@
 // End to end: the real vornix-lcdsim on a pseudo-terminal, fed by hand-made streams and by the
 // real vornix-cli load.
 #include <csignal>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -284,5 +285,50 @@ INSTANTIATE_TEST_SUITE_P(
     Samples, LoadIntoSimulator, ::testing::Values("clock.bmp", "shapes.bmp"), [](const auto& info) {
         return std::string(info.param).substr(0, std::string(info.param).find('.'));
     });
+
+// One picture into several controllers at once, one download each; a port that cannot be
+// opened is named as failed and the others still finish. Each panel shows the picture: the
+// same PBM as the panel loaded alone.
+TEST(LoadIntoManySimulators, EveryPanelShowsThePictureAndAFailedPortIsNamed) {
+    const QString picture = QStringLiteral(VORNIX_SAMPLES "/clock.bmp");
+    Simulator alone({"--fast", "--exit-after-idle", "1"});
+    QProcess one;
+    one.start(kCli, {"load", "--port", alone.linePath(), picture});
+    ASSERT_TRUE(one.waitForFinished(kFinishMs));
+    ASSERT_EQ(one.exitCode(), 0) << one.readAllStandardError().constData();
+    ASSERT_TRUE(alone.finished());
+    const QByteArray expected = alone.pbm();
+    ASSERT_FALSE(expected.isEmpty());
+
+    std::vector<std::unique_ptr<Simulator>> panels;
+    QStringList args{"load"};
+    for (int i = 0; i < 4; ++i) {
+        panels.push_back(std::make_unique<Simulator>(QStringList{"--fast", "--exit-after-idle", "1"}));
+        args << "--port" << panels.back()->linePath();
+    }
+    args << "--port" << "/nonexistent/tty" << picture;
+    QProcess load;
+    load.start(kCli, args);
+    ASSERT_TRUE(load.waitForFinished(kFinishMs));
+    const QString errors = QString::fromLocal8Bit(load.readAllStandardError());
+    EXPECT_EQ(load.exitCode(), 1) << errors.toStdString();
+    for (const auto& panel : panels) {
+        ASSERT_TRUE(panel->finished());
+        EXPECT_EQ(panel->pbm(), expected);
+    }
+    const QStringList lines = errors.trimmed().split('\n');
+    ASSERT_GE(lines.size(), 6);
+    EXPECT_TRUE(lines.back().startsWith("4 loaded, 1 failed: /nonexistent/tty: cannot open: "))
+        << errors.toStdString();
+    EXPECT_TRUE(lines[lines.size() - 2].startsWith("/nonexistent/tty: failed: cannot open: "))
+        << errors.toStdString();
+    EXPECT_EQ(errors.count(": loaded\n"), 4) << errors.toStdString();
+
+    // A port named without a picture for it is a usage error, and nothing is sent.
+    QProcess bad;
+    bad.start(kCli, {"load", "--port", "/dev/null", "--port", "/dev/zero"});
+    ASSERT_TRUE(bad.waitForFinished(kFinishMs));
+    EXPECT_EQ(bad.exitCode(), 2);
+}
 
 } // namespace

@@ -119,7 +119,13 @@ constexpr const char* kLoadHelp =
     "Progress goes to standard error; Ctrl+C stops the download (exit 130).\n"
     "\n"
     "  --port DEVICE   the serial device (default: the first serial port, or\n"
-    "                  the device named by the environment variable VORNIX_COM1)\n";
+    "                  the device named by the environment variable VORNIX_COM1)\n"
+    "\n"
+    "Given more than once (--port A --port B FILE), FILE is loaded into every port\n"
+    "at once, one download each; --port DEVICE=FILE gives a port its own picture.\n"
+    "A port that fails ends only its own download. Each port's lines come as\n"
+    "DEVICE: line, then one result a port and a summary (\"3 loaded, 1 failed:\n"
+    "DEVICE: reason\"); the exit status is 1 when any port failed.\n";
 
 constexpr const char* kPatternHelp =
     "usage: vornix-cli pattern [--size WxH] NAME OUTPUT\n"
