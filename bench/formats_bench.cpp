@@ -4,13 +4,13 @@
 // best of several runs of each, in milliseconds, and the output sizes.
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <tuple>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "image/picture/byte_layout.h"
@@ -93,10 +93,12 @@ int main(int argc, char** argv) {
         });
     }
     row("raw bytes, rows-msb", [&] { return PackLayout(picture, {}).size(); });
-    row("raw bytes, pages-lsb",
-        [&] { return PackLayout(picture, {ByteLayout::PagesLowBitTop, InkBit::Dark}).size(); });
-    row("raw bytes, columns, set = light",
-        [&] { return PackLayout(picture, {ByteLayout::Columns, InkBit::Light}).size(); });
+    row("raw bytes, pages-lsb", [&] {
+        return PackLayout(picture, {ByteLayout::PagesLowBitTop, InkBit::Dark}).size();
+    });
+    row("raw bytes, columns, set = light", [&] {
+        return PackLayout(picture, {ByteLayout::Columns, InkBit::Light}).size();
+    });
     std::remove(path.c_str());
     return 0;
 }

@@ -51,8 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         StringSink written;
         require(WritePbm(*pbm.picture, written));
         const std::string& bytes = written.text();
-        require(ReadPbm({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()})
-                    .picture == pbm.picture);
+        require(
+            ReadPbm({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()}).picture ==
+            pbm.picture);
         RoundTrip(*pbm.picture, layout);
     }
     return 0;

@@ -13,8 +13,8 @@
 #include "app/working_files.h"
 #include "image/picture/decode_bmp.h"
 #include "image/picture/encode_bmp.h"
-#include "image/text/error_codes.h"
 #include "image/picture/image_info.h"
+#include "image/text/error_codes.h"
 #include "image/text/messages.h"
 
 namespace vornix::app {

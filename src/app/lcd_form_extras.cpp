@@ -15,10 +15,10 @@
 #include "dialogs/export_dialog.h"
 #include "dialogs/import_dialog.h"
 #include "dialogs/lcd_preview.h"
-#include "image/text/messages.h"
 #include "image/picture/panel_picture.h"
 #include "image/picture/prepare_bitmap.h"
 #include "image/picture/test_pattern.h"
+#include "image/text/messages.h"
 
 namespace vornix::app {
 
@@ -183,16 +183,16 @@ bool LCDForm::makeCurrentPicture(const image::MonoImage& picture, const QString&
 // The picture the LCD receives, read from the working PXL file, in the Export dialog.
 void LCDForm::MenuExport_Click() {
     const QByteArray pxl = ReadFileBytes(m_state.TempPXLFile, image::kMaxDownloadTextBytes).bytes;
-    const image::PanelPictureRead read =
-        image::PictureFromPxl(std::string_view(pxl.constData(), static_cast<std::size_t>(pxl.size())));
+    const image::PanelPictureRead read = image::PictureFromPxl(
+        std::string_view(pxl.constData(), static_cast<std::size_t>(pxl.size())));
     if (!read.picture) {
         m_prompts.message(QStringLiteral("There is no picture to export: ") +
                               QString::fromStdString(read.failure),
                           QStringLiteral("Vornix"), MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
-    const QString name = m_state.LastFileName.isEmpty() ? FileEntry->caption()
-                                                         : m_state.LastFileName;
+    const QString name =
+        m_state.LastFileName.isEmpty() ? FileEntry->caption() : m_state.LastFileName;
     m_exportDialog(*read.picture, name, this);
 }
 

@@ -12,11 +12,11 @@
 #include "app/readable_path.h"
 #include "app/two_colour_picture.h"
 #include "app/working_files.h"
+#include "image/picture/pxl_fields.h"
+#include "image/picture/pxl_format.h"
 #include "image/text/error_codes.h"
 #include "image/text/messages.h"
 #include "image/text/number_field.h"
-#include "image/picture/pxl_fields.h"
-#include "image/picture/pxl_format.h"
 
 namespace vornix::app {
 

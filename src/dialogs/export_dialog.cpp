@@ -26,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/byte_inspector.h"
+#include "dialogs/named_control.h"
 #include "image/picture/picture_formats.h"
 
 namespace vornix::dialogs {
@@ -45,13 +46,6 @@ constexpr LayoutItem kLayoutItems[] = {
     {ByteLayout::Columns, "Columns, top pixel in the high bit"},
 };
 
-template <typename Widget>
-Widget* Named(Widget* widget, const QString& name, const QString& caption) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(caption);
-    return widget;
-}
-
 void SelectData(QComboBox* box, const QVariant& data) {
     const int index = box->findData(data);
     if (index >= 0) {
@@ -63,11 +57,8 @@ void SelectData(QComboBox* box, const QVariant& data) {
 
 ExportDialog::ExportDialog(const image::PackedPicture& picture, const QString& pictureName,
                            ChooseName chooseName, Save save, QWidget* parent)
-    : QDialog(parent),
-      m_picture(picture),
-      m_pictureName(pictureName),
-      m_chooseName(std::move(chooseName)),
-      m_save(std::move(save)) {
+    : QDialog(parent), m_picture(picture), m_pictureName(pictureName),
+      m_chooseName(std::move(chooseName)), m_save(std::move(save)) {
     setObjectName("ExportDialog");
     setWindowTitle("Export");
     buildControls();
@@ -162,8 +153,7 @@ void ExportDialog::buildControls() {
 
     m_status = Named(new QLabel, "ExportStatus", "Status");
     auto* buttons = new QDialogButtonBox;
-    m_copy = Named(buttons->addButton("&Copy", QDialogButtonBox::ActionRole), "ExportCopy",
-                   "Copy");
+    m_copy = Named(buttons->addButton("&Copy", QDialogButtonBox::ActionRole), "ExportCopy", "Copy");
     QPushButton* saveButton = Named(buttons->addButton("&Save...", QDialogButtonBox::ActionRole),
                                     "ExportSave", "Save...");
     QPushButton* close = Named(buttons->addButton(QDialogButtonBox::Close), "ExportClose", "Close");
@@ -203,7 +193,8 @@ void ExportDialog::buildControls() {
 
 image::ExportChoice ExportDialog::choice() const {
     image::ExportChoice choice;
-    const image::FormatEntry* entry = image::FormatNamed(m_format->currentData().toString().toStdString());
+    const image::FormatEntry* entry =
+        image::FormatNamed(m_format->currentData().toString().toStdString());
     choice.format = entry != nullptr ? entry->format : image::PictureFormat::CSource;
     choice.source.name = m_name->text().toStdString();
     choice.source.layout = {static_cast<ByteLayout>(m_layout->currentData().toInt()),
@@ -257,10 +248,9 @@ void ExportDialog::refresh() {
                              static_cast<QWidget*>(m_preset)}) {
         control->setEnabled(entry.takesLayout);
     }
-    for (QWidget* control :
-         {static_cast<QWidget*>(m_literal), static_cast<QWidget*>(m_perLine),
-          static_cast<QWidget*>(m_placement), static_cast<QWidget*>(m_static),
-          static_cast<QWidget*>(m_const), static_cast<QWidget*>(m_draw)}) {
+    for (QWidget* control : {static_cast<QWidget*>(m_literal), static_cast<QWidget*>(m_perLine),
+                             static_cast<QWidget*>(m_placement), static_cast<QWidget*>(m_static),
+                             static_cast<QWidget*>(m_const), static_cast<QWidget*>(m_draw)}) {
         control->setEnabled(source);
     }
     m_name->setEnabled(entry.takesName);
@@ -285,9 +275,15 @@ void ExportDialog::refresh() {
     m_byte->clear();
 }
 
-QString ExportDialog::previewText() const { return m_text->toPlainText(); }
-QString ExportDialog::sizeText() const { return m_size->text(); }
-QString ExportDialog::statusText() const { return m_status->text(); }
+QString ExportDialog::previewText() const {
+    return m_text->toPlainText();
+}
+QString ExportDialog::sizeText() const {
+    return m_size->text();
+}
+QString ExportDialog::statusText() const {
+    return m_status->text();
+}
 
 void ExportDialog::lightValueAt(int offset) {
     const auto& starts = m_preview.valueStarts;
@@ -358,6 +354,8 @@ void ExportDialog::saveToFile() {
                                  : QString("%1 was not saved: %2").arg(path, failure));
 }
 
-void ExportDialog::showStatus(const QString& text) { m_status->setText(text); }
+void ExportDialog::showStatus(const QString& text) {
+    m_status->setText(text);
+}
 
 } // namespace vornix::dialogs

@@ -12,22 +12,13 @@
 #include <QVBoxLayout>
 
 #include "dialogs/byte_inspector.h"
+#include "dialogs/named_control.h"
 #include "image/photo/prepare_image.h"
 
 namespace vornix::dialogs {
-namespace {
 
-template <typename Widget>
-Widget* Named(Widget* widget, const QString& name, const QString& caption) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(caption);
-    return widget;
-}
-
-} // namespace
-
-ReadPictureDialog::ReadPictureDialog(std::vector<std::uint8_t> bytes,
-                                     image::PictureFormat format, QWidget* parent)
+ReadPictureDialog::ReadPictureDialog(std::vector<std::uint8_t> bytes, image::PictureFormat format,
+                                     QWidget* parent)
     : QDialog(parent), m_bytes(std::move(bytes)), m_format(format) {
     setObjectName("ReadPictureDialog");
     setWindowTitle("Read Picture");
@@ -83,8 +74,9 @@ image::ReadOptions ReadPictureDialog::options() const {
     image::ReadOptions options;
     options.width = m_width->value();
     options.height = m_height->value();
-    options.layout.layout = image::ByteLayoutFromName(m_layout->currentData().toString().toStdString())
-                                .value_or(image::ByteLayout::RowsHighBitFirst);
+    options.layout.layout =
+        image::ByteLayoutFromName(m_layout->currentData().toString().toStdString())
+            .value_or(image::ByteLayout::RowsHighBitFirst);
     options.layout.ink = static_cast<image::InkBit>(m_ink->currentData().toInt());
     return options;
 }
@@ -101,7 +93,9 @@ void ReadPictureDialog::setOptions(const image::ReadOptions& options) {
     refresh();
 }
 
-QString ReadPictureDialog::statusText() const { return m_status->text(); }
+QString ReadPictureDialog::statusText() const {
+    return m_status->text();
+}
 
 void ReadPictureDialog::refresh() {
     if (m_setting) {
@@ -110,9 +104,8 @@ void ReadPictureDialog::refresh() {
     const image::ReadOptions now = options();
     m_read = image::FormatEntryOf(m_format).read(m_bytes, now);
     if (m_read.picture) {
-        m_status->setText(QString("%1 x %2 pixels")
-                              .arg(m_read.picture->width())
-                              .arg(m_read.picture->height()));
+        m_status->setText(
+            QString("%1 x %2 pixels").arg(m_read.picture->width()).arg(m_read.picture->height()));
         m_inspector->setPicture(*m_read.picture);
         m_inspector->setLayoutChoice(now.layout);
         const int longest = std::max(m_read.picture->width(), m_read.picture->height());
