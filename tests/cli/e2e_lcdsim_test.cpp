@@ -9,13 +9,19 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include "download/pty_support.h"
+#include "port_board.h"
 
 namespace {
 
@@ -83,7 +89,9 @@ public:
         return QString::fromLocal8Bit(m_process.readLine()).trimmed();
     }
 
-    bool finished() { return m_process.waitForFinished(kFinishMs); }
+    bool finished() {
+        return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(kFinishMs);
+    }
     void signal(int number) { ::kill(static_cast<pid_t>(m_process.processId()), number); }
     int exitCode() const { return m_process.exitCode(); }
     QString stderrText() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
@@ -286,9 +294,89 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param).substr(0, std::string(info.param).find('.'));
     });
 
-// One picture into several controllers at once, one download each; a port that cannot be
-// opened is named as failed and the others still finish. Each panel shows the picture: the
-// same PBM as the panel loaded alone.
+// What the board makes of a helper's lines, and the lines it shows.
+TEST(PortBoard, FollowsTheHelpersLinesAndShowsOneLineAPort) {
+    using vornix::cli::PortProgress;
+    using vornix::cli::PortState;
+    struct Case {
+        std::vector<std::string> lines;
+        PortState state;
+        const char* board;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{}, PortState::Waiting, "/dev/ttyUSB0  waiting", ""},
+        {{"Row 0 of 128, 26.4 s left"},
+         PortState::Sending,
+         "/dev/ttyUSB0  sending  row   0/128    0%  26.4 s left",
+         ""},
+        {{"Row 0 of 128, 26.4 s left", "Row 64 of 128, 13.0 s left"},
+         PortState::Sending,
+         "/dev/ttyUSB0  sending  row  64/128   50%  13.0 s left",
+         ""},
+        {{"Row 9 of 128, 20.0 s left", "Controller not ready \u2014 waiting"},
+         PortState::Stalled,
+         "/dev/ttyUSB0  stalled  row   9/128    7%  20.0 s left  stalled 4 s",
+         ""},
+        {{"Controller not ready \u2014 waiting", "Row 10 of 128, 19.8 s left"},
+         PortState::Sending,
+         "/dev/ttyUSB0  sending  row  10/128    7%  19.8 s left",
+         ""},
+        {{"vornix-cli: /dev/ttyUSB0: cannot open: Device or resource busy"},
+         PortState::Waiting,
+         "/dev/ttyUSB0  waiting",
+         "cannot open: Device or resource busy"},
+        {{"vornix-cli: pic.pxl: not found"},
+         PortState::Waiting,
+         "/dev/ttyUSB0  waiting",
+         "pic.pxl: not found"},
+        {{"Row x of 128, 1.0 s left", "Row 1 of 128"},
+         PortState::Waiting,
+         "/dev/ttyUSB0  waiting",
+         ""},
+    };
+    for (const Case& c : cases) {
+        PortProgress progress;
+        for (const std::string& line : c.lines) {
+            vornix::cli::TakeHelperLine(progress, line, "/dev/ttyUSB0");
+        }
+        const int held = progress.state == PortState::Stalled ? 4 : -1;
+        EXPECT_EQ(progress.state, c.state) << c.board;
+        EXPECT_EQ(vornix::cli::BoardLine("/dev/ttyUSB0", progress, held, 200), c.board);
+        EXPECT_EQ(progress.reason, c.reason) << c.board;
+    }
+    PortProgress failed;
+    failed.state = PortState::Failed;
+    failed.reason = "cannot open: Device or resource busy";
+    EXPECT_EQ(vornix::cli::BoardLine("/dev/ttyUSB7", failed, -1, 200),
+              "/dev/ttyUSB7  failed   cannot open: Device or resource busy");
+    // A narrow terminal cuts the line, never inside a character.
+    EXPECT_EQ(vornix::cli::BoardLine("/dev/\xc3\xa9\xc3\xa9", failed, -1, 7), "/dev/\xc3\xa9");
+    EXPECT_EQ(vornix::cli::Summary(12, 0, {"/dev/ttyUSB7: cannot open: Device or resource busy"}),
+              "12 loaded, 1 failed: /dev/ttyUSB7: cannot open: Device or resource busy");
+    EXPECT_EQ(vornix::cli::Summary(2, 1, {"a: x", "b: y"}),
+              "2 loaded, 1 stopped, 2 failed: a: x; b: y");
+    EXPECT_EQ(vornix::cli::Summary(0, 0, {}), "0 loaded");
+}
+
+// Runs `process` to its end while the event loop turns, so that pseudo-terminals read by the
+// test keep draining; false when it does not end within kFinishMs.
+bool finishWithEvents(QProcess& process) {
+    if (process.state() == QProcess::NotRunning) {
+        return true;
+    }
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kFinishMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return process.state() == QProcess::NotRunning;
+}
+
+// One picture into 16 controllers at once, one download each, and two plain lines that record
+// what they receive. One controller is frozen so that its line stays held: it is given up
+// after the stall time and named, and the others still finish. A port that cannot be opened
+// is named as failed too. Each panel shows the picture (the same PBM as the panel loaded
+// alone), and each recorded line got exactly the bytes of "vornix-cli stream".
 TEST(LoadIntoManySimulators, EveryPanelShowsThePictureAndAFailedPortIsNamed) {
     const QString picture = QStringLiteral(VORNIX_SAMPLES "/clock.bmp");
     Simulator alone({"--fast", "--exit-after-idle", "1"});
@@ -299,36 +387,202 @@ TEST(LoadIntoManySimulators, EveryPanelShowsThePictureAndAFailedPortIsNamed) {
     ASSERT_TRUE(alone.finished());
     const QByteArray expected = alone.pbm();
     ASSERT_FALSE(expected.isEmpty());
+    QProcess stream;
+    stream.start(kCli, {"stream", picture});
+    ASSERT_TRUE(stream.waitForFinished(kFinishMs));
+    const QByteArray streamBytes = stream.readAllStandardOutput();
+    ASSERT_GT(streamBytes.size(), 1000);
 
+    constexpr int kPanels = 16;
+    constexpr int kHeld = 5;
     std::vector<std::unique_ptr<Simulator>> panels;
-    QStringList args{"load"};
-    for (int i = 0; i < 4; ++i) {
-        panels.push_back(std::make_unique<Simulator>(QStringList{"--fast", "--exit-after-idle", "1"}));
-        args << "--port" << panels.back()->linePath();
+    QStringList args{"load", "--stall-time", "3"};
+    QString heldLine;
+    for (int i = 0; i < kPanels; ++i) {
+        panels.push_back(
+            std::make_unique<Simulator>(QStringList{"--fast", "--exit-after-idle", "1"}));
+        const QString line = panels.back()->linePath();
+        args << "--port" << line;
+        if (i == kHeld) {
+            heldLine = line;
+            panels.back()->signal(SIGSTOP);
+        }
     }
-    args << "--port" << "/nonexistent/tty" << picture;
+    vornix::download::testing::Pty recorders[2];
+    for (auto& recorder : recorders) {
+        ASSERT_TRUE(recorder.ok());
+        args << "--port" << recorder.slavePath();
+    }
+    args << "--port"
+         << "/nonexistent/tty" << picture;
     QProcess load;
     load.start(kCli, args);
-    ASSERT_TRUE(load.waitForFinished(kFinishMs));
+    ASSERT_TRUE(finishWithEvents(load));
     const QString errors = QString::fromLocal8Bit(load.readAllStandardError());
     EXPECT_EQ(load.exitCode(), 1) << errors.toStdString();
-    for (const auto& panel : panels) {
-        ASSERT_TRUE(panel->finished());
-        EXPECT_EQ(panel->pbm(), expected);
+    panels[kHeld]->signal(SIGCONT);
+    for (int i = 0; i < kPanels; ++i) {
+        if (i != kHeld) {
+            ASSERT_TRUE(panels[i]->finished());
+            EXPECT_EQ(panels[i]->pbm(), expected) << "panel " << i;
+        }
+    }
+    for (auto& recorder : recorders) {
+        EXPECT_EQ(recorder.received(), streamBytes) << recorder.slavePath().toStdString();
     }
     const QStringList lines = errors.trimmed().split('\n');
-    ASSERT_GE(lines.size(), 6);
-    EXPECT_TRUE(lines.back().startsWith("4 loaded, 1 failed: /nonexistent/tty: cannot open: "))
+    ASSERT_GE(lines.size(), kPanels + 4);
+    EXPECT_EQ(lines.back(), "17 loaded, 2 failed: " + heldLine +
+                                ": the controller held the line for 3 s; /nonexistent/tty: "
+                                "cannot open: No such file or directory")
         << errors.toStdString();
-    EXPECT_TRUE(lines[lines.size() - 2].startsWith("/nonexistent/tty: failed: cannot open: "))
-        << errors.toStdString();
-    EXPECT_EQ(errors.count(": loaded\n"), 4) << errors.toStdString();
+    EXPECT_TRUE(errors.contains(heldLine + ": failed: the controller held the line for 3 s\n"));
+    EXPECT_TRUE(errors.contains(heldLine + ": Controller not ready \u2014 waiting\n"));
+    EXPECT_EQ(errors.count(": loaded\n"), kPanels - 1 + 2) << errors.toStdString();
 
-    // A port named without a picture for it is a usage error, and nothing is sent.
-    QProcess bad;
-    bad.start(kCli, {"load", "--port", "/dev/null", "--port", "/dev/zero"});
-    ASSERT_TRUE(bad.waitForFinished(kFinishMs));
-    EXPECT_EQ(bad.exitCode(), 2);
+    // Usage errors send nothing.
+    struct Usage {
+        QStringList args;
+        const char* message;
+    };
+    const Usage usages[] = {
+        {{"--port", "/dev/null", "--port", "/dev/zero"}, "each --port needs a DEVICE and a FILE"},
+        {{"--port", "/dev/null", "--port", "/dev/zero", "-"}, "not standard input"},
+        {{"--ports", "/dev/tty*/x*", picture}, "wildcards only in the last part"},
+        {{"--ports", "/dev/", picture}, "a pattern of device names"},
+        {{"--stall-time", "0", "--port", "/dev/null", picture}, "--stall-time needs"},
+        {{"--each-new-port", "--port", "/dev/null", picture}, "not --port"},
+        {{"--each-new-port"}, "needs the FILE"},
+    };
+    for (const Usage& usage : usages) {
+        QProcess bad;
+        bad.start(kCli, QStringList{"load"} + usage.args);
+        ASSERT_TRUE(bad.waitForFinished(kFinishMs));
+        EXPECT_EQ(bad.exitCode(), 2) << usage.message;
+        EXPECT_TRUE(bad.readAllStandardError().contains(usage.message)) << usage.message;
+    }
+    QProcess none;
+    none.start(kCli, {"load", "--ports", "/nonexistent/ttyQQ*", picture});
+    ASSERT_TRUE(none.waitForFinished(kFinishMs));
+    EXPECT_EQ(none.exitCode(), 1);
+    EXPECT_EQ(none.readAllStandardError(),
+              "vornix-cli: load: no port matches /nonexistent/ttyQQ*\n");
+}
+
+// On a terminal (here the one `script` makes) each port keeps one line, redrawn in place by
+// moving the cursor up over the board; the results and the summary follow below it.
+TEST(LoadIntoManySimulators, OnATerminalEachPortHasOneLineRedrawnInPlace) {
+    Simulator first({"--fast", "--exit-after-idle", "1"});
+    Simulator second({"--fast", "--exit-after-idle", "1"});
+    const QByteArray firstLine = first.linePath().toLocal8Bit();
+    const QByteArray secondLine = second.linePath().toLocal8Bit();
+    const QString command = "stty cols 100; " + kCli + " load --port " + firstLine + " --port " +
+                            secondLine + " --port /nonexistent/tty " VORNIX_SAMPLES "/shapes.bmp";
+    QProcess terminal;
+    terminal.start("script", {"-qfec", command, "/dev/null"});
+    ASSERT_TRUE(terminal.waitForFinished(kFinishMs));
+    const QByteArray shown = terminal.readAllStandardOutput();
+    EXPECT_EQ(terminal.exitCode(), 1) << shown.constData();
+    EXPECT_TRUE(shown.contains("\x1b[3A\r")) << shown.constData();
+    EXPECT_TRUE(
+        shown.contains(firstLine.leftJustified(16, ' ') + "  loaded   row  64/64  100%\x1b[K"))
+        << shown.constData();
+    EXPECT_TRUE(shown.contains("/nonexistent/tty  failed   cannot open: No such file or directory"))
+        << shown.constData();
+    EXPECT_FALSE(shown.contains(": Row ")) << "no helper line reaches the terminal";
+    EXPECT_TRUE(shown.endsWith("\x1b[J" + firstLine + ": loaded\r\n" + secondLine +
+                               ": loaded\r\n/nonexistent/tty: failed: cannot open: No such file or "
+                               "directory\r\n2 loaded, 1 failed: /nonexistent/tty: cannot open: No "
+                               "such file or directory\r\n"))
+        << shown.constData();
+}
+
+// Waits until `process` has written `text` to stderr (kept in `seen`); false on timeout.
+bool waitForText(QProcess& process, QByteArray& seen, const QByteArray& text) {
+    const QDeadlineTimer deadline(kFinishMs);
+    process.setReadChannel(QProcess::StandardError);
+    while (!seen.contains(text) && !deadline.hasExpired() &&
+           process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(100);
+        seen += process.readAllStandardError();
+    }
+    return seen.contains(text);
+}
+
+// Panels plugged in and pulled out while --each-new-port waits: pseudo-terminals linked into
+// a watched folder. Each new one is loaded once; one present at the start and one of another
+// name are left alone; one pulled out during its download is a failed panel, not a failed run;
+// a folder that does not exist at the start is waited for.
+TEST(LoadEachNewPort, LoadsEveryPanelPluggedInOnce) {
+    const QString picture = QStringLiteral(VORNIX_SAMPLES "/clock.bmp");
+    QTemporaryDir bench;
+    const QString folder = bench.path();
+    const QString later = folder + "/later";
+    auto plug = [&](const QString& link, Simulator& sim) {
+        return QFile::link(sim.linePath(), link);
+    };
+    Simulator early({"--fast"});
+    ASSERT_TRUE(plug(folder + "/panel-0", early));
+
+    QProcess run;
+    run.start(kCli, {"load", "--each-new-port", "--ports", folder + "/panel-*", "--ports",
+                     later + "/panel-*", picture});
+    QByteArray seen;
+    ASSERT_TRUE(waitForText(run, seen, "Waiting for new ports")) << seen.constData();
+
+    std::vector<std::unique_ptr<Simulator>> panels;
+    for (int i = 1; i <= 3; ++i) {
+        panels.push_back(
+            std::make_unique<Simulator>(QStringList{"--fast", "--exit-after-idle", "1"}));
+        ASSERT_TRUE(plug(folder + "/panel-" + QString::number(i), *panels.back()));
+        ASSERT_TRUE(waitForText(run, seen, "panel-" + QByteArray::number(i) + ": loaded ("))
+            << seen.constData();
+    }
+    Simulator other({"--fast"});
+    ASSERT_TRUE(plug(folder + "/other-1", other));
+    // Pulled out after its download: nothing happens; plugged in again: a new panel.
+    ASSERT_TRUE(QFile::remove(folder + "/panel-1"));
+    Simulator again({"--fast", "--exit-after-idle", "1"});
+    ASSERT_TRUE(plug(folder + "/panel-1", again));
+    ASSERT_TRUE(waitForText(run, seen, "panel-1: loaded (4 loaded)")) << seen.constData();
+
+    // A panel at line speed, pulled out during its download.
+    Simulator slow({});
+    ASSERT_TRUE(plug(folder + "/panel-9", slow));
+    ASSERT_TRUE(waitForText(run, seen, "panel-9: Row")) << seen.constData();
+    ASSERT_TRUE(QFile::remove(folder + "/panel-9"));
+    ASSERT_TRUE(waitForText(run, seen,
+                            "panel-9: failed: the device went away during the "
+                            "download (4 loaded, 1 failed)"))
+        << seen.constData();
+
+    // The folder of the second pattern comes into being with a panel in it.
+    Simulator last({"--fast", "--exit-after-idle", "1"});
+    ASSERT_TRUE(QDir().mkdir(later));
+    ASSERT_TRUE(plug(later + "/panel-5", last));
+    ASSERT_TRUE(waitForText(run, seen, "panel-5: loaded (5 loaded, 1 failed)")) << seen.constData();
+
+    ::kill(static_cast<pid_t>(run.processId()), SIGINT);
+    ASSERT_TRUE(run.waitForFinished(kFinishMs));
+    seen += run.readAllStandardError();
+    EXPECT_EQ(run.exitCode(), 1) << seen.constData();
+    EXPECT_TRUE(seen.endsWith("5 loaded, 1 failed: " + folder.toLocal8Bit() +
+                              "/panel-9: the device went away during the download\n"))
+        << seen.constData();
+    for (const char* name : {"panel-0", "other-1", "panel-2: loaded", "panel-3: loaded"}) {
+        EXPECT_EQ(seen.count(name), QByteArray(name).contains(':') ? 1 : 0) << name;
+    }
+    for (const auto& panel : panels) {
+        ASSERT_TRUE(panel->finished());
+    }
+    ASSERT_TRUE(again.finished());
+    ASSERT_TRUE(last.finished());
+    EXPECT_EQ(panels[1]->pbm(), panels[0]->pbm());
+    EXPECT_EQ(again.pbm(), panels[0]->pbm());
+    EXPECT_EQ(last.pbm(), panels[0]->pbm());
+    early.signal(SIGTERM);
+    ASSERT_TRUE(early.finished());
+    EXPECT_EQ(early.pbm(), expectedPbm({}));
 }
 
 } // namespace

@@ -19,6 +19,10 @@ int RunStream(const std::vector<std::string>& args);
 int RunLoad(const std::vector<std::string>& args);
 int RunPattern(const std::vector<std::string>& args);
 
+// True when a download of FILE has a command stream; false with the reason printed ("vornix-cli:
+// FILE: reason"), as "vornix-cli stream" tells it.
+bool PictureCanBeLoaded(const std::string& path);
+
 // The overview printed by --help and "help".
 const char* UsageText();
 

@@ -1,15 +1,17 @@
 // "vornix-cli load" hands over to vornix-cli-load: beside vornix-cli in a build tree or a
 // portable copy, in the private program folder (libexec/vornix) of an installed copy.
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <optional>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
 #include "commands.h"
 #include "load_many.h"
+#include "port_watch.h"
 #include "terminal_text.h"
 
 #ifndef VORNIX_LIBEXEC_FROM_BIN
@@ -44,66 +46,154 @@ std::string helperProgram() {
     return directory + "/" VORNIX_LIBEXEC_FROM_BIN "/" + kHelperName;
 }
 
-// The ports of a load to many ("--port A --port B", "--port A=pic.pxl") and its FILE; nullopt
-// when this is a load to one port, which the helper parses itself. `reason` tells a usage error.
-std::optional<std::vector<PortTarget>> manyPorts(const std::vector<std::string>& args,
-                                                 std::string& reason) {
+// Reads a whole number of seconds from 1 to 3600; false for anything else.
+bool secondsValue(const std::string& text, int& seconds) {
+    if (text.empty() || text.size() > 4 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    seconds = std::stoi(text);
+    return seconds >= 1 && seconds <= 3600;
+}
+
+// The option's value: "--name VALUE" or "--name=VALUE"; nullopt when `arg` is not `name`.
+std::optional<std::string> optionValue(const std::vector<std::string>& args, std::size_t& i,
+                                       const std::string& name, bool& missing) {
+    const std::string& arg = args[i];
+    if (arg == name) {
+        if (i + 1 >= args.size()) {
+            missing = true;
+            return std::string();
+        }
+        return args[++i];
+    }
+    if (arg.rfind(name + "=", 0) == 0) {
+        return arg.substr(name.size() + 1);
+    }
+    return std::nullopt;
+}
+
+// A load to many ports ("--port A --port B", "--port A=pic.pxl", "--ports GLOB",
+// "--each-new-port") and its FILE; nullopt when this is a load to one port, which the helper
+// parses itself. `reason` tells a usage error, `failure` a run-time one (no port matches).
+std::optional<ManyLoad> manyPorts(const std::vector<std::string>& args, std::string& reason,
+                                  std::string& failure) {
+    ManyLoad request;
     std::vector<std::string> ports;
     std::vector<std::string> names;
     bool optionsEnded = false;
     bool paired = false;
+    bool many = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        std::string port;
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (!optionsEnded && arg == "--port" && i + 1 < args.size()) {
-            port = args[++i];
-        } else if (!optionsEnded && arg.rfind("--port=", 0) == 0) {
-            port = arg.substr(7);
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return std::nullopt; // the helper says what is wrong
-        } else {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
             names.push_back(arg);
             continue;
         }
-        paired = paired || port.find('=') != std::string::npos;
-        ports.push_back(port);
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        bool missing = false;
+        if (auto port = optionValue(args, i, "--port", missing)) {
+            if (missing) {
+                return std::nullopt; // the helper says what is missing
+            }
+            paired = paired || port->find('=') != std::string::npos;
+            ports.push_back(*port);
+        } else if (auto pattern = optionValue(args, i, "--ports", missing)) {
+            std::string folder;
+            std::string name;
+            if (missing || pattern->empty()) {
+                reason = "--ports needs a pattern of device names, such as /dev/ttyUSB*";
+                return request;
+            }
+            if (!PortWatch::Split(*pattern, folder, name, reason)) {
+                return request;
+            }
+            request.patterns.push_back(*pattern);
+            many = true;
+        } else if (auto seconds = optionValue(args, i, "--stall-time", missing)) {
+            if (missing || !secondsValue(*seconds, request.stallSeconds)) {
+                reason = "--stall-time needs a whole number of seconds from 1 to 3600";
+                return request;
+            }
+            many = true;
+        } else if (arg == "--each-new-port") {
+            request.eachNewPort = true;
+            many = true;
+        } else {
+            return std::nullopt; // the helper says what is wrong
+        }
     }
-    if (ports.size() < 2 && !paired) {
+    if (!many && ports.size() < 2 && !paired) {
         return std::nullopt;
     }
     if (names.size() > 1) {
         reason = "needs at most one FILE besides the ports";
-        return std::vector<PortTarget>();
+        return request;
     }
-    std::vector<PortTarget> targets;
+    request.file = names.empty() ? "" : names[0];
+    if (request.file == "-") {
+        reason = "a load to many ports reads its picture from a file, not standard input";
+        return request;
+    }
+    if (request.eachNewPort) {
+        if (!ports.empty()) {
+            reason = "--each-new-port takes the ports to watch as --ports GLOB, not --port";
+        } else if (request.file.empty()) {
+            reason = "--each-new-port needs the FILE to load into every new port";
+        }
+        if (request.patterns.empty()) {
+            request.patterns = kDefaultNewPortPatterns;
+        }
+        return request;
+    }
+    for (const std::string& pattern : request.patterns) {
+        const std::vector<std::string> found = ExpandPorts(pattern);
+        if (found.empty()) {
+            failure = "no port matches " + TerminalName(pattern);
+            return request;
+        }
+        ports.insert(ports.end(), found.begin(), found.end());
+    }
     for (const std::string& port : ports) {
         const std::size_t equals = port.find('=');
         PortTarget target{port.substr(0, equals),
-                          equals == std::string::npos ? (names.empty() ? "" : names[0])
-                                                      : port.substr(equals + 1)};
+                          equals == std::string::npos ? request.file : port.substr(equals + 1)};
         if (target.device.empty() || target.file.empty()) {
             reason = "each --port needs a DEVICE and a FILE (its own DEVICE=FILE, or one FILE "
                      "for all)";
-            return std::vector<PortTarget>();
+            return request;
         }
-        targets.push_back(target);
+        const bool again =
+            std::any_of(request.targets.begin(), request.targets.end(),
+                        [&](const PortTarget& t) { return t.device == target.device; });
+        if (!again) { // a device named twice (by --port and by a pattern) is loaded once
+            request.targets.push_back(target);
+        }
     }
-    return targets;
+    return request;
 }
 
 } // namespace
 
 int RunLoad(const std::vector<std::string>& args) {
     std::string reason;
-    if (const auto targets = manyPorts(args, reason)) {
+    std::string failure;
+    if (const auto request = manyPorts(args, reason, failure)) {
         if (!reason.empty()) {
             return UsageError("load", reason);
         }
-        return RunLoadMany(*targets, helperProgram());
+        if (!failure.empty()) {
+            std::fprintf(stderr, "vornix-cli: load: %s\n", failure.c_str());
+            return kExitFailure;
+        }
+        // Waiting for panels with a picture that cannot be loaded would fail every one of them.
+        if (request->eachNewPort && !PictureCanBeLoaded(request->file)) {
+            return kExitFailure;
+        }
+        return RunLoadMany(*request, helperProgram());
     }
     const std::string program = helperProgram();
     std::vector<char*> argv;

@@ -63,7 +63,30 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
     return true;
 }
 
+// The bytes a download of `path` sends; false with the reason printed when it has none.
+bool streamOf(const std::string& path, download::StreamBytesResult& stream) {
+    std::string pxl;
+    if (!pictureAsPxl(path, pxl)) {
+        return false;
+    }
+    stream = download::StreamBytes(pxl);
+    if (stream.error == download::StreamError::NoHeader) {
+        PrintFileError(path, image::messages::kNoLcdHeader);
+        return false;
+    }
+    if (stream.error != download::StreamError::None) {
+        PrintFileError(path, download::describe(stream.error));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool PictureCanBeLoaded(const std::string& path) {
+    download::StreamBytesResult stream;
+    return streamOf(path, stream);
+}
 
 int RunStream(const std::vector<std::string>& args) {
     const auto names = NamesOnly(args);
@@ -75,17 +98,8 @@ int RunStream(const std::vector<std::string>& args) {
         return UsageError("stream", image::messages::kNeedsOneFile);
     }
     const std::string& path = names->front();
-    std::string pxl;
-    if (!pictureAsPxl(path, pxl)) {
-        return kExitFailure;
-    }
-    const download::StreamBytesResult stream = download::StreamBytes(pxl);
-    if (stream.error == download::StreamError::NoHeader) {
-        PrintFileError(path, image::messages::kNoLcdHeader);
-        return kExitFailure;
-    }
-    if (stream.error != download::StreamError::None) {
-        PrintFileError(path, download::describe(stream.error));
+    download::StreamBytesResult stream;
+    if (!streamOf(path, stream)) {
         return kExitFailure;
     }
     if (const int error = WriteToStdout(stream.bytes); error != 0) {

@@ -123,9 +123,20 @@ constexpr const char* kLoadHelp =
     "\n"
     "Given more than once (--port A --port B FILE), FILE is loaded into every port\n"
     "at once, one download each; --port DEVICE=FILE gives a port its own picture.\n"
-    "A port that fails ends only its own download. Each port's lines come as\n"
-    "DEVICE: line, then one result a port and a summary (\"3 loaded, 1 failed:\n"
-    "DEVICE: reason\"); the exit status is 1 when any port failed.\n";
+    "  --ports GLOB      every device GLOB names, such as '/dev/ttyUSB*'\n"
+    "  --stall-time SEC  give up a port whose line stays held SEC seconds\n"
+    "                    (1 to 3600, default 10)\n"
+    "A port that fails ends only its own download. On a terminal each port has a\n"
+    "line redrawn in place; otherwise its lines come as DEVICE: line. Then one\n"
+    "result a port and a summary (\"3 loaded, 1 failed: DEVICE: reason\"); the\n"
+    "exit status is 1 when any port failed.\n"
+    "\n"
+    "usage: vornix-cli load --each-new-port [--ports GLOB] FILE\n"
+    "\n"
+    "Waits for serial devices to appear (default /dev/ttyUSB* and /dev/ttyACM*)\n"
+    "and loads FILE into each new one, with one result line a panel and a\n"
+    "running count, until Ctrl+C. A device pulled out during its download is a\n"
+    "failed panel; the exit status is 1 when any panel failed.\n";
 
 constexpr const char* kPatternHelp =
     "usage: vornix-cli pattern [--size WxH] NAME OUTPUT\n"
@@ -164,6 +175,7 @@ const char* UsageText() {
            "  info FILE                 the bitmap header of a .bmp or .pxl file\n"
            "  stream FILE               the controller command stream, on stdout\n"
            "  load [--port DEVICE] FILE send FILE to the LCD controller\n"
+           "  load --each-new-port FILE load FILE into every panel plugged in\n"
            "  pattern [--size WxH] NAME OUTPUT\n"
            "                            a test pattern: border, checker, grid, ruler,\n"
            "                            bits\n"
