@@ -2,12 +2,14 @@
 """Loads one picture into 1 and into 32 panels at once and prints the times side by side.
 
 Each panel is a pseudo-terminal whose far end is read at 960 bytes a second, the pace of a
-9600-baud line (8N1), by one reader thread. The load's CPU time, context switches and peak
+9600-baud line (8N1), by one reader thread. A pseudo-terminal holds about 64 KB, more than a
+whole picture, so the sender may be done long before the panel: both times are printed, and a
+panel counts as loaded when its last byte has been read. The load's CPU time, context switches and peak
 memory come from the kernel (wait4's resource use covers vornix-cli and every helper it
 waited for; the memory of all processes together is sampled from /proc). Last, a run of
 --each-new-port waits 10 s for ports that never come, and its wake-ups are counted.
 
-usage: load_many.py VORNIX_CLI PICTURE [COUNTS...]   (default counts: 1 32)
+usage: load_many.py VORNIX_CLI PICTURE STREAM_BYTES [COUNTS...]   (default counts: 1 32)
 """
 import os
 import subprocess
@@ -30,7 +32,8 @@ class PacedLines:
             os.set_blocking(master, False)
             link = os.path.join(folder, "p-%02d" % index)
             os.symlink(os.ttyname(slave), link)
-            self.ports.append({"master": master, "slave": slave, "credit": 0.0, "got": 0})
+            self.ports.append({"master": master, "slave": slave, "credit": 0.0, "got": 0,
+                               "last": None})
         self.running = True
         self.thread = threading.Thread(target=self.read, daemon=True)
         self.thread.start()
@@ -54,6 +57,13 @@ class PacedLines:
                     continue
                 port["credit"] -= len(data)
                 port["got"] += len(data)
+                port["last"] = now
+
+    def wait_for(self, expected, limit):
+        """Waits until every port has read `expected` bytes, at most `limit` seconds."""
+        deadline = time.monotonic() + limit
+        while time.monotonic() < deadline and any(p["got"] < expected for p in self.ports):
+            time.sleep(0.1)
 
     def close(self):
         self.running = False
@@ -83,7 +93,7 @@ def family_memory(pid):
     return total
 
 
-def load(cli, picture, count):
+def load(cli, picture, expected, count):
     with tempfile.TemporaryDirectory() as folder:
         lines = PacedLines(folder, count)
         started = time.monotonic()
@@ -104,14 +114,16 @@ def load(cli, picture, count):
                 time.sleep(0.5)
         elapsed = time.monotonic() - started
         reader.join()
+        lines.wait_for(expected, 120)
         lines.close()
+        complete = all(port["got"] == expected for port in lines.ports)
+        received = max(port["last"] or started for port in lines.ports) - started
         status, usage = result[1], result[2]
         summary = stderr[0].decode(errors="replace").strip().splitlines()[-1]
-        received = sum(port["got"] for port in lines.ports)
         return {
-            "count": count, "seconds": elapsed, "cpu": usage.ru_utime + usage.ru_stime,
+            "count": count, "seconds": elapsed, "received": received, "complete": complete, "cpu": usage.ru_utime + usage.ru_stime,
             "switches": usage.ru_nvcsw + usage.ru_nivcsw, "peak_mib": peak / 1024.0,
-            "exit": os.waitstatus_to_exitcode(status), "summary": summary, "bytes": received,
+            "exit": os.waitstatus_to_exitcode(status), "summary": summary,
         }
 
 
@@ -143,20 +155,22 @@ def idle_wakeups(cli, picture):
 
 
 def main():
-    if len(sys.argv) < 3:
+    if len(sys.argv) < 4:
         sys.exit(__doc__)
-    cli, picture = sys.argv[1], sys.argv[2]
-    counts = [int(count) for count in sys.argv[3:]] or [1, 32]
-    results = [load(cli, picture, count) for count in counts]
-    print("%7s %10s %9s %12s %10s %11s  %s" % ("panels", "seconds", "x one", "CPU s", "wakeups/s",
-                                             "peak MiB", "summary"))
+    cli, picture, expected = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    counts = [int(count) for count in sys.argv[4:]] or [1, 32]
+    results = [load(cli, picture, expected, count) for count in counts]
+    print("%6s %9s %6s %10s %6s %7s %10s %9s  %s" % (
+        "panels", "loaded s", "x one", "sent s", "x one", "CPU s", "wakeups/s", "peak MiB",
+        "summary"))
     for result in results:
-        print("%7d %10.2f %9.3f %12.2f %10.1f %11.1f  %s" % (
-            result["count"], result["seconds"], result["seconds"] / results[0]["seconds"],
-            result["cpu"], result["switches"] / result["seconds"], result["peak_mib"],
-            result["summary"]))
-        if result["exit"] != 0:
-            print("  exit status %d" % result["exit"])
+        print("%6d %9.2f %6.3f %10.2f %6.3f %7.2f %10.1f %9.1f  %s" % (
+            result["count"], result["received"], result["received"] / results[0]["received"],
+            result["seconds"], result["seconds"] / results[0]["seconds"], result["cpu"],
+            result["switches"] / result["seconds"], result["peak_mib"], result["summary"]))
+        if result["exit"] != 0 or not result["complete"]:
+            print("  exit status %d, every panel got every byte: %s"
+                  % (result["exit"], result["complete"]))
     wakeups, cpu = idle_wakeups(cli, picture)
     print("--each-new-port waiting %d s with no port coming: %d wake-ups, %.2f s CPU"
           % (IDLE_SECONDS, wakeups, cpu))

@@ -14,5 +14,6 @@ trap 'rm -rf "$work"' EXIT
 configure "$build" -DCMAKE_BUILD_TYPE=Release -DVORNIX_TESTS=OFF >/dev/null
 cmake --build "$build" --target vornix-cli vornix-cli-load -j "$jobs"
 "$build/bin/vornix-cli" convert "$root/samples/clock.bmp" "$work/clock.pxl"
-echo "stream bytes a panel: $("$build/bin/vornix-cli" stream "$work/clock.pxl" | wc -c)"
-python3 "$root/bench/load_many.py" "$build/bin/vornix-cli" "$work/clock.pxl" "$@"
+bytes=$("$build/bin/vornix-cli" stream "$work/clock.pxl" | wc -c)
+echo "stream bytes a panel: $bytes ($((bytes / 960)) s at 9600 baud)"
+python3 "$root/bench/load_many.py" "$build/bin/vornix-cli" "$work/clock.pxl" "$bytes" "$@"
