@@ -509,6 +509,23 @@ bool waitForText(QProcess& process, QByteArray& seen, const QByteArray& text) {
     return seen.contains(text);
 }
 
+// Ctrl+C stops every download of a load to many after its group of values; the run ends 130.
+TEST(LoadIntoManySimulators, CtrlCStopsEveryDownload) {
+    Simulator first({"--fast"});
+    Simulator second({"--fast"});
+    QProcess load;
+    load.start(kCli, {"load", "--port", first.linePath(), "--port", second.linePath(),
+                      VORNIX_SAMPLES "/clock.bmp"});
+    QByteArray seen;
+    ASSERT_TRUE(waitForText(load, seen, "Row 2 ")) << seen.constData();
+    ::kill(static_cast<pid_t>(load.processId()), SIGINT);
+    ASSERT_TRUE(load.waitForFinished(kFinishMs));
+    seen += load.readAllStandardError();
+    EXPECT_EQ(load.exitCode(), 130) << seen.constData();
+    EXPECT_TRUE(seen.endsWith("0 loaded, 2 stopped\n")) << seen.constData();
+    EXPECT_EQ(seen.count(": Stopped.\n"), 2) << seen.constData();
+}
+
 // Panels plugged in and pulled out while --each-new-port waits: pseudo-terminals linked into
 // a watched folder. Each new one is loaded once; one present at the start and one of another
 // name are left alone; one pulled out during its download is a failed panel, not a failed run;
