@@ -95,7 +95,7 @@ struct UsageErrorRow {
 // One line says what was wrong, the next where help is; no usage text, nothing on stdout.
 TEST(HelpTest, UsageErrorsSayWhatWasWrongInOneLine) {
     const UsageErrorRow rows[] = {
-        {{}, "vornix-cli: a command is needed: convert, info, stream, load or pattern"},
+        {{}, "vornix-cli: a command is needed: convert, info, stream, load, pattern or text"},
         {{"frobnicate"}, "vornix-cli: no command is called frobnicate"},
         {{"--frobnicate"}, "vornix-cli: unknown option --frobnicate"},
         {{"help", "frobnicate"}, "vornix-cli help: no command is called frobnicate"},

@@ -18,6 +18,7 @@ int RunInfo(const std::vector<std::string>& args);
 int RunStream(const std::vector<std::string>& args);
 int RunLoad(const std::vector<std::string>& args);
 int RunPattern(const std::vector<std::string>& args);
+int RunText(const std::vector<std::string>& args);
 
 // The overview printed by --help and "help".
 const char* UsageText();
