@@ -279,8 +279,7 @@ private:
             }
             const auto w = words(*line);
             if (w.empty() || w[0].size() < 2 * stride) {
-                return w.size() == 1 && w[0] == "ENDCHAR" ? FontError::Truncated
-                                                          : FontError::BadFont;
+                return FontError::BadFont; // a short row, or ENDCHAR before the last row
             }
             for (std::size_t k = 0; k < stride; ++k) {
                 const int high = hexDigit(w[0][2 * k]);

@@ -64,6 +64,7 @@ TEST(HelpTest, HelpGoesToStdout) {
         {{"stream", "--help"}, "usage: vornix-cli stream FILE"},
         {{"load", "--help"}, "usage: vornix-cli load [--port DEVICE] FILE"},
         {{"pattern", "--help"}, "usage: vornix-cli pattern [--size WxH] NAME OUTPUT"},
+        {{"text", "--help"}, "usage: vornix-cli text [OPTIONS] TEXT OUTPUT"},
     };
     for (const HelpRow& row : rows) {
         const CliRun run = RunCli(row.args);
@@ -109,6 +110,22 @@ TEST(HelpTest, UsageErrorsSayWhatWasWrongInOneLine) {
         {{"load", "--port"}, "vornix-cli load: --port needs a DEVICE"},
         {{"load", "--speed", "1", "a.pxl"}, "vornix-cli load: unknown option --speed"},
         {{"pattern", "stripes", "a.pxl"}, "vornix-cli pattern: no pattern is called stripes"},
+        {{"text", "Hi"}, "vornix-cli text: needs a TEXT and an OUTPUT"},
+        {{"text", "", "a.pbm"}, "vornix-cli text: TEXT is empty"},
+        {{"text", "--size", "0", "Hi", "a.pbm"}, "vornix-cli text: bad value for --size: 0"},
+        {{"text", "--size", "1001", "Hi", "a.pbm"}, "vornix-cli text: bad value for --size: 1001"},
+        {{"text", "--size=12px", "Hi", "a.pbm"}, "vornix-cli text: bad value for --size: 12px"},
+        {{"text", "Hi", "a.pbm", "--size"}, "vornix-cli text: --size needs a value"},
+        {{"text", "--size-of", "0x10", "Hi", "a.pbm"},
+         "vornix-cli text: bad value for --size-of: 0x10"},
+        {{"text", "--align", "middle", "Hi", "a.pbm"},
+         "vornix-cli text: bad value for --align: middle"},
+        {{"text", "--font=", "Hi", "a.pbm"}, "vornix-cli text: bad value for --font: "},
+        {{"text", "--to", "png", "Hi", "a.pbm"}, "vornix-cli text: bad value for --to: png"},
+        {{"text", "--to", "bmp", "Hi", "a.pbm"},
+         "vornix-cli text: --to does not match OUTPUT's ending"},
+        {{"text", "Hi", "a.png"}, "vornix-cli text: OUTPUT must end in .pxl or .bmp"},
+        {{"text", "--bold", "Hi", "a.pbm"}, "vornix-cli text: unknown option --bold"},
     };
     for (const UsageErrorRow& row : rows) {
         const CliRun run = RunCli(row.args);
