@@ -6,12 +6,16 @@
 namespace vornix::fonts {
 
 void BitmapFont::addGlyph(char32_t codePoint, Glyph glyph) {
-    const auto [it, added] = m_index.emplace(codePoint, m_glyphs.size());
-    if (added) {
-        m_glyphs.push_back(std::move(glyph));
-    } else {
-        m_glyphs[it->second] = std::move(glyph);
-    }
+    mapCodePoint(codePoint, storeGlyph(std::move(glyph)));
+}
+
+std::size_t BitmapFont::storeGlyph(Glyph glyph) {
+    m_glyphs.push_back(std::move(glyph));
+    return m_glyphs.size() - 1;
+}
+
+void BitmapFont::mapCodePoint(char32_t codePoint, std::size_t number) {
+    m_index[codePoint] = number;
 }
 
 const Glyph* BitmapFont::glyph(char32_t codePoint) {

@@ -14,6 +14,11 @@ class BitmapFont : public Font {
 public:
     // Adds the glyph of `codePoint`; a second glyph for the same code point replaces the first.
     void addGlyph(char32_t codePoint, Glyph glyph);
+    // Keeps a glyph that code points can then share (mapCodePoint): a font that gives one
+    // bitmap to many code points holds it once. Returns the glyph's number.
+    std::size_t storeGlyph(Glyph glyph);
+    // Makes `codePoint` draw the stored glyph `number`.
+    void mapCodePoint(char32_t codePoint, std::size_t number);
     // The code point whose glyph stands in for missing ones (the font's DEFAULT_CHAR). Without
     // one, or when the font has no glyph for it, a hollow box of the font's height is drawn.
     void setDefaultCodePoint(char32_t codePoint) {
@@ -23,7 +28,8 @@ public:
     void setMetrics(FontMetrics metrics) { m_metrics = metrics; }
     void setPixelSize(int size) { m_pixelSize = size; }
     void setName(std::string name) { m_name = std::move(name); }
-    std::size_t glyphCount() const { return m_glyphs.size(); }
+    // The code points that have a glyph.
+    std::size_t glyphCount() const { return m_index.size(); }
 
     const Glyph* glyph(char32_t codePoint) override;
     const Glyph& missingGlyph() override;

@@ -2,7 +2,7 @@
 
 namespace vornix::fonts {
 
-std::string_view DescribeFontError(FontError error) {
+std::string_view describe(FontError error) {
     switch (error) {
     case FontError::None:
         return "no error";
@@ -35,7 +35,7 @@ std::string_view DescribeFontError(FontError error) {
 }
 
 std::string FontFailure::message() const {
-    std::string text(DescribeFontError(error));
+    std::string text(describe(error));
     if (!detail.empty()) {
         text = detail + ": " + text;
     }

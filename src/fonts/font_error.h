@@ -23,7 +23,7 @@ enum class FontError {
 };
 
 // The failure in words for a message: "the file ends inside the font".
-std::string_view DescribeFontError(FontError error);
+std::string_view describe(FontError error);
 
 // A failure, what it is about (a path, a family name) and, for a file that could not be read,
 // the system's words for why.

@@ -317,6 +317,7 @@ private:
         if (!table.has(14, columns * rows * 2)) {
             return FontError::Truncated;
         }
+        std::vector<std::optional<std::size_t>> stored(m_metrics.size());
         for (std::size_t r = 0; r < rows; ++r) {
             for (std::size_t c = 0; c < columns; ++c) {
                 const std::uint32_t index = table.u16(14 + 2 * (r * columns + c));
@@ -327,11 +328,16 @@ private:
                     return FontError::BadFont;
                 }
                 const auto code = static_cast<char32_t>(((firstRow + r) << 8) | (firstCol + c));
-                Glyph glyph;
-                if (const FontError error = glyphAt(index, glyph); error != FontError::None) {
-                    return error;
+                // A glyph is made once, however many code points draw it: its bitmap then
+                // costs no more than its bytes in the file.
+                if (!stored[index]) {
+                    Glyph glyph;
+                    if (const FontError error = glyphAt(index, glyph); error != FontError::None) {
+                        return error;
+                    }
+                    stored[index] = m_font->storeGlyph(std::move(glyph));
                 }
-                m_font->addGlyph(code, std::move(glyph));
+                m_font->mapCodePoint(code, *stored[index]);
             }
         }
         m_font->setDefaultCodePoint(static_cast<char32_t>(static_cast<std::uint16_t>(defaultChar)));

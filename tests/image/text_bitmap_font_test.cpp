@@ -449,6 +449,36 @@ TEST(HostileFontTest, DamagedPcfTablesAreRefused) {
     }
 }
 
+// A file whose every code point draws one glyph: the glyph is held once, so a small file cannot
+// make the reader hold a large bitmap tens of thousands of times.
+TEST(HostileFontTest, SharedGlyphIsHeldOnce) {
+    std::string pcf = bdftopcf("-M");
+    ASSERT_GT(pcf.size(), 100u);
+    const auto little = [&pcf](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(pcf[at])) |
+               static_cast<std::size_t>(static_cast<unsigned char>(pcf[at + 1])) << 8 |
+               static_cast<std::size_t>(static_cast<unsigned char>(pcf[at + 2])) << 16;
+    };
+    std::size_t encodings = 0, size = 0;
+    for (std::size_t entry = 8; entry < 8 + 16 * little(4); entry += 16) {
+        if (little(entry) == 0x20) {
+            size = little(entry + 8);
+            encodings = little(entry + 12);
+        }
+    }
+    ASSERT_GT(size, 20000u);
+    // Big-endian (-M) 16-bit glyph numbers after the table's 14 bytes of header: all glyph 3.
+    for (std::size_t at = encodings + 14; at + 1 < encodings + size; at += 2) {
+        pcf[at] = 0;
+        pcf[at + 1] = 3;
+    }
+    const BitmapFontResult read = ReadPcf(bytesOf(pcf));
+    ASSERT_EQ(read.error, FontError::None);
+    EXPECT_GT(read.font->glyphCount(), 10000u);
+    EXPECT_EQ(read.font->glyph(U'A'), read.font->glyph(U'\u2192'));
+    EXPECT_EQ(read.font->glyph(U'A'), read.font->glyph(U'\u5050'));
+}
+
 TEST(HostileFontTest, CompressedBombIsRefused) {
     // 80 MiB of zeros packed into about 80 KB: more than any font unpacks to.
     const std::string bomb = texttest::OutputOf("head -c 83886080 /dev/zero | gzip -1 -c");

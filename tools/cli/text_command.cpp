@@ -162,11 +162,10 @@ int RunText(const std::vector<std::string>& args) {
     const fonts::RenderedText text =
         fonts::RenderText(*opened.font, parsed.names[0], parsed.align, parsed.sizeOf);
     if (text.error == fonts::FontError::NotUtf8) {
-        return UsageError(kCommand, fonts::DescribeFontError(text.error));
+        return UsageError(kCommand, fonts::describe(text.error));
     }
     if (text.error != fonts::FontError::None) {
-        std::fputs(("vornix-cli text: " + std::string(fonts::DescribeFontError(text.error)) + "\n")
-                       .c_str(),
+        std::fputs(("vornix-cli text: " + std::string(fonts::describe(text.error)) + "\n").c_str(),
                    stderr);
         return kExitFailure;
     }
