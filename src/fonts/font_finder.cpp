@@ -155,7 +155,10 @@ OpenedFont OpenDefaultFont(int pixelSize) {
         }
     }
     OpenedFont opened = OpenFontFile(std::string(kDefaultFolder) + nearest->file, pixelSize);
-    if (opened.font != nullptr && opened.font->name().empty()) {
+    if (opened.font == nullptr) {
+        // Say which package brings the file back.
+        opened.failure.detail = "the default font (xfonts-base) " + opened.failure.detail;
+    } else if (opened.font->name().empty()) {
         static_cast<BitmapFont&>(*opened.font).setName("Fixed");
     }
     return opened;

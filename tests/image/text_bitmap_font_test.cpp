@@ -164,8 +164,10 @@ TEST_P(BitmapTextTest, GlyphBitmapsLandAtTheirAdvances) {
     EXPECT_EQ(drawn.baseline, refFont().ascent);
     EXPECT_EQ(drawn.lineHeight, refFont().ascent + refFont().descent);
     EXPECT_FALSE(drawn.cut);
-    // The fixture holds what the row is about: every glyph of the font, a bearing to the left,
-    // a descender, a missing character.
+    // In the other picture type too, every pixel is dark or light and nothing in between.
+    for (const std::uint8_t value : image::MonoFromPacked(drawn.picture).dark) {
+        ASSERT_LE(value, 1);
+    }
 }
 
 const LayoutRow kLayoutRows[] = {

@@ -118,6 +118,9 @@ TEST_P(OutlineTextTest, FreeTypesGlyphsAtTheirAdvances) {
         pen += face.draw(c, expected, pen, face.ascent(), oneBit);
     }
     EXPECT_TRUE(oneBit);
+    for (const std::uint8_t value : image::MonoFromPacked(drawn.picture).dark) {
+        ASSERT_LE(value, 1);
+    }
     EXPECT_EQ(static_cast<int>(ours[0].size()), pen); // the line ends at the pen's end
     EXPECT_EQ(ours, expected);
 }
