@@ -35,8 +35,9 @@ for source in "$root"/tools/cli/*.cpp; do
     noqt_sources+=("$source")
 done
 g++ -std=c++20 -O3 -DNDEBUG -I"$root/src" -I"$root/tools/cli" -I"$build/generated" -o "$noqt" \
-    "$root/bench/convert_noqt_main.cpp" "${noqt_sources[@]}" "$build/src/image/libvornix_image.a" \
-    -lpng16 -ljpeg -lgif -lwebp -lpthread -lm
+    "$root/bench/convert_noqt_main.cpp" "${noqt_sources[@]}" "$build/src/fonts/libvornix_fonts.a" \
+    "$build/src/image/libvornix_image.a" -lpng16 -ljpeg -lgif -lwebp \
+    $(pkg-config --libs freetype2 fontconfig zlib) -lpthread -lm
 
 # ImageMagick's stock policy stops at 256 MiB of pixel cache: raised for the big picture only.
 policy=$work/magick
