@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -489,6 +491,10 @@ TEST(HostileFontTest, CompressedBombIsRefused) {
 }
 
 TEST(HostileFontTest, FilesThatAreNoFontFiles) {
+    // A file larger than any font, refused from its size before a byte is read.
+    const std::string huge = ::testing::TempDir() + "huge_font.bdf";
+    { std::ofstream(huge) << "STARTFONT 2.1\n"; }
+    std::filesystem::resize_file(huge, kMaxFontFileBytes + 1);
     const struct {
         std::string path;
         FontError expected;
@@ -498,6 +504,7 @@ TEST(HostileFontTest, FilesThatAreNoFontFiles) {
         {VORNIX_TEST_DATA "/good", FontError::FileUnreadable},
         {VORNIX_TEST_DATA "/good/example_10x2.bmp", FontError::BadFont},
         {VORNIX_TEST_DATA "/bad/empty.bmp", FontError::BadFont},
+        {huge, FontError::FileTooLarge},
     };
     for (const auto& row : rows) {
         const OpenedFont opened = OpenFontFile(row.path, 12);
@@ -505,6 +512,7 @@ TEST(HostileFontTest, FilesThatAreNoFontFiles) {
         EXPECT_EQ(opened.font, nullptr);
         EXPECT_NE(opened.failure.message().find(row.path), std::string::npos);
     }
+    std::filesystem::remove(huge);
 }
 
 TEST(TextRefusalTest, BadTextAndTooLargePictures) {
