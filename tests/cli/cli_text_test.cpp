@@ -94,6 +94,35 @@ TEST_F(TextCommandTest, OutlineFontInAGivenSize) {
     EXPECT_EQ(ours[127].find('#'), std::string::npos);
 }
 
+// TEXT - is read from standard input; the line end after its last line makes no empty line.
+TEST_F(TextCommandTest, TextFromStandardInput) {
+    const struct {
+        const char* input; // printf format
+        int exitCode;
+        const char* err;
+    } rows[] = {
+        {"HIgl\\nW\\n", 0, ""},
+        {"HIgl\\r\\nW\\r\\n", 0, ""},
+        {"HIgl\\nW", 0, ""},
+        {"", 2, "vornix-cli text: TEXT is empty\nTry 'vornix-cli --help'.\n"},
+    };
+    const CliRun argument = RunCli({"text", "--font", kFont, "HIgl\nW", path("argument.pbm")});
+    ASSERT_EQ(argument.exitCode, 0);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.input);
+        QFile::remove(path("input.pbm"));
+        const CliRun run =
+            RunShell(QStringLiteral("printf '%1' | \"$CLI\" text --font '%2' - input.pbm")
+                         .arg(QString::fromLatin1(row.input), kFont),
+                     m_dir.path());
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.err, row.err);
+        if (row.exitCode == 0) {
+            EXPECT_EQ(ReadAll(path("input.pbm")), ReadAll(path("argument.pbm")));
+        }
+    }
+}
+
 struct NoteRow {
     QStringList args; // OUTPUT follows
     int exitCode;

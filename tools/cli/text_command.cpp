@@ -11,6 +11,7 @@
 #include "fonts/text_render.h"
 #include "image/text/messages.h"
 #include "made_picture.h"
+#include "standard_streams.h"
 #include "terminal_text.h"
 
 namespace vornix::cli {
@@ -18,6 +19,8 @@ namespace vornix::cli {
 namespace {
 
 constexpr std::string_view kCommand = "text";
+// The most text read from standard input: far more than fits any picture.
+constexpr std::size_t kMaxTextBytes = std::size_t{1} << 20;
 
 struct TextArgs {
     std::string font; // "" for the default font
@@ -145,12 +148,40 @@ void warnAbout(const TextArgs& parsed, fonts::Font& font, const fonts::RenderedT
     }
 }
 
+// TEXT "-": the text from standard input, without the line end its last line has (what echo
+// and editors leave), so that it gives no empty line at the bottom.
+std::optional<std::string> textFromStandardInput() {
+    StandardInputReader reader;
+    const StandardInput input = reader.readWhole(kMaxTextBytes);
+    if (!input.ok()) {
+        std::fputs(("vornix-cli text: standard input: " + input.reason() + "\n").c_str(), stderr);
+        return std::nullopt;
+    }
+    std::string text(input.text());
+    if (text.ends_with("\r\n")) {
+        text.resize(text.size() - 2);
+    } else if (text.ends_with('\n')) {
+        text.pop_back();
+    }
+    return text;
+}
+
 } // namespace
 
 int RunText(const std::vector<std::string>& args) {
     TextArgs parsed;
     if (const std::string reason = parseTextArgs(args, parsed); !reason.empty()) {
         return UsageError(kCommand, reason);
+    }
+    if (IsStandardStream(parsed.names[0])) {
+        const auto text = textFromStandardInput();
+        if (!text) {
+            return kExitFailure;
+        }
+        if (text->empty()) {
+            return UsageError(kCommand, "TEXT is empty");
+        }
+        parsed.names[0] = *text;
     }
     fonts::OpenedFont opened = fonts::OpenFont(parsed.font, parsed.size);
     fonts::ReleaseFontLookup();
