@@ -125,6 +125,9 @@ TEST(HelpTest, UsageErrorsSayWhatWasWrongInOneLine) {
         {{"text", "--to", "bmp", "Hi", "a.pbm"},
          "vornix-cli text: --to does not match OUTPUT's ending"},
         {{"text", "Hi", "a.png"}, "vornix-cli text: OUTPUT must end in .pxl or .bmp"},
+        // The usage error comes first: the font is not opened.
+        {{"text", "--font", "/dev/zero", "Hi", "a.png"},
+         "vornix-cli text: OUTPUT must end in .pxl or .bmp"},
         {{"text", "--bold", "Hi", "a.pbm"}, "vornix-cli text: unknown option --bold"},
     };
     for (const UsageErrorRow& row : rows) {

@@ -32,19 +32,27 @@ std::optional<image::PictureFormat> WritableForm(std::string_view name) {
     return entry->format;
 }
 
-int WriteMadePicture(std::string_view command, const image::MonoImage& picture,
-                     const std::string& output, std::optional<image::PictureFormat> to) {
+std::optional<image::PictureFormat> MadePictureForm(std::string_view command,
+                                                    const std::string& output,
+                                                    std::optional<image::PictureFormat> to) {
     // --to gives the form of any OUTPUT; else the ending does, and standard output takes PXL.
     const std::optional<image::PictureFormat> named =
         IsStandardStream(output) ? image::PictureFormat::Pxl : FormatOfName(output);
     if (!named && !to) {
-        return UsageError(command, image::messages::kOutputEnding);
+        UsageError(command, image::messages::kOutputEnding);
+        return std::nullopt;
     }
     if (to && named && !IsStandardStream(output) && *to != *named) {
-        return UsageError(command, "--to does not match OUTPUT's ending");
+        UsageError(command, "--to does not match OUTPUT's ending");
+        return std::nullopt;
     }
-    return WriteMonoPicture(picture, output,
-                            to.value_or(named.value_or(image::PictureFormat::Pxl)));
+    return to.value_or(*named);
+}
+
+int WriteMadePicture(std::string_view command, const image::MonoImage& picture,
+                     const std::string& output, std::optional<image::PictureFormat> to) {
+    const auto form = MadePictureForm(command, output, to);
+    return form ? WriteMonoPicture(picture, output, *form) : kExitUsage;
 }
 
 } // namespace vornix::cli

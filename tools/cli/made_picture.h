@@ -22,9 +22,15 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& args, std
 // The value of --to: a form that can be written, or nullopt.
 std::optional<image::PictureFormat> WritableForm(std::string_view name);
 
-// Writes a made picture to OUTPUT in the form --to gives, else the form OUTPUT's ending names
-// (PXL text for "-"). Returns the exit code: a usage error when neither names a form or the two
-// disagree, 1 after printing why the file could not be written.
+// The form a made picture is written in: the one --to gives, else the one OUTPUT's ending names
+// (PXL text for "-"). Nullopt after printing the usage error when neither names a form or the
+// two disagree.
+std::optional<image::PictureFormat> MadePictureForm(std::string_view command,
+                                                    const std::string& output,
+                                                    std::optional<image::PictureFormat> to);
+
+// Writes a made picture to OUTPUT in its MadePictureForm. Returns the exit code: 2 for a usage
+// error, 1 after printing why the file could not be written.
 int WriteMadePicture(std::string_view command, const image::MonoImage& picture,
                      const std::string& output, std::optional<image::PictureFormat> to);
 

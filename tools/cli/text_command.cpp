@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli_files.h"
 #include "commands.h"
 #include "convert_options.h"
 #include "fonts/font_finder.h"
@@ -173,6 +174,10 @@ int RunText(const std::vector<std::string>& args) {
     if (const std::string reason = parseTextArgs(args, parsed); !reason.empty()) {
         return UsageError(kCommand, reason);
     }
+    const auto form = MadePictureForm(kCommand, parsed.names[1], parsed.to);
+    if (!form) {
+        return kExitUsage;
+    }
     if (IsStandardStream(parsed.names[0])) {
         const auto text = textFromStandardInput();
         if (!text) {
@@ -201,8 +206,7 @@ int RunText(const std::vector<std::string>& args) {
         return kExitFailure;
     }
     warnAbout(parsed, *opened.font, text);
-    return WriteMadePicture(kCommand, image::MonoFromPacked(text.picture), parsed.names[1],
-                            parsed.to);
+    return WriteMonoPicture(image::MonoFromPacked(text.picture), parsed.names[1], *form);
 }
 
 } // namespace vornix::cli
