@@ -34,9 +34,12 @@ for source in "$root"/tools/cli/*.cpp; do
     grep -qE '#include ("download/|<Q)' "$source" && continue
     noqt_sources+=("$source")
 done
-g++ -std=c++20 -O3 -DNDEBUG -I"$root/src" -I"$root/tools/cli" -I"$build/generated" -o "$noqt" \
-    "$root/bench/convert_noqt_main.cpp" "${noqt_sources[@]}" "$build/src/image/libvornix_image.a" \
-    -lpng16 -ljpeg -lgif -lwebp -lpthread -lm
+# load_exec.cpp finds the download helper relative to the program, as the build tells it.
+g++ -std=c++20 -O3 -DNDEBUG -DVORNIX_LIBEXEC_FROM_BIN='"../libexec/vornix"' \
+    -I"$root/src" -I"$root/tools/cli" -I"$build/generated" -o "$noqt" \
+    "$root/bench/convert_noqt_main.cpp" "${noqt_sources[@]}" "$build/src/fonts/libvornix_fonts.a" \
+    "$build/src/image/libvornix_image.a" -lpng16 -ljpeg -lgif -lwebp \
+    $(pkg-config --libs freetype2 fontconfig zlib) -lpthread -lm
 
 # ImageMagick's stock policy stops at 256 MiB of pixel cache: raised for the big picture only.
 policy=$work/magick

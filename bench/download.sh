@@ -54,7 +54,9 @@ EOF
         esac
     done
     if c++ -std=c++20 -O2 -I"$root/src" -I"$root/tools/cli" "${sources[@]}" \
-        "$work/no_download.cpp" "$build/src/image/libvornix_image.a" -o "$work/cli-no-qt" \
+        "$work/no_download.cpp" "$build/src/fonts/libvornix_fonts.a" \
+        "$build/src/image/libvornix_image.a" $(pkg-config --libs freetype2 fontconfig zlib) \
+        -o "$work/cli-no-qt" \
         2>"$work/no-qt.log"; then
         echo "== start-up: vornix-cli convert (links QtCore, QtSerialPort) vs the same without Qt"
         hyperfine -N --warmup 20 --runs 300 \

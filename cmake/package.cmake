@@ -54,8 +54,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.vornix.example/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Libraries come from the binaries; the windows also need the toolkit's X11/Wayland platform
-# plug-ins, which are loaded at run time and so escape that computation.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# plug-ins, which are loaded at run time and so escape that computation, and text is drawn in
+# the fixed bitmap fonts of xfonts-base unless the user names another font.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, xfonts-base")
 # Help File opens the guide with the desktop's opener.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -64,6 +64,7 @@ TEST(HelpTest, HelpGoesToStdout) {
         {{"stream", "--help"}, "usage: vornix-cli stream FILE"},
         {{"load", "--help"}, "usage: vornix-cli load [--port DEVICE] FILE"},
         {{"pattern", "--help"}, "usage: vornix-cli pattern [--size WxH] NAME OUTPUT"},
+        {{"text", "--help"}, "usage: vornix-cli text [OPTIONS] TEXT OUTPUT"},
     };
     for (const HelpRow& row : rows) {
         const CliRun run = RunCli(row.args);
@@ -95,7 +96,7 @@ struct UsageErrorRow {
 // One line says what was wrong, the next where help is; no usage text, nothing on stdout.
 TEST(HelpTest, UsageErrorsSayWhatWasWrongInOneLine) {
     const UsageErrorRow rows[] = {
-        {{}, "vornix-cli: a command is needed: convert, info, stream, load or pattern"},
+        {{}, "vornix-cli: a command is needed: convert, info, stream, load, pattern or text"},
         {{"frobnicate"}, "vornix-cli: no command is called frobnicate"},
         {{"--frobnicate"}, "vornix-cli: unknown option --frobnicate"},
         {{"help", "frobnicate"}, "vornix-cli help: no command is called frobnicate"},
@@ -109,6 +110,25 @@ TEST(HelpTest, UsageErrorsSayWhatWasWrongInOneLine) {
         {{"load", "--port"}, "vornix-cli load: --port needs a DEVICE"},
         {{"load", "--speed", "1", "a.pxl"}, "vornix-cli load: unknown option --speed"},
         {{"pattern", "stripes", "a.pxl"}, "vornix-cli pattern: no pattern is called stripes"},
+        {{"text", "Hi"}, "vornix-cli text: needs a TEXT and an OUTPUT"},
+        {{"text", "", "a.pbm"}, "vornix-cli text: TEXT is empty"},
+        {{"text", "--size", "0", "Hi", "a.pbm"}, "vornix-cli text: bad value for --size: 0"},
+        {{"text", "--size", "1001", "Hi", "a.pbm"}, "vornix-cli text: bad value for --size: 1001"},
+        {{"text", "--size=12px", "Hi", "a.pbm"}, "vornix-cli text: bad value for --size: 12px"},
+        {{"text", "Hi", "a.pbm", "--size"}, "vornix-cli text: --size needs a value"},
+        {{"text", "--size-of", "0x10", "Hi", "a.pbm"},
+         "vornix-cli text: bad value for --size-of: 0x10"},
+        {{"text", "--align", "middle", "Hi", "a.pbm"},
+         "vornix-cli text: bad value for --align: middle"},
+        {{"text", "--font=", "Hi", "a.pbm"}, "vornix-cli text: bad value for --font: "},
+        {{"text", "--to", "png", "Hi", "a.pbm"}, "vornix-cli text: bad value for --to: png"},
+        {{"text", "--to", "bmp", "Hi", "a.pbm"},
+         "vornix-cli text: --to does not match OUTPUT's ending"},
+        {{"text", "Hi", "a.png"}, "vornix-cli text: OUTPUT must end in .pxl or .bmp"},
+        // The usage error comes first: the font is not opened.
+        {{"text", "--font", "/dev/zero", "Hi", "a.png"},
+         "vornix-cli text: OUTPUT must end in .pxl or .bmp"},
+        {{"text", "--bold", "Hi", "a.pbm"}, "vornix-cli text: unknown option --bold"},
     };
     for (const UsageErrorRow& row : rows) {
         const CliRun run = RunCli(row.args);

@@ -287,6 +287,7 @@ TEST_F(OutputTest, EveryWritingCommandStreamsToStdoutAndFollowsLinks) {
         {{"convert", kSamples + "/clock.pxl"}, ".bmp", true},
         {{"convert", "--invert", kClock}, ".bmp", false},
         {{"pattern", "checker"}, ".pxl", false},
+        {{"text", "Hi"}, ".pxl", false},
     };
     const QString stdoutLink = QFileInfo("/dev/stdout").symLinkTarget();
     for (const auto& command : commands) {

@@ -284,7 +284,8 @@ class InstalledTree(unittest.TestCase):
         os.mkdir(os.path.join(folder, "pictures"))
         cases = [
             (["vornix-cli", ""],
-             ["--help", "--version", "-h", "convert", "help", "info", "load", "pattern", "stream"]),
+             ["--help", "--version", "-h", "convert", "help", "info", "load", "pattern", "stream",
+              "text"]),
             (["vornix-cli", "pa"], ["pattern"]),
             (["vornix-cli", "convert", "--d"], ["--dither", "--draw-pixels"]),
             (["vornix-cli", "convert", "--dither", ""], ["atkinson", "bayer4", "bayer8", "fs", "none"]),
@@ -315,7 +316,17 @@ class InstalledTree(unittest.TestCase):
             (["vornix-cli", "pattern", "--to", ""], ["bin", "bmp", "c", "pbm", "pxl", "xbm"]),
             (["vornix-cli", "pattern", ""], ["bits", "border", "checker", "grid", "ruler"]),
             (["vornix-cli", "pattern", "--size", "240x128", "grid", "c"], ["clock.bmp"]),
-            (["vornix-cli", "help", ""], ["convert", "info", "load", "pattern", "stream"]),
+            (["vornix-cli", "help", ""], ["convert", "info", "load", "pattern", "stream", "text"]),
+            (["vornix-cli", "te"], ["text"]),
+            (["vornix-cli", "text", "--"], ["--", "--align", "--font", "--size", "--size-of", "--to"]),
+            (["vornix-cli", "text", "--align", ""], ["centre", "left", "right"]),
+            (["vornix-cli", "text", "--align", "=", "c"], ["centre"]),
+            (["vornix-cli", "text", "--size-of", ""], ["240x128"]),
+            (["vornix-cli", "text", "--to", ""], ["bin", "bmp", "c", "pbm", "pxl", "xbm"]),
+            (["vornix-cli", "text", "--font", "pict"], ["pictures/"]),
+            (["vornix-cli", "text", "--font", "Fixed.bdf", ""], []),
+            (["vornix-cli", "text", "--font", "Fixed.bdf", "Hello", ""],
+             ["LOGO.PXL", "clock.bmp", "pictures/", "with space.pxl"]),
             (["vornix-cli", "help", "p"], ["pattern"]),
             (["vornix-cli", "help", "info", ""], []),
             # Bash splits "--dither=b" into "--dither", "=" and "b"; before a value is typed the

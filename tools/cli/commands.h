@@ -18,6 +18,7 @@ int RunInfo(const std::vector<std::string>& args);
 int RunStream(const std::vector<std::string>& args);
 int RunLoad(const std::vector<std::string>& args);
 int RunPattern(const std::vector<std::string>& args);
+int RunText(const std::vector<std::string>& args);
 
 // True when a download of FILE has a command stream; false with the reason printed ("vornix-cli:
 // FILE: reason"), as "vornix-cli stream" tells it.

@@ -30,6 +30,9 @@ Command commandNamed(const std::string& name) {
     if (name == "pattern") {
         return RunPattern;
     }
+    if (name == "text") {
+        return RunText;
+    }
     return nullptr;
 }
 
@@ -55,7 +58,7 @@ int help(std::vector<std::string> args) {
 
 int runCommand(int argc, char** argv) {
     if (argc < 2) {
-        return UsageError("", "a command is needed: convert, info, stream, load or pattern");
+        return UsageError("", "a command is needed: convert, info, stream, load, pattern or text");
     }
     const std::string command = argv[1];
     const std::vector<std::string> args(argv + 2, argv + argc);

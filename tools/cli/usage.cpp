@@ -152,12 +152,37 @@ constexpr const char* kPatternHelp =
     "                whatever its name (a device, a FIFO, /dev/stdout);\n"
     "                default: its ending\n";
 
-constexpr std::array<std::pair<std::string_view, const char*>, 5> kCommandHelp = {{
+constexpr const char* kTextHelp =
+    "usage: vornix-cli text [OPTIONS] TEXT OUTPUT\n"
+    "\n"
+    "Writes TEXT (UTF-8; a line break in it starts a new line; - reads it from\n"
+    "standard input) drawn in a font as a picture, every pixel dark or light\n"
+    "with no grey edge: OUTPUT.pxl, a 1-bit OUTPUT.bmp, or any form --to names\n"
+    "(PXL text for OUTPUT -). A character the font lacks is drawn as the font's\n"
+    "default glyph, with a warning naming it.\n"
+    "\n"
+    "  --font NAME|FILE\n"
+    "                the family name of an installed font (\"DejaVu Sans\",\n"
+    "                \"DejaVu Sans:bold\", monospace), or a font file: BDF or PCF\n"
+    "                (also .pcf.gz) bitmap fonts, TrueType or OpenType outline\n"
+    "                fonts. Default: the fixed bitmap font of xfonts-base\n"
+    "  --size N      the size in pixels, 1 to 1000 (default 13): of an outline\n"
+    "                font; the default font comes in 6 to 20 pixels and the\n"
+    "                nearest is taken; another bitmap font keeps its own size\n"
+    "  --size-of WxH the picture's size (default: the text's own); the text\n"
+    "                starts at the top, ink beyond the edge is cut with a warning\n"
+    "  --align left|centre|right\n"
+    "                each line's place across the picture (default left)\n"
+    "  --to FORM     pxl, bmp, c, xbm, pbm or bin: the form of OUTPUT\n"
+    "                whatever its name; default: its ending\n";
+
+constexpr std::array<std::pair<std::string_view, const char*>, 6> kCommandHelp = {{
     {"convert", kConvertHelp},
     {"info", kInfoHelp},
     {"stream", kStreamHelp},
     {"load", kLoadHelp},
     {"pattern", kPatternHelp},
+    {"text", kTextHelp},
 }};
 
 } // namespace
@@ -179,6 +204,8 @@ const char* UsageText() {
            "  pattern [--size WxH] NAME OUTPUT\n"
            "                            a test pattern: border, checker, grid, ruler,\n"
            "                            bits\n"
+           "  text [--font NAME|FILE] [--size N] TEXT OUTPUT\n"
+           "                            a text drawn in a font, one-bit\n"
            "  help [COMMAND]            this text, or the command's own\n"
            "\n"
            "  -h, --help                show this text; after a command, its help\n"
