@@ -513,11 +513,14 @@ bool waitForText(QProcess& process, QByteArray& seen, const QByteArray& text) {
 TEST(LoadIntoManySimulators, CtrlCStopsEveryDownload) {
     Simulator first({"--fast"});
     Simulator second({"--fast"});
+    const QByteArray firstLine = first.linePath().toLocal8Bit();
+    const QByteArray secondLine = second.linePath().toLocal8Bit();
     QProcess load;
-    load.start(kCli, {"load", "--port", first.linePath(), "--port", second.linePath(),
-                      VORNIX_SAMPLES "/clock.bmp"});
+    load.start(kCli,
+               {"load", "--port", firstLine, "--port", secondLine, VORNIX_SAMPLES "/clock.bmp"});
     QByteArray seen;
-    ASSERT_TRUE(waitForText(load, seen, "Row 2 ")) << seen.constData();
+    ASSERT_TRUE(waitForText(load, seen, firstLine + ": Row 2 ")) << seen.constData();
+    ASSERT_TRUE(waitForText(load, seen, secondLine + ": Row 2 ")) << seen.constData();
     ::kill(static_cast<pid_t>(load.processId()), SIGINT);
     ASSERT_TRUE(load.waitForFinished(kFinishMs));
     seen += load.readAllStandardError();

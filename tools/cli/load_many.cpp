@@ -214,7 +214,10 @@ void ManyLoadRun::end(PortRun& run) {
             "the controller held the line for " + std::to_string(m_request.stallSeconds) + " s";
     } else if (code == kExitOk && status >= 0) {
         progress.state = PortState::Loaded;
-    } else if (code == kExitStopped) {
+    } else if (code == kExitStopped ||
+               (m_stopping && status >= 0 && WIFSIGNALED(status) && WTERMSIG(status) == SIGINT)) {
+        // A helper that Ctrl+C reached before its download began ends by the signal itself:
+        // nothing was sent, and the port counts as stopped.
         progress.state = PortState::Stopped;
     } else {
         progress.state = PortState::Failed;
