@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -47,41 +48,49 @@ QImage rendered(QWidget* widget) {
     return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// The picture area is 480 x 256 (a 240 x 128 picture at twice its size) below the menus and
+// the tool bar and above the status line.
 TEST(ViewerTest, NewViewerHasItsDesignLayout) {
     Viewer viewer;
     EXPECT_EQ(viewer.windowTitle(), QStringLiteral("Viewer"));
     EXPECT_TRUE(viewer.isWindow());
     EXPECT_FALSE(viewer.isModal());
-    EXPECT_EQ(viewer.size(), QSize(480, 256));
+    EXPECT_EQ(viewer.size(), viewer.designSize());
+    viewer.show();
+    settle();
+    EXPECT_EQ(viewer.size(), viewer.designSize());
+    EXPECT_EQ(viewer.pictureArea()->viewport()->size(), QSize(480, 256));
     ASSERT_NE(viewer.findChild<ViewerEnlarger*>(QStringLiteral("BMPEnlarger")), nullptr);
     EXPECT_EQ(viewer.BMPEnlarger()->geometry(), QRect(0, 0, 480, 256));
     EXPECT_TRUE(viewer.picture().isNull());
 }
 
 // A tall narrow window stretches the picture vertically and squeezes it horizontally over the
-// whole client area, each picture pixel drawn as a hard-edged block (as QImage's own
+// whole picture area (the window is no narrower than its menus and tools allow), each picture pixel drawn as a hard-edged block (as QImage's own
 // nearest-neighbour scaling draws it).
 TEST(ViewerTest, TallNarrowWindowStretchesEachAxisOnItsOwn) {
     ViewerHandle handle;
     handle.showWithPicture(checker());
     Viewer* viewer = handle.viewer();
-    viewer->resize(60, 300);
+    settle();
+    // The window grows or shrinks by what the picture area differs from 90 x 300.
+    viewer->resize(viewer->size() + QSize(90, 300) - viewer->pictureArea()->viewport()->size());
     settle();
 
-    ASSERT_EQ(viewer->size(), QSize(60, 300));
-    EXPECT_EQ(viewer->BMPEnlarger()->geometry(), QRect(0, 0, 60, 300));
-    const QImage shown = rendered(viewer);
-    EXPECT_EQ(shown.pixel(29, 149), kDark);
-    EXPECT_EQ(shown.pixel(30, 150), kDark);
-    EXPECT_EQ(shown.pixel(30, 149), kLight);
-    EXPECT_EQ(shown, checker().scaled(60, 300).convertToFormat(QImage::Format_RGB32));
+    ASSERT_EQ(viewer->pictureArea()->viewport()->size(), QSize(90, 300));
+    EXPECT_EQ(viewer->BMPEnlarger()->geometry(), QRect(0, 0, 90, 300));
+    const QImage shown = rendered(viewer->BMPEnlarger());
+    EXPECT_EQ(shown.pixel(44, 149), kDark);
+    EXPECT_EQ(shown.pixel(45, 150), kDark);
+    EXPECT_EQ(shown.pixel(45, 149), kLight);
+    EXPECT_EQ(shown, checker().scaled(90, 300).convertToFormat(QImage::Format_RGB32));
 }
 
 TEST(ViewerTest, WithoutPictureTheAreaIsEmpty) {
     ViewerHandle handle;
     handle.showWithPicture(QImage());
     settle();
-    const QImage shown = rendered(handle.viewer());
+    const QImage shown = rendered(handle.viewer()->BMPEnlarger());
     QImage empty(shown.size(), QImage::Format_RGB32);
     empty.fill(shown.pixel(0, 0));
     EXPECT_EQ(shown, empty);
@@ -161,7 +170,7 @@ TEST_P(ViewerLifecycleTest, FollowsTheSteps) {
         case Identity::Fresh:
             ASSERT_NE(current, nullptr);
             EXPECT_TRUE(previous.isNull()) << "a fresh viewer replaces none that still lives";
-            EXPECT_EQ(current->size(), QSize(480, 256));
+            EXPECT_EQ(current->size(), current->designSize());
             break;
         }
         if (current != nullptr && step.action != Action::Resize) {

@@ -196,6 +196,8 @@ void PictureEditor::release(PixelPoint p, GestureKeys keys) {
         }
         break;
     case Gesture::Moving:
+        finished(); // the picture shown changed, though the step runs on
+        break;
     case Gesture::None:
         break;
     }
@@ -303,6 +305,7 @@ void PictureEditor::paste(PackedPicture pixels, PixelPoint at) {
     m_floatAt = at;
     m_floating = true;
     touch(PasteOver(m_picture, m_floatPixels, at));
+    finished();
 }
 
 void PictureEditor::invert() {
@@ -312,6 +315,7 @@ void PictureEditor::invert() {
     if (m_floating) {
         InvertArea(m_floatPixels, WholeArea(m_floatPixels));
         placeFloating(m_floatAt);
+        finished();
         return;
     }
     beginStep();
@@ -326,6 +330,7 @@ void PictureEditor::mirror(MirrorAxis axis) {
     if (m_floating) {
         MirrorArea(m_floatPixels, WholeArea(m_floatPixels), axis);
         placeFloating(m_floatAt);
+        finished();
         return;
     }
     beginStep();
@@ -348,6 +353,7 @@ void PictureEditor::turn(int quarterTurns) {
         m_floatPixels = Turned(m_floatPixels, quarterTurns);
         placeFloating({old.x + (old.width - m_floatPixels.width()) / 2,
                        old.y + (old.height - m_floatPixels.height()) / 2});
+        finished();
         return;
     }
     beginStep();

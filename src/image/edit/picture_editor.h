@@ -95,8 +95,9 @@ public:
     // The area changed since the last call, for repainting (the whole picture after a change
     // of size), and whether the picture's size changed since then.
     PixelArea takeDamage();
-    // True once after each finished change (a step recorded, undone or redone): the moment a
-    // window writes the picture out.
+    // True once after each finished change: a step recorded, undone or redone, or floating
+    // pixels pasted, moved, or changed by a command (their step ends when they are put down).
+    // The moment a window writes the picture out.
     bool takeFinishedChange();
     // True while the picture differs from the one last marked saved.
     bool modified() const { return version() != m_savedVersion; }
