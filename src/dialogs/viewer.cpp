@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -56,14 +57,21 @@ Viewer::Viewer(QWidget* parent)
     layout->setSpacing(0);
     auto* bar = Named(new QMenuBar(this), QStringLiteral("ViewerMenu"), QStringLiteral("Menu"));
     layout->setMenuBar(bar);
+    // The tools stand in a column left of the picture, as in paint programs, so that the
+    // picture area keeps the window's whole width.
+    auto* middle = new QHBoxLayout();
+    middle->setContentsMargins(0, 0, 0, 0);
+    middle->setSpacing(0);
     m_tools = Named(new QToolBar(this), QStringLiteral("ViewerTools"), QStringLiteral("Tools"));
+    m_tools->setOrientation(Qt::Vertical);
     m_tools->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    layout->addWidget(m_tools);
+    middle->addWidget(m_tools);
     m_area->setFrameShape(QFrame::NoFrame);
     m_area->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_area->setWidgetResizable(true);
     m_area->setWidget(m_enlarger);
-    layout->addWidget(m_area, 1);
+    middle->addWidget(m_area, 1);
+    layout->addLayout(middle, 1);
     m_status = Named(new QLabel(this), QStringLiteral("ViewerStatus"), QStringLiteral("Status"));
     m_status->setContentsMargins(4, 2, 4, 2);
     // A long status text is cut, never a reason for a wider window.
@@ -73,8 +81,8 @@ Viewer::Viewer(QWidget* parent)
     buildTools();
 
     // The picture area takes the design size; the bars around it add theirs.
-    const QSize chrome(0, bar->sizeHint().height() + m_tools->sizeHint().height() +
-                              m_status->sizeHint().height());
+    const QSize chrome(m_tools->sizeHint().width(),
+                       bar->sizeHint().height() + m_status->sizeHint().height());
     m_designSize = QSize(kDesignWidth, kDesignHeight) + chrome;
     resize(m_designSize);
     connect(m_enlarger, &ViewerEnlarger::doubleClicked, this, &Viewer::BMPEnlarger_DblClick);
