@@ -1,10 +1,12 @@
 // The zoom window: its three states, the one-viewer rule, and how it stretches the picture.
+#include <QAction>
 #include <QCoreApplication>
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
 #include <QScrollArea>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/edit_session.h"
 #include "dialogs/viewer.h"
 #include "dialogs/viewer_enlarger.h"
 #include "dialogs/viewer_handle.h"
@@ -66,8 +69,8 @@ TEST(ViewerTest, NewViewerHasItsDesignLayout) {
 }
 
 // A tall narrow window stretches the picture vertically and squeezes it horizontally over the
-// whole picture area (the window is no narrower than its menus and tools allow), each picture pixel drawn as a hard-edged block (as QImage's own
-// nearest-neighbour scaling draws it).
+// whole picture area (the window is no narrower than its menus and tools allow), each picture pixel
+// drawn as a hard-edged block (as QImage's own nearest-neighbour scaling draws it).
 TEST(ViewerTest, TallNarrowWindowStretchesEachAxisOnItsOwn) {
     ViewerHandle handle;
     handle.showWithPicture(checker());
@@ -94,6 +97,68 @@ TEST(ViewerTest, WithoutPictureTheAreaIsEmpty) {
     QImage empty(shown.size(), QImage::Format_RGB32);
     empty.fill(shown.pixel(0, 0));
     EXPECT_EQ(shown, empty);
+}
+
+// The status line names the pixel under the pointer and where the panel keeps it: the row,
+// the byte in the row and the bit, bit 7 being a byte's leftmost pixel.
+TEST(ViewerTest, StatusLineNamesThePixelAndItsPanelByte) {
+    vornix::dialogs::EditSession session;
+    session.reset(vornix::image::PackedPicture(240, 128));
+    Viewer viewer;
+    viewer.setSession(&session);
+    viewer.show();
+    viewer.setZoom(1);
+    settle();
+    struct Row {
+        QPoint at;
+        QString text;
+    };
+    const Row rows[] = {
+        // (QTest takes the point (0, 0) for the widget's centre.)
+        {{1, 0}, QStringLiteral("240 x 128 | 1x | x 1, y 0 | row 0, byte 0, bit 6")},
+        {{7, 3}, QStringLiteral("240 x 128 | 1x | x 7, y 3 | row 3, byte 0, bit 0")},
+        {{8, 3}, QStringLiteral("240 x 128 | 1x | x 8, y 3 | row 3, byte 1, bit 7")},
+        {{239, 127}, QStringLiteral("240 x 128 | 1x | x 239, y 127 | row 127, byte 29, bit 0")},
+    };
+    for (const Row& row : rows) {
+        QTest::mouseMove(viewer.BMPEnlarger(), row.at);
+        EXPECT_EQ(viewer.statusText().toStdString(), row.text.toStdString());
+    }
+    EXPECT_EQ(viewer.BMPEnlarger()->accessibleName(), QStringLiteral("Picture"));
+}
+
+// Ctrl with the wheel and the View menu step through the zoom steps; from 4x up a grid
+// outlines the pixels of a picture being edited.
+TEST(ViewerTest, ZoomStepsAndTheGrid) {
+    vornix::dialogs::EditSession session;
+    session.reset(vornix::image::PackedPicture(240, 128));
+    Viewer viewer;
+    viewer.setSession(&session);
+    viewer.show();
+    settle();
+    EXPECT_EQ(viewer.zoom(), 0); // fitted: 2x at the design size
+    viewer.zoomIn();
+    EXPECT_EQ(viewer.zoom(), 3);
+    EXPECT_EQ(viewer.BMPEnlarger()->size(), QSize(720, 384));
+    QImage shown = rendered(viewer.BMPEnlarger());
+    EXPECT_EQ(shown.pixel(3, 1), kLight) << "no grid below 4x";
+    QWheelEvent wheel(QPointF(5, 5), viewer.BMPEnlarger()->mapToGlobal(QPointF(5, 5)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(viewer.BMPEnlarger(), &wheel);
+    EXPECT_EQ(viewer.zoom(), 4);
+    shown = rendered(viewer.BMPEnlarger());
+    EXPECT_NE(shown.pixel(4, 1), kLight) << "a grid line between the first two pixels";
+    EXPECT_EQ(shown.pixel(5, 1), kLight);
+    for (int i = 0; i < 20; ++i) {
+        viewer.zoomIn();
+    }
+    EXPECT_EQ(viewer.zoom(), 32);
+    for (int i = 0; i < 20; ++i) {
+        viewer.zoomOut();
+    }
+    EXPECT_EQ(viewer.zoom(), 1);
+    viewer.findChild<QAction*>(QStringLiteral("ViewerFit"))->trigger();
+    EXPECT_EQ(viewer.zoom(), 0);
 }
 
 // What the main window does to the viewer, and what the user does to it.
