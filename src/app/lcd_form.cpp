@@ -255,7 +255,9 @@ void LCDForm::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    OpenDroppedFile(urls.first().toLocalFile());
+    if (mayDropEdits()) {
+        OpenDroppedFile(urls.first().toLocalFile());
+    }
 }
 
 bool LCDForm::downloadRunning() const {

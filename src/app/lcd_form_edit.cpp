@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollArea>
 
 #include "app/caption_label.h"
 #include "app/message_text.h"
@@ -213,6 +214,7 @@ void LCDForm::MenuEditPaste_Click() {
     m_viewer->showWithPicture(BMPImage->picture());
     if (dialogs::Viewer* viewer = m_viewer->viewer()) {
         viewer->selectTool(image::edit::Tool::Select);
+        viewer->pictureArea()->ensureVisible(0, 0); // where the pasted pixels lie
     }
 }
 

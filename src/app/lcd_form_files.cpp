@@ -191,6 +191,9 @@ void LCDForm::MenuSavePXL_Click() {
 }
 
 void LCDForm::MenuOpenBMP_Click() {
+    if (!mayDropEdits()) {
+        return;
+    }
     const QString shownFile = FileEntry->caption();
     OpenImageFile(QStringLiteral("BMP"));
     if (!m_state.FileName.isEmpty()) {
@@ -230,6 +233,9 @@ void LCDForm::keepShownFileName(ErrorCode code, const QString& shownFile) {
 }
 
 void LCDForm::MenuOpenPxl_Click() {
+    if (!mayDropEdits()) {
+        return;
+    }
     OpenImageFile(QStringLiteral("PXL"));
     if (m_state.FileName.isEmpty()) {
         return;

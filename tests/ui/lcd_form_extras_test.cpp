@@ -544,5 +544,39 @@ TEST_F(EditorTest, ClosingWithUnsavedEditsAsks) {
     }
 }
 
+// Another picture replacing one with unsaved edits asks first; Cancel keeps the edits.
+TEST_F(EditorTest, OpeningAnotherPictureAsksForUnsavedEdits) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    trigger(viewer, "ViewerInvert");
+    image::PackedPicture dark(240, 128);
+    image::edit::InvertArea(dark, image::edit::WholeArea(dark));
+
+    prompts.messageAnswers.push_back(app::MessageAnswer::Cancel);
+    form->MenuTestPattern_Click(image::TestPattern::Checker);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("The picture has changes that are not saved.\r\nSave them first?"));
+    expectWorkingFilesShow(dark);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              QStringLiteral("New picture"));
+
+    prompts.messageAnswers.push_back(app::MessageAnswer::Cancel);
+    form->MenuOpenBMP_Click();
+    EXPECT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(requests.empty()) << "no file dialog after Cancel";
+
+    prompts.messageAnswers.push_back(app::MessageAnswer::Discard);
+    form->MenuTestPattern_Click(image::TestPattern::Checker);
+    EXPECT_EQ(prompts.messages.size(), 3u);
+    expectWorkingFilesShow(
+        image::PackedFromMono(image::MakeTestPattern(image::TestPattern::Checker)));
+    // A new picture has a new history and nothing unsaved.
+    EXPECT_FALSE(control<QAction>(*form, "MenuEditUndo").isEnabled());
+    form->MenuTestPattern_Click(image::TestPattern::Grid);
+    EXPECT_EQ(prompts.messages.size(), 3u);
+}
+
 } // namespace
 } // namespace vornix::test
