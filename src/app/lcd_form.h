@@ -18,6 +18,7 @@ class QAction;
 class QFileInfo;
 class QListWidget;
 class QMenu;
+class QTimer;
 
 namespace vornix::dialogs {
 class EditSession;
@@ -246,6 +247,7 @@ private:
     PictureLoader m_loadPicture;
     CanvasSizeRunner m_canvasSizeDialog;
     dialogs::EditSession* m_edit = nullptr;
+    QTimer* m_followDrawing = nullptr;
     bool m_writingEdit = false; // the picture shown is an edit of the one before
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;

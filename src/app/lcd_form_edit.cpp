@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QTimer>
 
 #include "app/caption_label.h"
 #include "app/message_text.h"
@@ -42,6 +43,9 @@ QAction* editCommand(QMenu* menu, const QString& caption, const QString& name,
     action->setShortcuts(keys);
     return action;
 }
+
+// How often the picture box follows a stroke being drawn, in milliseconds.
+constexpr int kFollowInterval = 40;
 
 // The size of a new picture: the panel's.
 constexpr int kNewWidth = 240;
@@ -89,6 +93,21 @@ void LCDForm::buildEditCommands() {
     connect(MenuEditPasteNew, &QAction::triggered, this, &LCDForm::MenuEditPasteNew_Click);
     connect(MenuCanvasSize, &QAction::triggered, this, &LCDForm::MenuCanvasSize_Click);
     connect(m_edit, &dialogs::EditSession::finished, this, &LCDForm::writeEditedPicture);
+    // While the user draws, the picture box shows the strokes too, a few times a second; the
+    // working files follow when the stroke ends.
+    m_followDrawing = new QTimer(this);
+    m_followDrawing->setSingleShot(true);
+    m_followDrawing->setInterval(kFollowInterval);
+    connect(m_edit, &dialogs::EditSession::repaint, this, [this] {
+        if (!m_followDrawing->isActive()) {
+            m_followDrawing->start();
+        }
+    });
+    connect(m_followDrawing, &QTimer::timeout, this, [this] {
+        if (m_edit->editable() && m_edit->editor().gestureRunning()) {
+            BMPImage->setPicture(m_edit->image());
+        }
+    });
     connect(m_edit, &dialogs::EditSession::stateChanged, this, &LCDForm::updateEditCommands);
     m_viewer->setSession(m_edit);
     m_viewer->setCreationHook([this](dialogs::Viewer* viewer) {

@@ -393,6 +393,10 @@ TEST_F(EditorTest, LineDrawnWithTheMouseIsUndoneAndRedone) {
     const QByteArray whileDrawing = readAll(workingBMP());
     QTest::mouseMove(canvas, QPoint(201, 101));
     EXPECT_EQ(readAll(workingBMP()), whileDrawing) << "no file is written while drawing";
+    // The main window's picture box shows the line being drawn.
+    QTest::qWait(150);
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().pixelColor(100, 50),
+              QColor(Qt::black));
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(201, 101));
     image::PackedPicture line = blank;
     image::edit::DrawLine(line, {10, 10}, {100, 50}, true);
