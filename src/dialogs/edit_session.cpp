@@ -38,7 +38,7 @@ void EditSession::changed() {
     if (sizeChanged) {
         m_image = ImageOf(m_editor.picture());
         emit repaint(QRect(0, 0, m_image.width(), m_image.height()));
-    } else if (!damage.empty()) {
+    } else if (!damage.empty() && !m_image.isNull()) {
         refreshImage(damage);
         emit repaint(QRect(damage.x, damage.y, damage.width, damage.height));
     }

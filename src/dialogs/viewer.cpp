@@ -87,14 +87,7 @@ Viewer::Viewer(QWidget* parent)
     resize(m_designSize);
     connect(m_enlarger, &ViewerEnlarger::doubleClicked, this, &Viewer::BMPEnlarger_DblClick);
     connect(m_enlarger, &ViewerEnlarger::pointerAt, this, &Viewer::showPointer);
-    connect(m_enlarger, &ViewerEnlarger::zoomStep, this, [this](int steps) {
-        for (; steps > 0; --steps) {
-            zoomIn();
-        }
-        for (; steps < 0; ++steps) {
-            zoomOut();
-        }
-    });
+    connect(m_enlarger, &ViewerEnlarger::zoomStep, this, &Viewer::zoomAt);
     updateCommands();
 }
 
@@ -292,6 +285,27 @@ void Viewer::setZoom(int zoom) {
 
 int Viewer::zoom() const {
     return m_enlarger->zoom();
+}
+
+// The wheel zooms about the pointer: the picture point under it stays under it.
+void Viewer::zoomAt(int steps, const QPointF& at) {
+    const QSizeF before = m_enlarger->scale();
+    const QPointF picturePoint(at.x() / before.width(), at.y() / before.height());
+    const QPointF inView = at + QPointF(m_enlarger->pos());
+    for (; steps > 0; --steps) {
+        zoomIn();
+    }
+    for (; steps < 0; ++steps) {
+        zoomOut();
+    }
+    if (m_enlarger->zoom() == 0) {
+        return;
+    }
+    const QSizeF after = m_enlarger->scale();
+    m_area->horizontalScrollBar()->setValue(
+        static_cast<int>(picturePoint.x() * after.width() - inView.x()));
+    m_area->verticalScrollBar()->setValue(
+        static_cast<int>(picturePoint.y() * after.height() - inView.y()));
 }
 
 // From fit, the first step beyond the fitted scale; otherwise the next step.

@@ -57,6 +57,8 @@ public:
     int zoom() const;
     void zoomIn();
     void zoomOut();
+    // Zooms `steps` steps in (positive) or out about `at`, a point of the image element.
+    void zoomAt(int steps, const QPointF& at);
     void selectTool(image::edit::Tool tool);
 
     // Keeps the image element as large as the picture area while the picture fits it.

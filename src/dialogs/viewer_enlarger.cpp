@@ -254,7 +254,7 @@ void ViewerEnlarger::wheelEvent(QWheelEvent* event) {
     event->accept();
     const int steps = event->angleDelta().y() / 120;
     if (steps != 0) {
-        emit zoomStep(steps);
+        emit zoomStep(steps, event->position());
     }
 }
 

@@ -51,8 +51,9 @@ signals:
     void doubleClicked();
     // The pointer is over picture pixel `pixel`; `inside` when that pixel is in the picture.
     void pointerAt(const QPoint& pixel, bool inside);
-    // Ctrl with the wheel: one step in (positive) or out (negative).
-    void zoomStep(int steps);
+    // Ctrl with the wheel at `at` (a point of the element): steps in (positive) or out
+    // (negative).
+    void zoomStep(int steps, const QPointF& at);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -142,10 +143,15 @@ TEST(ViewerTest, ZoomStepsAndTheGrid) {
     EXPECT_EQ(viewer.BMPEnlarger()->size(), QSize(720, 384));
     QImage shown = rendered(viewer.BMPEnlarger());
     EXPECT_EQ(shown.pixel(3, 1), kLight) << "no grid below 4x";
-    QWheelEvent wheel(QPointF(5, 5), viewer.BMPEnlarger()->mapToGlobal(QPointF(5, 5)), QPoint(),
-                      QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QWheelEvent wheel(QPointF(300, 200), viewer.BMPEnlarger()->mapToGlobal(QPointF(300, 200)),
+                      QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(viewer.BMPEnlarger(), &wheel);
     EXPECT_EQ(viewer.zoom(), 4);
+    // The picture point under the pointer, (100, 66.7), stays under it: at 4x it lies at
+    // (400, 266.7) of the element, so the view scrolls by (100, 66).
+    EXPECT_EQ(viewer.pictureArea()->horizontalScrollBar()->value(), 100);
+    EXPECT_EQ(viewer.pictureArea()->verticalScrollBar()->value(), 66);
     shown = rendered(viewer.BMPEnlarger());
     EXPECT_NE(shown.pixel(4, 1), kLight) << "a grid line between the first two pixels";
     EXPECT_EQ(shown.pixel(5, 1), kLight);
