@@ -82,8 +82,7 @@ int main(int argc, char** argv) {
     viewer.selectTool(Tool::Pencil);
     report("pencil, one mouse move and its repaint", stroke(viewer, 2000, {40, 40}, {1, 0}));
     viewer.selectTool(Tool::Line);
-    report("line dragged, one mouse move and its repaint",
-           stroke(viewer, 500, {40, 40}, {1, 1}));
+    report("line dragged, one mouse move and its repaint", stroke(viewer, 500, {40, 40}, {1, 1}));
 
     viewer.selectTool(Tool::Pencil);
     for (int i = 0; i < 1000; ++i) {
