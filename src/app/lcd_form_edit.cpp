@@ -158,7 +158,11 @@ void LCDForm::writeEditedPicture() {
     const QByteArray bitmap(reinterpret_cast<const char*>(bytes.data()),
                             static_cast<qsizetype>(bytes.size()));
     if (WriteFileAtomically(m_state.TempBMPFile, bitmap) != ErrorCode::None) {
+        // The working files still hold the picture before the edit: nothing may save or send
+        // them as if they were the picture shown.
         MenuFileLoad->setEnabled(false);
+        MenuSaveBMP->setEnabled(false);
+        MenuSavePXL->setEnabled(false);
         m_prompts.message(Text(image::messages::kBadFileName),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
@@ -288,7 +292,9 @@ bool LCDForm::mayDropEdits() {
     if (answer == MessageAnswer::Cancel) {
         return false;
     }
-    MenuSaveBMP_Click();
+    if (MenuSaveBMP->isEnabled()) {
+        MenuSaveBMP_Click();
+    }
     return !m_edit->editor().modified();
 }
 

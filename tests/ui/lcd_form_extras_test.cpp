@@ -582,5 +582,21 @@ TEST_F(EditorTest, OpeningAnotherPictureAsksForUnsavedEdits) {
     EXPECT_EQ(prompts.messages.size(), 3u);
 }
 
+// An edit that cannot be written leaves nothing that would save or send the picture before it.
+TEST_F(EditorTest, AnEditThatCannotBeWrittenDisablesSaveAndLoad) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    state.TempBMPFile = programDir.filePath(QStringLiteral("gone/~LCDbmp.tmp"));
+    trigger(viewer, "ViewerInvert");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type"));
+    EXPECT_EQ(fileItems(), QStringLiteral("---"));
+    // Closing asks; Save cannot save the stale files, so the window stays.
+    prompts.messageAnswers.push_back(app::MessageAnswer::Save);
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(requests.empty()) << "no save dialog for files that are not the picture";
+}
+
 } // namespace
 } // namespace vornix::test
