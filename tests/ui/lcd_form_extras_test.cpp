@@ -598,5 +598,33 @@ TEST_F(EditorTest, AnEditThatCannotBeWrittenDisablesSaveAndLoad) {
     EXPECT_TRUE(requests.empty()) << "no save dialog for files that are not the picture";
 }
 
+// The zoom window's keys: Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo, Ctrl+plus and
+// Ctrl+minus zoom.
+TEST_F(EditorTest, ZoomWindowKeysUndoRedoAndZoom) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    viewer->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+    trigger(viewer, "ViewerInvert");
+    image::PackedPicture dark(240, 128);
+    image::edit::InvertArea(dark, image::edit::WholeArea(dark));
+    expectWorkingFilesShow(dark);
+
+    QTest::keyClick(viewer, Qt::Key_Z, Qt::ControlModifier);
+    expectWorkingFilesShow(image::PackedPicture(240, 128));
+    QTest::keyClick(viewer, Qt::Key_Y, Qt::ControlModifier);
+    expectWorkingFilesShow(dark);
+    QTest::keyClick(viewer, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(viewer, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    expectWorkingFilesShow(dark);
+
+    EXPECT_EQ(viewer->zoom(), 2);
+    QTest::keyClick(viewer, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(viewer->zoom(), 3);
+    QTest::keyClick(viewer, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(viewer->zoom(), 2);
+}
+
 } // namespace
 } // namespace vornix::test
