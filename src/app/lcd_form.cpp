@@ -58,6 +58,7 @@ LCDForm::LCDForm(AppState& state, Prompts& prompts, LCDFormOptions options, QWid
     buildMenus();
     buildControls();
     buildExtraCommands();
+    buildEditCommands();
     // The window is the download's display; the view is a private base, so it is cast here.
     m_download = std::make_unique<DownloadController>(static_cast<download::DownloadView&>(*this),
                                                       m_state, m_prompts);
@@ -254,7 +255,9 @@ void LCDForm::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    OpenDroppedFile(urls.first().toLocalFile());
+    if (mayDropEdits()) {
+        OpenDroppedFile(urls.first().toLocalFile());
+    }
 }
 
 bool LCDForm::downloadRunning() const {

@@ -18,8 +18,11 @@ class QAction;
 class QFileInfo;
 class QListWidget;
 class QMenu;
+class QTimer;
 
 namespace vornix::dialogs {
+class EditSession;
+struct CanvasSize;
 class LcdPreview;
 class ViewerHandle;
 } // namespace vornix::dialogs
@@ -82,6 +85,19 @@ public:
     void MenuPreviewLCD_Click();
     void MenuExport_Click();
     void MenuOpen_Click();
+
+    // The picture editor's commands: File > New, the Edit menu, Image > Canvas Size....
+    void MenuNew_Click();
+    void MenuEditCopy_Click();
+    void MenuEditPaste_Click();
+    void MenuEditPasteNew_Click();
+    void MenuCanvasSize_Click();
+    dialogs::EditSession& editSession() { return *m_edit; }
+
+    // Asks the new canvas size; nullopt when cancelled. Replaceable for tests.
+    using CanvasSizeRunner =
+        std::function<std::optional<dialogs::CanvasSize>(int width, int height, QWidget*)>;
+    void setCanvasSizeRunner(CanvasSizeRunner runner) { m_canvasSizeDialog = std::move(runner); }
 
     // Ends the program as File > Exit does, for a signal to end it (a logout, `kill`): the
     // working files are removed and the event loops left. A running download is asked to stop
@@ -148,6 +164,12 @@ private:
     void buildControls();
     void buildExtraCommands();
     void buildOpenCommand();
+    void buildEditCommands();
+    void updateEditCommands();
+    void resetEditSession(const QImage& picture);
+    void writeEditedPicture();
+    std::optional<image::MonoImage> clipboardPicture();
+    bool mayDropEdits();
     bool makeCurrentPicture(const image::MonoImage& picture, const QString& source);
 
     // Start-up's command-line branches.
@@ -223,6 +245,10 @@ private:
     ExportDialogRunner m_exportDialog;
     ReadPictureDialogRunner m_readPictureDialog;
     PictureLoader m_loadPicture;
+    CanvasSizeRunner m_canvasSizeDialog;
+    dialogs::EditSession* m_edit = nullptr;
+    QTimer* m_followDrawing = nullptr;
+    bool m_writingEdit = false; // the picture shown is an edit of the one before
     dialogs::LcdPreview* m_preview = nullptr;
     QString m_executableDirectory;
     bool m_unloaded = false;
@@ -240,6 +266,14 @@ private:
     QAction* MenuImportPicture = nullptr;
     QAction* MenuExport = nullptr;
     QAction* MenuOpen = nullptr;
+    QAction* MenuNew = nullptr;
+    QMenu* MenuEdit = nullptr;
+    QAction* MenuEditUndo = nullptr;
+    QAction* MenuEditRedo = nullptr;
+    QAction* MenuEditCopy = nullptr;
+    QAction* MenuEditPaste = nullptr;
+    QAction* MenuEditPasteNew = nullptr;
+    QAction* MenuCanvasSize = nullptr;
     QMenu* MenuTestPattern = nullptr;
     QAction* MenuPreviewLCD = nullptr;
     QMenu* MenuMask = nullptr;

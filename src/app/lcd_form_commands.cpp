@@ -75,6 +75,7 @@ void LCDForm::BMPImage_Change() {
 
 void LCDForm::setPicture(const QImage& picture) {
     BMPImage->setPicture(picture);
+    resetEditSession(picture);
     // Without conversion a one-bit picture stays one bit, and shares the picture's memory.
     BMPHolder->setPixmap(QPixmap::fromImage(picture, Qt::NoFormatConversion));
 }

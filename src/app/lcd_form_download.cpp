@@ -10,6 +10,7 @@
 #include "app/download_controller.h"
 #include "app/download_status.h"
 #include "app/lamp.h"
+#include "dialogs/edit_session.h"
 #include "download/serial_link.h"
 
 namespace vornix::app {
@@ -35,6 +36,8 @@ void LCDForm::OpenCom() {
 
 void LCDForm::setFileMenuEnabled(bool enabled) {
     Menufile->setEnabled(enabled);
+    // The download reads the working files: the picture stays as it is until it ends.
+    m_edit->setReadOnly(!enabled);
 }
 
 void LCDForm::setRowCounter(const QString& caption) {

@@ -115,6 +115,9 @@ void LCDForm::buildExtraCommands() {
 // names the chosen file only once its picture is shown: a cancelled or failed import leaves
 // the caption, FilePath, FileName and the proposed save name as they were.
 void LCDForm::MenuImportPicture_Click() {
+    if (!mayDropEdits()) {
+        return;
+    }
     const ShownName before = shownName();
     if (!chooseFileToOpen(QStringLiteral("IMG"))) {
         return;
@@ -144,6 +147,9 @@ bool LCDForm::importPicture(const QImage& source, const QString& path) {
 }
 
 void LCDForm::MenuTestPattern_Click(image::TestPattern pattern) {
+    if (!mayDropEdits()) {
+        return;
+    }
     const auto name = image::TestPatternName(pattern);
     m_state.LastFileName = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())) +
                            QStringLiteral(".bmp");

@@ -12,6 +12,7 @@
 #include "app/readable_path.h"
 #include "app/two_colour_picture.h"
 #include "app/working_files.h"
+#include "dialogs/edit_session.h"
 #include "image/picture/pxl_fields.h"
 #include "image/picture/pxl_format.h"
 #include "image/text/error_codes.h"
@@ -154,7 +155,9 @@ void LCDForm::SaveImageFile(const QString& fileType) {
                                                                     : image::kMaxWrittenPxlBytes);
         code = file.ok() ? WriteChosenFile(target, file.bytes) : file.code;
     }
-    if (code != ErrorCode::None) {
+    if (code == ErrorCode::None) {
+        m_edit->editor().markSaved();
+    } else {
         m_prompts.message(Text(image::messages::kNothingToSave),
                           Text(image::messages::kFileErrorTitle), MessageIcon::Exclamation,
                           MessageButtons::Ok);
@@ -188,6 +191,9 @@ void LCDForm::MenuSavePXL_Click() {
 }
 
 void LCDForm::MenuOpenBMP_Click() {
+    if (!mayDropEdits()) {
+        return;
+    }
     const QString shownFile = FileEntry->caption();
     OpenImageFile(QStringLiteral("BMP"));
     if (!m_state.FileName.isEmpty()) {
@@ -227,6 +233,9 @@ void LCDForm::keepShownFileName(ErrorCode code, const QString& shownFile) {
 }
 
 void LCDForm::MenuOpenPxl_Click() {
+    if (!mayDropEdits()) {
+        return;
+    }
     OpenImageFile(QStringLiteral("PXL"));
     if (m_state.FileName.isEmpty()) {
         return;

@@ -47,6 +47,9 @@ void LCDForm::buildOpenCommand() {
 }
 
 void LCDForm::MenuOpen_Click() {
+    if (!mayDropEdits()) {
+        return;
+    }
     const ShownName before = shownName();
     if (!chooseFileToOpen(QStringLiteral("ANY"))) {
         return;

@@ -14,8 +14,11 @@ namespace vornix::app {
 // True when the window may close. While a download waits for a command to leave the port or
 // in its pause, closing is refused and the user is offered to stop the download instead.
 bool LCDForm::Form_QueryUnload() {
-    if (m_options.previousInstance || !m_download->running()) {
+    if (m_options.previousInstance) {
         return true;
+    }
+    if (!m_download->running()) {
+        return mayDropEdits();
     }
     const QString& crlf = m_state.CrLf;
     const auto answer = m_prompts.message(

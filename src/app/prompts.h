@@ -10,8 +10,9 @@ namespace vornix::app {
 enum class MessageIcon { None, Exclamation, Stop, Question, Information };
 // OkCancelSafe has the same buttons as OkCancel, but Return answers Cancel: for a question
 // whose OK replaces something the user may want to keep.
-enum class MessageButtons { Ok, OkCancel, OkCancelSafe };
-enum class MessageAnswer { Ok, Cancel };
+// SaveDiscardCancel asks what becomes of unsaved changes: Save (the default), Discard or Cancel.
+enum class MessageButtons { Ok, OkCancel, OkCancelSafe, SaveDiscardCancel };
+enum class MessageAnswer { Ok, Cancel, Save, Discard };
 // Text laid out in columns with blanks needs a fixed-pitch font to line up.
 enum class MessageFont { Proportional, FixedPitch };
 

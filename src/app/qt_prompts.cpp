@@ -44,12 +44,20 @@ MessageAnswer QtPrompts::message(const QString& text, const QString& title, Mess
             label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
         }
     }
-    box.addButton(QMessageBox::Ok);
-    if (buttons != MessageButtons::Ok) {
+    if (buttons == MessageButtons::SaveDiscardCancel) {
+        box.addButton(QMessageBox::Save);
+        box.addButton(QMessageBox::Discard);
         box.addButton(QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+    } else {
+        box.addButton(QMessageBox::Ok);
+        if (buttons != MessageButtons::Ok) {
+            box.addButton(QMessageBox::Cancel);
+        }
+        box.setDefaultButton(buttons == MessageButtons::OkCancelSafe ? QMessageBox::Cancel
+                                                                     : QMessageBox::Ok);
     }
-    box.setDefaultButton(buttons == MessageButtons::OkCancelSafe ? QMessageBox::Cancel
-                                                                 : QMessageBox::Ok);
     if (m_parent != nullptr) {
         // The box is placed by the size it has before its text is laid out for the screen,
         // which on some displays differs from its final size: once shown, it is centred over
@@ -60,7 +68,16 @@ MessageAnswer QtPrompts::message(const QString& text, const QString& title, Mess
             box.move(frame.topLeft());
         });
     }
-    return box.exec() == QMessageBox::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Save:
+        return MessageAnswer::Save;
+    case QMessageBox::Discard:
+        return MessageAnswer::Discard;
+    default:
+        return MessageAnswer::Cancel;
+    }
 }
 
 std::optional<QString> QtPrompts::input(const QString& prompt, const QString& title) {

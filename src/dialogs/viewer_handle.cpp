@@ -2,6 +2,8 @@
 
 #include "dialogs/viewer.h"
 
+#include "dialogs/edit_session.h"
+
 namespace vornix::dialogs {
 
 ViewerHandle::~ViewerHandle() {
@@ -19,6 +21,10 @@ Viewer* ViewerHandle::ensure() {
             }
         });
         m_viewer = viewer;
+        viewer->setSession(m_session);
+        if (m_creationHook) {
+            m_creationHook(viewer);
+        }
     }
     return m_viewer;
 }
@@ -34,6 +40,20 @@ void ViewerHandle::showWithPicture(const QImage& picture) {
 
 void ViewerHandle::setPicture(const QImage& picture) {
     ensure()->setPicture(picture);
+}
+
+void ViewerHandle::setSession(EditSession* session) {
+    m_session = session;
+    if (m_viewer) {
+        m_viewer->setSession(session);
+    }
+}
+
+void ViewerHandle::setCreationHook(std::function<void(Viewer*)> hook) {
+    m_creationHook = std::move(hook);
+    if (m_viewer && m_creationHook) {
+        m_creationHook(m_viewer);
+    }
 }
 
 void ViewerHandle::unload() {

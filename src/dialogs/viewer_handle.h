@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QImage>
 #include <QPointer>
 
 namespace vornix::dialogs {
 
+class EditSession;
 class Viewer;
 
 // The main window's hold on the zoom window. It keeps the rule that at most one viewer
@@ -34,12 +37,19 @@ public:
     // Closes and destroys the viewer, if there is one.
     void unload();
 
+    // The picture every viewer edits, and what the main window does with a viewer it makes
+    // (connecting its commands); both apply to the viewer there is and to every later one.
+    void setSession(EditSession* session);
+    void setCreationHook(std::function<void(Viewer*)> hook);
+
     bool exists() const { return viewer() != nullptr; }
     State state() const;
     Viewer* viewer() const;
 
 private:
     QPointer<Viewer> m_viewer;
+    QPointer<EditSession> m_session;
+    std::function<void(Viewer*)> m_creationHook;
 };
 
 } // namespace vornix::dialogs

@@ -1,14 +1,25 @@
-// Import Picture, Test Pattern and Preview LCD from the main window.
+// Import Picture, Test Pattern, Preview LCD and the picture editor from the main window.
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QMenu>
+#include <QProcess>
+#include <QTest>
 
 #include "app/caption_label.h"
 #include "app/picture_box.h"
-#include "image/picture/picture_formats.h"
+#include "dialogs/canvas_size_dialog.h"
+#include "dialogs/edit_session.h"
 #include "dialogs/lcd_preview.h"
-#include "image/picture/packed_picture.h"
+#include "dialogs/viewer.h"
+#include "dialogs/viewer_enlarger.h"
+#include "dialogs/viewer_handle.h"
+#include "image/edit/drawing.h"
 #include "image/photo/prepare_image.h"
+#include "image/picture/packed_picture.h"
+#include "image/picture/picture_formats.h"
+#include "image/picture/prepare_bitmap.h"
 #include "image/picture/test_pattern.h"
 #include "lcd_form_fixture.h"
 #include "support/row_name.h"
@@ -124,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Imports, FailedImportTest,
                          ::testing::Values(FailedImportCase{"MenuCancelled", ImportBy::Menu, true},
                                            FailedImportCase{"MenuUnreadable", ImportBy::Menu,
                                                             false},
-                                           FailedImportCase{"DropCancelled", ImportBy::Drop,
-                                                            true}),
+                                           FailedImportCase{"DropCancelled", ImportBy::Drop, true}),
                          RowName);
 
 TEST_F(LCDFormTest, TestPatternBecomesTheCurrentPicture) {
@@ -200,11 +210,11 @@ TEST_F(LCDFormTest, ExportShowsThePictureTheLcdReceives) {
 
     std::optional<image::PackedPicture> shown;
     QString shownName;
-    form->setExportDialogRunner([&](const image::PackedPicture& picture, const QString& name,
-                                    QWidget*) {
-        shown = picture;
-        shownName = name;
-    });
+    form->setExportDialogRunner(
+        [&](const image::PackedPicture& picture, const QString& name, QWidget*) {
+            shown = picture;
+            shownName = name;
+        });
     control<QAction>(*form, "MenuTestPatternChecker").trigger();
     ASSERT_TRUE(exportCommand.isEnabled());
     exportCommand.trigger();
@@ -285,6 +295,335 @@ TEST_F(LCDFormTest, PreviewComparesThePanelWithThePicture) {
     form->MenuTestPattern_Click(image::TestPattern::Border);
     form->MenuPreviewLCD_Click();
     EXPECT_EQ(*form->preview()->differingPixels(), 0);
+}
+
+// The picture shown in the main window, read pixel by pixel from the screen's image.
+image::PackedPicture shownPicture(const QImage& shown) {
+    image::PackedPicture picture(shown.width(), shown.height());
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x) {
+            picture.setDark(x, y, shown.pixelColor(x, y) == QColor(Qt::black));
+        }
+    }
+    return picture;
+}
+
+// What vornix-cli makes of a picture: the picture as a PBM file, converted by the real program
+// to a BMP, and that BMP to PXL text. {bmp, pxl}; empty when the program failed.
+std::pair<QByteArray, QByteArray> cliConversion(const image::PackedPicture& picture,
+                                                const QString& folder) {
+    QByteArray pbm =
+        QStringLiteral("P4\n%1 %2\n").arg(picture.width()).arg(picture.height()).toLatin1();
+    pbm.append(reinterpret_cast<const char*>(picture.bytes().data()),
+               static_cast<qsizetype>(picture.bytes().size()));
+    const QString base = folder + QStringLiteral("/shown");
+    QFile file(base + QStringLiteral(".pbm"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(pbm) != pbm.size()) {
+        return {};
+    }
+    file.close();
+    const auto run = [](const QStringList& arguments) {
+        QProcess cli;
+        cli.start(QStringLiteral(VORNIX_BIN_DIR "/vornix-cli"), arguments);
+        return cli.waitForFinished(60000) && cli.exitStatus() == QProcess::NormalExit &&
+               cli.exitCode() == 0;
+    };
+    if (!run({QStringLiteral("convert"), base + QStringLiteral(".pbm"),
+              base + QStringLiteral(".bmp")}) ||
+        !run({QStringLiteral("convert"), base + QStringLiteral(".bmp"),
+              base + QStringLiteral(".pxl")})) {
+        return {};
+    }
+    const auto read = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    return {read(base + QStringLiteral(".bmp")), read(base + QStringLiteral(".pxl"))};
+}
+
+class EditorTest : public LCDFormTest {
+protected:
+    // File > New, then the zoom window with its picture at 2x (the design size).
+    dialogs::Viewer* openEditor() {
+        form->MenuNew_Click();
+        form->MenuImgMagnifier_Click();
+        dialogs::Viewer* viewer = form->viewer().viewer();
+        if (viewer != nullptr) {
+            viewer->setZoom(2);
+            QCoreApplication::processEvents();
+        }
+        return viewer;
+    }
+
+    static void trigger(dialogs::Viewer* viewer, const char* name) {
+        auto* action = viewer->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(action, nullptr) << name;
+        ASSERT_TRUE(action->isEnabled()) << name;
+        action->trigger();
+    }
+
+    // The working files equal what vornix-cli makes of the picture the main window shows,
+    // and that picture is `expected`.
+    void expectWorkingFilesShow(const image::PackedPicture& expected) {
+        const QImage shown = control<app::PictureBox>(*form, "BMPImage").picture();
+        EXPECT_EQ(shownPicture(shown), expected);
+        const auto [bmp, pxl] = cliConversion(shownPicture(shown), filesDir.path());
+        ASSERT_FALSE(bmp.isEmpty());
+        EXPECT_EQ(readAll(workingBMP()), bmp);
+        EXPECT_EQ(readAll(workingPXL()), pxl);
+        EXPECT_EQ(fileItems(), QStringLiteral("LBP"));
+    }
+};
+
+// A line drawn with the mouse reaches the working files when the button is let go; Undo and
+// Redo take them back and forth.
+TEST_F(EditorTest, LineDrawnWithTheMouseIsUndoneAndRedone) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    const image::PackedPicture blank(240, 128);
+    expectWorkingFilesShow(blank);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              QStringLiteral("New picture"));
+
+    trigger(viewer, "ToolLine");
+    dialogs::ViewerEnlarger* canvas = viewer->BMPEnlarger();
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(21, 21));
+    QTest::mouseMove(canvas, QPoint(120, 60));
+    const QByteArray whileDrawing = readAll(workingBMP());
+    QTest::mouseMove(canvas, QPoint(201, 101));
+    EXPECT_EQ(readAll(workingBMP()), whileDrawing) << "no file is written while drawing";
+    // The main window's picture box shows the line being drawn.
+    QTest::qWait(150);
+    EXPECT_EQ(control<app::PictureBox>(*form, "BMPImage").picture().pixelColor(100, 50),
+              QColor(Qt::black));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(201, 101));
+    image::PackedPicture line = blank;
+    image::edit::DrawLine(line, {10, 10}, {100, 50}, true);
+    expectWorkingFilesShow(line);
+    EXPECT_TRUE(
+        viewer->statusText().contains(QStringLiteral("x 100, y 50 | row 50, byte 12, bit 3")))
+        << viewer->statusText().toStdString();
+
+    trigger(viewer, "ViewerUndo");
+    expectWorkingFilesShow(blank);
+    trigger(viewer, "ViewerRedo");
+    expectWorkingFilesShow(line);
+
+    // The right button draws light; the main window's Undo takes that back.
+    trigger(viewer, "ToolPencil");
+    QTest::mousePress(canvas, Qt::RightButton, {}, QPoint(21, 21));
+    QTest::mouseRelease(canvas, Qt::RightButton, {}, QPoint(21, 21));
+    image::PackedPicture touched = line;
+    touched.setDark(10, 10, false);
+    expectWorkingFilesShow(touched);
+    control<QAction>(*form, "MenuEditUndo").trigger();
+    expectWorkingFilesShow(line);
+}
+
+TEST_F(EditorTest, CanvasSizeIsOneStepOfTheHistory) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    trigger(viewer, "ViewerInvert");
+    QSize asked;
+    form->setCanvasSizeRunner([&](int width, int height, QWidget*) {
+        asked = QSize(width, height);
+        return std::optional<dialogs::CanvasSize>({250, 130, image::edit::Anchor::BottomRight});
+    });
+    form->MenuCanvasSize_Click();
+    EXPECT_EQ(asked, QSize(240, 128));
+    image::PackedPicture dark(240, 128);
+    image::edit::InvertArea(dark, image::edit::WholeArea(dark));
+    expectWorkingFilesShow(
+        image::edit::ResizedCanvas(dark, 250, 130, image::edit::Anchor::BottomRight));
+    control<QAction>(*form, "MenuEditUndo").trigger();
+    expectWorkingFilesShow(dark);
+
+    // A size the picture cannot take is refused with a message; the picture stays.
+    form->setCanvasSizeRunner([](int, int, QWidget*) {
+        return std::optional<dialogs::CanvasSize>({30000, 30000, image::edit::Anchor::Centre});
+    });
+    form->MenuCanvasSize_Click();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("A picture of 30000 x 30000 pixels is too large."));
+    expectWorkingFilesShow(dark);
+}
+
+// A picture on the clipboard is pasted as a floating selection that is put down where it was
+// dragged; into a window without a picture it comes as a new picture.
+TEST_F(EditorTest, ClipboardPicturesArePastedAndCopied) {
+    QImage stamp(3, 2, QImage::Format_RGB32);
+    stamp.fill(Qt::white);
+    stamp.setPixelColor(0, 0, Qt::black);
+    stamp.setPixelColor(2, 1, Qt::black);
+    QApplication::clipboard()->setImage(stamp);
+    ASSERT_TRUE(start(QString()));
+
+    form->MenuEditPaste_Click();
+    image::PackedPicture pasted(3, 2);
+    pasted.setDark(0, 0, true);
+    pasted.setDark(2, 1, true);
+    expectWorkingFilesShow(pasted);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              QStringLiteral("Pasted picture"));
+
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    form->MenuEditPaste_Click();
+    // Dragged from (0, 0) to (10, 20), then put down.
+    dialogs::ViewerEnlarger* canvas = viewer->BMPEnlarger();
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(1, 1));
+    QTest::mouseMove(canvas, QPoint(21, 41));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(21, 41));
+    trigger(viewer, "ViewerDeselect");
+    image::PackedPicture expected(240, 128);
+    image::edit::PasteOver(expected, pasted, {10, 20});
+    expectWorkingFilesShow(expected);
+    // One undo takes the whole paste back.
+    trigger(viewer, "ViewerUndo");
+    expectWorkingFilesShow(image::PackedPicture(240, 128));
+
+    // A colour picture goes through Import Picture first.
+    QImage photo(5, 5, QImage::Format_RGB32);
+    photo.fill(QColor(200, 30, 30));
+    photo.setPixelColor(1, 1, QColor(30, 200, 30));
+    photo.setPixelColor(2, 2, QColor(30, 30, 200));
+    QApplication::clipboard()->setImage(photo);
+    QSize imported;
+    form->setImportDialogRunner([&](const QImage& source, QWidget*) {
+        imported = source.size();
+        return std::optional<image::MonoImage>();
+    });
+    form->MenuEditPaste_Click();
+    EXPECT_EQ(imported, QSize(5, 5));
+    expectWorkingFilesShow(image::PackedPicture(240, 128));
+
+    // Copy puts the selection on the clipboard.
+    trigger(viewer, "ViewerSelectAll");
+    trigger(viewer, "ViewerCopy");
+    EXPECT_EQ(QApplication::clipboard()->image().size(), QSize(240, 128));
+}
+
+// Closing with edits that are not saved asks Save / Discard / Cancel.
+TEST_F(EditorTest, ClosingWithUnsavedEditsAsks) {
+    struct Row {
+        app::MessageAnswer answer;
+        bool saveDialogAnswers; // the save dialog names a file
+        bool closes;
+    };
+    const Row rows[] = {
+        {app::MessageAnswer::Cancel, false, false},
+        {app::MessageAnswer::Save, false, false},
+        {app::MessageAnswer::Save, true, true},
+        {app::MessageAnswer::Discard, false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.answer));
+        prompts.messages.clear();
+        ASSERT_TRUE(start(QString()));
+        dialogs::Viewer* viewer = openEditor();
+        ASSERT_NE(viewer, nullptr);
+        EXPECT_TRUE(form->close()) << "an unedited picture closes without a question";
+        EXPECT_TRUE(prompts.messages.empty());
+        form.reset();
+
+        ASSERT_TRUE(start(QString()));
+        viewer = openEditor();
+        ASSERT_NE(viewer, nullptr);
+        trigger(viewer, "ViewerInvert");
+        prompts.messageAnswers.push_back(row.answer);
+        if (row.saveDialogAnswers) {
+            answerDialog(filesDir.path(), QStringLiteral("kept.bmp"));
+        }
+        EXPECT_EQ(form->close(), row.closes);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].buttons, app::MessageButtons::SaveDiscardCancel);
+        EXPECT_EQ(QFile::exists(file(QStringLiteral("kept.bmp"))), row.saveDialogAnswers);
+        QFile::remove(file(QStringLiteral("kept.bmp")));
+        dialogAnswers.clear();
+        prompts.messageAnswers.clear();
+        form.reset();
+    }
+}
+
+// Another picture replacing one with unsaved edits asks first; Cancel keeps the edits.
+TEST_F(EditorTest, OpeningAnotherPictureAsksForUnsavedEdits) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    trigger(viewer, "ViewerInvert");
+    image::PackedPicture dark(240, 128);
+    image::edit::InvertArea(dark, image::edit::WholeArea(dark));
+
+    prompts.messageAnswers.push_back(app::MessageAnswer::Cancel);
+    form->MenuTestPattern_Click(image::TestPattern::Checker);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              QStringLiteral("The picture has changes that are not saved.\r\nSave them first?"));
+    expectWorkingFilesShow(dark);
+    EXPECT_EQ(control<app::CaptionLabel>(*form, "FileEntry").caption(),
+              QStringLiteral("New picture"));
+
+    prompts.messageAnswers.push_back(app::MessageAnswer::Cancel);
+    form->MenuOpenBMP_Click();
+    EXPECT_EQ(prompts.messages.size(), 2u);
+    EXPECT_TRUE(requests.empty()) << "no file dialog after Cancel";
+
+    prompts.messageAnswers.push_back(app::MessageAnswer::Discard);
+    form->MenuTestPattern_Click(image::TestPattern::Checker);
+    EXPECT_EQ(prompts.messages.size(), 3u);
+    expectWorkingFilesShow(
+        image::PackedFromMono(image::MakeTestPattern(image::TestPattern::Checker)));
+    // A new picture has a new history and nothing unsaved.
+    EXPECT_FALSE(control<QAction>(*form, "MenuEditUndo").isEnabled());
+    form->MenuTestPattern_Click(image::TestPattern::Grid);
+    EXPECT_EQ(prompts.messages.size(), 3u);
+}
+
+// An edit that cannot be written leaves nothing that would save or send the picture before it.
+TEST_F(EditorTest, AnEditThatCannotBeWrittenDisablesSaveAndLoad) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    state.TempBMPFile = programDir.filePath(QStringLiteral("gone/~LCDbmp.tmp"));
+    trigger(viewer, "ViewerInvert");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, QStringLiteral("Bad file name or file type"));
+    EXPECT_EQ(fileItems(), QStringLiteral("---"));
+    // Closing asks; Save cannot save the stale files, so the window stays.
+    prompts.messageAnswers.push_back(app::MessageAnswer::Save);
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(requests.empty()) << "no save dialog for files that are not the picture";
+}
+
+// The zoom window's keys: Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo, Ctrl+plus and
+// Ctrl+minus zoom.
+TEST_F(EditorTest, ZoomWindowKeysUndoRedoAndZoom) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    viewer->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+    trigger(viewer, "ViewerInvert");
+    image::PackedPicture dark(240, 128);
+    image::edit::InvertArea(dark, image::edit::WholeArea(dark));
+    expectWorkingFilesShow(dark);
+
+    QTest::keyClick(viewer, Qt::Key_Z, Qt::ControlModifier);
+    expectWorkingFilesShow(image::PackedPicture(240, 128));
+    QTest::keyClick(viewer, Qt::Key_Y, Qt::ControlModifier);
+    expectWorkingFilesShow(dark);
+    QTest::keyClick(viewer, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(viewer, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    expectWorkingFilesShow(dark);
+
+    EXPECT_EQ(viewer->zoom(), 2);
+    QTest::keyClick(viewer, Qt::Key_Equal, Qt::ControlModifier);
+    EXPECT_EQ(viewer->zoom(), 3);
+    QTest::keyClick(viewer, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(viewer->zoom(), 2);
 }
 
 } // namespace

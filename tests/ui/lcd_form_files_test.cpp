@@ -866,6 +866,7 @@ TEST_F(LCDFormTest, FilesWhoseNamesAreNotUtf8OpenByTheirBytes) {
 
 #include "app/working_files.h"
 #include "dialogs/viewer.h"
+#include "dialogs/viewer_enlarger.h"
 #include "dialogs/viewer_handle.h"
 #include "drawn_bitmap.h"
 #include "image/picture/decode_bmp.h"
@@ -936,8 +937,10 @@ TEST_F(LCDFormTest, LargeOneBitBitmapAndItsPxlAreShown) {
     EXPECT_EQ(viewer->picture().cacheKey(),
               control<app::PictureBox>(*form, "BMPImage").picture().cacheKey());
     EXPECT_EQ(viewer->picture().format(), QImage::Format_Mono);
-    const QImage zoomed = viewer->grab().toImage();
-    expectDrawing(zoomed.convertToFormat(QImage::Format_RGB32), viewer->size());
+    viewer->show();
+    QCoreApplication::processEvents();
+    const QImage zoomed = viewer->BMPEnlarger()->grab().toImage();
+    expectDrawing(zoomed.convertToFormat(QImage::Format_RGB32), viewer->BMPEnlarger()->size());
 }
 
 // A picture converted from a PXL file that cannot be shown (it has no columns or no rows)

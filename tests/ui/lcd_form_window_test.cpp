@@ -66,6 +66,7 @@ TEST_F(LCDFormTest, MenusCarryTheirCaptionsAndShortcuts) {
         const char* shortcut;
     };
     const Item items[] = {
+        {"MenuNew", "&New", "Ctrl+N"},
         {"MenuOpenBMP", "&Open BMP Image...", "Ctrl+O"},
         {"MenuOpenPxl", "Open &PXL Image...", "Ctrl+P"},
         {"MenuSaveBMP", "Save as &BMP...", "Ctrl+B"},
@@ -76,6 +77,12 @@ TEST_F(LCDFormTest, MenusCarryTheirCaptionsAndShortcuts) {
         {"MenuMaskSize", "&Size...", ""},
         {"MenuImgInfo", "&Image Info", "Ctrl+I"},
         {"MenuImgMagnifier", "&Zoom", "Ctrl+Z"},
+        {"MenuCanvasSize", "Canvas &Size...", ""},
+        {"MenuEditUndo", "&Undo", "Alt+Backspace"},
+        {"MenuEditRedo", "&Redo", "Ctrl+Y"},
+        {"MenuEditCopy", "&Copy", "Ctrl+C"},
+        {"MenuEditPaste", "&Paste", "Ctrl+V"},
+        {"MenuEditPasteNew", "Paste as &New Picture", "Ctrl+Shift+V"},
         {"MenuHelpfile", "Help File", ""},
         {"MenuHelpPaint", "Run MSPaint", ""},
         {"MenuHelpAbout", "About", ""},
@@ -86,24 +93,30 @@ TEST_F(LCDFormTest, MenusCarryTheirCaptionsAndShortcuts) {
         EXPECT_EQ(action.shortcut().toString(), QString::fromLatin1(item.shortcut)) << item.caption;
     }
     EXPECT_EQ(control<QMenu>(*form, "Menufile").title(), QStringLiteral("&File"));
+    EXPECT_EQ(control<QMenu>(*form, "MenuEdit").title(), QStringLiteral("&Edit"));
     EXPECT_EQ(control<QMenu>(*form, "MenuMask").title(), QStringLiteral("&Mask"));
+    // Redo answers both of the keys editors use for it.
+    EXPECT_EQ(control<QAction>(*form, "MenuEditRedo").shortcuts().value(1).toString(),
+              QStringLiteral("Ctrl+Shift+Z"));
     EXPECT_EQ(control<QMenu>(*form, "MenuImage").title(), QStringLiteral("&Image"));
     EXPECT_EQ(control<QMenu>(*form, "MenuHelp").title(), QStringLiteral("&Help"));
-    // "Import Picture..." joins the open commands, before the first separator.
+    // "New" heads the File menu; "Import Picture..." joins the open commands, before the
+    // first separator.
     const auto fileActions = control<QMenu>(*form, "Menufile").actions();
     auto& importPicture = control<QAction>(*form, "MenuImportPicture");
-    ASSERT_EQ(fileActions.size(), 11);
-    EXPECT_EQ(fileActions[2], &importPicture);
+    ASSERT_EQ(fileActions.size(), 12);
+    EXPECT_EQ(fileActions[0], &control<QAction>(*form, "MenuNew"));
+    EXPECT_EQ(fileActions[3], &importPicture);
     EXPECT_EQ(importPicture.text(), QStringLiteral("Import Picture..."));
     EXPECT_EQ(importPicture.shortcut().toString(), QStringLiteral("Ctrl+G"));
     // "Open..." (any form of the table of formats) ends the open commands.
-    EXPECT_EQ(fileActions[3], &control<QAction>(*form, "MenuOpen"));
-    EXPECT_EQ(fileActions[3]->text(), QStringLiteral("Open..."));
-    EXPECT_TRUE(fileActions[4]->isSeparator());
+    EXPECT_EQ(fileActions[4], &control<QAction>(*form, "MenuOpen"));
+    EXPECT_EQ(fileActions[4]->text(), QStringLiteral("Open..."));
+    EXPECT_TRUE(fileActions[5]->isSeparator());
     // "Export..." joins the save commands.
-    EXPECT_EQ(fileActions[7], &control<QAction>(*form, "MenuExport"));
-    EXPECT_EQ(fileActions[7]->text(), QStringLiteral("Export..."));
-    EXPECT_TRUE(fileActions[8]->isSeparator());
+    EXPECT_EQ(fileActions[8], &control<QAction>(*form, "MenuExport"));
+    EXPECT_EQ(fileActions[8]->text(), QStringLiteral("Export..."));
+    EXPECT_TRUE(fileActions[9]->isSeparator());
 }
 
 TEST_F(LCDFormTest, SeparatorLinesFollowTheWindowWidth) {
