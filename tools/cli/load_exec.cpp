@@ -1,14 +1,12 @@
 // "vornix-cli load" hands over to vornix-cli-load: beside vornix-cli in a build tree or a
 // portable copy, in the private program folder (libexec/vornix) of an installed copy.
-#include <cerrno>
-#include <climits>
-#include <optional>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "commands.h"
+#include "image/platform/platform.h"
 #include "load_many.h"
 #include "terminal_text.h"
 
@@ -23,14 +21,9 @@ namespace {
 constexpr char kHelperName[] = "vornix-cli-load";
 
 std::string ownDirectory() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
-        return ".";
-    }
-    const std::string self(path, static_cast<std::size_t>(length));
-    const auto slash = self.rfind('/');
-    return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
+    const std::string self = platform::OwnProgramPath();
+    const std::size_t folder = platform::FolderLength(self);
+    return folder == 0 ? std::string(".") : self.substr(0, folder - 1);
 }
 
 // The first candidate that can be run; the installed place when none can, so that the error
@@ -38,7 +31,7 @@ std::string ownDirectory() {
 std::string helperProgram() {
     const std::string directory = ownDirectory();
     const std::string beside = directory + "/" + kHelperName;
-    if (::access(beside.c_str(), X_OK) == 0) {
+    if (platform::IsRunnable(beside)) {
         return beside;
     }
     return directory + "/" VORNIX_LIBEXEC_FROM_BIN "/" + kHelperName;
@@ -82,8 +75,8 @@ std::optional<std::vector<PortTarget>> manyPorts(const std::vector<std::string>&
     std::vector<PortTarget> targets;
     for (const std::string& port : ports) {
         const std::size_t equals = port.find('=');
-        PortTarget target{port.substr(0, equals),
-                          equals == std::string::npos ? (names.empty() ? "" : names[0])
+        PortTarget target{port.substr(0, equals), equals == std::string::npos
+                                                      ? (names.empty() ? "" : names[0])
                                                       : port.substr(equals + 1)};
         if (target.device.empty() || target.file.empty()) {
             reason = "each --port needs a DEVICE and a FILE (its own DEVICE=FILE, or one FILE "
@@ -106,16 +99,13 @@ int RunLoad(const std::vector<std::string>& args) {
         return RunLoadMany(*targets, helperProgram());
     }
     const std::string program = helperProgram();
-    std::vector<char*> argv;
-    std::string name = kHelperName;
-    argv.push_back(name.data());
-    std::vector<std::string> copies(args);
-    for (auto& arg : copies) {
-        argv.push_back(arg.data());
+    std::vector<std::string> argv{kHelperName};
+    argv.insert(argv.end(), args.begin(), args.end());
+    int status = kExitFailure;
+    const int error = platform::RunInstead(program, argv, status);
+    if (error == 0) {
+        return status;
     }
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    const int error = errno;
     std::fprintf(stderr, "vornix-cli: load: cannot start %s: %s\n", TerminalName(program).c_str(),
                  std::strerror(error));
     return kExitFailure;

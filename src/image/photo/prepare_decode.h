@@ -24,6 +24,7 @@ enum class PictureReadOutcome {
     BadPxl,        // a PXL file that does not turn into a bitmap
     Damaged,       // a PNG, JPEG, GIF or WebP file whose data its library cannot decode
     TooManyFrames, // an animation beyond kMaxAnimationFrames or kMaxAnimationPixels
+    NoPhotoReader, // a PNG, JPEG, GIF or WebP file in a build that has no reader for it
 };
 
 // The most frames of an animation that are read.

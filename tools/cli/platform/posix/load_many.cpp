@@ -24,7 +24,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stopAsked = 0;
 
-void askStop(int /*signal*/) { g_stopAsked = 1; }
+void askStop(int /*signal*/) {
+    g_stopAsked = 1;
+}
 
 struct PortRun {
     PortTarget target;
