@@ -95,12 +95,46 @@ CASES = [
     ("version", ["--version"], None),
 ]
 
+# The same conversion named in each system's own way: backslashes and a trailing separator on
+# Windows. The folder never reaches the output (a C array is named after the file alone).
+NATIVE_CASES = [
+    ("folders with backslashes",
+     ["convert", "--to", "c", "sub/clock.bmp", "sub/clock.h"],
+     ["convert", "--to", "c", "sub\\clock.bmp", "sub\\clock.h"]),
+    ("batch into a folder named with a backslash",
+     ["convert", "-o", "out/", "sub/clock.bmp", "shapes.bmp"],
+     ["convert", "-o", "out\\", "sub\\clock.bmp", "shapes.bmp"]),
+    ("header of many from a folder",
+     ["convert", "-o", "sub/set.h", "sub/clock.bmp", "shapes.bmp"],
+     ["convert", "-o", "sub\\set.h", "sub\\clock.bmp", "shapes.bmp"]),
+    ("the device that drops its bytes",
+     ["convert", "clock.bmp", "/dev/null"],
+     ["convert", "clock.bmp", "NUL"]),
+]
+
+# Windows alone: (name, arguments, exit status, words in standard error, prepare(work) or None).
+# Each is refused, and no file may change.
+def make_read_only(work):
+    os.chmod(os.path.join(work, "existing.pxl"), 0o444)
+
+
+WINDOWS_CASES = [
+    ("a PNG photo is refused", ["convert", "--fit", "keep", "photo.png", "photo.pxl"], 1,
+     b"not read by this build", None),
+    ("load has no serial line yet", ["load", "--port", "COM1", "clock.pxl"], 1,
+     b"no serial download", None),
+    ("a read-only output is refused", ["convert", "shapes.bmp", "existing.pxl"], 1,
+     b"Permission denied", make_read_only),
+]
+
 
 def prepare(work, root):
     samples = os.path.join(root, "samples")
     for name in ("clock.bmp", "clock.pxl", "shapes.bmp"):
         shutil.copy(os.path.join(samples, name), work)
     shutil.copy(os.path.join(samples, "clock.bmp"), os.path.join(work, "Grüße ✓.bmp"))
+    os.makedirs(os.path.join(work, "sub"))
+    shutil.copy(os.path.join(samples, "clock.bmp"), os.path.join(work, "sub", "clock.bmp"))
     for folder in ("good", "bad"):
         source = os.path.join(root, "tests", "data", folder)
         for name in sorted(os.listdir(source)):
@@ -164,16 +198,19 @@ def main():
 
 def compare(linux_cli, windows_exe, root, wine):
     failures = []
-    cases = CASES + test_files(root)
+    cases = [(name, args, args, stdin) for name, args, stdin in CASES + test_files(root)]
+    cases += [(name, linux_args, windows_args, None)
+              for name, linux_args, windows_args in NATIVE_CASES]
     with tempfile.TemporaryDirectory() as scratch:
-        for number, (name, args, stdin_name) in enumerate(cases):
+        for number, (name, linux_args, windows_args, stdin_name) in enumerate(cases):
             sides = {}
-            for side, command in (("linux", [linux_cli]), ("windows", [wine, windows_exe])):
+            for side, command in (("linux", [linux_cli] + linux_args),
+                                  ("windows", [wine, windows_exe] + windows_args)):
                 work = os.path.join(scratch, "%03d-%s" % (number, side))
                 os.makedirs(work)
                 prepare(work, root)
                 before = snapshot(work)
-                done = run(command + args, work, stdin_name)
+                done = run(command, work, stdin_name)
                 after = snapshot(work)
                 made = {k: v for k, v in after.items() if before.get(k) != v}
                 sides[side] = (done.returncode, done.stdout, made, done.stderr)
@@ -197,24 +234,28 @@ def compare(linux_cli, windows_exe, root, wine):
             print("%-7s %s" % (status, name))
             if problems:
                 failures.append((name, problems, windows[3]))
-        # The Windows build has no photo readers yet: a PNG is refused with words that say
-        # so, and nothing is written.
-        work = os.path.join(scratch, "photo")
-        os.makedirs(work)
-        prepare(work, root)
-        before = snapshot(work)
-        done = run([wine, windows_exe, "convert", "--fit", "keep", "photo.png", "photo.pxl"], work,
-                   None)
-        if done.returncode == 0 or b"not read by this build" not in done.stderr or \
-                snapshot(work) != before:
-            failures.append(("photo refused", ["status %d, stderr %r" % (done.returncode,
-                                                                         done.stderr)], b""))
-        else:
-            print("ok      photo refused on Windows")
+        for number, (name, args, status, words, setup) in enumerate(WINDOWS_CASES):
+            work = os.path.join(scratch, "windows-only-%d" % number)
+            os.makedirs(work)
+            prepare(work, root)
+            if setup:
+                setup(work)
+            before = snapshot(work)
+            done = run([wine, windows_exe] + args, work, None)
+            problems = []
+            if done.returncode != status:
+                problems.append("exit status %d, not %d" % (done.returncode, status))
+            if words not in done.stderr:
+                problems.append("standard error lacks %r" % words)
+            if snapshot(work) != before:
+                problems.append("files changed")
+            print("%-7s %s" % ("ok" if not problems else "WRONG", name))
+            if problems:
+                failures.append((name, problems, done.stderr))
     for name, problems, stderr in failures:
         print("FAIL %s: %s\n  Windows said: %s" % (name, "; ".join(problems),
                                                    stderr.decode("utf-8", "replace").strip()))
-    print("%d of %d cases differ" % (len(failures), len(cases) + 1))
+    print("%d of %d cases differ" % (len(failures), len(cases) + len(WINDOWS_CASES)))
     return 1 if failures else 0
 
 

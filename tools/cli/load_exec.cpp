@@ -10,12 +10,13 @@
 #include "load_many.h"
 #include "terminal_text.h"
 
-#ifndef VORNIX_LIBEXEC_FROM_BIN
-#error "The build must define VORNIX_LIBEXEC_FROM_BIN"
+#if !defined(VORNIX_LIBEXEC_FROM_BIN) || !defined(VORNIX_LOAD_HELPER)
+#error "The build must define VORNIX_LIBEXEC_FROM_BIN and VORNIX_LOAD_HELPER"
 #endif
 
 namespace vornix::cli {
 
+#if VORNIX_LOAD_HELPER
 namespace {
 
 constexpr char kHelperName[] = "vornix-cli-load";
@@ -89,8 +90,16 @@ std::optional<std::vector<PortTarget>> manyPorts(const std::vector<std::string>&
 }
 
 } // namespace
+#endif
 
 int RunLoad(const std::vector<std::string>& args) {
+#if !VORNIX_LOAD_HELPER
+    // Built without the download helper (without Qt, or for Windows): nothing is sent.
+    static_cast<void>(args);
+    std::fputs("vornix-cli: load: this build has no serial download; convert and stream work\n",
+               stderr);
+    return kExitFailure;
+#else
     std::string reason;
     if (const auto targets = manyPorts(args, reason)) {
         if (!reason.empty()) {
@@ -109,6 +118,7 @@ int RunLoad(const std::vector<std::string>& args) {
     std::fprintf(stderr, "vornix-cli: load: cannot start %s: %s\n", TerminalName(program).c_str(),
                  std::strerror(error));
     return kExitFailure;
+#endif
 }
 
 } // namespace vornix::cli
