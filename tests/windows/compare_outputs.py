@@ -87,6 +87,14 @@ CASES = [
     ("pattern bits", ["pattern", "--size", "64x32", "bits", "bits.bmp"], None),
     ("pattern to output", ["pattern", "ruler", "-"], None),
     ("unicode names", ["convert", "Grüße ✓.bmp", "Ausgabe ✓.pxl"], None),
+    ("grey PNG", ["convert", "--fit", "keep", "photo.png", "photo.pxl"], None),
+    ("16-bit grey PNG", ["convert", "--fit", "keep", "grey16.png", "grey16.pbm"], None),
+    ("colour PNG with a disc", ["convert", "--dither", "fs", "colour.png", "colour.bmp"], None),
+    ("half-transparent PNG", ["convert", "--fit", "keep", "clear.png", "clear.pxl"], None),
+    ("GIF", ["convert", "--fit", "keep", "still.gif", "still.pxl"], None),
+    ("first frame of an animation", ["convert", "--fit", "keep", "moving.gif", "moving.pxl"],
+     None),
+    ("JPEG", ["convert", "--fit", "keep", "photo.jpg", "photo.pbm"], None),
     ("replace an output", ["convert", "shapes.bmp", "existing.pxl"], None),
     ("missing input", ["convert", "absent.bmp", "absent.pxl"], None),
     ("folder as input", ["convert", "out", "x.pxl"], None),
@@ -119,8 +127,9 @@ def make_read_only(work):
 
 
 WINDOWS_CASES = [
-    ("a PNG photo is refused", ["convert", "--fit", "keep", "photo.png", "photo.pxl"], 1,
-     b"not read by this build", None),
+    ("every frame of an animation is refused",
+     ["convert", "--fit", "keep", "--frames", "all", "moving.gif", "moving.pxl"], 1,
+     b"GIF animation", None),
     ("load has no serial line yet", ["load", "--port", "COM1", "clock.pxl"], 1,
      b"no serial download", None),
     ("a read-only output is refused", ["convert", "shapes.bmp", "existing.pxl"], 1,
@@ -128,7 +137,28 @@ WINDOWS_CASES = [
 ]
 
 
-def prepare(work, root):
+# Photos drawn once by ImageMagick (netpbm and ImageMagick judge the formats, not our readers).
+PHOTOS = {
+    "grey16.png": ["-size", "80x40", "gradient:"],
+    "colour.png": ["-size", "90x50", "gradient:red-blue", "-fill", "black", "-draw",
+                   "circle 45,25 45,8"],
+    "clear.png": ["-size", "80x40", "gradient:white-black", "-alpha", "set", "-channel", "A",
+                  "-evaluate", "set", "50%"],
+    "still.gif": ["-size", "80x40", "gradient:yellow-green"],
+    "moving.gif": ["-delay", "10", "-size", "80x40", "gradient:red-blue", "gradient:blue-green",
+                   "-loop", "0"],
+    "photo.jpg": ["-seed", "7", "-size", "120x60", "plasma:fractal", "-quality", "90"],
+}
+
+
+def draw_photos(folder):
+    for name, recipe in PHOTOS.items():
+        subprocess.run(["convert"] + recipe + [os.path.join(folder, name)], check=True)
+
+
+def prepare(work, root, photos):
+    for name in PHOTOS:
+        shutil.copy(os.path.join(photos, name), work)
     samples = os.path.join(root, "samples")
     for name in ("clock.bmp", "clock.pxl", "shapes.bmp"):
         shutil.copy(os.path.join(samples, name), work)
@@ -202,13 +232,16 @@ def compare(linux_cli, windows_exe, root, wine):
     cases += [(name, linux_args, windows_args, None)
               for name, linux_args, windows_args in NATIVE_CASES]
     with tempfile.TemporaryDirectory() as scratch:
+        photos = os.path.join(scratch, "photos")
+        os.makedirs(photos)
+        draw_photos(photos)
         for number, (name, linux_args, windows_args, stdin_name) in enumerate(cases):
             sides = {}
             for side, command in (("linux", [linux_cli] + linux_args),
                                   ("windows", [wine, windows_exe] + windows_args)):
                 work = os.path.join(scratch, "%03d-%s" % (number, side))
                 os.makedirs(work)
-                prepare(work, root)
+                prepare(work, root, photos)
                 before = snapshot(work)
                 done = run(command, work, stdin_name)
                 after = snapshot(work)
@@ -237,7 +270,7 @@ def compare(linux_cli, windows_exe, root, wine):
         for number, (name, args, status, words, setup) in enumerate(WINDOWS_CASES):
             work = os.path.join(scratch, "windows-only-%d" % number)
             os.makedirs(work)
-            prepare(work, root)
+            prepare(work, root, photos)
             if setup:
                 setup(work)
             before = snapshot(work)

@@ -200,8 +200,8 @@ std::string_view describe(PictureReadOutcome outcome) {
     case PictureReadOutcome::TooManyFrames:
         return "the animation has more than 1000 frames or 512 Mi pixels in all";
     case PictureReadOutcome::NoPhotoReader:
-        return "PNG, JPEG, GIF and WebP pictures are not read by this build; convert the "
-               "picture to BMP, PBM, PGM or PPM first";
+        return "this build cannot read this picture (no decoder for its format, or a GIF "
+               "animation); convert it to BMP, PBM, PGM or PPM first";
     }
     return "the picture could not be read";
 }
