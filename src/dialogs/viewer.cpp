@@ -33,15 +33,15 @@ struct ToolEntry {
 };
 
 const ToolEntry kTools[] = {
-    {Tool::Select, "Select", "ToolSelect"},
-    {Tool::Pencil, "Pencil", "ToolPencil"},
-    {Tool::Line, "Line", "ToolLine"},
-    {Tool::Rectangle, "Rectangle", "ToolRectangle"},
-    {Tool::FilledRectangle, "Filled Rectangle", "ToolFilledRectangle"},
-    {Tool::Ellipse, "Ellipse", "ToolEllipse"},
-    {Tool::FilledEllipse, "Filled Ellipse", "ToolFilledEllipse"},
-    {Tool::Fill, "Fill", "ToolFill"},
-    {Tool::Text, "Text", "ToolText"},
+    {Tool::Select, "&Select", "ToolSelect"},
+    {Tool::Pencil, "&Pencil", "ToolPencil"},
+    {Tool::Line, "&Line", "ToolLine"},
+    {Tool::Rectangle, "&Rectangle", "ToolRectangle"},
+    {Tool::FilledRectangle, "Filled Rect&angle", "ToolFilledRectangle"},
+    {Tool::Ellipse, "&Ellipse", "ToolEllipse"},
+    {Tool::FilledEllipse, "Filled Ell&ipse", "ToolFilledEllipse"},
+    {Tool::Fill, "&Fill", "ToolFill"},
+    {Tool::Text, "&Text", "ToolText"},
 };
 
 } // namespace
@@ -133,7 +133,7 @@ void Viewer::buildMenus(QMenuBar* bar) {
                             {QKeySequence(Qt::Key_Escape)});
     QAction* putText =
         command(edit, QStringLiteral("&Put Down Text"), QStringLiteral("ViewerPutDownText"),
-                {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+                {QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::CTRL | Qt::Key_Return)});
 
     QMenu* image = bar->addMenu(QStringLiteral("&Image"));
     image->setObjectName(QStringLiteral("ViewerImage"));
@@ -152,6 +152,10 @@ void Viewer::buildMenus(QMenuBar* bar) {
     image->addSeparator();
     QAction* canvas =
         command(image, QStringLiteral("Canvas &Size..."), QStringLiteral("ViewerCanvasSize"));
+
+    // The tools are also a menu, so that the keyboard reaches them (Alt+T).
+    m_toolMenu = bar->addMenu(QStringLiteral("&Tools"));
+    m_toolMenu->setObjectName(QStringLiteral("ViewerToolMenu"));
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("ViewerView"));
@@ -223,13 +227,14 @@ void Viewer::buildTools() {
         action->setData(static_cast<int>(entry.tool));
         action->setChecked(entry.tool == Tool::Pencil);
         m_toolGroup->addAction(action);
+        m_toolMenu->addAction(action);
         connect(action, &QAction::triggered, this, [this, entry] { selectTool(entry.tool); });
     }
     // The tool buttons carry their captions as accessible names.
     for (QAction* action : m_toolGroup->actions()) {
         if (QWidget* button = m_tools->widgetForAction(action)) {
             button->setObjectName(action->objectName() + QStringLiteral("Button"));
-            button->setAccessibleName(action->text());
+            button->setAccessibleName(action->text().remove(QLatin1Char('&')));
         }
     }
 }

@@ -96,6 +96,7 @@ private:
     ViewerEnlarger* m_enlarger;
     QScrollArea* m_area;
     QToolBar* m_tools = nullptr;
+    QMenu* m_toolMenu = nullptr;
     QActionGroup* m_toolGroup = nullptr;
     QLabel* m_status = nullptr;
     TextPanel* m_textPanel = nullptr;
