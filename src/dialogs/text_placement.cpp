@@ -54,8 +54,12 @@ void TextPlacement::cancel() {
 }
 
 void TextPlacement::end() {
+    const bool wasActive = m_active;
     m_active = false;
     m_placed = false;
+    if (wasActive) {
+        emit ended();
+    }
 }
 
 // The text is put down by whatever puts down floating pixels (a click, another tool, undo, a

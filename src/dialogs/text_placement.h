@@ -38,6 +38,9 @@ signals:
     // What the status line says about the text: a font that cannot be opened, glyphs the font
     // lacks; empty when all is well.
     void message(const QString& text);
+    // The text was put down or cancelled: the keyboard goes back to the picture, so that
+    // Ctrl+Z undoes the text rather than the typing in the panel.
+    void ended();
 
 private:
     void render();

@@ -81,6 +81,11 @@ Viewer::Viewer(QWidget* parent)
     layout->addWidget(m_textPanel);
     m_text = new TextPlacement(m_textPanel, this);
     connect(m_text, &TextPlacement::message, this, &Viewer::showTextMessage);
+    connect(m_text, &TextPlacement::ended, this, [this] {
+        if (m_textPanel->isAncestorOf(QApplication::focusWidget())) {
+            m_area->setFocus(Qt::OtherFocusReason);
+        }
+    });
     m_status = Named(new QLabel(this), QStringLiteral("ViewerStatus"), QStringLiteral("Status"));
     m_status->setContentsMargins(4, 2, 4, 2);
     // A long status text is cut, never a reason for a wider window.

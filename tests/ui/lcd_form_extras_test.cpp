@@ -676,6 +676,8 @@ TEST_F(EditorTest, TextIsTypedPutDownAndUndoneInOneStep) {
     EXPECT_FALSE(viewer->textPlacement()->active());
     EXPECT_EQ(panel->text(), QStringLiteral("Hello\nLCD")) << "Ctrl+Enter adds no line";
     expectWorkingFilesShow(written);
+    // The keyboard is back on the picture: Ctrl+Z undoes the text, not the typing.
+    EXPECT_FALSE(panel->isAncestorOf(QApplication::focusWidget()));
     trigger(viewer, "ViewerUndo");
     expectWorkingFilesShow(image::PackedPicture(240, 128));
     trigger(viewer, "ViewerRedo");
