@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -48,18 +49,30 @@ TextPanel::TextPanel(QWidget* parent)
         m_align->addButton(button, static_cast<int>(entry.align));
         alignRow->addWidget(button);
     }
-    alignRow->addStretch(1);
 
-    // A few lines show; a longer text scrolls.
+    // Three lines show, a longer text scrolls: the panel takes little of the picture's room.
     m_text->setTabChangesFocus(true);
-    m_text->setFixedHeight(m_text->fontMetrics().lineSpacing() * 4 + 12);
+    m_text->setFixedHeight(m_text->fontMetrics().lineSpacing() * 3 + 12);
+
+    // Font, size and alignment share one row; the text takes the row below.
+    auto* settings = new QHBoxLayout();
+    settings->setContentsMargins(0, 0, 0, 0);
+    settings->addWidget(m_font, 1);
+    auto* sizeLabel = new QLabel(QStringLiteral("&Size:"), this);
+    sizeLabel->setBuddy(m_size);
+    settings->addWidget(sizeLabel);
+    settings->addWidget(m_size);
+    settings->addSpacing(8);
+    settings->addLayout(alignRow);
 
     auto* form = new QFormLayout(this);
     form->setContentsMargins(6, 4, 6, 4);
-    form->addRow(QStringLiteral("&Font:"), m_font);
-    form->addRow(QStringLiteral("&Size:"), m_size);
-    form->addRow(QStringLiteral("Align:"), alignRow);
+    form->addRow(QStringLiteral("&Font:"), settings);
     form->addRow(QStringLiteral("&Text:"), m_text);
+    // The form's labels name their fields, so a screen reader reads them as their captions.
+    if (auto* fontLabel = qobject_cast<QLabel*>(form->labelForField(settings))) {
+        fontLabel->setBuddy(m_font);
+    }
 
     connect(m_font, &QLineEdit::editingFinished, this, &TextPanel::edited);
     connect(m_size, &QSpinBox::valueChanged, this, &TextPanel::edited);
