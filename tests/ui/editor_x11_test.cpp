@@ -49,10 +49,14 @@ protected:
     }
 
     void TearDown() override {
+        // Asked to end, the X server takes its socket and lock file away with it.
         for (QProcess* process : {&program, &server}) {
             if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(kWaitMs);
+                process->terminate();
+                if (!process->waitForFinished(kWaitMs)) {
+                    process->kill();
+                    process->waitForFinished(kWaitMs);
+                }
             }
         }
     }
