@@ -245,6 +245,11 @@ void Viewer::buildTools() {
 }
 
 void Viewer::selectTool(Tool tool) {
+    // Any other tool puts a text being placed down, Select included (which would otherwise
+    // keep it floating).
+    if (tool != Tool::Text) {
+        m_text->commit();
+    }
     m_enlarger->setTool(tool);
     m_textPanel->setVisible(tool == Tool::Text);
     for (QAction* action : m_toolGroup->actions()) {

@@ -714,7 +714,24 @@ TEST_F(EditorTest, TextIsTypedPutDownAndUndoneInOneStep) {
     QTest::keyClicks(panel->textField(), QStringLiteral("x"));
     EXPECT_TRUE(viewer->statusText().contains(QStringLiteral("Font:")))
         << viewer->statusText().toStdString();
+    // Select puts a text down too (it would otherwise stay floating).
+    trigger(viewer, "ToolText");
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(21, 201));
+    fontField->clear();
+    emit fontField->editingFinished();
+    QTest::keyClicks(panel->textField(), QStringLiteral("A"));
+    trigger(viewer, "ToolSelect");
+    EXPECT_FALSE(viewer->textPlacement()->active());
+    const fonts::RenderedText third = fonts::RenderText(*font.font, "A", fonts::TextAlign::Centre);
+    image::PackedPicture withA = written;
+    fonts::StampText(third.picture, withA, 10, 100);
+    expectWorkingFilesShow(withA);
+    trigger(viewer, "ViewerUndo");
+    expectWorkingFilesShow(written);
+
     // Another tool puts the (empty) text down: nothing changes.
+    trigger(viewer, "ToolText");
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(21, 201));
     trigger(viewer, "ToolPencil");
     EXPECT_FALSE(panel->isVisible());
     expectWorkingFilesShow(written);
