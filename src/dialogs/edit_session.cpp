@@ -143,6 +143,20 @@ void EditSession::paste(image::PackedPicture pixels, image::edit::PixelPoint at)
     }
 }
 
+void EditSession::placeText(image::PackedPicture pixels, image::edit::PixelPoint at) {
+    if (editable()) {
+        m_editor.placeText(std::move(pixels), at);
+        changed();
+    }
+}
+
+void EditSession::cancelFloating() {
+    if (editable()) {
+        m_editor.cancelFloating();
+        changed();
+    }
+}
+
 bool EditSession::resizeCanvas(int width, int height, image::edit::Anchor anchor) {
     if (!editable() || !m_editor.resizeCanvas(width, height, anchor)) {
         return false;

@@ -52,6 +52,10 @@ public:
     QImage copy() const;
     QImage cut();
     void paste(image::PackedPicture pixels, image::edit::PixelPoint at);
+    // The text being placed, laid over the picture as floating ink (see
+    // PictureEditor::placeText); cancelFloating() takes it (or any floating pixels) off.
+    void placeText(image::PackedPicture pixels, image::edit::PixelPoint at);
+    void cancelFloating();
     bool resizeCanvas(int width, int height, image::edit::Anchor anchor);
 
     // The panel picture as a one-bit image, colour 0 light and colour 1 dark.

@@ -15,6 +15,8 @@
 
 #include "dialogs/edit_session.h"
 #include "dialogs/named_control.h"
+#include "dialogs/text_panel.h"
+#include "dialogs/text_placement.h"
 #include "dialogs/viewer_enlarger.h"
 
 namespace vornix::dialogs {
@@ -31,14 +33,15 @@ struct ToolEntry {
 };
 
 const ToolEntry kTools[] = {
-    {Tool::Select, "Select", "ToolSelect"},
-    {Tool::Pencil, "Pencil", "ToolPencil"},
-    {Tool::Line, "Line", "ToolLine"},
-    {Tool::Rectangle, "Rectangle", "ToolRectangle"},
-    {Tool::FilledRectangle, "Filled Rectangle", "ToolFilledRectangle"},
-    {Tool::Ellipse, "Ellipse", "ToolEllipse"},
-    {Tool::FilledEllipse, "Filled Ellipse", "ToolFilledEllipse"},
-    {Tool::Fill, "Fill", "ToolFill"},
+    {Tool::Select, "&Select", "ToolSelect"},
+    {Tool::Pencil, "&Pencil", "ToolPencil"},
+    {Tool::Line, "&Line", "ToolLine"},
+    {Tool::Rectangle, "&Rectangle", "ToolRectangle"},
+    {Tool::FilledRectangle, "Filled Rect&angle", "ToolFilledRectangle"},
+    {Tool::Ellipse, "&Ellipse", "ToolEllipse"},
+    {Tool::FilledEllipse, "Filled Ell&ipse", "ToolFilledEllipse"},
+    {Tool::Fill, "&Fill", "ToolFill"},
+    {Tool::Text, "&Text", "ToolText"},
 };
 
 } // namespace
@@ -72,6 +75,17 @@ Viewer::Viewer(QWidget* parent)
     m_area->setWidget(m_enlarger);
     middle->addWidget(m_area, 1);
     layout->addLayout(middle, 1);
+    // The text tool's panel lies under the picture, shown only while that tool is chosen.
+    m_textPanel = new TextPanel(this);
+    m_textPanel->hide();
+    layout->addWidget(m_textPanel);
+    m_text = new TextPlacement(m_textPanel, this);
+    connect(m_text, &TextPlacement::message, this, &Viewer::showTextMessage);
+    connect(m_text, &TextPlacement::ended, this, [this] {
+        if (m_textPanel->isAncestorOf(QApplication::focusWidget())) {
+            m_area->setFocus(Qt::OtherFocusReason);
+        }
+    });
     m_status = Named(new QLabel(this), QStringLiteral("ViewerStatus"), QStringLiteral("Status"));
     m_status->setContentsMargins(4, 2, 4, 2);
     // A long status text is cut, never a reason for a wider window.
@@ -88,6 +102,7 @@ Viewer::Viewer(QWidget* parent)
     connect(m_enlarger, &ViewerEnlarger::doubleClicked, this, &Viewer::BMPEnlarger_DblClick);
     connect(m_enlarger, &ViewerEnlarger::pointerAt, this, &Viewer::showPointer);
     connect(m_enlarger, &ViewerEnlarger::zoomStep, this, &Viewer::zoomAt);
+    connect(m_enlarger, &ViewerEnlarger::textClicked, m_text, &TextPlacement::begin);
     updateCommands();
 }
 
@@ -121,6 +136,9 @@ void Viewer::buildMenus(QMenuBar* bar) {
                            {QKeySequence(Qt::CTRL | Qt::Key_A)});
     QAction* none = command(edit, QStringLiteral("&Deselect"), QStringLiteral("ViewerDeselect"),
                             {QKeySequence(Qt::Key_Escape)});
+    QAction* putText =
+        command(edit, QStringLiteral("&Put Down Text"), QStringLiteral("ViewerPutDownText"),
+                {QKeySequence(Qt::CTRL | Qt::Key_Enter), QKeySequence(Qt::CTRL | Qt::Key_Return)});
 
     QMenu* image = bar->addMenu(QStringLiteral("&Image"));
     image->setObjectName(QStringLiteral("ViewerImage"));
@@ -139,6 +157,10 @@ void Viewer::buildMenus(QMenuBar* bar) {
     image->addSeparator();
     QAction* canvas =
         command(image, QStringLiteral("Canvas &Size..."), QStringLiteral("ViewerCanvasSize"));
+
+    // The tools are also a menu, so that the keyboard reaches them (Alt+T).
+    m_toolMenu = bar->addMenu(QStringLiteral("&Tools"));
+    m_toolMenu->setObjectName(QStringLiteral("ViewerToolMenu"));
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("ViewerView"));
@@ -175,8 +197,15 @@ void Viewer::buildMenus(QMenuBar* bar) {
                 s.selectAll();
                 selectTool(Tool::Select);
             }));
-    connect(none, &QAction::triggered, this,
-            withSession([](EditSession& s) { s.dropSelection(); }));
+    // Escape takes a text being placed off again; otherwise it puts down the selection.
+    connect(none, &QAction::triggered, this, withSession([this](EditSession& s) {
+                if (m_text->active()) {
+                    m_text->cancel();
+                } else {
+                    s.dropSelection();
+                }
+            }));
+    connect(putText, &QAction::triggered, this, [this] { m_text->commit(); });
     connect(invert, &QAction::triggered, this, withSession([](EditSession& s) { s.invert(); }));
     connect(leftRight, &QAction::triggered, this,
             withSession([](EditSession& s) { s.mirror(MirrorAxis::LeftRight); }));
@@ -189,8 +218,8 @@ void Viewer::buildMenus(QMenuBar* bar) {
     connect(in, &QAction::triggered, this, &Viewer::zoomIn);
     connect(out, &QAction::triggered, this, &Viewer::zoomOut);
     connect(fit, &QAction::triggered, this, [this] { setZoom(0); });
-    m_editCommands = {m_cut,     copy,  all,  none, invert, leftRight,
-                      topBottom, right, left, half, canvas};
+    m_editCommands = {m_cut,     copy,      all,   none, putText, invert,
+                      leftRight, topBottom, right, left, half,    canvas};
 }
 
 void Viewer::buildTools() {
@@ -203,19 +232,26 @@ void Viewer::buildTools() {
         action->setData(static_cast<int>(entry.tool));
         action->setChecked(entry.tool == Tool::Pencil);
         m_toolGroup->addAction(action);
+        m_toolMenu->addAction(action);
         connect(action, &QAction::triggered, this, [this, entry] { selectTool(entry.tool); });
     }
     // The tool buttons carry their captions as accessible names.
     for (QAction* action : m_toolGroup->actions()) {
         if (QWidget* button = m_tools->widgetForAction(action)) {
             button->setObjectName(action->objectName() + QStringLiteral("Button"));
-            button->setAccessibleName(action->text());
+            button->setAccessibleName(action->text().remove(QLatin1Char('&')));
         }
     }
 }
 
 void Viewer::selectTool(Tool tool) {
+    // Any other tool puts a text being placed down, Select included (which would otherwise
+    // keep it floating).
+    if (tool != Tool::Text) {
+        m_text->commit();
+    }
     m_enlarger->setTool(tool);
+    m_textPanel->setVisible(tool == Tool::Text);
     for (QAction* action : m_toolGroup->actions()) {
         if (action->data().toInt() == static_cast<int>(tool)) {
             action->setChecked(true);
@@ -238,6 +274,7 @@ void Viewer::setSession(EditSession* session) {
     }
     m_session = session;
     m_enlarger->setSession(session);
+    m_text->setSession(session);
     if (session) {
         connect(session, &EditSession::stateChanged, this, &Viewer::updateCommands);
         for (QAction* action : m_toolGroup->actions()) {
@@ -267,7 +304,9 @@ void Viewer::updateCommands() {
                 action->setChecked(true);
             }
         }
+        m_textPanel->setVisible(tool == Tool::Text);
     }
+    m_textPanel->setEnabled(editing);
     showZoom();
 }
 
@@ -357,8 +396,16 @@ void Viewer::showZoom() {
     if (!m_pointerText.isEmpty()) {
         text += QStringLiteral(" | ") + m_pointerText;
     }
+    if (!m_textMessage.isEmpty()) {
+        text += QStringLiteral(" | ") + m_textMessage;
+    }
     m_status->setText(text);
     m_status->setAccessibleDescription(text);
+}
+
+void Viewer::showTextMessage(const QString& text) {
+    m_textMessage = text;
+    showZoom();
 }
 
 QString Viewer::statusText() const {

@@ -16,6 +16,8 @@ class QToolBar;
 namespace vornix::dialogs {
 
 class EditSession;
+class TextPanel;
+class TextPlacement;
 class ViewerEnlarger;
 
 // The zoom window: a modeless, resizable top-level window that shows the main window's
@@ -49,6 +51,9 @@ public:
     ViewerEnlarger* BMPEnlarger() const { return m_enlarger; }
     QScrollArea* pictureArea() const { return m_area; }
     QString statusText() const;
+    // The text tool's panel (shown while the tool is chosen) and the text it places.
+    TextPanel* textPanel() const { return m_textPanel; }
+    TextPlacement* textPlacement() const { return m_text; }
     // The window's size at creation: the picture area at its design size and the bars.
     QSize designSize() const { return m_designSize; }
 
@@ -86,12 +91,17 @@ private:
     void updateCommands();
     void showPointer(const QPoint& pixel, bool inside);
     void showZoom();
+    void showTextMessage(const QString& text);
 
     ViewerEnlarger* m_enlarger;
     QScrollArea* m_area;
     QToolBar* m_tools = nullptr;
+    QMenu* m_toolMenu = nullptr;
     QActionGroup* m_toolGroup = nullptr;
     QLabel* m_status = nullptr;
+    TextPanel* m_textPanel = nullptr;
+    TextPlacement* m_text = nullptr;
+    QString m_textMessage;
     QPointer<EditSession> m_session;
     QList<QAction*> m_editCommands; // enabled only with a picture to edit
     QAction* m_undo = nullptr;

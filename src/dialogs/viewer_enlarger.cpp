@@ -209,6 +209,9 @@ void ViewerEnlarger::mousePressEvent(QMouseEvent* event) {
     const QPoint p = pixelAt(event->position());
     m_session->editor().press(PixelPoint{p.x(), p.y()}, keysOf(event));
     m_session->changed();
+    if (m_session->editor().tool() == image::edit::Tool::Text) {
+        emit textClicked(p);
+    }
 }
 
 void ViewerEnlarger::mouseMoveEvent(QMouseEvent* event) {

@@ -54,6 +54,8 @@ signals:
     // Ctrl with the wheel at `at` (a point of the element): steps in (positive) or out
     // (negative).
     void zoomStep(int steps, const QPointF& at);
+    // The text tool clicked picture pixel `pixel`: a text box goes there.
+    void textClicked(const QPoint& pixel);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -271,13 +271,13 @@ bool randomAction(PictureEditor& editor, std::mt19937& random, int w, int h) {
     const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     const auto point = [&] { return PixelPoint{pick(w + 8) - 4, pick(h + 8) - 4}; };
     const auto keys = [&] { return GestureKeys{pick(3) != 0, pick(3) == 0, pick(3) == 0}; };
-    switch (pick(16)) {
+    switch (pick(18)) {
     case 0:
     case 1:
     case 2:
     case 3:
     case 4: {
-        editor.setTool(static_cast<Tool>(pick(8)));
+        editor.setTool(static_cast<Tool>(pick(9)));
         const GestureKeys k = keys();
         editor.press(point(), k);
         for (int i = pick(6); i > 0; --i) {
@@ -313,7 +313,15 @@ bool randomAction(PictureEditor& editor, std::mt19937& random, int w, int h) {
     case 13:
         editor.replace(randomPicture(1 + pick(w), 1 + pick(h), random));
         break;
-    case 14:
+    case 14: // a text typed: each call redraws the floating text
+        for (int i = 1 + pick(3); i > 0; --i) {
+            editor.placeText(randomPicture(1 + pick(w), 1 + pick(h), random), point());
+        }
+        break;
+    case 15:
+        editor.cancelFloating();
+        break;
+    case 16:
         editor.undo();
         return true;
     default:
@@ -444,6 +452,49 @@ TEST(PictureEditorTest, GesturesMakeOneStepEach) {
     editor.reset(PackedPicture(3, 3));
     EXPECT_FALSE(editor.canUndo());
     EXPECT_FALSE(editor.modified());
+}
+
+// Placed text is ink: its dark pixels darken the picture, its light ones leave it be. Retyped,
+// it replaces itself; put down, it is one step; cancelled, it leaves no trace.
+TEST(PictureEditorTest, TextFloatsAsInkUntilPutDownOrCancelled) {
+    PackedPicture start(16, 4);
+    start.setDark(0, 0, true);
+    start.setDark(5, 1, true);
+    PictureEditor editor(start);
+    PackedPicture first(3, 2);
+    first.setDark(0, 0, true);
+    editor.placeText(first, {4, 0});
+    EXPECT_TRUE(editor.floatingText());
+    EXPECT_TRUE(editor.takeFinishedChange());
+    EXPECT_TRUE(editor.picture().isDark(4, 0));
+    EXPECT_TRUE(editor.picture().isDark(5, 1)) << "light text pixels let the picture show";
+    PackedPicture second(2, 1);
+    second.setDark(1, 0, true);
+    editor.placeText(second, {10, 3});
+    EXPECT_FALSE(editor.picture().isDark(4, 0)) << "the text typed before is gone";
+    EXPECT_TRUE(editor.picture().isDark(11, 3));
+    EXPECT_EQ(editor.history().stepCount(), 0u);
+
+    editor.cancelFloating();
+    EXPECT_FALSE(editor.floating());
+    EXPECT_EQ(editor.picture(), start);
+    EXPECT_EQ(editor.history().stepCount(), 0u);
+    EXPECT_FALSE(editor.modified());
+
+    editor.setTool(Tool::Text);
+    editor.placeText(first, {4, 0});
+    editor.placeText(second, {10, 3});
+    EXPECT_TRUE(editor.floatingText());
+    // A click with the text tool puts the text down.
+    editor.press({1, 1}, {});
+    editor.release({1, 1}, {});
+    EXPECT_FALSE(editor.floating());
+    EXPECT_EQ(editor.history().stepCount(), 1u);
+    PackedPicture expected = start;
+    expected.setDark(11, 3, true);
+    EXPECT_EQ(editor.picture(), expected);
+    editor.undo();
+    EXPECT_EQ(editor.picture(), start);
 }
 
 } // namespace

@@ -1,9 +1,12 @@
 // Import Picture, Test Pattern, Preview LCD and the picture editor from the main window.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTest>
 
@@ -12,9 +15,13 @@
 #include "dialogs/canvas_size_dialog.h"
 #include "dialogs/edit_session.h"
 #include "dialogs/lcd_preview.h"
+#include "dialogs/text_panel.h"
+#include "dialogs/text_placement.h"
 #include "dialogs/viewer.h"
 #include "dialogs/viewer_enlarger.h"
 #include "dialogs/viewer_handle.h"
+#include "fonts/font_finder.h"
+#include "fonts/text_render.h"
 #include "image/edit/drawing.h"
 #include "image/photo/prepare_image.h"
 #include "image/picture/packed_picture.h"
@@ -624,6 +631,110 @@ TEST_F(EditorTest, ZoomWindowKeysUndoRedoAndZoom) {
     EXPECT_EQ(viewer->zoom(), 3);
     QTest::keyClick(viewer, Qt::Key_Minus, Qt::ControlModifier);
     EXPECT_EQ(viewer->zoom(), 2);
+}
+
+// The text tool: a click places a box, the typed text lies on the picture as it is typed and
+// becomes pixels when put down, as one undo step; Escape takes a text off again.
+TEST_F(EditorTest, TextIsTypedPutDownAndUndoneInOneStep) {
+    ASSERT_TRUE(start(QString()));
+    dialogs::Viewer* viewer = openEditor();
+    ASSERT_NE(viewer, nullptr);
+    viewer->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(viewer));
+    trigger(viewer, "ToolText");
+    dialogs::TextPanel* panel = viewer->textPanel();
+    ASSERT_TRUE(panel->isVisible());
+    for (const char* name : {"TextFont", "TextSize", "TextAlignLeft", "TextAlignCentre",
+                             "TextAlignRight", "TextField"}) {
+        auto* widget = panel->findChild<QWidget*>(QString::fromLatin1(name));
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_FALSE(widget->accessibleName().isEmpty()) << name;
+    }
+
+    // Two lines, centred, in the default font, at picture pixel (10, 10).
+    panel->findChild<QAbstractButton*>(QStringLiteral("TextAlignCentre"))->click();
+    dialogs::ViewerEnlarger* canvas = viewer->BMPEnlarger();
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(21, 21));
+    ASSERT_TRUE(viewer->textPlacement()->active());
+    QTest::keyClicks(panel->textField(), QStringLiteral("Hello"));
+    QTest::keyClick(panel->textField(), Qt::Key_Return);
+    QTest::keyClicks(panel->textField(), QStringLiteral("LCD"));
+    EXPECT_EQ(panel->text(), QStringLiteral("Hello\nLCD"));
+
+    fonts::OpenedFont font = fonts::OpenDefaultFont(0);
+    ASSERT_NE(font.font, nullptr);
+    const fonts::RenderedText rendered =
+        fonts::RenderText(*font.font, "Hello\nLCD", fonts::TextAlign::Centre);
+    ASSERT_FALSE(rendered.picture.empty());
+    image::PackedPicture written(240, 128);
+    fonts::StampText(rendered.picture, written, 10, 10);
+    // Shown while it is typed, still floating.
+    EXPECT_EQ(shownPicture(control<app::PictureBox>(*form, "BMPImage").picture()), written);
+
+    // Ctrl+Enter puts it down: the working files show it, and one undo takes it away.
+    QTest::keyClick(panel->textField(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_FALSE(viewer->textPlacement()->active());
+    EXPECT_EQ(panel->text(), QStringLiteral("Hello\nLCD")) << "Ctrl+Enter adds no line";
+    expectWorkingFilesShow(written);
+    // The keyboard is back on the picture: Ctrl+Z undoes the text, not the typing.
+    EXPECT_FALSE(panel->isAncestorOf(QApplication::focusWidget()));
+    trigger(viewer, "ViewerUndo");
+    expectWorkingFilesShow(image::PackedPicture(240, 128));
+    trigger(viewer, "ViewerRedo");
+    expectWorkingFilesShow(written);
+
+    // A click elsewhere puts a text down too; a glyph the font lacks is drawn as its default
+    // glyph and named in the status line.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(201, 161));
+    // (QTest types ASCII only; the field takes the text as a paste into it would.)
+    panel->textField()->insertPlainText(QString::fromUtf8("A\u4e00"));
+    EXPECT_TRUE(viewer->statusText().contains(QStringLiteral("U+4E00")))
+        << viewer->statusText().toStdString();
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(21, 201));
+    const fonts::RenderedText second =
+        fonts::RenderText(*font.font, "A\u4e00", fonts::TextAlign::Centre);
+    ASSERT_EQ(second.missing, std::vector<char32_t>{U'\u4e00'});
+    image::PackedPicture both = written;
+    fonts::StampText(second.picture, both, 100, 80);
+    expectWorkingFilesShow(both);
+
+    // Escape takes the text being placed off; the picture and its history stay as they were.
+    QTest::keyClicks(panel->textField(), QStringLiteral("gone"));
+    QTest::keyClick(panel->textField(), Qt::Key_Escape);
+    EXPECT_FALSE(viewer->textPlacement()->active());
+    expectWorkingFilesShow(both);
+    trigger(viewer, "ViewerUndo");
+    expectWorkingFilesShow(written);
+
+    // A font that cannot be opened is named; the text keeps its last look.
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(21, 201));
+    auto* fontField = panel->findChild<QLineEdit*>(QStringLiteral("TextFont"));
+    fontField->setText(filesDir.path() + QStringLiteral("/no-such-font.bdf"));
+    emit fontField->editingFinished();
+    QTest::keyClicks(panel->textField(), QStringLiteral("x"));
+    EXPECT_TRUE(viewer->statusText().contains(QStringLiteral("Font:")))
+        << viewer->statusText().toStdString();
+    // Select puts a text down too (it would otherwise stay floating).
+    trigger(viewer, "ToolText");
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(21, 201));
+    fontField->clear();
+    emit fontField->editingFinished();
+    QTest::keyClicks(panel->textField(), QStringLiteral("A"));
+    trigger(viewer, "ToolSelect");
+    EXPECT_FALSE(viewer->textPlacement()->active());
+    const fonts::RenderedText third = fonts::RenderText(*font.font, "A", fonts::TextAlign::Centre);
+    image::PackedPicture withA = written;
+    fonts::StampText(third.picture, withA, 10, 100);
+    expectWorkingFilesShow(withA);
+    trigger(viewer, "ViewerUndo");
+    expectWorkingFilesShow(written);
+
+    // Another tool puts the (empty) text down: nothing changes.
+    trigger(viewer, "ToolText");
+    QTest::mouseClick(canvas, Qt::LeftButton, {}, QPoint(21, 201));
+    trigger(viewer, "ToolPencil");
+    EXPECT_FALSE(panel->isVisible());
+    expectWorkingFilesShow(written);
 }
 
 } // namespace

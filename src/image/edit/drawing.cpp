@@ -305,6 +305,19 @@ PixelArea PasteOver(PackedPicture& target, const PackedPicture& source, PixelPoi
     return clipped;
 }
 
+PixelArea InkOver(PackedPicture& target, const PackedPicture& source, PixelPoint at) {
+    const PixelArea clipped =
+        PixelArea{at.x, at.y, source.width(), source.height()}.intersected(WholeArea(target));
+    for (int y = clipped.y; y < clipped.bottom(); ++y) {
+        for (int x = clipped.x; x < clipped.right(); ++x) {
+            if (source.isDark(x - at.x, y - at.y)) {
+                target.setDark(x, y, true);
+            }
+        }
+    }
+    return clipped;
+}
+
 void RestoreArea(PackedPicture& target, const PackedPicture& source, PixelArea area) {
     const PixelArea clipped = area.intersected(WholeArea(target));
     if (clipped.empty() || source.width() != target.width() || source.height() != target.height()) {

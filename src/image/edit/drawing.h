@@ -59,6 +59,10 @@ PackedPicture CopyArea(const PackedPicture& picture, PixelArea area);
 // Lays `source` over `target` with its top-left pixel at `at`, light pixels included.
 PixelArea PasteOver(PackedPicture& target, const PackedPicture& source, PixelPoint at);
 
+// Darkens in `target` the pixels under the dark pixels of `source` placed at `at`; its light
+// pixels let the target show through (text laid over a picture).
+PixelArea InkOver(PackedPicture& target, const PackedPicture& source, PixelPoint at);
+
 // Copies the bytes of `source` that hold the area's pixels into the same place of `target`, a
 // picture of the same size. Whole bytes are copied: pixels beside the area in the same bytes
 // come along, which is what restoring a picture from an earlier copy of it wants.

@@ -18,6 +18,7 @@ void PictureEditor::reset(PackedPicture picture) {
     m_gesture = Gesture::None;
     m_marked.reset();
     m_floating = false;
+    m_floatInk = false;
     m_under = {};
     m_floatPixels = {};
     m_damage = WholeArea(m_picture);
@@ -109,6 +110,9 @@ void PictureEditor::press(PixelPoint p, GestureKeys keys) {
         beginStep();
         touch(FloodFill(m_picture, p, keys.dark));
         m_gesture = Gesture::Fill;
+        break;
+    case Tool::Text:
+        dropSelection(); // the window places a new text where the click was
         break;
     case Tool::Select:
         if (const auto area = selection(); area && area->contains(p)) {
@@ -225,7 +229,8 @@ void PictureEditor::placeFloating(PixelPoint at) {
     RestoreArea(m_picture, m_under, old);
     touch(old.intersected(WholeArea(m_picture)));
     m_floatAt = at;
-    touch(PasteOver(m_picture, m_floatPixels, at));
+    touch(m_floatInk ? InkOver(m_picture, m_floatPixels, at)
+                     : PasteOver(m_picture, m_floatPixels, at));
 }
 
 std::optional<PixelArea> PictureEditor::selection() const {
@@ -250,6 +255,7 @@ void PictureEditor::dropSelection() {
     }
     if (m_floating) {
         m_floating = false;
+        m_floatInk = false;
         m_under = {};
         m_floatPixels = {};
         finishStep();
@@ -280,6 +286,7 @@ PackedPicture PictureEditor::cut() {
         m_floatPixels = {};
         m_under = {};
         m_floating = false;
+        m_floatInk = false;
         finishStep();
         return pixels;
     }
@@ -305,6 +312,45 @@ void PictureEditor::paste(PackedPicture pixels, PixelPoint at) {
     m_floatAt = at;
     m_floating = true;
     touch(PasteOver(m_picture, m_floatPixels, at));
+    finished();
+}
+
+void PictureEditor::placeText(PackedPicture pixels, PixelPoint at) {
+    if (m_gesture != Gesture::None || m_picture.empty()) {
+        return;
+    }
+    if (!floatingText()) {
+        dropSelection();
+        beginStep();
+        m_under = m_picture;
+        m_floatPixels = {};
+        m_floatAt = at;
+        m_floating = true;
+        m_floatInk = true;
+    }
+    const PixelArea old{m_floatAt.x, m_floatAt.y, m_floatPixels.width(), m_floatPixels.height()};
+    RestoreArea(m_picture, m_under, old);
+    touch(old.intersected(WholeArea(m_picture)));
+    m_floatPixels = std::move(pixels);
+    m_floatAt = at;
+    touch(InkOver(m_picture, m_floatPixels, at));
+    finished();
+}
+
+void PictureEditor::cancelFloating() {
+    if (!m_floating || (m_gesture != Gesture::None && m_gesture != Gesture::Moving)) {
+        return;
+    }
+    m_gesture = Gesture::None;
+    m_picture = std::move(m_stepStart);
+    m_damage = WholeArea(m_picture);
+    m_stepOpen = false;
+    m_stepStart = {};
+    m_stepArea = {};
+    m_floating = false;
+    m_floatInk = false;
+    m_under = {};
+    m_floatPixels = {};
     finished();
 }
 

@@ -21,6 +21,7 @@ enum class Tool {
     FilledEllipse,
     Fill,
     Select,
+    Text,
 };
 
 // How a pointer gesture is held: the colour it draws (dark for the left button, light for the
@@ -35,7 +36,8 @@ struct GestureKeys {
 // it pointer gestures in picture pixels and commands; it keeps the picture and tells what
 // changed. Every change becomes one undo step when it ends: a stroke at the button's release,
 // a command at once, a moved or pasted selection when it is put down (clicking elsewhere,
-// another tool or command, or undo).
+// another tool or command, or undo). The text tool's pixels float the same way until the
+// text is put down; a click with it puts down the text before.
 //
 // A selection is first a marked rectangle of the picture. Dragging it, pasting, or turning it
 // makes it floating: its pixels lie over the picture at a place of their own, and the picture
@@ -74,6 +76,15 @@ public:
     PackedPicture cut();
     // Lays `pixels` over the picture as a floating selection at `at`.
     void paste(PackedPicture pixels, PixelPoint at);
+
+    // Lays `pixels` (a rendered text) as floating ink at `at`: its dark pixels darken the
+    // picture, its light ones let the picture show through. While text floats, another call
+    // replaces it in the same undo step, so a text edited and placed is one step.
+    void placeText(PackedPicture pixels, PixelPoint at);
+    bool floatingText() const { return m_floating && m_floatInk; }
+    // Takes floating pixels (a text, a paste, a moved selection) off without a step: the
+    // picture is again as it was before they were lifted or pasted.
+    void cancelFloating();
 
     // Commands on the selection, or on the whole picture without one.
     void invert();
@@ -134,8 +145,9 @@ private:
     bool m_floating = false;
     PackedPicture m_under; // the picture without the floating pixels
     PackedPicture m_floatPixels;
-    PixelPoint m_floatAt;  // the floating pixels' top-left corner
-    PixelPoint m_moveFrom; // where a move started: the pointer and the pixels' corner
+    bool m_floatInk = false; // only the floating pixels' dark ones are laid down (a text)
+    PixelPoint m_floatAt;    // the floating pixels' top-left corner
+    PixelPoint m_moveFrom;   // where a move started: the pointer and the pixels' corner
     PixelPoint m_floatFrom;
 
     PixelArea m_damage;
