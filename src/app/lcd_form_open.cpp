@@ -12,8 +12,8 @@
 #include "app/readable_path.h"
 #include "app/working_files.h"
 #include "dialogs/read_picture_dialog.h"
-#include "image/text/messages.h"
 #include "image/picture/picture_formats.h"
+#include "image/text/messages.h"
 
 namespace vornix::app {
 
@@ -36,8 +36,7 @@ void LCDForm::buildOpenCommand() {
     MenuOpen->setObjectName(QStringLiteral("MenuOpen"));
     // After Import Picture..., the last of the open commands.
     const QList<QAction*> fileActions = Menufile->actions();
-    Menufile->insertAction(fileActions.value(fileActions.indexOf(MenuImportPicture) + 1),
-                           MenuOpen);
+    Menufile->insertAction(fileActions.value(fileActions.indexOf(MenuImportPicture) + 1), MenuOpen);
     connect(MenuOpen, &QAction::triggered, this, [this] {
         if (Menufile->isEnabled()) {
             MenuOpen_Click();

@@ -353,8 +353,7 @@ void PrintTo(const RedirectCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class StdoutRedirectTest : public OutputTest, public ::testing::WithParamInterface<RedirectCase> {
-};
+class StdoutRedirectTest : public OutputTest, public ::testing::WithParamInterface<RedirectCase> {};
 
 TEST_P(StdoutRedirectTest, OutputLandsBetweenTheShellsLines) {
     const RedirectCase& c = GetParam();
@@ -367,8 +366,9 @@ TEST_P(StdoutRedirectTest, OutputLandsBetweenTheShellsLines) {
         ASSERT_TRUE(QFile::link("/dev/stdout", output));
     }
     const QStringList before = EntriesOf(m_dir.path());
-    const QString script = QStringLiteral("f=$1; shift; { echo HEADER; \"$@\"; s=$?; echo TRAILER; } ") +
-                           (c.append ? ">>" : ">") + QStringLiteral(" \"$f\"; exit $s");
+    const QString script =
+        QStringLiteral("f=$1; shift; { echo HEADER; \"$@\"; s=$?; echo TRAILER; } ") +
+        (c.append ? ">>" : ">") + QStringLiteral(" \"$f\"; exit $s");
     QProcess shell;
     shell.start("/bin/sh", {"-c", script, "sh", file, VORNIX_BIN_DIR "/vornix-cli", "convert",
                             kClock, output});
@@ -432,8 +432,8 @@ TEST_P(FullDiskTest, InPlaceOutputIsRefusedWhole) {
     ASSERT_GE(pages, 3);
     const QString disk = path("disk");
     ASSERT_TRUE(QDir(m_dir.path()).mkdir("disk"));
-    const QByteArray options = "size=" + QByteArray::number(c.diskPages(pages) * page / 1024) +
-                               "k,mode=0777";
+    const QByteArray options =
+        "size=" + QByteArray::number(c.diskPages(pages) * page / 1024) + "k,mode=0777";
     if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, options.constData()) !=
         0) {
         const int error = errno;

@@ -245,11 +245,12 @@ TEST_P(ReplaceOtherKindTest, AsksBeforeReplacingAnotherKindOfPicture) {
     bmp ? form->MenuSaveBMP_Click() : form->MenuSavePXL_Click();
     if (asks) {
         ASSERT_EQ(prompts.messages.size(), 1u);
-        EXPECT_EQ(prompts.messages[0].text,
-                  target + QStringLiteral("\r\nis ") + QString::fromLatin1(row.foundWords) +
-                      QStringLiteral(", not ") +
-                      (bmp ? QStringLiteral("a one-bit BMP picture") : QStringLiteral("a PXL file")) +
-                      QStringLiteral(".\r\nReplace it?"))
+        EXPECT_EQ(
+            prompts.messages[0].text,
+            target + QStringLiteral("\r\nis ") + QString::fromLatin1(row.foundWords) +
+                QStringLiteral(", not ") +
+                (bmp ? QStringLiteral("a one-bit BMP picture") : QStringLiteral("a PXL file")) +
+                QStringLiteral(".\r\nReplace it?"))
             << prompts.messages[0].text.toStdString();
         EXPECT_EQ(prompts.messages[0].title, QStringLiteral("Vornix"));
         EXPECT_EQ(prompts.messages[0].icon, app::MessageIcon::Question);
