@@ -29,7 +29,7 @@ noqt=$work/vornix-cli-noqt
 gcc -O3 -o "$floor" "$root/bench/convert_floor.c"
 # The same command sources without the ones that need Qt (the download), and without main.cpp.
 noqt_sources=()
-for source in "$root"/tools/cli/*.cpp; do
+for source in "$root"/tools/cli/*.cpp "$root"/tools/cli/platform/posix/*.cpp; do
     [ "$(basename "$source")" = main.cpp ] && continue
     grep -qE '#include ("download/|<Q)' "$source" && continue
     noqt_sources+=("$source")

@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "image/files/bounded_read.h"
+#include "image/files/temporary_names.h"
+#include "image/platform/platform.h"
 #include "image/picture/decode_bmp.h"
 #include "image_test_support.h"
 
@@ -97,6 +99,66 @@ TEST_F(AtomicFileTest, ReadBackThroughTheBoundedReader) {
     const auto limited = ReadBoundedFile(m_target, 3);
     EXPECT_EQ(limited.error, EFBIG);
     EXPECT_TRUE(limited.bytes.empty());
+}
+
+// A path split into its folder (where a temporary file beside it goes) and its name (which the
+// temporary file's name starts with). A backslash is a character of a name here; on Windows it
+// separates folders, and a drive ends a folder.
+TEST(TemporaryNames, FolderAndNameOfAPath) {
+    struct Row {
+        std::string path;
+        std::string folder;
+        std::string name;
+    };
+    const Row rows[] = {
+        {"picture.pxl", "", "picture.pxl"},
+        {"out/picture.pxl", "out/", "picture.pxl"},
+        {"/tmp/a/b.bmp", "/tmp/a/", "b.bmp"},
+        {"/picture.pxl", "/", "picture.pxl"},
+        {"folder/", "folder/", ""},
+        {"a\\b.pxl", "", "a\\b.pxl"},
+        {"", "", ""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(FolderOf(row.path), row.folder) << row.path;
+        EXPECT_EQ(NameOf(row.path), row.name) << row.path;
+        EXPECT_EQ(platform::FolderLength(row.path), row.folder.size()) << row.path;
+    }
+}
+
+// What the command line asks of a path before it reads or writes it.
+TEST_F(AtomicFileTest, PathsAreToldApart) {
+    struct Row {
+        std::string path;
+        int error;
+        platform::PathKind kind;
+        std::uint64_t size;
+    };
+    const Row rows[] = {
+        {m_target, 0, platform::PathKind::Regular, 11},
+        {m_dir.string(), 0, platform::PathKind::Folder, 0},
+        {"/dev/null", 0, platform::PathKind::Other, 0},
+        {(m_dir / "missing").string(), ENOENT, platform::PathKind::Other, 0},
+        {m_target + "/below", ENOTDIR, platform::PathKind::Other, 0},
+    };
+    for (const Row& row : rows) {
+        const platform::PathInfo info = platform::InfoOf(row.path);
+        EXPECT_EQ(info.error, row.error) << row.path;
+        if (row.error == 0) {
+            EXPECT_EQ(info.kind, row.kind) << row.path;
+        }
+        if (row.kind == platform::PathKind::Regular) {
+            EXPECT_EQ(info.size, row.size) << row.path;
+        }
+    }
+    // One file under two names is one file; a folder and a device are none.
+    const std::string link = (m_dir / "second-name.pxl").string();
+    fs::create_hard_link(m_target, link);
+    ASSERT_TRUE(platform::RegularFileOf(m_target).has_value());
+    EXPECT_EQ(platform::RegularFileOf(m_target), platform::RegularFileOf(link));
+    EXPECT_FALSE(platform::RegularFileOf(m_dir.string()).has_value());
+    EXPECT_FALSE(platform::RegularFileOf("/dev/null").has_value());
+    EXPECT_EQ(platform::MakeFolder(m_dir.string()), EEXIST);
 }
 
 } // namespace

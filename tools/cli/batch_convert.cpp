@@ -11,14 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "cli_files.h"
 #include "commands.h"
 #include "convert_options.h"
 #include "file_errors.h"
+#include "image/platform/platform.h"
 #include "same_file.h"
 #include "terminal_text.h"
 
@@ -30,14 +27,12 @@ namespace {
 // messages are printed above it.
 class ProgressLine {
 public:
-    void start(std::size_t total, bool shown) {
+    // Shown only on a terminal, and never with --quiet.
+    void start(std::size_t total, bool quiet) {
         m_total = total;
-        m_shown = shown;
-        if (shown) {
-            winsize size{};
-            const bool known = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1;
-            m_columns = known ? size.ws_col : 80;
-        }
+        int columns = 0;
+        m_shown = !quiet && platform::StandardErrorIsTerminal(columns);
+        m_columns = columns > 1 ? static_cast<std::size_t>(columns) : 80;
     }
 
     // One picture more is done.
@@ -105,8 +100,7 @@ void printLine(std::string_view line) {
 
 // "pictures/cat.photo.jpg" -> "cat.photo": the name without its folder and last ending.
 std::string stemOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string name = path.substr(platform::FolderLength(path));
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) {
         name.resize(dot);
@@ -123,7 +117,7 @@ struct Job {
 // What tells two outputs apart: the file an existing name leads to, else the name itself.
 std::string outputKey(const std::string& output) {
     if (const auto file = RegularFileOf(output, true)) {
-        return "file " + std::to_string(file->device) + ":" + std::to_string(file->inode);
+        return "file " + std::to_string(file->device) + ":" + std::to_string(file->index);
     }
     return "name " + output;
 }
@@ -134,7 +128,7 @@ std::vector<Job> plan(const PreparedArgs& request) {
     const std::string ending(
         image::FormatEntryOf(request.to.value_or(image::PictureFormat::Pxl)).endings[0]);
     std::string folder = request.outputDir;
-    if (folder.back() != '/') {
+    if (!platform::IsFolderSeparator(folder.back())) {
         folder += '/';
     }
     std::vector<Job> jobs;
@@ -181,13 +175,13 @@ bool convertOne(const PreparedArgs& request, const Job& job) {
 // A name that says it is a picture file, not a folder: "out.pxl", "photo.JPG" (not "out.pxl/").
 bool namesAPicture(const std::string& name) {
     const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos || name.find('/', dot) != std::string::npos) {
+    if (dot == std::string::npos || platform::FolderLength(name) > dot) {
         return false;
     }
     std::string ending = name.substr(dot + 1);
     std::transform(ending.begin(), ending.end(), ending.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    constexpr std::string_view kPhotoEndings[] = {"pgm", "ppm", "pnm",  "png",
+    constexpr std::string_view kPhotoEndings[] = {"pgm", "ppm",  "pnm", "png",
                                                   "jpg", "jpeg", "gif", "webp"};
     return FormatOfName(name).has_value() ||
            std::find(std::begin(kPhotoEndings), std::end(kPhotoEndings), ending) !=
@@ -197,22 +191,23 @@ bool namesAPicture(const std::string& name) {
 // The folder of the outputs, made when missing (with a note); false with a message when there
 // is none.
 bool haveFolder(const std::string& folder, bool quiet) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
+    const platform::PathInfo info = platform::InfoOf(folder);
+    if (info.error == 0) {
+        if (info.kind == platform::PathKind::Folder) {
             return true;
         }
         printLine("vornix-cli: " + TerminalName(folder) + ": not a folder");
         return false;
     }
-    if (errno == ENOENT && ::mkdir(folder.c_str(), 0777) == 0) {
+    int error = info.error;
+    if (error == ENOENT && (error = platform::MakeFolder(folder)) == 0) {
         if (!quiet) {
             printLine("vornix-cli: " + TerminalName(folder) +
                       ": note: folder made for the outputs");
         }
         return true;
     }
-    printLine("vornix-cli: " + TerminalName(folder) + ": " + std::strerror(errno));
+    printLine("vornix-cli: " + TerminalName(folder) + ": " + std::strerror(error));
     return false;
 }
 
@@ -222,9 +217,7 @@ int RunBatch(const PreparedArgs& request) {
     if (IsHeaderBatch(request)) {
         return RunHeaderBatch(request);
     }
-    struct stat folder {};
-    if (::stat(request.outputDir.c_str(), &folder) != 0 && errno == ENOENT &&
-        namesAPicture(request.outputDir)) {
+    if (platform::InfoOf(request.outputDir).error == ENOENT && namesAPicture(request.outputDir)) {
         return UsageError("convert", "no folder " + TerminalName(request.outputDir) +
                                          ": -o names the folder of a batch; to write one "
                                          "picture, give INPUT OUTPUT");
@@ -245,7 +238,7 @@ int RunBatch(const PreparedArgs& request) {
     if (!haveFolder(request.outputDir, request.quiet)) {
         return kExitFailure;
     }
-    g_progress.start(jobs.size(), !request.quiet && ::isatty(STDERR_FILENO) == 1);
+    g_progress.start(jobs.size(), request.quiet);
     const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t workers = std::min<std::size_t>(
         request.jobs > 0 ? static_cast<std::size_t>(request.jobs) : processors, jobs.size());

@@ -4,11 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include <sys/stat.h>
-
-#include <unistd.h>
-
 #include "image/files/bounded_read.h"
+#include "image/platform/platform.h"
 #include "terminal_text.h"
 
 namespace vornix::cli {
@@ -44,8 +41,8 @@ int FinishStandardOutput(int status) {
         error = errno;
     } else if (std::ferror(stdout) != 0) {
         error = EIO;
-    } else if (::close(STDOUT_FILENO) != 0 && errno != EBADF) {
-        error = errno;
+    } else {
+        error = platform::CloseStandardOutput();
     }
     if (error == 0) {
         return status;
@@ -55,10 +52,9 @@ int FinishStandardOutput(int status) {
 }
 
 std::string ReadFailureReason(const std::string& path, int error, std::uint64_t limit) {
-    struct stat info {};
-    const bool known = ::stat(path.c_str(), &info) == 0;
-    if (error == EFBIG && known) {
-        return TooLargeReason(static_cast<std::uint64_t>(info.st_size), limit);
+    const platform::PathInfo info = platform::InfoOf(path);
+    if (error == EFBIG && info.error == 0) {
+        return TooLargeReason(info.size, limit);
     }
     if (error == image::kNotRegularFile) { // a FIFO, a device or a socket
 

@@ -3,14 +3,13 @@
 #include <string>
 #include <vector>
 
-#include <sys/stat.h>
-
 #include "cli_files.h"
 #include "commands.h"
 #include "convert_options.h"
 #include "exact_convert.h"
 #include "file_errors.h"
 #include "image/picture/source_writer.h"
+#include "image/platform/platform.h"
 #include "same_file.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
@@ -43,11 +42,11 @@ std::string UniqueName(const std::string& input, const std::string& table,
 } // namespace
 
 bool IsHeaderBatch(const PreparedArgs& request) {
-    struct stat folder {};
-    if (::stat(request.outputDir.c_str(), &folder) == 0 && S_ISDIR(folder.st_mode)) {
+    const platform::PathInfo folder = platform::InfoOf(request.outputDir);
+    if (folder.error == 0 && folder.kind == platform::PathKind::Folder) {
         return false;
     }
-    return !request.outputDir.empty() && request.outputDir.back() != '/' &&
+    return !request.outputDir.empty() && !platform::IsFolderSeparator(request.outputDir.back()) &&
            FormatOfName(request.outputDir) == image::PictureFormat::CSource &&
            (!request.to || request.to == image::PictureFormat::CSource);
 }
@@ -60,9 +59,8 @@ int RunHeaderBatch(const PreparedArgs& request) {
         }
         return kExitFailure;
     }
-    const std::string table = request.firmware.nameGiven
-                                  ? request.firmware.source.name
-                                  : image::IdentifierFrom(output);
+    const std::string table =
+        request.firmware.nameGiven ? request.firmware.source.name : image::IdentifierFrom(output);
     std::set<std::string> taken;
     std::vector<image::NamedPicture> pictures;
     bool failed = false;
@@ -73,8 +71,8 @@ int RunHeaderBatch(const PreparedArgs& request) {
             failed = true;
             continue;
         }
-        pictures.push_back({UniqueName(input, table, taken),
-                            std::move(std::get<image::PackedPicture>(read))});
+        pictures.push_back(
+            {UniqueName(input, table, taken), std::move(std::get<image::PackedPicture>(read))});
     }
     if (failed) {
         PrintFileError(output, "not written: a picture could not be read");

@@ -1,38 +1,32 @@
 // "vornix-cli load" hands over to vornix-cli-load: beside vornix-cli in a build tree or a
 // portable copy, in the private program folder (libexec/vornix) of an installed copy.
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "commands.h"
+#include "image/platform/platform.h"
 #include "load_many.h"
 #include "port_watch.h"
 #include "terminal_text.h"
 
-#ifndef VORNIX_LIBEXEC_FROM_BIN
-#error "The build must define VORNIX_LIBEXEC_FROM_BIN"
+#if !defined(VORNIX_LIBEXEC_FROM_BIN) || !defined(VORNIX_LOAD_HELPER)
+#error "The build must define VORNIX_LIBEXEC_FROM_BIN and VORNIX_LOAD_HELPER"
 #endif
 
 namespace vornix::cli {
 
+#if VORNIX_LOAD_HELPER
 namespace {
 
 constexpr char kHelperName[] = "vornix-cli-load";
 
 std::string ownDirectory() {
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length <= 0) {
-        return ".";
-    }
-    const std::string self(path, static_cast<std::size_t>(length));
-    const auto slash = self.rfind('/');
-    return slash == std::string::npos ? std::string(".") : self.substr(0, slash);
+    const std::string self = platform::OwnProgramPath();
+    const std::size_t folder = platform::FolderLength(self);
+    return folder == 0 ? std::string(".") : self.substr(0, folder - 1);
 }
 
 // The first candidate that can be run; the installed place when none can, so that the error
@@ -40,7 +34,7 @@ std::string ownDirectory() {
 std::string helperProgram() {
     const std::string directory = ownDirectory();
     const std::string beside = directory + "/" + kHelperName;
-    if (::access(beside.c_str(), X_OK) == 0) {
+    if (platform::IsRunnable(beside)) {
         return beside;
     }
     return directory + "/" VORNIX_LIBEXEC_FROM_BIN "/" + kHelperName;
@@ -177,8 +171,16 @@ std::optional<ManyLoad> manyPorts(const std::vector<std::string>& args, std::str
 }
 
 } // namespace
+#endif
 
 int RunLoad(const std::vector<std::string>& args) {
+#if !VORNIX_LOAD_HELPER
+    // Built without the download helper (without Qt, or for Windows): nothing is sent.
+    static_cast<void>(args);
+    std::fputs("vornix-cli: load: this build has no serial download; convert and stream work\n",
+               stderr);
+    return kExitFailure;
+#else
     std::string reason;
     std::string failure;
     if (const auto request = manyPorts(args, reason, failure)) {
@@ -196,19 +198,17 @@ int RunLoad(const std::vector<std::string>& args) {
         return RunLoadMany(*request, helperProgram());
     }
     const std::string program = helperProgram();
-    std::vector<char*> argv;
-    std::string name = kHelperName;
-    argv.push_back(name.data());
-    std::vector<std::string> copies(args);
-    for (auto& arg : copies) {
-        argv.push_back(arg.data());
+    std::vector<std::string> argv{kHelperName};
+    argv.insert(argv.end(), args.begin(), args.end());
+    int status = kExitFailure;
+    const int error = platform::RunInstead(program, argv, status);
+    if (error == 0) {
+        return status;
     }
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    const int error = errno;
     std::fprintf(stderr, "vornix-cli: load: cannot start %s: %s\n", TerminalName(program).c_str(),
                  std::strerror(error));
     return kExitFailure;
+#endif
 }
 
 } // namespace vornix::cli

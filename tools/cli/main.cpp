@@ -5,6 +5,7 @@
 
 #include "commands.h"
 #include "file_errors.h"
+#include "image/platform/platform.h"
 #include "image/text/messages.h"
 #include "terminal_text.h"
 
@@ -56,12 +57,12 @@ int help(std::vector<std::string> args) {
     return kExitOk;
 }
 
-int runCommand(int argc, char** argv) {
-    if (argc < 2) {
+int runCommand(const std::vector<std::string>& arguments) {
+    if (arguments.size() < 2) {
         return UsageError("", "a command is needed: convert, info, stream, load, pattern or text");
     }
-    const std::string command = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    const std::string& command = arguments[1];
+    const std::vector<std::string> args(arguments.begin() + 2, arguments.end());
     if (command == "--help" || command == "-h" || command == "help") {
         return help(args);
     }
@@ -86,6 +87,7 @@ int runCommand(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    vornix::platform::PrepareStandardStreams();
     // Help, the version, info and stream write through stdio: what is left is delivered here.
-    return FinishStandardOutput(runCommand(argc, argv));
+    return FinishStandardOutput(runCommand(vornix::platform::Arguments(argc, argv)));
 }

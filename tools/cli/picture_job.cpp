@@ -15,6 +15,7 @@
 #include "image/photo/prepare_decode.h"
 #include "image/photo/prepare_defaults.h"
 #include "image/photo/prepare_picture.h"
+#include "image/platform/platform.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
 
@@ -36,9 +37,8 @@ std::string framePath(const std::string& output, int number, int digits) {
                     : 0,
                 '0');
     text.insert(0, 1, '-');
-    const std::size_t slash = output.rfind('/');
     const std::size_t dot = output.rfind('.');
-    const bool hasEnding = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    const bool hasEnding = dot != std::string::npos && dot >= platform::FolderLength(output);
     return hasEnding ? output.substr(0, dot) + text + output.substr(dot) : output + text;
 }
 

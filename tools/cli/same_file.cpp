@@ -4,23 +4,14 @@
 #include <set>
 #include <utility>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "standard_streams.h"
 #include "terminal_text.h"
 
 namespace vornix::cli {
 
 std::optional<FileIdentity> RegularFileOf(const std::string& name, bool asOutput) {
-    struct stat info {};
-    const bool found = IsStandardStream(name)
-                           ? ::fstat(asOutput ? STDOUT_FILENO : STDIN_FILENO, &info) == 0
-                           : ::stat(name.c_str(), &info) == 0;
-    if (!found || !S_ISREG(info.st_mode)) {
-        return std::nullopt;
-    }
-    return FileIdentity{info.st_dev, info.st_ino};
+    return IsStandardStream(name) ? platform::StandardStreamFile(asOutput)
+                                  : platform::RegularFileOf(name);
 }
 
 std::vector<std::string> SameFileLines(const std::vector<std::string>& inputs,

@@ -4,19 +4,12 @@
 #include <string>
 #include <vector>
 
-#include <sys/types.h>
+#include "image/platform/platform.h"
 
 namespace vornix::cli {
 
 // A regular file as the system knows it, whatever name leads to it.
-struct FileIdentity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const FileIdentity&) const = default;
-    bool operator<(const FileIdentity& other) const {
-        return device != other.device ? device < other.device : inode < other.inode;
-    }
-};
+using FileIdentity = platform::FileIdentity;
 
 // The regular file `name` leads to (through links); "-" is standard input as an input and
 // standard output as an output. nullopt for a name that leads nowhere yet, or to a device, a

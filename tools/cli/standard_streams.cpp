@@ -6,12 +6,10 @@
 #include <cstring>
 #include <optional>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "file_errors.h"
 #include "image/photo/prepare_decode.h"
 #include "image/picture/pxl_fields.h"
+#include "image/platform/platform.h"
 
 namespace vornix::cli {
 
@@ -114,12 +112,8 @@ StandardInputReader::StandardInputReader() {
 
 std::size_t StandardInputReader::readMore(char* into, std::size_t room) {
     while (!m_ended && m_error == 0) {
-        const ssize_t got = ::read(STDIN_FILENO, into, room);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t got = platform::ReadStandardInput(into, room, m_error);
         if (got < 0) {
-            m_error = errno;
             break;
         }
         if (got == 0) {
@@ -190,12 +184,8 @@ StandardInput StandardInputReader::readWhole(std::size_t limit) {
         wanted = std::min(wanted, promised);
     }
     // A file given as standard input tells its size: one that is too large is not read.
-    struct stat info {};
-    if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode)) {
-        const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
-        const std::uint64_t size = at >= 0 && info.st_size >= at
-                                       ? m_consumed + static_cast<std::uint64_t>(info.st_size - at)
-                                       : 0;
+    if (const auto left = platform::StandardInputBytesLeft()) {
+        const std::uint64_t size = m_consumed + *left;
         if (size > limit && wanted > limit) {
             input.error = EFBIG;
             input.size = size;
@@ -284,12 +274,9 @@ StandardInput ReadStandardInput(std::size_t limit) {
 
 bool StandardOutputSink::write(std::string_view bytes) {
     while (m_error == 0 && !bytes.empty()) {
-        const ssize_t done = ::write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (done < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t done =
+            platform::WriteStandardOutput(bytes.data(), bytes.size(), m_error);
         if (done < 0) {
-            m_error = errno;
             break;
         }
         bytes.remove_prefix(static_cast<std::size_t>(done));

@@ -3,60 +3,26 @@
 #include <algorithm>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "image/photo/prepare_buffer.h"
 
 namespace vornix::image {
 
-// O_NONBLOCK makes opening a FIFO without a writer, or a device that waits for a carrier,
-// return at once; O_NOCTTY keeps a terminal from becoming the controlling one. Once the file
-// is known to be regular the flag is cleared again, since it means nothing for such files.
 ReadableFile::ReadableFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        m_error = errno == ENXIO ? kNotRegularFile : errno; // ENXIO: a socket
-        return;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) {
-        m_error = errno;
-    } else if (S_ISDIR(info.st_mode)) {
-        m_error = kFolderNamed;
-    } else if (!S_ISREG(info.st_mode)) {
-        m_error = kNotRegularFile;
-    } else {
-        const int flags = ::fcntl(fd, F_GETFL);
-        if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-            m_error = errno;
-        }
-    }
-    if (m_error != 0) {
-        ::close(fd);
-        return;
-    }
-    m_fd = fd;
-    m_size = static_cast<std::uint64_t>(info.st_size);
+    m_error = platform::OpenForReading(path, m_handle, m_size);
 }
 
 ReadableFile::~ReadableFile() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
+    platform::CloseFile(m_handle);
 }
 
 namespace {
 
-// Reads up to `size` bytes into `data`; the count read, or -1 with errno set.
-std::int64_t readFully(int fd, std::uint8_t* data, std::size_t size) {
+// Reads up to `size` bytes into `data`; the count read, or -1 with `error` set.
+std::int64_t readFully(platform::FileHandle file, std::uint8_t* data, std::size_t size,
+                       int& error) {
     std::size_t got = 0;
     while (got < size) {
-        const ssize_t n = ::read(fd, data + got, size - got);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::int64_t n = platform::ReadFrom(file, data + got, size - got, error);
         if (n < 0) {
             return -1;
         }
@@ -70,9 +36,10 @@ std::int64_t readFully(int fd, std::uint8_t* data, std::size_t size) {
 
 FileBytes readOpened(const ReadableFile& file, std::size_t count) {
     FileBytes result{UnclearedBuffer(count), 0};
-    const std::int64_t got = readFully(file.fd(), result.bytes.data(), count);
+    int error = 0;
+    const std::int64_t got = readFully(file.handle(), result.bytes.data(), count, error);
     if (got < 0) {
-        return {{}, errno};
+        return {{}, error};
     }
     result.bytes.resize(static_cast<std::size_t>(got));
     return result;
@@ -134,8 +101,8 @@ void PxlFile::rewind() {
     m_kept.clear();
     m_keptAll = true;
     m_replaying = false;
-    if (m_file.fd() >= 0 && ::lseek(m_file.fd(), 0, SEEK_SET) != 0 && m_readError == 0) {
-        m_readError = errno;
+    if (m_file.handle() != platform::kNoFile && m_readError == 0) {
+        m_readError = platform::RewindFile(m_file.handle());
     }
 }
 
@@ -177,24 +144,18 @@ std::size_t PxlFile::read(char* into, std::size_t room) {
         }
         m_replaying = false;
     }
-    for (;;) {
-        const ssize_t got = ::read(m_file.fd(), into, room);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            m_readError = errno;
-            return 0;
-        }
-        const auto n = static_cast<std::size_t>(got);
-        if (m_keptAll && m_kept.size() + n <= kKeptBytes) {
-            m_kept.append(into, n);
-        } else if (m_keptAll) {
-            m_keptAll = false;
-            std::string().swap(m_kept);
-        }
-        return n;
+    const std::int64_t got = platform::ReadFrom(m_file.handle(), into, room, m_readError);
+    if (got < 0) {
+        return 0;
     }
+    const auto n = static_cast<std::size_t>(got);
+    if (m_keptAll && m_kept.size() + n <= kKeptBytes) {
+        m_kept.append(into, n);
+    } else if (m_keptAll) {
+        m_keptAll = false;
+        std::string().swap(m_kept);
+    }
+    return n;
 }
 
 } // namespace vornix::image

@@ -8,6 +8,7 @@
 
 #include "image/photo/prepare_buffer.h"
 #include "image/picture/pxl_field_stream.h"
+#include "image/platform/platform.h"
 
 namespace vornix::image {
 
@@ -16,7 +17,7 @@ namespace vornix::image {
 // device, a socket or a folder is refused without waiting for it (it is opened without
 // blocking and looked at before anything is read), and each file is opened once and read once.
 //
-// Failures are errno values: those of open() and read(), and three of the reader's own:
+// Failures are errno values: those of opening and reading, and three of the reader's own:
 inline constexpr int kNotRegularFile = ENODEV; // a FIFO, a character or block device, a socket
 inline constexpr int kFolderNamed = EISDIR;    // a folder
 inline constexpr int kFileTooLarge = EFBIG;    // above the limit of the read
@@ -63,12 +64,12 @@ public:
 
     // 0 when the file is open, else the errno of the refusal.
     int error() const { return m_error; }
-    int fd() const { return m_fd; }
+    platform::FileHandle handle() const { return m_handle; }
     // The file's length when it was opened.
     std::uint64_t size() const { return m_size; }
 
 private:
-    int m_fd = -1;
+    platform::FileHandle m_handle = platform::kNoFile;
     int m_error = 0;
     std::uint64_t m_size = 0;
 };

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include <sys/stat.h>
-
 #include "image/picture/byte_sink.h"
+
+// The system's description of a file, used by the POSIX side only.
+struct stat;
 
 namespace vornix::image {
 
@@ -104,14 +106,14 @@ private:
     bool openStream(bool fifo);
     bool openDescriptor(int descriptor);
     bool openReplacing();
-    bool openExisting(const struct stat& link);
-    bool createTemporary(const std::string& folder, mode_t mode);
-    bool createNamedTemporary(const std::string& folder, mode_t mode);
-    bool keepIdentity(const struct stat& old);
+    bool openExisting(const struct ::stat& link);
+    bool createTemporary(const std::string& folder, unsigned mode);
+    bool createNamedTemporary(const std::string& folder, unsigned mode);
+    bool keepIdentity(const struct ::stat& old);
     bool nameTemporary();
     bool commitReplace();
     bool commitInPlace();
-    bool overwriteInPlace(off_t oldSize, off_t newSize);
+    bool overwriteInPlace(std::int64_t oldSize, std::int64_t newSize);
     void dropTemporary();
 
     std::string m_path;
@@ -121,7 +123,7 @@ private:
     int m_tempFd = -1;
     int m_targetFd = -1; // the file written in place, the stream, or the own descriptor's copy
     bool m_targetReadable = false; // the file written in place was opened for reading too
-    int m_slot = -1;     // the signal handler's record of m_tempPath
+    int m_slot = -1;               // the signal handler's record of m_tempPath
     int m_error = 0;
     OutputRefusal m_refusal = OutputRefusal::None;
     OutputWay m_way = OutputWay::Undecided;

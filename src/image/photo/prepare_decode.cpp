@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "image/files/bounded_read.h"
-#include "image/picture/encode_bmp.h"
 #include "image/photo/prepare_buffer.h"
 #include "image/photo/prepare_decode_formats.h"
+#include "image/picture/encode_bmp.h"
 #include "image/picture/pxl_fields.h"
 
 namespace vornix::image {
@@ -199,6 +199,9 @@ std::string_view describe(PictureReadOutcome outcome) {
         return "the picture's data is damaged";
     case PictureReadOutcome::TooManyFrames:
         return "the animation has more than 1000 frames or 512 Mi pixels in all";
+    case PictureReadOutcome::NoPhotoReader:
+        return "this build cannot read this picture (no decoder for its format, or a GIF "
+               "animation); convert it to BMP, PBM, PGM or PPM first";
     }
     return "the picture could not be read";
 }

@@ -24,6 +24,7 @@ enum class PictureReadOutcome {
     BadPxl,        // a PXL file that does not turn into a bitmap
     Damaged,       // a PNG, JPEG, GIF or WebP file whose data its library cannot decode
     TooManyFrames, // an animation beyond kMaxAnimationFrames or kMaxAnimationPixels
+    NoPhotoReader, // a format the build has no decoder for, or a GIF animation it cannot compose
 };
 
 // The most frames of an animation that are read.

@@ -6,21 +6,25 @@
 #include <vector>
 
 #include "image/picture/chunked_writer.h"
+#include "image/platform/platform.h"
 
 namespace vornix::image {
 namespace {
 
 constexpr std::array<std::string_view, 44> kKeywords = {
-    "auto",     "break",    "case",     "char",      "const",    "continue", "default",
-    "do",       "double",   "else",     "enum",      "extern",   "float",    "for",
-    "goto",     "if",       "inline",   "int",       "long",     "register", "restrict",
-    "return",   "short",    "signed",   "sizeof",    "static",   "struct",   "switch",
-    "typedef",  "union",    "unsigned", "void",      "volatile", "while",    "bool",
-    "true",     "false",    "class",    "template",  "this",     "new",      "delete",
-    "operator", "namespace"};
+    "auto",     "break",  "case",     "char",     "const",    "continue", "default",  "do",
+    "double",   "else",   "enum",     "extern",   "float",    "for",      "goto",     "if",
+    "inline",   "int",    "long",     "register", "restrict", "return",   "short",    "signed",
+    "sizeof",   "static", "struct",   "switch",   "typedef",  "union",    "unsigned", "void",
+    "volatile", "while",  "bool",     "true",     "false",    "class",    "template", "this",
+    "new",      "delete", "operator", "namespace"};
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Each byte's literal followed by ", ": one table lookup a value keeps the writer at memory
 // speed.
@@ -131,10 +135,7 @@ bool IsIdentifier(std::string_view name) {
 }
 
 std::string IdentifierFrom(std::string_view fileName) {
-    const std::size_t slash = fileName.find_last_of('/');
-    if (slash != std::string_view::npos) {
-        fileName.remove_prefix(slash + 1);
-    }
+    fileName.remove_prefix(platform::FolderLength(fileName));
     const std::size_t dot = fileName.find_last_of('.');
     if (dot != std::string_view::npos && dot > 0) {
         fileName = fileName.substr(0, dot);
@@ -172,8 +173,8 @@ void WriteArray(const PackedPicture& picture, const SourceOptions& options, Chun
     const std::string height = std::to_string(picture.height());
     const std::string count = std::to_string(bytes.size());
     out.append("/* " + options.name + ": " + width + " x " + height + " pixels, " +
-               std::string(ByteLayoutName(choice.layout)) + ", " + InkText(choice) + ", " +
-               count + " bytes */\n");
+               std::string(ByteLayoutName(choice.layout)) + ", " + InkText(choice) + ", " + count +
+               " bytes */\n");
     if (PadsRows(choice.layout, picture.height())) {
         out.append("/* the last group of 8 rows is filled up with " +
                    std::to_string(8 - picture.height() % 8) + " rows of clear bits */\n");
@@ -251,12 +252,12 @@ bool WriteCSourceSet(std::span<const NamedPicture> pictures, const SourceOptions
     }
     const std::string type = options.name + "_picture";
     out.append("typedef struct {\n    const unsigned char* bits;\n    unsigned short width;\n"
-               "    unsigned short height;\n} " + type + ";\n\n");
+               "    unsigned short height;\n} " +
+               type + ";\n\n");
     out.append("#define " + upper + "_COUNT " + std::to_string(pictures.size()) + "\n");
     SourceOptions table = options;
     table.placement.clear(); // the table of pointers lives where the compiler puts data
-    out.append(Declaration(table, type + " " + options.name + "[" + upper + "_COUNT]") +
-               " = {\n");
+    out.append(Declaration(table, type + " " + options.name + "[" + upper + "_COUNT]") + " = {\n");
     for (const NamedPicture& entry : pictures) {
         const std::string name = Upper(entry.name);
         out.append("    {" + entry.name + ", " + name + "_WIDTH, " + name + "_HEIGHT},\n");
