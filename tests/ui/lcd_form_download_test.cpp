@@ -1,5 +1,6 @@
 // "&Load LCD" from the main window over a simulated line: the lamp, the row counter, the File
 // menu, the port messages, Escape and the close guard.
+#include <functional>
 #include <random>
 
 #include <QElapsedTimer>
@@ -50,6 +51,19 @@ protected:
             text += "\r\n";
         }
         return text;
+    }
+
+    // Runs `act` once the first group has left the line, however slowly the machine runs:
+    // `watch` looks at the line every few milliseconds of the download's event loop.
+    void onceAGroupIsSent(QTimer& watch, std::function<void()> act) {
+        watch.setInterval(5);
+        QObject::connect(&watch, &QTimer::timeout, form.get(), [this, &watch, act] {
+            if (line->sentBytes().contains("0A5h")) {
+                watch.stop();
+                act();
+            }
+        });
+        watch.start();
     }
 
     download::FakeUart* line = nullptr;
@@ -123,7 +137,8 @@ TEST_F(LCDFormDownloadTest, WorkingFileWithoutMarkerIsRefusedWithAStopBox) {
 
 TEST_F(LCDFormDownloadTest, EscapeMidPictureEndsAfterACompleteGroup) {
     startOn(picture(240, 20), 9600);
-    QTimer::singleShot(300, form.get(), [this] { state.flags.StopDownload = true; });
+    QTimer watch;
+    onceAGroupIsSent(watch, [this] { state.flags.StopDownload = true; });
     form->MenuFileLoad_Click();
     const QByteArray sent = line->sentBytes();
     EXPECT_TRUE(sent.endsWith("0A5h\r")) << sent.right(40).toStdString();
@@ -141,7 +156,8 @@ TEST_F(LCDFormDownloadTest, TerminationStopsTheDownloadFirst) {
     bool terminated = false;
     QObject::connect(form.get(), &app::LCDForm::terminated, [&] { terminated = true; });
     bool workingFileDuringStop = false;
-    QTimer::singleShot(300, form.get(), [&] {
+    QTimer watch;
+    onceAGroupIsSent(watch, [&] {
         form->requestTermination();
         workingFileDuringStop = QFile::exists(workingPXL());
     });

@@ -5,6 +5,7 @@
 #include "convert_options.h"
 #include "image/text/messages.h"
 #include "standard_streams.h"
+#include "terminal_text.h"
 
 namespace vornix::cli {
 
@@ -22,6 +23,29 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& args, std
         return std::string();
     }
     return args[++i];
+}
+
+std::string BadOptionValue(std::string_view option, const std::string& value, bool missing) {
+    return missing ? std::string(option) + " needs a value"
+                   : "bad value for " + std::string(option) + ": " + TerminalName(value);
+}
+
+std::string ReadArguments(const std::vector<std::string>& args, std::vector<std::string>& names,
+                          const OptionReader& readOption) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            names.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (const auto reason = readOption(args, i); !reason) {
+            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
+        } else if (!reason->empty()) {
+            return *reason;
+        }
+    }
+    return "";
 }
 
 std::optional<image::PictureFormat> WritableForm(std::string_view name) {

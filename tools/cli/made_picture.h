@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,20 @@ namespace vornix::cli {
 // it); nullopt when args[i] is not that option. `missing` is set when no value follows.
 std::optional<std::string> OptionValue(const std::vector<std::string>& args, std::size_t& i,
                                        std::string_view name, bool& missing);
+
+// The usage error of an option whose value is missing or bad: "--size needs a value",
+// "bad value for --size: 0x0".
+std::string BadOptionValue(std::string_view option, const std::string& value, bool missing);
+
+// Reads one option at args[i] (i moves past its value): "" once read, the reason of a usage
+// error, or nullopt when args[i] is no option of the command.
+using OptionReader =
+    std::function<std::optional<std::string>(const std::vector<std::string>& args, std::size_t& i)>;
+
+// Walks the arguments: each option goes to `readOption`, everything else (and everything after
+// "--") to `names`. The reason of the first usage error, or "".
+std::string ReadArguments(const std::vector<std::string>& args, std::vector<std::string>& names,
+                          const OptionReader& readOption);
 
 // The value of --to: a form that can be written, or nullopt.
 std::optional<image::PictureFormat> WritableForm(std::string_view name);

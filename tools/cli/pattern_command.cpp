@@ -27,34 +27,27 @@ struct PatternArgs {
 
 // Reads the options and names; the reason of a usage error, or "".
 std::string parsePatternArgs(const std::vector<std::string>& args, PatternArgs& parsed) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            parsed.names.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
+    const auto readOption = [&parsed](const std::vector<std::string>& all,
+                                      std::size_t& i) -> std::optional<std::string> {
         bool missing = false;
-        if (const auto size = OptionValue(args, i, "--size", missing)) {
-            const auto value = ParsePictureSize(*size);
-            if (missing || !value) {
-                return missing ? "--size needs a value"
-                               : "bad value for --size: " + TerminalName(*size);
+        if (const auto size = OptionValue(all, i, "--size", missing)) {
+            const auto value = missing ? std::nullopt : ParsePictureSize(*size);
+            if (!value) {
+                return BadOptionValue("--size", *size, missing);
             }
             parsed.size = *value;
-        } else if (const auto to = OptionValue(args, i, "--to", missing)) {
-            const auto form = missing ? std::nullopt : WritableForm(*to);
-            if (!form) {
-                return missing ? "--to needs a value" : "bad value for --to: " + TerminalName(*to);
+        } else if (const auto to = OptionValue(all, i, "--to", missing)) {
+            parsed.to = missing ? std::nullopt : WritableForm(*to);
+            if (!parsed.to) {
+                return BadOptionValue("--to", *to, missing);
             }
-            parsed.to = form;
         } else {
-            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
+            return std::nullopt;
         }
+        return std::string();
+    };
+    if (std::string reason = ReadArguments(args, parsed.names, readOption); !reason.empty()) {
+        return reason;
     }
     if (parsed.names.size() != 2 || parsed.names[1].empty()) {
         return "needs a NAME and an OUTPUT";

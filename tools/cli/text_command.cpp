@@ -51,8 +51,7 @@ std::optional<std::string> readOption(const std::vector<std::string>& args, std:
                                       TextArgs& parsed) {
     bool missing = false;
     const auto bad = [&missing](std::string_view option, const std::string& value) {
-        return missing ? std::string(option) + " needs a value"
-                       : "bad value for " + std::string(option) + ": " + TerminalName(value);
+        return BadOptionValue(option, value, missing);
     };
     if (const auto font = OptionValue(args, i, "--font", missing)) {
         if (missing || font->empty()) {
@@ -89,24 +88,11 @@ std::optional<std::string> readOption(const std::vector<std::string>& args, std:
 
 // Reads the options, TEXT and OUTPUT; the reason of a usage error, or "".
 std::string parseTextArgs(const std::vector<std::string>& args, TextArgs& parsed) {
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            parsed.names.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const auto reason = readOption(args, i, parsed);
-        if (!reason) {
-            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
-        }
-        if (!reason->empty()) {
-            return *reason;
-        }
+    const auto readTextOption = [&parsed](const std::vector<std::string>& all, std::size_t& i) {
+        return readOption(all, i, parsed);
+    };
+    if (std::string reason = ReadArguments(args, parsed.names, readTextOption); !reason.empty()) {
+        return reason;
     }
     if (parsed.names.size() != 2 || parsed.names[1].empty()) {
         return "needs a TEXT and an OUTPUT";
