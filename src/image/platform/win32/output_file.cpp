@@ -43,18 +43,7 @@ bool writeAll(int fd, std::string_view bytes) {
 // The full path of a name: ReplaceFileW wants one (Wine's refuses a relative name), and the
 // working folder cannot change under it.
 std::wstring fullPath(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (length == 0) {
-        return wide;
-    }
-    std::wstring full(length, L'\0');
-    const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
-    if (written == 0 || written >= length) {
-        return wide;
-    }
-    full.resize(written);
-    return full;
+    return platform::win32::FullPath(Wide(path));
 }
 
 void closeKeepingErrno(int& fd) {
