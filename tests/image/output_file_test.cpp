@@ -12,7 +12,9 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/mount.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
@@ -139,6 +141,48 @@ TEST_P(OutputFileTest, ConversionFailingHalfWayLeavesTheFileAsItWas) {
     EXPECT_EQ(content(), "old picture");
     EXPECT_EQ(entries(), m_before);
 }
+
+#ifdef _WIN32
+// Replacing a file keeps what Windows records about it: a hidden or system file stays so, as
+// the system's own copy keeps it. A read-only one is refused and left as it was.
+struct AttributeCase {
+    const char* name;
+    DWORD attributes;
+    bool replaced;
+};
+
+void PrintTo(const AttributeCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class AttributeTest : public OutputFolder, public testing::TestWithParam<AttributeCase> {
+protected:
+    void SetUp() override { makeFolder(Shape::Plain); }
+};
+
+TEST_P(AttributeTest, ReplacedFileKeepsThem) {
+    const AttributeCase& c = GetParam();
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY;
+    ASSERT_TRUE(::SetFileAttributesW(m_out.c_str(), c.attributes));
+    {
+        OutputFile output(m_out.string(), {});
+        const bool written = output.write("new picture") && output.commit();
+        EXPECT_EQ(written, c.replaced) << output.reason();
+    }
+    EXPECT_EQ(::GetFileAttributesW(m_out.c_str()) & kKept, c.attributes & kKept);
+    ::SetFileAttributesW(m_out.c_str(), FILE_ATTRIBUTE_NORMAL); // so that the folder can go
+    EXPECT_EQ(content(), c.replaced ? "new picture" : "old picture");
+    EXPECT_EQ(entries(), m_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Attributes, AttributeTest,
+                         testing::Values(AttributeCase{"Hidden", FILE_ATTRIBUTE_HIDDEN, true},
+                                         AttributeCase{
+                                             "HiddenSystem",
+                                             FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, true},
+                                         AttributeCase{"ReadOnly", FILE_ATTRIBUTE_READONLY, false}),
+                         vornix::test::RowName);
+#endif
 
 // The rest of this file is about POSIX alone: writing a hard-linked file where it is, a file
 // size limit, mounting a small file system, /dev/fd paths and signals. Windows replaces every
