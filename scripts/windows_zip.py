@@ -8,7 +8,7 @@
         LICENSE.txt    the licence, with Windows line ends
 
 The DLLs come from objdump's import table of each packed program and DLL. A DLL that is neither
-part of Windows nor found in a search folder fails the packing: the zip would not start.
+part of Windows nor found in a search folder fails the packing: the program would not start.
 
 usage: windows_zip.py EXE RELEASE SOURCE_ROOT OUT_DIR [SEARCH_DIR...]
 Prints the zip's path.
@@ -75,13 +75,20 @@ def make_zip(exe, release, source, out_dir, search_dirs):
     archive = os.path.join(out_dir, top + ".zip")
     members = [("vornix-cli.exe", exe)]
     members += [(os.path.basename(dll), dll) for dll in dlls_to_pack(exe, search_dirs)]
+    # Written beside its place and moved there whole: a failed packing leaves no half zip.
     partial = archive + ".part"
-    with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as z:
-        for name, path in members:
-            z.write(path, top + "/" + name)
-        z.writestr(top + "/Vornix.txt", windows_text(os.path.join(source, "resources", "Vornix.txt")))
-        z.writestr(top + "/LICENSE.txt", windows_text(os.path.join(source, "LICENSE")))
-    os.replace(partial, archive)
+    try:
+        with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as z:
+            for name, path in members:
+                z.write(path, top + "/" + name)
+            z.writestr(top + "/Vornix.txt",
+                       windows_text(os.path.join(source, "resources", "Vornix.txt")))
+            z.writestr(top + "/LICENSE.txt", windows_text(os.path.join(source, "LICENSE")))
+        os.replace(partial, archive)
+    except BaseException:
+        if os.path.exists(partial):
+            os.remove(partial)
+        raise
     return archive
 
 
