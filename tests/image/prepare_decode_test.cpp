@@ -92,6 +92,17 @@ Bytes pngGrey(std::uint32_t width, std::uint32_t height, const Bytes& rows = {0}
            pngChunk("IDAT", packed) + pngChunk("IEND", {});
 }
 
+// The headers of a grey baseline JPEG of width x height, up to its first scan, and no data:
+// a quantisation table of ones, the frame, the scan of its one component.
+Bytes jpegHeaders(int width, int height) {
+    Bytes out = {0xFF, 0xD8, 0xFF, 0xDB, 0, 67, 0};
+    out.insert(out.end(), 64, 1);
+    out = out + Bytes{0xFF, 0xC0, 0, 11, 8};
+    putBigEndian(out, std::uint32_t(height) << 16 | std::uint32_t(width));
+    out = out + Bytes{1, 1, 0x11, 0};
+    return out + Bytes{0xFF, 0xDA, 0, 8, 1, 1, 0, 0, 63, 0};
+}
+
 struct BitmapSpec {
     std::int32_t width = 2;
     std::int32_t height = 2; // negative: rows top-down
@@ -237,6 +248,7 @@ TEST(ReadGreyPictureTest, DamagedFilesGiveTheirOutcome) {
         {pngGrey(2, 2, {0, 1, 2}), O::Damaged}, // the data ends before the last row
         {text("\x89PNG\r\n\x1a\n"), O::Damaged},
         {Bytes{0xff, 0xd8, 0xff, 0xe0} + Bytes(20, 0), O::Damaged},
+        {jpegHeaders(60000, 60000), O::TooLarge},
         {text("RIFF") + Bytes{20, 0, 0, 0} + text("WEBPVP8 ") + Bytes(12, 0), O::Damaged},
         {{}, O::UnknownFormat},
         {text("P5 0 5 255\n"), O::BadHeader},
