@@ -76,6 +76,9 @@ TEST_F(AtomicFileTest, FailuresGiveErrnoAndLeaveNothingBehind) {
 // A write that fails half-way (here: the process's file size limit) while a converter is
 // streaming into the writer must leave the old target in place.
 TEST_F(AtomicFileTest, ConversionFailingHalfWayLeavesTargetUntouched) {
+    if (!test::kHaveFileSizeLimit) {
+        GTEST_SKIP() << "Windows has no per-process file size limit to cut the write short";
+    }
     test::FileSizeLimit limit(4096);
     ASSERT_TRUE(limit.active());
 
@@ -102,8 +105,8 @@ TEST_F(AtomicFileTest, ReadBackThroughTheBoundedReader) {
 }
 
 // A path split into its folder (where a temporary file beside it goes) and its name (which the
-// temporary file's name starts with). A backslash is a character of a name here; on Windows it
-// separates folders, and a drive ends a folder.
+// temporary file's name starts with). A backslash is a character of a name on POSIX; on Windows
+// it separates folders, and a drive ends a folder.
 TEST(TemporaryNames, FolderAndNameOfAPath) {
     struct Row {
         std::string path;
@@ -116,7 +119,15 @@ TEST(TemporaryNames, FolderAndNameOfAPath) {
         {"/tmp/a/b.bmp", "/tmp/a/", "b.bmp"},
         {"/picture.pxl", "/", "picture.pxl"},
         {"folder/", "folder/", ""},
+#ifdef _WIN32
+        {"a\\b.pxl", "a\\", "b.pxl"},
+        {"C:\\out\\picture.pxl", "C:\\out\\", "picture.pxl"},
+        {"C:picture.pxl", "C:", "picture.pxl"},
+        {"\\\\server\\share\\b.bmp", "\\\\server\\share\\", "b.bmp"},
+#else
         {"a\\b.pxl", "", "a\\b.pxl"},
+        {"C:picture.pxl", "", "C:picture.pxl"},
+#endif
         {"", "", ""},
     };
     for (const Row& row : rows) {
@@ -137,9 +148,9 @@ TEST_F(AtomicFileTest, PathsAreToldApart) {
     const Row rows[] = {
         {m_target, 0, platform::PathKind::Regular, 11},
         {m_dir.string(), 0, platform::PathKind::Folder, 0},
-        {"/dev/null", 0, platform::PathKind::Other, 0},
+        {test::kNullDevice, 0, platform::PathKind::Other, 0},
         {(m_dir / "missing").string(), ENOENT, platform::PathKind::Other, 0},
-        {m_target + "/below", ENOTDIR, platform::PathKind::Other, 0},
+        {m_target + "/below", test::kBelowAFileError, platform::PathKind::Other, 0},
     };
     for (const Row& row : rows) {
         const platform::PathInfo info = platform::InfoOf(row.path);
@@ -157,7 +168,7 @@ TEST_F(AtomicFileTest, PathsAreToldApart) {
     ASSERT_TRUE(platform::RegularFileOf(m_target).has_value());
     EXPECT_EQ(platform::RegularFileOf(m_target), platform::RegularFileOf(link));
     EXPECT_FALSE(platform::RegularFileOf(m_dir.string()).has_value());
-    EXPECT_FALSE(platform::RegularFileOf("/dev/null").has_value());
+    EXPECT_FALSE(platform::RegularFileOf(test::kNullDevice).has_value());
     EXPECT_EQ(platform::MakeFolder(m_dir.string()), EEXIST);
 }
 

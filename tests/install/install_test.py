@@ -2,9 +2,12 @@
 """Installs the build into a DESTDIR with `cmake --install --prefix /usr` and checks the tree a
 Debian user gets: the programs and the private helper, the guide and the notices, the desktop
 entry, the PXL file type, the icons, the software-centre description, the manuals and the shell
-completion, each checked by the tool that reads it.
+completion, each checked by the tool that reads it. Then the zip of the Windows command line
+(scripts/package --windows), when a Windows build is there.
 
-usage: install_test.py BUILD_DIR SOURCE_DIR
+usage: install_test.py BUILD_DIR SOURCE_DIR [TEST_NAME...]
+The Windows build is VORNIX_WINDOWS_BUILD, else SOURCE_DIR/build-windows; the unpacked program
+runs under Wine only where WINEPREFIX names a prefix (scripts/test-windows makes one).
 """
 import gzip
 import os
@@ -16,6 +19,7 @@ import sys
 import tempfile
 import unittest
 import xml.etree.ElementTree as ET
+import zipfile
 
 BUILD = SOURCE = ""
 
@@ -354,6 +358,112 @@ class InstalledTree(unittest.TestCase):
                 self.assertEqual(self.complete(words, folder), sorted(expected))
 
 
+# --- The Windows zip ---------------------------------------------------------------------------
+
+# The members of the Windows zip below its versioned top folder. The program is linked
+# statically: no DLL travels with it.
+WINDOWS_ZIP_MEMBERS = ["LICENSE.txt", "Vornix.txt", "vornix-cli.exe"]
+MINGW = "x86_64-w64-mingw32-gcc-posix"
+
+
+class WindowsZip(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.build = os.environ.get("VORNIX_WINDOWS_BUILD") or os.path.join(SOURCE, "build-windows")
+        cls.exe = os.path.join(cls.build, "bin", "vornix-cli.exe")
+        if not os.path.isfile(cls.exe):
+            raise unittest.SkipTest("no Windows build here (scripts/test-windows makes one)")
+        need("x86_64-w64-mingw32-objdump")
+        with open(os.path.join(cls.build, "generated", "vornix_version.h"), encoding="utf-8") as f:
+            cls.release = re.search(r'VORNIX_VERSION_TEXT "([^"]+)"', f.read()).group(1)
+        cls.scratch = tempfile.mkdtemp(prefix="vornix-windows-zip-")
+        cls.top = f"vornix-cli-{cls.release}-windows-x86_64"
+        made = cls.pack(cls.exe, cls.release, cls.scratch, [os.path.join(cls.build, "bin")])
+        if made.returncode != 0:
+            raise AssertionError("windows_zip.py failed:\n" + made.stdout + made.stderr)
+        cls.zip = made.stdout.strip()
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    @staticmethod
+    def pack(exe, release, out_dir, search_dirs):
+        return run([sys.executable, os.path.join(SOURCE, "scripts", "windows_zip.py"), exe, release,
+                    SOURCE, out_dir, *search_dirs])
+
+    def test_members_under_a_versioned_folder(self):
+        self.assertEqual(os.path.basename(self.zip), self.top + ".zip")
+        with zipfile.ZipFile(self.zip) as z:
+            self.assertEqual(sorted(z.namelist()),
+                             [f"{self.top}/{name}" for name in WINDOWS_ZIP_MEMBERS])
+            self.assertIsNone(z.testzip())
+            with open(self.exe, "rb") as f:
+                self.assertEqual(z.read(f"{self.top}/vornix-cli.exe"), f.read())
+        tool = need("unzip")
+        result = run([tool, "-t", self.zip])
+        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+
+    def test_texts_have_windows_line_ends(self):
+        with zipfile.ZipFile(self.zip) as z:
+            for member, source in (("Vornix.txt", "resources/Vornix.txt"),
+                                   ("LICENSE.txt", "LICENSE")):
+                with self.subTest(member=member):
+                    packed = z.read(f"{self.top}/{member}")
+                    with open(os.path.join(SOURCE, source), "rb") as f:
+                        original = f.read()
+                    self.assertEqual(packed, original.replace(b"\n", b"\r\n"))
+                    self.assertNotIn(b"\r\r", packed)
+
+    def test_a_dll_beyond_windows_is_packed_or_refused(self):
+        """A program that imports a DLL Windows lacks: packed when a search folder has it, else
+        the packing fails naming it and leaves no zip."""
+        need(MINGW)
+        work = tempfile.mkdtemp(dir=self.scratch)
+        dlls, program = os.path.join(work, "dlls"), os.path.join(work, "program")
+        os.makedirs(dlls)
+        os.makedirs(program)
+        with open(os.path.join(work, "helper.c"), "w") as f:
+            f.write("__declspec(dllexport) int helper(void) { return 7; }\n")
+        with open(os.path.join(work, "main.c"), "w") as f:
+            f.write("int helper(void);\nint main(void) { return helper(); }\n")
+        for command in (
+            [MINGW, "-shared", "-static-libgcc", os.path.join(work, "helper.c"), "-o",
+             os.path.join(dlls, "helper.dll"), "-Wl,--out-implib," + os.path.join(work, "libhelper.a")],
+            [MINGW, "-static-libgcc", os.path.join(work, "main.c"), "-L" + work, "-lhelper", "-o",
+             os.path.join(program, "vornix-cli.exe")],
+        ):
+            built = run(command)
+            self.assertEqual(built.returncode, 0, built.stderr)
+        cases = [
+            ("not found", [program], False),
+            ("found in a search folder", [program, dlls], True),
+        ]
+        for name, search, packed in cases:
+            with self.subTest(case=name):
+                out = tempfile.mkdtemp(dir=work)
+                made = self.pack(os.path.join(program, "vornix-cli.exe"), "0.1", out, search)
+                if packed:
+                    self.assertEqual(made.returncode, 0, made.stderr)
+                    with zipfile.ZipFile(made.stdout.strip()) as z:
+                        self.assertIn("vornix-cli-0.1-windows-x86_64/helper.dll", z.namelist())
+                else:
+                    self.assertNotEqual(made.returncode, 0)
+                    self.assertIn("helper.dll", made.stderr)
+                    self.assertEqual(os.listdir(out), [])
+
+    def test_unpacked_program_prints_its_release(self):
+        if not os.environ.get("WINEPREFIX"):
+            self.skipTest("runs under the Wine prefix of scripts/test-windows")
+        wine = need("wine")
+        unpacked = tempfile.mkdtemp(dir=self.scratch)
+        with zipfile.ZipFile(self.zip) as z:
+            z.extractall(unpacked)
+        result = run([wine, os.path.join(unpacked, self.top, "vornix-cli.exe"), "--version"])
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout.split(), ["vornix-cli", self.release])
+
+
 if __name__ == "__main__":
     BUILD, SOURCE = os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2])
-    unittest.main(argv=[sys.argv[0], "-v"])
+    unittest.main(argv=[sys.argv[0], "-v", *sys.argv[3:]])

@@ -9,6 +9,7 @@
 
 namespace vornix::platform {
 
+using win32::FullPath;
 using win32::LastErrno;
 using win32::Wide;
 
@@ -19,6 +20,20 @@ HANDLE handleOf(FileHandle file) {
 }
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A device (NUL, CON, COM1, in any folder) has no attributes to ask for: the system names it
+// \\.\NUL in its full path, and knows which device the name stands for. Nothing is opened, so
+// a serial port is not disturbed by being asked about.
+bool isDevice(const std::wstring& name) {
+    const std::wstring full = FullPath(name);
+    constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
+    if (full.size() <= kDevicePrefix.size() ||
+        full.compare(0, kDevicePrefix.size(), kDevicePrefix) != 0) {
+        return false;
+    }
+    wchar_t target[MAX_PATH];
+    return ::QueryDosDeviceW(full.c_str() + kDevicePrefix.size(), target, MAX_PATH) != 0;
+}
 
 } // namespace
 
@@ -76,8 +91,11 @@ void CloseFile(FileHandle handle) {
 
 PathInfo InfoOf(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
-        return {LastErrno(), PathKind::Other, 0};
+    const std::wstring wide = Wide(path);
+    if (!::GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) {
+        const int error = LastErrno();
+        return isDevice(wide) ? PathInfo{0, PathKind::Other, 0}
+                              : PathInfo{error, PathKind::Other, 0};
     }
     const PathKind kind = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathKind::Folder
                           : (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) != 0

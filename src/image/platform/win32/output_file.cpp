@@ -43,18 +43,22 @@ bool writeAll(int fd, std::string_view bytes) {
 // The full path of a name: ReplaceFileW wants one (Wine's refuses a relative name), and the
 // working folder cannot change under it.
 std::wstring fullPath(const std::string& path) {
-    const std::wstring wide = Wide(path);
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (length == 0) {
-        return wide;
+    return platform::win32::FullPath(Wide(path));
+}
+
+// A hidden or system file stays so once replaced. ReplaceFileW is to keep these attributes, but
+// not every implementation does (Wine's drops them), and a file moved into place has its own.
+// The new content is already in place, so a failure here loses nothing.
+void keepAttributes(const std::wstring& target, DWORD before) {
+    constexpr DWORD kKept =
+        FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD now = ::GetFileAttributesW(target.c_str());
+    if (before == INVALID_FILE_ATTRIBUTES || now == INVALID_FILE_ATTRIBUTES ||
+        (now & kKept) == (before & kKept)) {
+        return;
     }
-    std::wstring full(length, L'\0');
-    const DWORD written = ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr);
-    if (written == 0 || written >= length) {
-        return wide;
-    }
-    full.resize(written);
-    return full;
+    const DWORD wanted = (now & ~kKept) | (before & kKept);
+    ::SetFileAttributesW(target.c_str(), wanted != 0 ? wanted : FILE_ATTRIBUTE_NORMAL);
 }
 
 void closeKeepingErrno(int& fd) {
@@ -186,8 +190,9 @@ bool OutputFile::commitReplace() {
     }
     const std::wstring temporary = fullPath(m_tempPath);
     const std::wstring target = fullPath(m_final);
+    const DWORD before = ::GetFileAttributesW(target.c_str());
     bool replaced = false;
-    if (!m_options.replacePath && ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    if (!m_options.replacePath && before != INVALID_FILE_ATTRIBUTES) {
         replaced = ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
                                   REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
                                   nullptr, nullptr);
@@ -202,6 +207,9 @@ bool OutputFile::commitReplace() {
     platform::ForgetTemporaryName(m_slot);
     m_slot = -1;
     m_tempPath.clear();
+    if (!m_options.replacePath) {
+        keepAttributes(target, before);
+    }
     return true;
 }
 

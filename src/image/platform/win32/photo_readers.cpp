@@ -3,7 +3,10 @@
 // same grey picture the Linux readers give. The size is checked from the frame's header before
 // any pixel is decoded. A format the system has no decoder for, and a GIF animation (whose
 // frames would have to be composed on its canvas), are refused with words that say so.
+#include <cstdint>
 #include <cstring>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <windows.h>
@@ -92,6 +95,60 @@ bool isGrey(const WICPixelFormatGUID& format) {
            IsEqualGUID(format, GUID_WICPixelFormat16bppGray);
 }
 
+// The width and height a JPEG's frame header (SOF) states, found by walking its segments;
+// {0, 0} when there is none before the file ends or its first scan starts.
+std::pair<std::int64_t, std::int64_t> jpegStatedSize(std::span<const std::uint8_t> file) {
+    std::size_t at = 2; // after SOI
+    while (at + 4 <= file.size() && file[at] == 0xFF) {
+        const std::uint8_t marker = file[at + 1];
+        if (marker == 0xFF) { // fill byte before a marker
+            ++at;
+            continue;
+        }
+        const std::size_t length = std::size_t{file[at + 2]} << 8 | file[at + 3];
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && length >= 7 && at + 9 <= file.size()) {
+            return {std::int64_t{file[at + 7]} << 8 | file[at + 8],
+                    std::int64_t{file[at + 5]} << 8 | file[at + 6]};
+        }
+        if (marker == 0xDA || length < 2) {
+            break;
+        }
+        at += 2 + length;
+    }
+    return {0, 0};
+}
+
+// True when a PNG's header, a JPEG's frame header or a GIF's screen states more pixels than a
+// picture may have. A decoder may take in every pixel as it opens the file (Wine's do), so the
+// sizes are checked before one sees it, as the Linux readers check them before any pixel data.
+bool statedSizeTooLarge(std::span<const std::uint8_t> file) {
+    const auto bigEndian32 = [&file](std::size_t at) {
+        return std::int64_t{file[at]} << 24 | std::int64_t{file[at + 1]} << 16 |
+               std::int64_t{file[at + 2]} << 8 | std::int64_t{file[at + 3]};
+    };
+    const auto littleEndian16 = [&file](std::size_t at) {
+        return std::int64_t{file[at]} | std::int64_t{file[at + 1]} << 8;
+    };
+    const auto startsWith = [&file](std::size_t at, std::string_view bytes) {
+        return file.size() >= at + bytes.size() &&
+               std::memcmp(file.data() + at, bytes.data(), bytes.size()) == 0;
+    };
+    if (startsWith(0, "\x89PNG\r\n\x1a\n") && startsWith(12, "IHDR") && file.size() >= 24) {
+        return CheckPictureSize(bigEndian32(16), bigEndian32(20)) == PictureReadOutcome::TooLarge;
+    }
+    if (startsWith(0, "\xFF\xD8")) {
+        const auto [width, height] = jpegStatedSize(file);
+        return CheckPictureSize(width, height) == PictureReadOutcome::TooLarge;
+    }
+    if ((startsWith(0, "GIF87a") || startsWith(0, "GIF89a")) && file.size() >= 10) {
+        return CheckPictureSize(littleEndian16(6), littleEndian16(8)) ==
+               PictureReadOutcome::TooLarge;
+    }
+    return false;
+}
+
 // A decoded picture and the factory that made its decoder; outcome Read when both are there.
 struct Decoder {
     ComOnThisThread com;
@@ -111,6 +168,10 @@ struct Decoder {
         if (file.size() > 0xFFFFFFFFu ||
             FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(file.data()),
                                                 static_cast<DWORD>(file.size())))) {
+            outcome = PictureReadOutcome::TooLarge;
+            return;
+        }
+        if (statedSizeTooLarge(file)) {
             outcome = PictureReadOutcome::TooLarge;
             return;
         }

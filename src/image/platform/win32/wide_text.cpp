@@ -29,6 +29,20 @@ std::string Utf8(std::wstring_view text) {
     return narrow;
 }
 
+std::wstring FullPath(const std::wstring& name) {
+    const DWORD length = ::GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return name;
+    }
+    std::wstring full(length, L'\0');
+    const DWORD written = ::GetFullPathNameW(name.c_str(), length, full.data(), nullptr);
+    if (written == 0 || written >= length) {
+        return name;
+    }
+    full.resize(written);
+    return full;
+}
+
 int ErrnoOf(unsigned long code) {
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
