@@ -11,8 +11,6 @@ file(GLOB_RECURSE present
 list(FILTER present EXCLUDE REGEX "/platform/${OTHER_SYSTEM}/")
 # Compiled by bench/convert.sh itself, with the command-line tool's sources.
 list(REMOVE_ITEM present ${SOURCE_ROOT}/bench/convert_noqt_main.cpp)
-# The text command's stand-in where there is no font renderer: the Windows build compiles it.
-list(REMOVE_ITEM present ${SOURCE_ROOT}/tools/cli/text_unavailable.cpp)
 set(missing)
 foreach(source IN LISTS present)
     if(NOT source IN_LIST built)
