@@ -12,9 +12,12 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_SFNT_NAMES_H
+#include FT_TRUETYPE_TABLES_H
+#include FT_TRUETYPE_TAGS_H
 
 #include "fonts/font_finder.h"
 #include "fonts/font_request.h"
+#include "fonts/sfnt_cmap.h"
 #include "fonts/sfnt_names.h"
 #include "fonts/text_render.h"
 #include "image/text_support.h"
@@ -395,6 +398,41 @@ TEST(SfntNamesTest, PreferredRecordsAndHostileTables) {
     EXPECT_EQ(first->family, "Inner");
     collection[15] = 0xF0;
     EXPECT_FALSE(ReadSfntNames(collection));
+}
+
+// Beyond U+FFFF the glyph comes from the font's character map read by this program: the same
+// glyph FreeType finds, for every code point of the plane that holds the font's emoji, and
+// nothing outside the table when it is cut short or its subtable claims more than it holds.
+TEST(SfntCmapTest, SameGlyphsAsFreeTypeBeyondBmp) {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    ASSERT_EQ(FT_New_Face(library, kDejaVu.c_str(), 0, &face), 0);
+    FT_ULong length = 0;
+    ASSERT_EQ(FT_Load_Sfnt_Table(face, TTAG_cmap, 0, nullptr, &length), 0);
+    std::vector<std::uint8_t> cmap(length);
+    ASSERT_EQ(FT_Load_Sfnt_Table(face, TTAG_cmap, 0, cmap.data(), &length), 0);
+    int found = 0;
+    for (char32_t c = 0x10000; c < 0x20000; ++c) {
+        const FT_UInt expected = FT_Get_Char_Index(face, c);
+        ASSERT_EQ(GlyphIndexBeyondBmp(cmap, c), expected)
+            << std::hex << static_cast<std::uint32_t>(c);
+        found += expected != 0 ? 1 : 0;
+    }
+    EXPECT_GT(found, 0);
+    EXPECT_EQ(GlyphIndexBeyondBmp(cmap, 0x10FFFF), 0U);
+    const std::uint32_t smile = FT_Get_Char_Index(face, 0x1F600);
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+
+    for (std::size_t cut = 0; cut < cmap.size(); cut += 7) {
+        const std::uint32_t index = GlyphIndexBeyondBmp(std::span(cmap).first(cut), 0x1F600);
+        EXPECT_TRUE(index == 0 || index == smile) << cut;
+    }
+    // One format 12 subtable whose group count runs past the table.
+    std::vector<std::uint8_t> lying = {0, 0, 0, 1, 0, 3,  0, 10, 0, 0, 0,    12,   0,    12,
+                                       0, 0, 0, 0, 0, 40, 0, 0,  0, 0, 0x7F, 0xFF, 0xFF, 0xFF};
+    EXPECT_EQ(GlyphIndexBeyondBmp(lying, 0x1F600), 0U);
 }
 
 } // namespace

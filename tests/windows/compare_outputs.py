@@ -184,7 +184,7 @@ WINDOWS_CASES = [
 # Outline fonts under Wine: GDI draws them, so the glyphs differ from FreeType's in detail, but
 # the picture has the size asked for (or near the Linux one), has ink, and the refusals and
 # warnings use the Linux words. Each: (name, arguments, the Windows picture's size or None for
-# "near the Linux one", words in standard error or b"").
+# "near the Linux one", words in standard error, or b"" for none at all).
 OUTLINE_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
 OUTLINE_CASES = [
     ("text in an installed family", ["text", "--font", "DejaVu Sans", "--size", "20",
@@ -199,6 +199,8 @@ OUTLINE_CASES = [
     ("text in a generic family", ["text", "--font", "monospace", "Mono", "text.pbm"], None, b""),
     ("text in the default font", ["text", "--size-of", "240x128", "Default", "text.pbm"],
      (240, 128), b""),
+    ("text beyond U+FFFF in an outline font",
+     ["text", "--font", "DejaVu Sans", "A\U0001F600", "text.pbm"], None, b""),
     ("text with a glyph the outline font lacks",
      ["text", "--font", "DejaVu Sans", "A\u4e2d", "text.pbm"], None,
      b"has no glyph for U+4E2D"),
@@ -272,7 +274,6 @@ def prepare(work, root, photos):
         f.write(font[:len(font) // 2])
     with open(os.path.join(work, "lines.txt"), "wb") as f:
         f.write("BA\n\u00e9\u00e9\n".encode())
-    shutil.copy(OUTLINE_FONT, os.path.join(work, "outline.ttf"))
 
 
 def test_files(root):
@@ -400,6 +401,7 @@ def compare_outline(linux_cli, windows_exe, wine, root, photos, scratch):
             work = os.path.join(scratch, "outline-%d-%s" % (number, side))
             os.makedirs(work)
             prepare(work, root, photos)
+            shutil.copy(OUTLINE_FONT, os.path.join(work, "outline.ttf"))
             done = run(command, work, None)
             picture = os.path.join(work, "text.pbm")
             made[side] = (done, read_pbm(open(picture, "rb").read())
@@ -420,8 +422,9 @@ def compare_outline(linux_cli, windows_exe, wine, root, photos, scratch):
                         problems.append("%s %d, Linux %d" % (what, ours, theirs))
             if ink == 0:
                 problems.append("no ink")
-        if words not in windows.stderr:
-            problems.append("standard error lacks %r" % words)
+        if words not in windows.stderr or (not words and windows.stderr):
+            problems.append("standard error lacks %r" % words if words else
+                            "a warning: %r" % windows.stderr)
         if words and words not in linux.stderr:
             problems.append("the Linux build does not say %r either" % words)
         print("%-7s %s (%s)" % ("ok" if not problems else "WRONG", name,

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "fonts/bitmap_font_reader.h"
+#include "fonts/sfnt_cmap.h"
 #include "image/platform/win32/wide_text.h"
 
 namespace vornix::fonts::win32 {
@@ -19,6 +21,8 @@ using platform::win32::Wide;
 
 // What GetGlyphIndicesW gives for a character the font lacks, when asked to mark it.
 constexpr WORD kNoGlyph = 0xFFFF;
+// The character map's table tag as GetFontData takes it: "cmap", first letter lowest.
+constexpr DWORD kCmapTag = 'c' | ('m' << 8) | ('a' << 16) | (static_cast<DWORD>('p') << 24);
 
 BYTE pitchAndFamilyOf(const FontRequest& request) {
     switch (request.kind) {
@@ -66,10 +70,14 @@ public:
     }
 
     const Glyph* glyph(char32_t codePoint) override {
-        // GDI looks up one UTF-16 unit at a time: a character beyond the Basic Multilingual
-        // Plane has no glyph here.
-        if (codePoint > 0xFFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        if (codePoint >= 0xD800 && codePoint <= 0xDFFF) {
             return nullptr;
+        }
+        // GDI looks up one UTF-16 unit at a time: a character beyond U+FFFF is looked up in the
+        // font's own character map.
+        if (codePoint > 0xFFFF) {
+            const std::uint32_t index = GlyphIndexBeyondBmp(characterMap(), codePoint);
+            return index == 0 || index >= kNoGlyph ? nullptr : glyphAt(static_cast<WORD>(index));
         }
         const wchar_t unit = static_cast<wchar_t>(codePoint);
         WORD index = kNoGlyph;
@@ -103,6 +111,21 @@ public:
     }
 
 private:
+    // The font's 'cmap' table as GDI hands it over, read once; empty when it has none.
+    const std::vector<std::uint8_t>& characterMap() {
+        if (!m_cmapRead) {
+            m_cmapRead = true;
+            const DWORD size = GetFontData(m_dc, kCmapTag, 0, nullptr, 0);
+            if (size != GDI_ERROR && size > 0 && size <= kMaxFontFileBytes) {
+                m_cmap.resize(size);
+                if (GetFontData(m_dc, kCmapTag, 0, m_cmap.data(), size) != size) {
+                    m_cmap.clear();
+                }
+            }
+        }
+        return m_cmap;
+    }
+
     const Glyph* glyphAt(WORD index) {
         if (const auto it = m_cache.find(index); it != m_cache.end()) {
             return it->second ? &*it->second : nullptr;
@@ -161,6 +184,8 @@ private:
     TEXTMETRICW m_text{};
     std::wstring m_face;
     std::unordered_map<WORD, std::optional<Glyph>> m_cache;
+    std::vector<std::uint8_t> m_cmap;
+    bool m_cmapRead = false;
     Glyph m_empty;
 };
 
