@@ -196,6 +196,10 @@ OUTLINE_CASES = [
      (240, 128), b""),
     ("text in an outline font file", ["text", "--font", "outline.ttf", "--size", "24",
                                       "File", "text.pbm"], None, b""),
+    ("text in an outline font file with a Unicode name",
+     ["text", "--font", "Schrift \u2713.ttf", "--size", "12", "Name", "text.pbm"], None, b""),
+    ("text in an outline font file of a family no system has",
+     ["text", "--font", "renamed.ttf", "--size", "20", "Own", "text.pbm"], None, b""),
     ("text in a generic family", ["text", "--font", "monospace", "Mono", "text.pbm"], None, b""),
     ("text in the default font", ["text", "--size-of", "240x128", "Default", "text.pbm"],
      (240, 128), b""),
@@ -205,6 +209,17 @@ OUTLINE_CASES = [
      ["text", "--font", "DejaVu Sans", "A\u4e2d", "text.pbm"], None,
      b"has no glyph for U+4E2D"),
 ]
+
+
+def renamed_font():
+    """The outline font under a family name of the same length that no system has installed,
+    so that only the file itself can give it: both in UTF-16 (Windows, Unicode names) and in
+    single bytes (Macintosh names)."""
+    with open(OUTLINE_FONT, "rb") as f:
+        data = f.read()
+    for encoding in ("utf-16-be", "ascii"):
+        data = data.replace("DejaVu Sans".encode(encoding), "Vornix Test".encode(encoding))
+    return data
 
 
 def read_pbm(data):
@@ -402,6 +417,9 @@ def compare_outline(linux_cli, windows_exe, wine, root, photos, scratch):
             os.makedirs(work)
             prepare(work, root, photos)
             shutil.copy(OUTLINE_FONT, os.path.join(work, "outline.ttf"))
+            shutil.copy(OUTLINE_FONT, os.path.join(work, "Schrift \u2713.ttf"))
+            with open(os.path.join(work, "renamed.ttf"), "wb") as f:
+                f.write(renamed_font())
             done = run(command, work, None)
             picture = os.path.join(work, "text.pbm")
             made[side] = (done, read_pbm(open(picture, "rb").read())
