@@ -6,6 +6,7 @@ status, standard output and every file made, byte for byte.
 usage: compare_outputs.py LINUX_CLI WINDOWS_EXE SOURCE_ROOT
 Wine runs with the WINEPREFIX and WINEDEBUG of the caller (scripts/test makes a fresh prefix).
 """
+import gzip
 import os
 import shutil
 import struct
@@ -57,6 +58,31 @@ def tiny_png():
             + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
 
 
+def tiny_bdf():
+    """A bitmap font of this test's own: 5 x 7 cells, a few letters, a default glyph, and
+    glyphs beyond ASCII so that the text's UTF-8 crosses the command line."""
+    glyphs = {
+        32: ["....."] * 7,
+        63: [".###.", "#...#", "...#.", "..#..", "..#..", ".....", "..#.."],  # ?
+        65: [".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"],  # A
+        66: ["####.", "#...#", "####.", "#...#", "#...#", "#...#", "####."],  # B
+        233: ["...#.", "..#..", ".###.", "#...#", "#####", "#....", ".###."],  # e acute
+        0x2713: [".....", "....#", "...#.", "#.#..", ".#...", ".....", "....."],  # check mark
+    }
+    lines = ["STARTFONT 2.1", "FONT -vornix-tiny-medium-r-normal--7-70-75-75-c-50-iso10646-1",
+             "SIZE 7 75 75", "FONTBOUNDINGBOX 5 7 0 -1", "STARTPROPERTIES 3",
+             "FONT_ASCENT 6", "FONT_DESCENT 1", "DEFAULT_CHAR 63", "ENDPROPERTIES",
+             "CHARS %d" % len(glyphs)]
+    for code, rows in glyphs.items():
+        lines += ["STARTCHAR U+%04X" % code, "ENCODING %d" % code, "SWIDTH 500 0",
+                  "DWIDTH 6 0", "BBX 5 7 0 -1", "BITMAP"]
+        lines += ["%02X" % (int(row.replace("#", "1").replace(".", "0"), 2) << 3)
+                  for row in rows]
+        lines.append("ENDCHAR")
+    lines.append("ENDFONT")
+    return ("\n".join(lines) + "\n").encode()
+
+
 # Each case: a name, the arguments, and the standard input (a file in the work folder) or None.
 # Files named in the arguments are copied into a fresh work folder for each side.
 CASES = [
@@ -99,9 +125,27 @@ CASES = [
     ("missing input", ["convert", "absent.bmp", "absent.pxl"], None),
     ("folder as input", ["convert", "out", "x.pxl"], None),
     ("usage error", ["convert", "--fit", "sideways", "clock.bmp", "x.pxl"], None),
+    ("text in a bitmap font", ["text", "--font", "tiny.bdf", "AB BA", "text.pxl"], None),
+    ("text in a compressed bitmap font, centred on a canvas",
+     ["text", "--font", "tiny.bdf.gz", "--align", "centre", "--size-of", "64x20", "AB\nA",
+      "text.pbm"], None),
+    ("text beyond ASCII", ["text", "--font", "tiny.bdf", "\u00e9A\u2713", "text.bmp"], None),
+    ("text from standard input", ["text", "--font", "tiny.bdf", "-", "text.xbm"], "lines.txt"),
+    ("text with a glyph the bitmap font lacks",
+     ["text", "--font", "tiny.bdf", "AZB", "text.pxl"], None),
+    ("text in a damaged bitmap font", ["text", "--font", "cut.bdf", "AB", "text.pxl"], None),
+    ("text in a file that is no font", ["text", "--font", "clock.bmp", "AB", "text.pxl"],
+     None),
+    ("text in a family no system has",
+     ["text", "--font", "No Such Family Anywhere", "AB", "text.pxl"], None),
+    ("text at a size out of range", ["text", "--size", "1001", "AB", "text.pxl"], None),
     ("help", ["--help"], None),
     ("version", ["--version"], None),
 ]
+
+# Cases whose standard error must say the same on both systems too (line ends aside): the text
+# command's refusals and warnings use the same words everywhere.
+SAME_MESSAGES = {name for name, _, _ in CASES if name.startswith("text ")}
 
 # The same conversion named in each system's own way: backslashes and a trailing separator on
 # Windows. The folder never reaches the output (a C array is named after the file alone).
@@ -135,6 +179,63 @@ WINDOWS_CASES = [
     ("a read-only output is refused", ["convert", "shapes.bmp", "existing.pxl"], 1,
      b"Permission denied", make_read_only),
 ]
+
+
+# Outline fonts under Wine: GDI draws them, so the glyphs differ from FreeType's in detail, but
+# the picture has the size asked for (or near the Linux one), has ink, and the refusals and
+# warnings use the Linux words. Each: (name, arguments, the Windows picture's size or None for
+# "near the Linux one", words in standard error, or b"" for none at all).
+OUTLINE_FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"
+OUTLINE_CASES = [
+    ("text in an installed family", ["text", "--font", "DejaVu Sans", "--size", "20",
+                                     "Hello", "text.pbm"], None, b""),
+    ("text in a family with a style", ["text", "--font", "DejaVu Sans:bold", "--size", "16",
+                                       "Bold", "text.pbm"], None, b""),
+    ("text on a panel-sized canvas", ["text", "--font", "DejaVu Sans", "--size-of", "240x128",
+                                      "--align", "centre", "Two\nlines", "text.pbm"],
+     (240, 128), b""),
+    ("text in an outline font file", ["text", "--font", "outline.ttf", "--size", "24",
+                                      "File", "text.pbm"], None, b""),
+    ("text in an outline font file with a Unicode name",
+     ["text", "--font", "Schrift \u2713.ttf", "--size", "12", "Name", "text.pbm"], None, b""),
+    ("text in an outline font file of a family no system has",
+     ["text", "--font", "renamed.ttf", "--size", "20", "Own", "text.pbm"], None, b""),
+    ("text in a generic family", ["text", "--font", "monospace", "Mono", "text.pbm"], None, b""),
+    ("text in the default font", ["text", "--size-of", "240x128", "Default", "text.pbm"],
+     (240, 128), b""),
+    ("text beyond U+FFFF in an outline font",
+     ["text", "--font", "DejaVu Sans", "A\U0001F600", "text.pbm"], None, b""),
+    ("text with a glyph the outline font lacks",
+     ["text", "--font", "DejaVu Sans", "A\u4e2d", "text.pbm"], None,
+     b"has no glyph for U+4E2D"),
+]
+
+
+def renamed_font():
+    """The outline font under a family name of the same length that no system has installed,
+    so that only the file itself can give it: both in UTF-16 (Windows, Unicode names) and in
+    single bytes (Macintosh names)."""
+    with open(OUTLINE_FONT, "rb") as f:
+        data = f.read()
+    for encoding in ("utf-16-be", "ascii"):
+        data = data.replace("DejaVu Sans".encode(encoding), "Vornix Test".encode(encoding))
+    return data
+
+
+def read_pbm(data):
+    """(width, height, ink pixels) of a binary PBM."""
+    fields = []
+    at = 0
+    while len(fields) < 3:
+        while data[at:at + 1].isspace():
+            at += 1
+        start = at
+        while not data[at:at + 1].isspace():
+            at += 1
+        fields.append(data[start:at])
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[at + 1:]
+    return width, height, sum(bin(byte).count("1") for byte in pixels)
 
 
 # Photos drawn once by ImageMagick (netpbm and ImageMagick judge the formats, not our readers).
@@ -179,6 +280,15 @@ def prepare(work, root, photos):
         f.write(tiny_png())
     with open(os.path.join(work, "existing.pxl"), "wb") as f:
         f.write(b"old content\n")
+    font = tiny_bdf()
+    with open(os.path.join(work, "tiny.bdf"), "wb") as f:
+        f.write(font)
+    with open(os.path.join(work, "tiny.bdf.gz"), "wb") as f:
+        f.write(gzip.compress(font, mtime=0))
+    with open(os.path.join(work, "cut.bdf"), "wb") as f:
+        f.write(font[:len(font) // 2])
+    with open(os.path.join(work, "lines.txt"), "wb") as f:
+        f.write("BA\n\u00e9\u00e9\n".encode())
 
 
 def test_files(root):
@@ -251,6 +361,9 @@ def compare(linux_cli, windows_exe, root, wine):
             problems = []
             if linux[0] != windows[0]:
                 problems.append("exit status %d on Linux, %d on Windows" % (linux[0], windows[0]))
+            # Standard error is text: Windows ends its lines with CR LF.
+            if name in SAME_MESSAGES and linux[3] != windows[3].replace(b"\r\n", b"\n"):
+                problems.append("standard error differs: %r and %r" % (linux[3], windows[3]))
             if linux[1] != windows[1]:
                 problems.append("standard output differs (%d and %d bytes)"
                                 % (len(linux[1]), len(windows[1])))
@@ -285,11 +398,58 @@ def compare(linux_cli, windows_exe, root, wine):
             print("%-7s %s" % ("ok" if not problems else "WRONG", name))
             if problems:
                 failures.append((name, problems, done.stderr))
+        failures += compare_outline(linux_cli, windows_exe, wine, root, photos, scratch)
     for name, problems, stderr in failures:
         print("FAIL %s: %s\n  Windows said: %s" % (name, "; ".join(problems),
                                                    stderr.decode("utf-8", "replace").strip()))
-    print("%d of %d cases differ" % (len(failures), len(cases) + len(WINDOWS_CASES)))
+    print("%d of %d cases differ" % (len(failures),
+                                     len(cases) + len(WINDOWS_CASES) + len(OUTLINE_CASES)))
     return 1 if failures else 0
+
+
+def compare_outline(linux_cli, windows_exe, wine, root, photos, scratch):
+    failures = []
+    for number, (name, args, size, words) in enumerate(OUTLINE_CASES):
+        made = {}
+        for side, command in (("linux", [linux_cli] + args),
+                              ("windows", [wine, windows_exe] + args)):
+            work = os.path.join(scratch, "outline-%d-%s" % (number, side))
+            os.makedirs(work)
+            prepare(work, root, photos)
+            shutil.copy(OUTLINE_FONT, os.path.join(work, "outline.ttf"))
+            shutil.copy(OUTLINE_FONT, os.path.join(work, "Schrift \u2713.ttf"))
+            with open(os.path.join(work, "renamed.ttf"), "wb") as f:
+                f.write(renamed_font())
+            done = run(command, work, None)
+            picture = os.path.join(work, "text.pbm")
+            made[side] = (done, read_pbm(open(picture, "rb").read())
+                          if os.path.exists(picture) else None)
+        (linux, linux_picture), (windows, picture) = made["linux"], made["windows"]
+        problems = []
+        if windows.returncode != 0 or picture is None:
+            problems.append("exit status %d, no picture" % windows.returncode)
+        else:
+            width, height, ink = picture
+            if size is not None and (width, height) != size:
+                problems.append("%d x %d, not %d x %d" % (width, height, size[0], size[1]))
+            if size is None and linux_picture is not None:
+                # GDI's metrics differ from FreeType's by a few pixels, not by a different size.
+                for what, ours, theirs in (("width", width, linux_picture[0]),
+                                           ("height", height, linux_picture[1])):
+                    if abs(ours - theirs) > max(3, theirs // 4):
+                        problems.append("%s %d, Linux %d" % (what, ours, theirs))
+            if ink == 0:
+                problems.append("no ink")
+        if words not in windows.stderr or (not words and windows.stderr):
+            problems.append("standard error lacks %r" % words if words else
+                            "a warning: %r" % windows.stderr)
+        if words and words not in linux.stderr:
+            problems.append("the Linux build does not say %r either" % words)
+        print("%-7s %s (%s)" % ("ok" if not problems else "WRONG", name,
+                                "%d x %d, %d ink" % picture if picture else "no picture"))
+        if problems:
+            failures.append((name, problems, windows.stderr))
+    return failures
 
 
 if __name__ == "__main__":

@@ -119,7 +119,8 @@ private:
 
 } // namespace
 
-OutlineFontResult OpenOutlineFont(const std::string& path, int faceIndex, int pixelSize) {
+OutlineFontResult OpenOutlineFont(const std::string& path, std::span<const std::uint8_t> /*bytes*/,
+                                  int faceIndex, int pixelSize) {
     if (pixelSize < 1 || pixelSize > kMaxPixelSize) {
         return {nullptr, FontError::BadPixelSize};
     }
