@@ -1,0 +1,268 @@
+// The controller's line on a Windows communications port (\\.\COMn) through the Win32
+// communications API: one overlapped write a command, the transmit queue from ClearCommError,
+// and sleeps in WaitForMultipleObjects on the write's event and on an event that Ctrl+C sets.
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <cwctype>
+
+#include <windows.h>
+
+#include "download/line/serial_line.h"
+
+namespace vornix::download {
+
+namespace {
+
+// Set by Ctrl+C (and Ctrl+Break) while a line is open; the console runs the handler on a
+// thread of its own.
+HANDLE g_stopEvent = nullptr;
+
+BOOL WINAPI onConsoleControl(DWORD event) {
+    if ((event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) && g_stopEvent != nullptr) {
+        ::SetEvent(g_stopEvent);
+        return TRUE; // the download stops on its own; the program is not ended here
+    }
+    return FALSE;
+}
+
+// "COM5" as the path the system opens (\\.\COM5): the bare name works only for COM1..COM9.
+std::wstring portPath(const std::string& device) {
+    std::wstring wide;
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, device.data(),
+                                             static_cast<int>(device.size()), nullptr, 0);
+    if (length > 0) {
+        wide.resize(static_cast<std::size_t>(length));
+        ::MultiByteToWideChar(CP_UTF8, 0, device.data(), static_cast<int>(device.size()),
+                              wide.data(), length);
+    }
+    if (wide.rfind(L"\\\\.\\", 0) == 0 || wide.rfind(L"\\\\?\\", 0) == 0) {
+        return wide;
+    }
+    const bool comName =
+        wide.size() > 3 && (wide[0] == L'C' || wide[0] == L'c') &&
+        (wide[1] == L'O' || wide[1] == L'o') && (wide[2] == L'M' || wide[2] == L'm') &&
+        std::all_of(wide.begin() + 3, wide.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+    return comName ? L"\\\\.\\" + wide : wide;
+}
+
+// Why a port did not open, in the words the other systems use for the same causes.
+std::string openFailure(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+    case ERROR_INVALID_NAME:
+        return std::strerror(ENOENT);
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return std::strerror(EBUSY);
+    default:
+        return "system error " + std::to_string(error);
+    }
+}
+
+class ComLine : public SerialLine {
+public:
+    ComLine(HANDLE port, bool stopOnInterrupt) : m_port(port) {
+        m_written.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        if (stopOnInterrupt) {
+            g_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            m_handlerInstalled = ::SetConsoleCtrlHandler(onConsoleControl, TRUE) != 0;
+        }
+    }
+    ~ComLine() override {
+        close();
+        if (m_handlerInstalled) {
+            ::SetConsoleCtrlHandler(onConsoleControl, FALSE);
+        }
+        if (g_stopEvent != nullptr) {
+            ::CloseHandle(g_stopEvent);
+            g_stopEvent = nullptr;
+        }
+    }
+
+    bool write(std::string_view bytes) override {
+        if (m_port == INVALID_HANDLE_VALUE || m_failed || m_inFlight ||
+            m_written.hEvent == nullptr || bytes.size() > MAXDWORD) {
+            return false;
+        }
+        m_bytes.assign(bytes);
+        ::ResetEvent(m_written.hEvent);
+        m_written.Offset = m_written.OffsetHigh = 0;
+        const DWORD size = static_cast<DWORD>(m_bytes.size());
+        if (::WriteFile(m_port, m_bytes.data(), size, nullptr, &m_written)) {
+            m_inFlight = true; // done already; pendingBytes() collects the count
+        } else if (::GetLastError() == ERROR_IO_PENDING) {
+            m_inFlight = true;
+        } else {
+            m_failed = true;
+        }
+        return !m_failed;
+    }
+
+    std::int64_t pendingBytes() override {
+        if (m_port == INVALID_HANDLE_VALUE || m_failed) {
+            return -1;
+        }
+        if (m_inFlight) {
+            DWORD done = 0;
+            if (::GetOverlappedResult(m_port, &m_written, &done, FALSE)) {
+                m_inFlight = false;
+                m_failed = done != m_bytes.size();
+            } else if (::GetLastError() != ERROR_IO_INCOMPLETE) {
+                m_inFlight = false;
+                m_failed = true;
+            }
+        }
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (m_failed || !::ClearCommError(m_port, &errors, &status)) {
+            m_failed = true;
+            return -1;
+        }
+        if (status.cbInQue > 0) {
+            // Nothing the controller sends is used; dropping it keeps the input from filling.
+            ::PurgeComm(m_port, PURGE_RXCLEAR);
+        }
+        // The driver counts the bytes of a write in progress in its queue; where it does not
+        // (a port that leads to a pseudo-terminal), the whole write counts until it is done.
+        if (status.cbOutQue > 0) {
+            return status.cbOutQue;
+        }
+        return m_inFlight ? static_cast<std::int64_t>(m_bytes.size()) : 0;
+    }
+
+    void waitForLine(std::chrono::milliseconds timeout) override {
+        HANDLE handles[2] = {};
+        DWORD count = 0;
+        if (m_inFlight) {
+            handles[count++] = m_written.hEvent;
+        }
+        if (g_stopEvent != nullptr && !m_stop) {
+            handles[count++] = g_stopEvent;
+        }
+        const DWORD ms = static_cast<DWORD>(std::clamp<std::int64_t>(timeout.count(), 0, 60000));
+        if (count == 0) {
+            ::Sleep(ms);
+        } else {
+            ::WaitForMultipleObjects(count, handles, FALSE, ms);
+        }
+        stopRequested();
+    }
+
+    bool stopRequested() override {
+        if (!m_stop && g_stopEvent != nullptr &&
+            ::WaitForSingleObject(g_stopEvent, 0) == WAIT_OBJECT_0) {
+            m_stop = true;
+        }
+        return m_stop;
+    }
+
+    void discardPending() override {
+        if (m_port == INVALID_HANDLE_VALUE) {
+            return;
+        }
+        ::PurgeComm(m_port, PURGE_TXABORT | PURGE_TXCLEAR);
+        if (m_inFlight) {
+            ::CancelIoEx(m_port, &m_written);
+            DWORD done = 0;
+            ::GetOverlappedResult(m_port, &m_written, &done, TRUE); // the buffer is free after
+            m_inFlight = false;
+        }
+    }
+
+    // Ctrl+C keeps asking for a stop until the line object goes, so that one coming just as
+    // the download ends does not end the program before its last words.
+    void close() override {
+        if (m_port != INVALID_HANDLE_VALUE) {
+            if (m_inFlight) {
+                discardPending();
+            }
+            ::CloseHandle(m_port);
+            m_port = INVALID_HANDLE_VALUE;
+        }
+        if (m_written.hEvent != nullptr) {
+            ::CloseHandle(m_written.hEvent);
+            m_written.hEvent = nullptr;
+        }
+    }
+
+private:
+    HANDLE m_port;
+    OVERLAPPED m_written = {};
+    std::string m_bytes; // the write in progress reads from here
+    bool m_inFlight = false;
+    bool m_failed = false;
+    bool m_stop = false;
+    bool m_handlerInstalled = false;
+};
+
+// 9600 baud, 8 data bits, no parity, 1 stop bit; the port sends only while CTS is on and
+// drives RTS by the fill of its input buffer.
+bool applySettings(HANDLE port) {
+    DCB dcb = {};
+    dcb.DCBlength = sizeof dcb;
+    if (!::GetCommState(port, &dcb)) {
+        return false;
+    }
+    dcb.BaudRate = kLineBaudRate;
+    dcb.ByteSize = 8;
+    dcb.Parity = NOPARITY;
+    dcb.StopBits = ONESTOPBIT;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE;
+    dcb.fOutxCtsFlow = TRUE;
+    dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fDtrControl = DTR_CONTROL_ENABLE;
+    dcb.fOutX = FALSE;
+    dcb.fInX = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fAbortOnError = FALSE;
+    if (!::SetCommState(port, &dcb)) {
+        return false;
+    }
+    // Reads return at once with what is there; writes have no time limit of their own (the
+    // download watches the queue and decides when a held line is given up).
+    COMMTIMEOUTS timeouts = {};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    return ::SetCommTimeouts(port, &timeouts) != 0;
+}
+
+} // namespace
+
+OpenedLine OpenSerialLine(const std::string& device, bool stopOnInterrupt) {
+    const std::wstring path = portPath(device);
+    const HANDLE port = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (port == INVALID_HANDLE_VALUE) {
+        return {nullptr, openFailure(::GetLastError())};
+    }
+    const auto refuse = [port](std::string reason) {
+        ::CloseHandle(port);
+        return OpenedLine{nullptr, std::move(reason)};
+    };
+    DCB probe = {};
+    probe.DCBlength = sizeof probe;
+    if (::GetFileType(port) != FILE_TYPE_CHAR || !::GetCommState(port, &probe)) {
+        return refuse("not a serial port");
+    }
+    if (!applySettings(port)) {
+        return refuse("the port does not take the line settings 9600,N,8,1 with RTS/CTS");
+    }
+    return {std::make_unique<ComLine>(port, stopOnInterrupt), ""};
+}
+
+std::string DefaultSerialDevice() {
+    const char* fromEnvironment = std::getenv("VORNIX_COM1");
+    if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
+        return fromEnvironment;
+    }
+    return "COM1";
+}
+
+} // namespace vornix::download
