@@ -90,17 +90,7 @@ public:
             return false;
         }
         m_bytes.assign(bytes);
-        ::ResetEvent(m_written.hEvent);
-        m_written.Offset = m_written.OffsetHigh = 0;
-        const DWORD size = static_cast<DWORD>(m_bytes.size());
-        if (::WriteFile(m_port, m_bytes.data(), size, nullptr, &m_written)) {
-            m_inFlight = true; // done already; pendingBytes() collects the count
-        } else if (::GetLastError() == ERROR_IO_PENDING) {
-            m_inFlight = true;
-        } else {
-            m_failed = true;
-        }
-        return !m_failed;
+        return startWrite();
     }
 
     std::int64_t pendingBytes() override {
@@ -112,6 +102,7 @@ public:
             if (::GetOverlappedResult(m_port, &m_written, &done, FALSE)) {
                 m_inFlight = false;
                 m_failed = done != m_bytes.size();
+                m_bytes.clear();
             } else if (::GetLastError() != ERROR_IO_INCOMPLETE) {
                 m_inFlight = false;
                 m_failed = true;
@@ -130,7 +121,11 @@ public:
         // The driver counts the bytes of a write in progress in its queue; where it does not
         // (a port that leads to a pseudo-terminal), the whole write counts until it is done.
         if (status.cbOutQue > 0) {
+            m_writeStarted = ::GetTickCount64();
             return status.cbOutQue;
+        }
+        if (m_inFlight && ::GetTickCount64() - m_writeStarted >= kRestartAfterMs) {
+            restartWrite();
         }
         return m_inFlight ? static_cast<std::int64_t>(m_bytes.size()) : 0;
     }
@@ -191,9 +186,47 @@ public:
     }
 
 private:
+    // A write that stands still with nothing in the driver's queue is taken back and started
+    // again after this long. A port that leads to a pseudo-terminal lets a waiting write go on
+    // only once the reader has emptied the terminal's buffer, seconds at 9600 baud, while a
+    // new write takes what fits at once: the download then sees the line move as it does.
+    static constexpr ULONGLONG kRestartAfterMs = 50;
+
+    bool startWrite() {
+        ::ResetEvent(m_written.hEvent);
+        m_written.Offset = m_written.OffsetHigh = 0;
+        m_writeStarted = ::GetTickCount64();
+        const DWORD size = static_cast<DWORD>(m_bytes.size());
+        if (::WriteFile(m_port, m_bytes.data(), size, nullptr, &m_written)) {
+            m_inFlight = true; // done already; pendingBytes() collects the count
+        } else if (::GetLastError() == ERROR_IO_PENDING) {
+            m_inFlight = true;
+        } else {
+            m_failed = true;
+        }
+        return !m_failed;
+    }
+
+    // Cancels the write in progress and writes what it had not sent yet.
+    void restartWrite() {
+        ::CancelIoEx(m_port, &m_written);
+        DWORD done = 0;
+        const bool finished = ::GetOverlappedResult(m_port, &m_written, &done, TRUE);
+        m_inFlight = false;
+        if (!finished && ::GetLastError() != ERROR_OPERATION_ABORTED) {
+            m_failed = true;
+            return;
+        }
+        m_bytes.erase(0, std::min<std::size_t>(done, m_bytes.size()));
+        if (!m_bytes.empty()) {
+            startWrite();
+        }
+    }
+
     HANDLE m_port;
     OVERLAPPED m_written = {};
-    std::string m_bytes; // the write in progress reads from here
+    std::string m_bytes; // what the write in progress has to send; it reads from here
+    ULONGLONG m_writeStarted = 0;
     bool m_inFlight = false;
     bool m_failed = false;
     bool m_stop = false;
