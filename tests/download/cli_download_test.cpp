@@ -3,6 +3,7 @@
 #include <random>
 
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <QByteArray>
@@ -326,6 +327,16 @@ TEST_F(CliTest, LoadRefusalsAreTheSameInBothBuilds) {
         EXPECT_EQ(own.exitCode, 1) << args.join(' ').toStdString();
         EXPECT_EQ(own.err, refusal) << args.join(' ').toStdString();
     }
+
+    // A port another load holds is busy, and nothing is sent to it.
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(::flock(pty.slave(), LOCK_EX | LOCK_NB), 0);
+    const CliRun busy = runProgram(inProcess, {"load", "--port", pty.slavePath(), good});
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_EQ(busy.err, "vornix-cli: " + pty.slavePath().toLocal8Bit() +
+                            ": cannot open: Device or resource busy\n");
+    EXPECT_EQ(pty.received(), QByteArray());
 }
 
 // Ctrl-C while the line stands still (nobody reads the other end, so the pseudo-terminal

@@ -8,7 +8,7 @@
 #include "commands.h"
 #include "download/line/line_download.h"
 #include "image/platform/platform.h"
-#include "image/text/messages.h"
+#include "load_args.h"
 #include "load_line.h"
 #include "load_progress.h"
 #include "terminal_text.h"
@@ -16,61 +16,6 @@
 namespace vornix::cli {
 
 namespace {
-
-struct LoadArgs {
-    std::string device; // empty: the default port
-    std::string file;
-    int ports = 0; // how many times --port was given
-    bool manyPorts = false;
-};
-
-bool startsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
-// Reads the port and the file; returns the reason of a usage error, or "".
-std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed) {
-    bool haveFile = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--port") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                return std::string(image::messages::kPortNeedsDevice);
-            }
-            parsed.device = args[++i];
-            ++parsed.ports;
-        } else if (!optionsEnded && startsWith(arg, "--port=")) {
-            if (arg.size() == 7) {
-                return std::string(image::messages::kPortNeedsDevice);
-            }
-            parsed.device = arg.substr(7);
-            ++parsed.ports;
-        } else if (!optionsEnded && (arg == "--ports" || arg == "--stall-time")) {
-            parsed.manyPorts = true;
-            ++i; // the option's value
-        } else if (!optionsEnded && (arg == "--each-new-port" || startsWith(arg, "--ports=") ||
-                                     startsWith(arg, "--stall-time="))) {
-            parsed.manyPorts = true;
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
-        } else if (arg.empty() || haveFile) {
-            return std::string(image::messages::kNeedsOneFile);
-        } else {
-            parsed.file = arg;
-            haveFile = true;
-        }
-    }
-    if (parsed.ports > 1 || parsed.device.find('=') != std::string::npos) {
-        parsed.manyPorts = true;
-    }
-    if (!haveFile && !parsed.manyPorts) {
-        return std::string(image::messages::kNeedsOneFile);
-    }
-    return "";
-}
 
 class ProgressReport : public download::DownloadReport {
 public:
@@ -102,7 +47,7 @@ LoadEnd loadEnd(download::LineOutcome outcome) {
 
 int RunLoadInProcess(const std::vector<std::string>& args) {
     LoadArgs parsed;
-    if (const std::string reason = parseLoadArgs(args, parsed); !reason.empty()) {
+    if (const std::string reason = ParseLoadArgs(args, true, parsed); !reason.empty()) {
         return UsageError("load", reason);
     }
     if (parsed.manyPorts) {

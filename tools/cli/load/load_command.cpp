@@ -24,6 +24,7 @@
 #include "file_errors.h"
 #include "image/files/bounded_read.h"
 #include "image/text/messages.h"
+#include "load_args.h"
 #include "load_progress.h"
 #include "picture_text.h"
 #include "standard_streams.h"
@@ -34,44 +35,6 @@ namespace vornix::cli {
 namespace {
 
 constexpr int kBaudRate = 9600;
-
-struct LoadArgs {
-    QString device; // empty: what port 1 maps to
-    QString file;
-};
-
-// Reads the port and the file; returns the reason of a usage error, or "".
-std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed) {
-    bool haveFile = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--port") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                return std::string(image::messages::kPortNeedsDevice);
-            }
-            parsed.device = QString::fromLocal8Bit(args[++i].c_str());
-        } else if (!optionsEnded && arg.rfind("--port=", 0) == 0) {
-            if (arg.size() == 7) {
-                return std::string(image::messages::kPortNeedsDevice);
-            }
-            parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
-        } else if (arg.empty() || haveFile) {
-            return std::string(image::messages::kNeedsOneFile);
-        } else {
-            parsed.file = QString::fromLocal8Bit(arg.c_str());
-            haveFile = true;
-        }
-    }
-    if (!haveFile) {
-        return std::string(image::messages::kNeedsOneFile);
-    }
-    return "";
-}
 
 // Progress on stderr, as every load shows it.
 class ProgressView : public download::DownloadView {
@@ -240,10 +203,11 @@ int sendPicture(const PictureText& picture, const QString& device, const image::
 
 int RunLoad(const std::vector<std::string>& args) {
     LoadArgs request;
-    if (const std::string reason = parseLoadArgs(args, request); !reason.empty()) {
+    if (const std::string reason = ParseLoadArgs(args, false, request); !reason.empty()) {
         return UsageError("load", reason);
     }
-    const LoadArgs* parsed = &request;
+    const QString device = QString::fromLocal8Bit(request.device.c_str());
+    const QString file = QString::fromLocal8Bit(request.file.c_str());
     static int argc = 1;
     static char name[] = "vornix-cli";
     static char* argv[] = {name, nullptr};
@@ -253,22 +217,22 @@ int RunLoad(const std::vector<std::string>& args) {
     }
 
     // The file is checked before the port is touched, so a refused file leaves the line alone.
-    const PictureText picture = readPicture(parsed->file);
+    const PictureText picture = readPicture(file);
     if (!picture.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;
     }
     const download::CommandStream probe(picture.view());
     if (probe.error() == download::StreamError::NoHeader) {
-        PrintFileError(qPrintable(parsed->file), download::kHeaderMissingMessage);
+        PrintFileError(qPrintable(file), download::kHeaderMissingMessage);
         return kExitFailure;
     }
     if (probe.error() != download::StreamError::None) {
-        PrintFileError(qPrintable(parsed->file), download::describe(probe.error()));
+        PrintFileError(qPrintable(file), download::describe(probe.error()));
         return kExitFailure;
     }
-    const QString device = parsed->device.isEmpty() ? download::DeviceForPort(1) : parsed->device;
-    return sendPicture(picture, device, probe.header());
+    return sendPicture(picture, device.isEmpty() ? download::DeviceForPort(1) : device,
+                       probe.header());
 }
 
 } // namespace vornix::cli

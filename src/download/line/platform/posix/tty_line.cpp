@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -34,36 +33,15 @@ extern "C" void onInterrupt(int /*signal*/) {
     errno = saved;
 }
 
+// Installed with the first line that stops on Ctrl+C and kept until the program ends: a
+// Ctrl+C that comes just as the download ends must not end the program before it has said
+// how the download went.
 class InterruptWatch {
 public:
-    InterruptWatch() {
-        if (::pipe(g_interruptPipe) != 0) {
-            g_interruptPipe[0] = g_interruptPipe[1] = -1;
-            return;
-        }
-        for (const int fd : g_interruptPipe) {
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        }
-        struct sigaction action = {};
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        m_installed = ::sigaction(SIGINT, &action, &m_previous) == 0;
+    static InterruptWatch& instance() {
+        static InterruptWatch watch;
+        return watch;
     }
-    ~InterruptWatch() {
-        if (m_installed) {
-            ::sigaction(SIGINT, &m_previous, nullptr);
-        }
-        for (int& fd : g_interruptPipe) {
-            if (fd >= 0) {
-                ::close(fd);
-                fd = -1;
-            }
-        }
-    }
-    InterruptWatch(const InterruptWatch&) = delete;
-    InterruptWatch& operator=(const InterruptWatch&) = delete;
 
     int readEnd() const { return g_interruptPipe[0]; }
 
@@ -78,8 +56,21 @@ public:
     }
 
 private:
-    struct sigaction m_previous = {};
-    bool m_installed = false;
+    InterruptWatch() {
+        if (::pipe(g_interruptPipe) != 0) {
+            g_interruptPipe[0] = g_interruptPipe[1] = -1;
+            return;
+        }
+        for (const int fd : g_interruptPipe) {
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        }
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, nullptr);
+    }
 };
 
 #ifdef ASYNC_CLOSING_WAIT_NONE
@@ -104,7 +95,8 @@ class TtyLine : public SerialLine {
 public:
     TtyLine(int fd, bool stopOnInterrupt) : m_fd(fd) {
         if (stopOnInterrupt) {
-            m_interrupts = std::make_unique<InterruptWatch>();
+            m_interrupts = &InterruptWatch::instance();
+            m_interrupts->drain(); // a Ctrl+C before this line opened was for no download
         }
     }
     ~TtyLine() override { close(); }
@@ -169,8 +161,6 @@ public:
         }
     }
 
-    // Ctrl+C keeps asking for a stop until the line object goes, so that one coming just as
-    // the download ends does not cut the program's last words short.
     void close() override {
         if (m_fd >= 0) {
             ::close(m_fd);
@@ -215,7 +205,7 @@ private:
     std::size_t m_sentFromQueue = 0;
     bool m_failed = false;
     bool m_stop = false;
-    std::unique_ptr<InterruptWatch> m_interrupts;
+    InterruptWatch* m_interrupts = nullptr;
 };
 
 speed_t lineSpeed() {
@@ -263,14 +253,6 @@ OpenedLine OpenSerialLine(const std::string& device, bool stopOnInterrupt) {
         return refuse("the port does not take the line settings 9600,N,8,1 with RTS/CTS");
     }
     return {std::make_unique<TtyLine>(fd, stopOnInterrupt), ""};
-}
-
-std::string DefaultSerialDevice() {
-    const char* fromEnvironment = std::getenv("VORNIX_COM1");
-    if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
-        return fromEnvironment;
-    }
-    return "/dev/ttyS0";
 }
 
 } // namespace vornix::download

@@ -3,7 +3,6 @@
 // and sleeps in WaitForMultipleObjects on the write's event and on an event that Ctrl+C sets.
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <cwctype>
 
@@ -66,23 +65,22 @@ std::string openFailure(DWORD error) {
 
 class ComLine : public SerialLine {
 public:
-    ComLine(HANDLE port, bool stopOnInterrupt) : m_port(port) {
+    // The Ctrl+C handler is installed with the first line that stops on Ctrl+C and kept until
+    // the program ends: a Ctrl+C that comes just as the download ends must not end the program
+    // before it has said how the download went.
+    ComLine(HANDLE port, bool stopOnInterrupt) : m_port(port), m_stopOnInterrupt(stopOnInterrupt) {
         m_written.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
         if (stopOnInterrupt) {
-            g_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            m_handlerInstalled = ::SetConsoleCtrlHandler(onConsoleControl, TRUE) != 0;
+            if (g_stopEvent == nullptr) {
+                g_stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+                ::SetConsoleCtrlHandler(onConsoleControl, TRUE);
+            }
+            if (g_stopEvent != nullptr) {
+                ::ResetEvent(g_stopEvent); // a Ctrl+C before this line opened was for no download
+            }
         }
     }
-    ~ComLine() override {
-        close();
-        if (m_handlerInstalled) {
-            ::SetConsoleCtrlHandler(onConsoleControl, FALSE);
-        }
-        if (g_stopEvent != nullptr) {
-            ::CloseHandle(g_stopEvent);
-            g_stopEvent = nullptr;
-        }
-    }
+    ~ComLine() override { close(); }
 
     bool write(std::string_view bytes) override {
         if (m_port == INVALID_HANDLE_VALUE || m_failed || m_inFlight ||
@@ -136,7 +134,7 @@ public:
         if (m_inFlight) {
             handles[count++] = m_written.hEvent;
         }
-        if (g_stopEvent != nullptr && !m_stop) {
+        if (m_stopOnInterrupt && g_stopEvent != nullptr && !m_stop) {
             handles[count++] = g_stopEvent;
         }
         const DWORD ms = static_cast<DWORD>(std::clamp<std::int64_t>(timeout.count(), 0, 60000));
@@ -149,7 +147,7 @@ public:
     }
 
     bool stopRequested() override {
-        if (!m_stop && g_stopEvent != nullptr &&
+        if (!m_stop && m_stopOnInterrupt && g_stopEvent != nullptr &&
             ::WaitForSingleObject(g_stopEvent, 0) == WAIT_OBJECT_0) {
             m_stop = true;
         }
@@ -169,8 +167,6 @@ public:
         }
     }
 
-    // Ctrl+C keeps asking for a stop until the line object goes, so that one coming just as
-    // the download ends does not end the program before its last words.
     void close() override {
         if (m_port != INVALID_HANDLE_VALUE) {
             if (m_inFlight) {
@@ -230,7 +226,7 @@ private:
     bool m_inFlight = false;
     bool m_failed = false;
     bool m_stop = false;
-    bool m_handlerInstalled = false;
+    bool m_stopOnInterrupt;
 };
 
 // 9600 baud, 8 data bits, no parity, 1 stop bit; the port sends only while CTS is on and
@@ -288,14 +284,6 @@ OpenedLine OpenSerialLine(const std::string& device, bool stopOnInterrupt) {
         return refuse("the port does not take the line settings 9600,N,8,1 with RTS/CTS");
     }
     return {std::make_unique<ComLine>(port, stopOnInterrupt), ""};
-}
-
-std::string DefaultSerialDevice() {
-    const char* fromEnvironment = std::getenv("VORNIX_COM1");
-    if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
-        return fromEnvironment;
-    }
-    return "COM1";
 }
 
 } // namespace vornix::download
