@@ -28,7 +28,7 @@ std::string_view describe(DownloadOutcome outcome) {
     case DownloadOutcome::HeaderMissing:
         return image::messages::kNoLcdHeader;
     case DownloadOutcome::Failed:
-        return "the download ended early: the port failed or went away";
+        return image::messages::kDownloadEndedEarly;
     case DownloadOutcome::Completed:
         return image::messages::kDownloadComplete;
     case DownloadOutcome::Stopped:

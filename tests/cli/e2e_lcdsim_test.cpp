@@ -21,6 +21,8 @@
 #include <gtest/gtest.h>
 
 #include "download/pty_support.h"
+#include "download/pxl_samples.h"
+#include "download/stream_end.h"
 #include "port_board.h"
 
 namespace {
@@ -252,7 +254,10 @@ TEST(SimulatorProcess, RefusesBadOptions) {
     }
 }
 
-// The whole chain: vornix-cli load sends a picture over a real serial port to the simulator.
+// The whole chain: vornix-cli load sends a picture over a real serial port to the simulator,
+// once through the download helper and once in the command line's own process (as built
+// without the desktop program): both panels show the picture, the same PBM, and the simulator
+// received exactly the bytes of "vornix-cli stream".
 class LoadIntoSimulator : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(LoadIntoSimulator, PanelShowsThePicture) {
@@ -261,38 +266,106 @@ TEST_P(LoadIntoSimulator, PanelShowsThePicture) {
     ASSERT_FALSE(image.isNull()) << picture.toStdString();
     ASSERT_LE(image.width(), 240);
     ASSERT_LE(image.height(), 128);
+    QProcess streamRun;
+    streamRun.start(kCli, {"stream", picture});
+    ASSERT_TRUE(streamRun.waitForFinished(kFinishMs));
+    const QByteArray stream = streamRun.readAllStandardOutput();
+    ASSERT_FALSE(stream.isEmpty());
 
-    Simulator sim({"--fast", "--exit-after-idle", "1"});
-    const QString line = sim.linePath();
-    QProcess load;
-    load.start(kCli, {"load", "--port", line, picture});
-    ASSERT_TRUE(load.waitForFinished(kFinishMs));
-    const QByteArray loadErrors = load.readAllStandardError();
-    if (loadErrors.contains("not available yet")) {
-        GTEST_SKIP() << "vornix-cli load is not built yet";
-    }
-    ASSERT_EQ(load.exitCode(), 0) << loadErrors.toStdString();
-    ASSERT_TRUE(sim.finished());
-    EXPECT_TRUE(sim.stderrText().contains(" 0 errors"));
+    QByteArray firstPbm;
+    QByteArray firstErrors;
+    for (const QString& program : {kCli, QStringLiteral(VORNIX_BIN_DIR "/vornix-cli-inprocess")}) {
+        SCOPED_TRACE(program.toStdString());
+        Simulator sim({"--fast", "--exit-after-idle", "1"});
+        const QString line = sim.linePath();
+        QProcess load;
+        load.start(program, {"load", "--port", line, picture});
+        ASSERT_TRUE(load.waitForFinished(kFinishMs));
+        const QByteArray loadErrors = load.readAllStandardError();
+        ASSERT_EQ(load.exitCode(), 0) << loadErrors.toStdString();
+        ASSERT_TRUE(sim.finished());
+        const QString summary = sim.stderrText();
+        EXPECT_TRUE(summary.contains(" 0 errors"));
+        EXPECT_TRUE(summary.contains(QStringLiteral("vornix-lcdsim: %1 bytes,").arg(stream.size())))
+            << summary.toStdString();
 
-    // Black in the picture is a dark pixel; the panel outside the picture stays light.
-    const QImage panel(sim.pbmPath());
-    ASSERT_EQ(panel.size(), QSize(240, 128));
-    int darkPixels = 0;
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 240; ++x) {
-            const bool dark = image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 128;
-            ASSERT_EQ(qGray(panel.pixel(x, y)) < 128, dark) << "at " << x << "," << y;
-            darkPixels += dark ? 1 : 0;
+        // Black in the picture is a dark pixel; the panel outside the picture stays light.
+        const QImage panel(sim.pbmPath());
+        ASSERT_EQ(panel.size(), QSize(240, 128));
+        int darkPixels = 0;
+        for (int y = 0; y < 128; ++y) {
+            for (int x = 0; x < 240; ++x) {
+                const bool dark = image.rect().contains(x, y) && qGray(image.pixel(x, y)) < 128;
+                ASSERT_EQ(qGray(panel.pixel(x, y)) < 128, dark) << "at " << x << "," << y;
+                darkPixels += dark ? 1 : 0;
+            }
+        }
+        EXPECT_GT(darkPixels, 100); // the sample really draws something
+        if (firstPbm.isEmpty()) {
+            firstPbm = sim.pbm();
+            firstErrors = loadErrors;
+        } else {
+            EXPECT_EQ(sim.pbm(), firstPbm);
+            EXPECT_EQ(loadErrors, firstErrors); // the same progress lines, byte for byte
         }
     }
-    EXPECT_GT(darkPixels, 100); // the sample really draws something
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, LoadIntoSimulator, ::testing::Values("clock.bmp", "shapes.bmp"), [](const auto& info) {
         return std::string(info.param).substr(0, std::string(info.param).find('.'));
     });
+
+// Ctrl+C part of the way through a long picture, through the helper and in the command line's
+// own process: the simulator received the stream up to a group boundary, and the last progress
+// line names the last row that arrived whole.
+TEST(LoadIntoSimulator, InterruptStopsAtAGroupBoundary) {
+    QTemporaryDir dir;
+    const QString picture = dir.filePath("long.pxl");
+    const std::string pxl = vornix::download::testing::PatternPxl(240, 1000);
+    {
+        QFile file(picture);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(pxl.data(), static_cast<qint64>(pxl.size()));
+    }
+    QProcess streamRun;
+    streamRun.start(kCli, {"stream", picture});
+    ASSERT_TRUE(streamRun.waitForFinished(kFinishMs));
+    const QByteArray full = streamRun.readAllStandardOutput();
+
+    for (const QString& program : {kCli, QStringLiteral(VORNIX_BIN_DIR "/vornix-cli-inprocess")}) {
+        SCOPED_TRACE(program.toStdString());
+        Simulator sim({"--baud", "115200", "--exit-after-idle", "1"});
+        const QString line = sim.linePath();
+        QProcess load;
+        load.start(program, {"load", "--port", line, picture});
+        QByteArray errors;
+        const QDeadlineTimer deadline(kFinishMs);
+        while (!errors.contains("Row 100 ") && load.state() != QProcess::NotRunning &&
+               !deadline.hasExpired()) {
+            load.waitForReadyRead(100);
+            errors += load.readAllStandardError();
+        }
+        ::kill(static_cast<pid_t>(load.processId()), SIGINT);
+        ASSERT_TRUE(load.waitForFinished(kFinishMs));
+        errors += load.readAllStandardError();
+        EXPECT_EQ(load.exitCode(), 130) << errors.toStdString();
+        EXPECT_TRUE(errors.endsWith("\nStopped.\n")) << errors.right(200).toStdString();
+        EXPECT_FALSE(errors.contains("dropped"));
+        ASSERT_TRUE(sim.finished());
+        const QString summary = sim.stderrText();
+        const qsizetype at = summary.indexOf("vornix-lcdsim: ");
+        ASSERT_GE(at, 0) << summary.toStdString();
+        const qsizetype received = summary.mid(at + 15).section(' ', 0, 0).toLongLong();
+        ASSERT_GT(received, 0);
+        ASSERT_LT(received, full.size());
+        const auto end = vornix::download::testing::ExamineStreamEnd(full, full.left(received));
+        EXPECT_TRUE(end.atStopPoint) << received;
+        const QByteArray lastRow = "Row " + QByteArray::number(end.lastWholeRow) + " of 1000";
+        EXPECT_TRUE(errors.contains(lastRow + ", ")) << lastRow.toStdString();
+        EXPECT_FALSE(errors.contains("Row " + QByteArray::number(end.lastWholeRow + 1) + " of"));
+    }
+}
 
 // What the board makes of a helper's lines, and the lines it shows.
 TEST(PortBoard, FollowsTheHelpersLinesAndShowsOneLineAPort) {

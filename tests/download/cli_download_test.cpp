@@ -3,6 +3,7 @@
 #include <random>
 
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <QByteArray>
@@ -69,14 +70,32 @@ protected:
                 process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
-    static CliRun run(const QStringList& arguments) {
+    static CliRun run(const QStringList& arguments) { return runProgram(cli(), arguments); }
+
+    static CliRun runProgram(const QString& program, const QStringList& arguments) {
         QProcess process;
-        process.start(cli(), arguments);
+        process.start(program, arguments);
         return finish(process);
     }
 
     QTemporaryDir m_dir;
 };
+
+// The loads of both builds of the command line: the one that hands the download to its helper
+// (built with the desktop program) and the one that runs it in its own process over the
+// system's serial line (Windows, and Linux without the desktop program). Both must say and
+// send the same.
+class LoadTest : public CliTest, public ::testing::WithParamInterface<const char*> {
+protected:
+    static QString program() { return QStringLiteral(VORNIX_BIN_DIR "/") + GetParam(); }
+    static CliRun run(const QStringList& arguments) { return runProgram(program(), arguments); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Builds, LoadTest, ::testing::Values("vornix-cli", "vornix-cli-inprocess"),
+                         [](const auto& info) {
+                             return std::string(info.param) == "vornix-cli" ? "WithHelper"
+                                                                            : "InProcess";
+                         });
 
 TEST_F(CliTest, StreamWritesTheBytesOfAPxlFile) {
     const CliRun result = run({"stream", write("example.pxl", kWorkedExample)});
@@ -151,7 +170,7 @@ TEST_F(CliTest, StreamUsageErrors) {
     EXPECT_EQ(missing.out, QByteArray());
 }
 
-TEST_F(CliTest, LoadSendsTheStreamToThePort) {
+TEST_P(LoadTest, LoadSendsTheStreamToThePort) {
     Pty pty;
     ASSERT_TRUE(pty.ok());
     const CliRun result = run({"load", "--port", pty.slavePath(), write("a.pxl", kWorkedExample)});
@@ -163,7 +182,7 @@ TEST_F(CliTest, LoadSendsTheStreamToThePort) {
 }
 
 // "-" is standard input: PXL text, or a bitmap (told by its first bytes) converted first.
-TEST_F(CliTest, LoadReadsStandardInput) {
+TEST_P(LoadTest, LoadReadsStandardInput) {
     const QString bitmap = QStringLiteral(VORNIX_TEST_DATA "/good/example_10x2.bmp");
     const QByteArray bitmapStream = run({"stream", bitmap}).out;
     ASSERT_FALSE(bitmapStream.isEmpty());
@@ -176,21 +195,21 @@ TEST_F(CliTest, LoadReadsStandardInput) {
         ASSERT_TRUE(pty.ok());
         QProcess process;
         process.setStandardInputFile(c.input);
-        process.start(cli(), {"load", "--port", pty.slavePath(), "-"});
+        process.start(program(), {"load", "--port", pty.slavePath(), "-"});
         const CliRun result = finish(process);
         EXPECT_EQ(result.exitCode, 0) << result.err.constData();
         EXPECT_EQ(pty.received(), c.stream);
     }
 }
 
-TEST_F(CliTest, LoadTakesPortOneFromTheEnvironment) {
+TEST_P(LoadTest, LoadTakesPortOneFromTheEnvironment) {
     Pty pty;
     ASSERT_TRUE(pty.ok());
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("VORNIX_COM1"), pty.slavePath());
     process.setProcessEnvironment(environment);
-    process.start(cli(), {"load", write("a.pxl", kWorkedExample)});
+    process.start(program(), {"load", write("a.pxl", kWorkedExample)});
     const CliRun result = finish(process);
     EXPECT_EQ(result.exitCode, 0) << result.err.constData();
     EXPECT_EQ(pty.received(), kWorkedExampleStream);
@@ -263,17 +282,74 @@ TEST_F(CliTest, LoadRefusals) {
               "vornix-cli: " + big.toUtf8() + ": too large: 1073741824 bytes, at most 67108864\n");
 }
 
+// Every refusal of a load that the two builds share is told in the same words and exit code;
+// a load to many ports is refused by the build without the helper in one line.
+TEST_F(CliTest, LoadRefusalsAreTheSameInBothBuilds) {
+    const QString good = write("a.pxl", kWorkedExample);
+    const QString noHeader = write("b.pxl", "0FFh\r\n");
+    const QString badHeader = write("h.pxl", "@,10\r\n");
+    const QString notBitmap = write("c.bmp", "BM");
+    const QString fifo = m_dir.filePath("f.pxl");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QStringList cases[] = {
+        {"load", "--port", "/dev/vornix-no-such-port", good},
+        {"load", "--port=/dev/null", good},
+        {"load", "--port", "/dev/null", noHeader},
+        {"load", "--port", "/dev/null", badHeader},
+        {"load", "--port", "/dev/null", notBitmap},
+        {"load", "--port", "/dev/null", fifo},
+        {"load", "--port", "/dev/null", m_dir.filePath("none.pxl")},
+        {"load"},
+        {"load", "--port"},
+        {"load", "--port="},
+        {"load", "--speed", "1", good},
+        {"load", good, good},
+        {"load", "--", "--port"},
+    };
+    const QString inProcess = QStringLiteral(VORNIX_BIN_DIR "/vornix-cli-inprocess");
+    for (const QStringList& args : cases) {
+        const CliRun helper = run(args);
+        const CliRun own = runProgram(inProcess, args);
+        EXPECT_NE(helper.exitCode, 0) << args.join(' ').toStdString();
+        EXPECT_EQ(own.exitCode, helper.exitCode) << args.join(' ').toStdString();
+        EXPECT_EQ(own.err, helper.err) << args.join(' ').toStdString();
+        EXPECT_EQ(own.out, helper.out) << args.join(' ').toStdString();
+    }
+    const QByteArray refusal = "vornix-cli: load: loads to many ports (--ports, --each-new-port, "
+                               "--port given twice, DEVICE=FILE) need the Linux build with the "
+                               "desktop program\n";
+    const QStringList many[] = {{"load", "--port", "/dev/null", "--port", "/dev/zero", good},
+                                {"load", "--port", "/dev/null=" + good},
+                                {"load", "--ports", "/dev/ttyUSB*", good},
+                                {"load", "--each-new-port", good}};
+    for (const QStringList& args : many) {
+        const CliRun own = runProgram(inProcess, args);
+        EXPECT_EQ(own.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(own.err, refusal) << args.join(' ').toStdString();
+    }
+
+    // A port another load holds is busy, and nothing is sent to it.
+    Pty pty;
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(::flock(pty.slave(), LOCK_EX | LOCK_NB), 0);
+    const CliRun busy = runProgram(inProcess, {"load", "--port", pty.slavePath(), good});
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_EQ(busy.err, "vornix-cli: " + pty.slavePath().toLocal8Bit() +
+                            ": cannot open: Device or resource busy\n");
+    EXPECT_EQ(pty.received(), QByteArray());
+}
+
 // Ctrl-C while the line stands still (nobody reads the other end, so the pseudo-terminal
 // fills up): once the line has stood still for the stall time the download stops, dropping
 // the command in flight, the port is closed, and the exit code says so.
-TEST_F(CliTest, InterruptStopsALoad) {
+TEST_P(LoadTest, InterruptStopsALoad) {
     Pty pty;
     ASSERT_TRUE(pty.ok());
     pty.pauseReading();
     const std::string pxl = PatternPxl(240, 512);
     QProcess process;
-    process.start(cli(), {"load", "--port", pty.slavePath(),
-                          write("big.pxl", QByteArray::fromStdString(pxl))});
+    process.start(program(), {"load", "--port", pty.slavePath(),
+                              write("big.pxl", QByteArray::fromStdString(pxl))});
     ASSERT_TRUE(process.waitForStarted());
     // Wait for the first rows, then a little more so that the line has filled up.
     while (!process.readAllStandardError().contains("Row 1 ") &&
@@ -340,7 +416,7 @@ QString lastRowCaption(const QByteArray& err) {
 // bytes a second), each interrupted at its own random moment: every controller received whole
 // commands up to a group boundary, and the last progress line names the last row whose groups
 // all arrived.
-TEST_F(CliTest, InterruptAtRandomMomentsStopsAtAGroupBoundary) {
+TEST_P(LoadTest, InterruptAtRandomMomentsStopsAtAGroupBoundary) {
     struct Load {
         std::unique_ptr<Pty> pty;
         std::unique_ptr<QProcess> process;
@@ -361,7 +437,7 @@ TEST_F(CliTest, InterruptAtRandomMomentsStopsAtAGroupBoundary) {
         ASSERT_TRUE(load.pty->ok());
         load.pty->startPacedReading(rate, 16);
         load.process = std::make_unique<QProcess>();
-        load.process->start(cli(), {"load", "--port", load.pty->slavePath(), path});
+        load.process->start(program(), {"load", "--port", load.pty->slavePath(), path});
     }
     // Each load is interrupted once bytes have arrived (its Ctrl-C handler is in place then).
     QElapsedTimer guard;

@@ -1,11 +1,11 @@
 # Fails naming every file of the portable parts that includes an operating-system header
 # outside a platform/ folder: the core (src/image), the fonts (src/fonts), the command stream
-# (src/download/stream), the simulated controller (src/lcdsim) and the command line (tools/cli). The serial download
-# helper (tools/cli/load) runs over the Linux serial line and is checked with the rest of
-# download/ once it has a Windows side.
+# (src/download/stream), the download without the toolkit (src/download/line), the simulated
+# controller (src/lcdsim) and the command line (tools/cli). The toolkit's download helper
+# (tools/cli/load) runs over the Linux serial line only and is not checked.
 # Usage: cmake -DSOURCE_ROOT=<project folder> -P <this>
 cmake_minimum_required(VERSION 3.25)
-set(portable src/image src/fonts src/download/stream src/lcdsim tools/cli)
+set(portable src/image src/fonts src/download/stream src/download/line src/lcdsim tools/cli)
 set(system_headers
     unistd strings fcntl poll signal csignal termios pthread dirent dlfcn spawn io share direct
     windows winbase winnt winsock2 ws2tcpip shellapi shlobj wincodec objbase setupapi)

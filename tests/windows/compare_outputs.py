@@ -174,8 +174,10 @@ WINDOWS_CASES = [
     ("every frame of an animation is refused",
      ["convert", "--fit", "keep", "--frames", "all", "moving.gif", "moving.pxl"], 1,
      b"GIF animation", None),
-    ("load has no serial line yet", ["load", "--port", "COM1", "clock.pxl"], 1,
-     b"no serial download", None),
+    ("a load to many ports is refused", ["load", "--port", "COM1", "--port", "COM2", "clock.pxl"],
+     1, b"need the Linux build", None),
+    ("a COM port that is not there", ["load", "--port", "COM200", "clock.pxl"], 1,
+     b"vornix-cli: COM200: cannot open: No such file or directory", None),
     ("a read-only output is refused", ["convert", "shapes.bmp", "existing.pxl"], 1,
      b"Permission denied", make_read_only),
 ]

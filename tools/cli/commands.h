@@ -24,6 +24,10 @@ int RunText(const std::vector<std::string>& args);
 // FILE: reason"), as "vornix-cli stream" tells it.
 bool PictureCanBeLoaded(const std::string& path);
 
+// The PXL text a load of FILE sends and its number of rows; false with the reason printed, in
+// the load's words.
+bool PictureForLoad(const std::string& path, std::string& pxlText, int& rows);
+
 // The overview printed by --help and "help".
 const char* UsageText();
 

@@ -8,6 +8,7 @@
 
 #include "commands.h"
 #include "image/platform/platform.h"
+#include "load_line.h"
 #include "load_many.h"
 #include "port_watch.h"
 #include "terminal_text.h"
@@ -175,11 +176,8 @@ std::optional<ManyLoad> manyPorts(const std::vector<std::string>& args, std::str
 
 int RunLoad(const std::vector<std::string>& args) {
 #if !VORNIX_LOAD_HELPER
-    // Built without the download helper (without Qt, or for Windows): nothing is sent.
-    static_cast<void>(args);
-    std::fputs("vornix-cli: load: this build has no serial download; convert and stream work\n",
-               stderr);
-    return kExitFailure;
+    // Built without the download helper (without Qt, or for Windows): the download runs here.
+    return RunLoadInProcess(args);
 #else
     std::string reason;
     std::string failure;

@@ -16,11 +16,16 @@ namespace vornix::cli {
 
 namespace {
 
+// Which words a bitmap that the conversion fails on gets: the stream's (the cause alone) or
+// the load's (the window's words for a failed conversion, then the cause).
+enum class Wording { Stream, Load };
+
 // The PXL text a download of FILE would read: a PXL file as it is, a bitmap converted first.
 // Empty with a message printed when there is none.
-bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text);
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text,
+                 Wording wording);
 
-bool pictureAsPxl(const std::string& path, std::string& text) {
+bool pictureAsPxl(const std::string& path, std::string& text, Wording wording) {
     if (IsStandardStream(path)) {
         // Standard input: a bitmap when it starts with "BM", else PXL text.
         const StandardInput input = ReadStandardInput(image::kMaxDownloadTextBytes);
@@ -29,7 +34,7 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
             return false;
         }
         if (KindOfContent(input.bytes) == ContentKind::Bitmap) {
-            return bitmapAsPxl(input.bytes, path, text);
+            return bitmapAsPxl(input.bytes, path, text, wording);
         }
         text.assign(input.text());
         return true;
@@ -46,17 +51,22 @@ bool pictureAsPxl(const std::string& path, std::string& text) {
         text.assign(input.text());
         return true;
     }
-    return bitmapAsPxl(input.bytes, path, text);
+    return bitmapAsPxl(input.bytes, path, text, wording);
 }
 
-bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text) {
+bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, std::string& text,
+                 Wording wording) {
     image::DecodedPxl decoded = image::ConvertBitmapToPxl(bitmap);
     if (decoded.result.refused()) {
         PrintFileError(path, image::DecodeRefusalMessage(decoded.result, "\n"));
         return false;
     }
     if (!decoded.result.converted()) {
-        PrintFileError(path, image::describe(decoded.result.outcome));
+        const std::string_view why = image::describe(decoded.result.outcome);
+        PrintFileError(path,
+                       wording == Wording::Stream
+                           ? std::string(why)
+                           : std::string(image::messages::kNotConverted) + "\n" + std::string(why));
         return false;
     }
     text = std::move(decoded.text);
@@ -66,7 +76,7 @@ bool bitmapAsPxl(std::span<const std::uint8_t> bitmap, const std::string& path, 
 // The bytes a download of `path` sends; false with the reason printed when it has none.
 bool streamOf(const std::string& path, download::StreamBytesResult& stream) {
     std::string pxl;
-    if (!pictureAsPxl(path, pxl)) {
+    if (!pictureAsPxl(path, pxl, Wording::Stream)) {
         return false;
     }
     stream = download::StreamBytes(pxl);
@@ -86,6 +96,23 @@ bool streamOf(const std::string& path, download::StreamBytesResult& stream) {
 bool PictureCanBeLoaded(const std::string& path) {
     download::StreamBytesResult stream;
     return streamOf(path, stream);
+}
+
+bool PictureForLoad(const std::string& path, std::string& pxlText, int& rows) {
+    if (!pictureAsPxl(path, pxlText, Wording::Load)) {
+        return false;
+    }
+    const download::CommandStream probe(pxlText);
+    if (probe.error() == download::StreamError::NoHeader) {
+        PrintFileError(path, image::messages::kNoLcdHeader);
+        return false;
+    }
+    if (probe.error() != download::StreamError::None) {
+        PrintFileError(path, download::describe(probe.error()));
+        return false;
+    }
+    rows = probe.header().height;
+    return true;
 }
 
 int RunStream(const std::vector<std::string>& args) {

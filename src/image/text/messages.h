@@ -59,6 +59,9 @@ inline constexpr std::string_view kControllerNotReady = "Controller not ready \u
 inline constexpr std::string_view kDownloadComplete = "Download complete";
 inline constexpr std::string_view kDownloadStopped = "Stopped";
 inline constexpr std::string_view kDownloadFailed = "Download failed";
+// The command line's words for a download that the port ended.
+inline constexpr std::string_view kDownloadEndedEarly =
+    "the download ended early: the port failed or went away";
 
 // Image > Preview LCD: the menu command and the title of its window.
 inline constexpr std::string_view kPreviewLcd = "Preview LCD";

@@ -24,6 +24,8 @@
 #include "file_errors.h"
 #include "image/files/bounded_read.h"
 #include "image/text/messages.h"
+#include "load_args.h"
+#include "load_progress.h"
 #include "picture_text.h"
 #include "standard_streams.h"
 #include "terminal_text.h"
@@ -33,110 +35,35 @@ namespace vornix::cli {
 namespace {
 
 constexpr int kBaudRate = 9600;
-constexpr int kBitsPerByte = 10;
-constexpr int kBarWidth = 30;
 
-struct LoadArgs {
-    QString device; // empty: what port 1 maps to
-    QString file;
-};
-
-// Reads the port and the file; returns the reason of a usage error, or "".
-std::string parseLoadArgs(const std::vector<std::string>& args, LoadArgs& parsed) {
-    bool haveFile = false;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && arg == "--port") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                return std::string(image::messages::kPortNeedsDevice);
-            }
-            parsed.device = QString::fromLocal8Bit(args[++i].c_str());
-        } else if (!optionsEnded && arg.rfind("--port=", 0) == 0) {
-            if (arg.size() == 7) {
-                return std::string(image::messages::kPortNeedsDevice);
-            }
-            parsed.device = QString::fromLocal8Bit(arg.c_str() + 7);
-        } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return std::string(image::messages::kUnknownOption) + TerminalName(arg);
-        } else if (arg.empty() || haveFile) {
-            return std::string(image::messages::kNeedsOneFile);
-        } else {
-            parsed.file = QString::fromLocal8Bit(arg.c_str());
-            haveFile = true;
-        }
-    }
-    if (!haveFile) {
-        return std::string(image::messages::kNeedsOneFile);
-    }
-    return "";
-}
-
-// Progress on stderr: a bar redrawn in place on a terminal, one line per row otherwise.
+// Progress on stderr, as every load shows it.
 class ProgressView : public download::DownloadView {
 public:
-    ProgressView(int rows, bool terminal) : m_rows(rows), m_terminal(terminal) {}
-    ~ProgressView() override { endLine(); }
+    ProgressView(int rows, bool terminal) : m_progress(rows, terminal) {}
 
     void setFileMenuEnabled(bool /*enabled*/) override {}
     void setLamp(download::LampColor /*color*/) override {}
     void showHeaderMissing() override {
-        endLine();
+        m_progress.endLine();
         std::fprintf(stderr, "%s\n", download::kHeaderMissingMessage);
     }
     void showProgress(qint64 bytesSent, qint64 bytesTotal) override {
-        m_sent = bytesSent;
-        m_total = bytesTotal;
+        m_progress.progress(bytesSent, bytesTotal);
     }
     void setRowCounter(const QString& caption) override {
-        if (caption.isEmpty()) {
-            return;
+        // The caption is "Row" and the row's number field ("Row 5").
+        bool isRow = false;
+        const int row = caption.mid(3).trimmed().toInt(&isRow);
+        if (isRow) {
+            m_progress.rowDone(row);
         }
-        ++m_rowsDone;
-        m_terminal ? drawBar(caption) : printLine(caption);
     }
+    void showStalled(bool stalled) override { m_progress.stalled(stalled); }
 
-    // The controller has held the line up for a while (CTS off): say so; the download waits on.
-    void showStalled(bool stalled) override {
-        if (stalled) {
-            endLine();
-            const std::string_view text = image::messages::kControllerNotReady;
-            std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
-        }
-    }
-
-    void endLine() {
-        if (m_barShown) {
-            std::fputc('\n', stderr);
-            m_barShown = false;
-        }
-    }
+    void endLine() { m_progress.endLine(); }
 
 private:
-    double secondsLeft() const {
-        return static_cast<double>(m_total - m_sent) * kBitsPerByte / kBaudRate;
-    }
-    void printLine(const QString& caption) const {
-        std::fprintf(stderr, "%s of %d, %.1f s left\n", qPrintable(caption), m_rows, secondsLeft());
-    }
-    void drawBar(const QString& caption) {
-        const qint64 filled = m_total > 0 ? m_sent * kBarWidth / m_total : kBarWidth;
-        std::string bar(static_cast<std::size_t>(filled), '#');
-        bar.resize(kBarWidth, '.');
-        std::fprintf(stderr, "\r[%s] %s  %d/%d rows  %.1f s left\x1b[K", bar.c_str(),
-                     qPrintable(caption), m_rowsDone, m_rows, secondsLeft());
-        std::fflush(stderr);
-        m_barShown = true;
-    }
-
-    int m_rows;
-    bool m_terminal;
-    int m_rowsDone = 0;
-    qint64 m_sent = 0;
-    qint64 m_total = 0;
-    bool m_barShown = false;
+    LoadProgress m_progress;
 };
 
 // Ctrl-C asks the download to stop, as Escape does in the window: the handler only writes a
@@ -187,19 +114,14 @@ private:
     bool m_installed = false;
 };
 
-int exitCodeFor(download::DownloadOutcome outcome) {
-    const std::string_view words = download::describe(outcome);
+LoadEnd loadEnd(download::DownloadOutcome outcome) {
     switch (outcome) {
     case download::DownloadOutcome::Completed:
-        return kExitOk;
+        return LoadEnd::Completed;
     case download::DownloadOutcome::Stopped:
-        std::fprintf(stderr, "%.*s.\n", static_cast<int>(words.size()), words.data());
-        return kExitStopped;
-    case download::DownloadOutcome::Failed:
-        std::fprintf(stderr, "vornix-cli: %.*s\n", static_cast<int>(words.size()), words.data());
-        return kExitFailure;
+        return LoadEnd::Stopped;
     default:
-        return kExitFailure;
+        return LoadEnd::Failed;
     }
 }
 
@@ -269,20 +191,23 @@ int sendPicture(const PictureText& picture, const QString& device, const image::
     const download::DownloadOutcome outcome =
         download.LoadLCDText(QStringLiteral("OPEN"), picture.view());
     view.endLine();
-    if (download.discardedOnStop()) {
-        std::fputs("The controller held the line: the command in flight was dropped.\n", stderr);
+    if (outcome != download::DownloadOutcome::Completed &&
+        outcome != download::DownloadOutcome::Stopped &&
+        outcome != download::DownloadOutcome::Failed) {
+        return kExitFailure; // nothing was sent, and the reason has been told
     }
-    return exitCodeFor(outcome);
+    return ReportLoadEnd(loadEnd(outcome), download.discardedOnStop());
 }
 
 } // namespace
 
 int RunLoad(const std::vector<std::string>& args) {
     LoadArgs request;
-    if (const std::string reason = parseLoadArgs(args, request); !reason.empty()) {
+    if (const std::string reason = ParseLoadArgs(args, false, request); !reason.empty()) {
         return UsageError("load", reason);
     }
-    const LoadArgs* parsed = &request;
+    const QString device = QString::fromLocal8Bit(request.device.c_str());
+    const QString file = QString::fromLocal8Bit(request.file.c_str());
     static int argc = 1;
     static char name[] = "vornix-cli";
     static char* argv[] = {name, nullptr};
@@ -292,22 +217,22 @@ int RunLoad(const std::vector<std::string>& args) {
     }
 
     // The file is checked before the port is touched, so a refused file leaves the line alone.
-    const PictureText picture = readPicture(parsed->file);
+    const PictureText picture = readPicture(file);
     if (!picture.error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(picture.error));
         return kExitFailure;
     }
     const download::CommandStream probe(picture.view());
     if (probe.error() == download::StreamError::NoHeader) {
-        PrintFileError(qPrintable(parsed->file), download::kHeaderMissingMessage);
+        PrintFileError(qPrintable(file), download::kHeaderMissingMessage);
         return kExitFailure;
     }
     if (probe.error() != download::StreamError::None) {
-        PrintFileError(qPrintable(parsed->file), download::describe(probe.error()));
+        PrintFileError(qPrintable(file), download::describe(probe.error()));
         return kExitFailure;
     }
-    const QString device = parsed->device.isEmpty() ? download::DeviceForPort(1) : parsed->device;
-    return sendPicture(picture, device, probe.header());
+    return sendPicture(picture, device.isEmpty() ? download::DeviceForPort(1) : device,
+                       probe.header());
 }
 
 } // namespace vornix::cli
