@@ -11,8 +11,8 @@
 
 #include "image/files/bounded_read.h"
 #include "image/files/temporary_names.h"
-#include "image/platform/platform.h"
 #include "image/picture/decode_bmp.h"
+#include "image/platform/platform.h"
 #include "image_test_support.h"
 
 namespace vornix::image {

@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "image/picture/decode_bmp.h"
-#include "image/picture/encode_bmp.h"
 #include "image/files/output_file.h"
 #include "image/photo/prepare_decode.h"
 #include "image/photo/prepare_picture.h"
+#include "image/picture/decode_bmp.h"
+#include "image/picture/encode_bmp.h"
 #include "image/picture/pxl_fields.h"
 #include "support/described_enum.h"
 #include "support/row_name.h"

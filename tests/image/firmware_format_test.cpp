@@ -12,11 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include "image/layout_reference.h"
 #include "image/picture/byte_layout.h"
 #include "image/picture/decode_bmp.h"
-#include "image/picture/panel_picture.h"
 #include "image/picture/export_output.h"
-#include "image/layout_reference.h"
+#include "image/picture/panel_picture.h"
 #include "image/picture/pbm_format.h"
 #include "image/picture/picture_formats.h"
 #include "image/picture/source_reader.h"
@@ -99,7 +99,9 @@ struct SourceCase {
     std::string name;
     SourceOptions options;
 };
-void PrintTo(const SourceCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const SourceCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 SourceOptions With(ByteLayout layout, InkBit ink, Literal literal, int perLine, bool draw,
                    std::string placement = "", bool isStatic = true, bool isConst = true) {
@@ -122,8 +124,8 @@ const SourceCase kSourceCases[] = {
      With(ByteLayout::RowsLowBitFirst, InkBit::Light, Literal::Binary, 3, true)},
     {"PagesLsbProgmem",
      With(ByteLayout::PagesLowBitTop, InkBit::Dark, Literal::Hex, 8, true, "PROGMEM")},
-    {"PagesMsbSection", With(ByteLayout::PagesHighBitTop, InkBit::Light, Literal::Binary, 5,
-                             false, "__attribute__((section(\".rodata.lcd\")))")},
+    {"PagesMsbSection", With(ByteLayout::PagesHighBitTop, InkBit::Light, Literal::Binary, 5, false,
+                             "__attribute__((section(\".rodata.lcd\")))")},
     {"ColumnsPlain",
      With(ByteLayout::Columns, InkBit::Dark, Literal::Hex, 7, false, "", false, false)},
 };
@@ -160,10 +162,9 @@ TEST_P(SourceWriterTest, CompilesIntoTheLayoutsBytesAndReadsBack) {
         }
         expected += " " + std::to_string(width) + " " + std::to_string(height) + "\n";
         const std::string dir = (folder / "").string();
-        for (const std::string_view compiler :
-             {"gcc -std=c11 -x c", "g++ -std=c++17 -x c++"}) {
-            ASSERT_TRUE(RunShell(std::string(compiler) + " -Wall -Wextra -Werror " + dir + "main.c -o " + dir +
-                            "print"))
+        for (const std::string_view compiler : {"gcc -std=c11 -x c", "g++ -std=c++17 -x c++"}) {
+            ASSERT_TRUE(RunShell(std::string(compiler) + " -Wall -Wextra -Werror " + dir +
+                                 "main.c -o " + dir + "print"))
                 << compiler << " refused:\n"
                 << text;
             EXPECT_EQ(RunShell(dir + "print"), expected) << compiler << "\n" << text;
@@ -187,8 +188,8 @@ TEST(SourceWriterTest, WritesAHeaderOfManyPicturesWithATable) {
     const std::vector<NamedPicture> pictures = {{"clock", test::RandomPicture(9, 3, random)},
                                                 {"bell", test::RandomPicture(16, 1, random)},
                                                 {"_7seg", test::RandomPicture(3, 9, random)}};
-    SourceOptions options = With(ByteLayout::PagesLowBitTop, InkBit::Dark, Literal::Hex, 8,
-                                 false, "PROGMEM");
+    SourceOptions options =
+        With(ByteLayout::PagesLowBitTop, InkBit::Dark, Literal::Hex, 8, false, "PROGMEM");
     options.name = "icons";
     StringSink sink;
     ASSERT_TRUE(WriteCSourceSet(pictures, options, sink));
@@ -221,7 +222,8 @@ TEST(SourceWriterTest, WritesAHeaderOfManyPicturesWithATable) {
         expected += "\n";
     }
     const std::string dir = (folder / "").string();
-    ASSERT_TRUE(RunShell("gcc -std=c11 -Wall -Wextra -Werror " + dir + "main.c -o " + dir + "print"))
+    ASSERT_TRUE(
+        RunShell("gcc -std=c11 -Wall -Wextra -Werror " + dir + "main.c -o " + dir + "print"))
         << sink.text();
     EXPECT_EQ(RunShell(dir + "print"), expected) << sink.text();
 
@@ -256,9 +258,12 @@ TEST(SourceWriterTest, SaysWhenAPageLayoutPadsRowsAndRefusesBadOptions) {
 }
 
 TEST(SourceWriterTest, MakesIdentifiersFromFileNames) {
-    const std::pair<std::string, std::string> rows[] = {
-        {"icons/my clock-1.bmp", "my_clock_1"}, {"7seg.png", "_7seg"}, {"int.pxl", "int_"},
-        {".hidden", "_hidden"},                 {"", "picture"},       {"a.b.c", "a_b"}};
+    const std::pair<std::string, std::string> rows[] = {{"icons/my clock-1.bmp", "my_clock_1"},
+                                                        {"7seg.png", "_7seg"},
+                                                        {"int.pxl", "int_"},
+                                                        {".hidden", "_hidden"},
+                                                        {"", "picture"},
+                                                        {"a.b.c", "a_b"}};
     for (const auto& [file, name] : rows) {
         EXPECT_EQ(IdentifierFrom(file), name) << file;
         EXPECT_TRUE(IsIdentifier(IdentifierFrom(file))) << file;
@@ -275,7 +280,8 @@ unsigned ValueAt(const std::string& text, std::size_t at) {
     if (rest.rfind("0x", 0) == 0) {
         return static_cast<unsigned>(std::stoul(rest.substr(2, 2), nullptr, 16));
     }
-    return static_cast<unsigned>(std::stoul(rest.substr(rest.size() > 3 && rest[3] == 'h' ? 1 : 0, 2), nullptr, 16));
+    return static_cast<unsigned>(
+        std::stoul(rest.substr(rest.size() > 3 && rest[3] == 'h' ? 1 : 0, 2), nullptr, 16));
 }
 
 struct ExportCase {
@@ -285,12 +291,17 @@ struct ExportCase {
     Literal literal;
     bool draw;
 };
-void PrintTo(const ExportCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const ExportCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const ExportCase kExportCases[] = {
     {"CRowsDrawn", PictureFormat::CSource, {ByteLayout::RowsHighBitFirst}, Literal::Hex, true},
     {"CPagesBinary", PictureFormat::CSource, {ByteLayout::PagesLowBitTop}, Literal::Binary, true},
-    {"CColumnsLight", PictureFormat::CSource, {ByteLayout::Columns, InkBit::Light}, Literal::Hex,
+    {"CColumnsLight",
+     PictureFormat::CSource,
+     {ByteLayout::Columns, InkBit::Light},
+     Literal::Hex,
      false},
     {"Xbm", PictureFormat::Xbm, {}, Literal::Hex, false},
     {"Pxl", PictureFormat::Pxl, {}, Literal::Hex, false},
@@ -334,9 +345,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExportPreviewTest, ::testing::ValuesIn(kExport
 // The one list of formats: names and endings lead to one entry each, in any case.
 TEST(PictureFormatsTest, NamesAndEndingsLeadToTheirEntry) {
     const std::pair<std::string, PictureFormat> endings[] = {
-        {"a.pxl", PictureFormat::Pxl},  {"A.BMP", PictureFormat::Bitmap},
+        {"a.pxl", PictureFormat::Pxl},   {"A.BMP", PictureFormat::Bitmap},
         {"x.c", PictureFormat::CSource}, {"icons.H", PictureFormat::CSource},
-        {"x.xbm", PictureFormat::Xbm},  {"x.pbm", PictureFormat::Pbm},
+        {"x.xbm", PictureFormat::Xbm},   {"x.pbm", PictureFormat::Pbm},
         {"x.Bin", PictureFormat::Raw}};
     for (const auto& [name, format] : endings) {
         const FormatEntry* entry = FormatOfFileName(name);
@@ -493,10 +504,10 @@ TEST(BitmapFormatsTest, OutsideToolsReadWhatIsWritten) {
         }
         // Read back: our own bitmaps, ImageMagick's X11 bitmap and its plain portable bitmap.
         EXPECT_EQ(ReadXbm(xbm.text()).picture, picture);
-        EXPECT_EQ(ReadPbm({reinterpret_cast<const std::uint8_t*>(pbm.text().data()),
-                           pbm.text().size()})
-                      .picture,
-                  picture);
+        EXPECT_EQ(
+            ReadPbm({reinterpret_cast<const std::uint8_t*>(pbm.text().data()), pbm.text().size()})
+                .picture,
+            picture);
         ASSERT_TRUE(RunShell("convert " + dir + "pic.pbm " + dir + "magick.xbm"));
         const SourcePicture magick = ReadXbm(ReadFile(folder / "magick.xbm"));
         EXPECT_EQ(magick.error, SourceReadError::None);
@@ -504,9 +515,9 @@ TEST(BitmapFormatsTest, OutsideToolsReadWhatIsWritten) {
         const std::optional<std::string> plain =
             RunShell("convert " + dir + "pic.pbm -compress none pbm:-");
         ASSERT_TRUE(plain);
-        EXPECT_EQ(ReadPbm({reinterpret_cast<const std::uint8_t*>(plain->data()), plain->size()})
-                      .picture,
-                  picture)
+        EXPECT_EQ(
+            ReadPbm({reinterpret_cast<const std::uint8_t*>(plain->data()), plain->size()}).picture,
+            picture)
             << *plain;
     }
 }
@@ -519,7 +530,9 @@ struct HandCase {
     int width; // 0: from the text
     int height;
 };
-void PrintTo(const HandCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const HandCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const HandCase kHandCases[] = {
     {"HexWithDefines",
@@ -532,8 +545,7 @@ const HandCase kHandCases[] = {
      10, 2},
     {"OctalAndBinarySplitOverLines",
      "static const char a[] =\n{\n0245,\n0b01000000\n,\n01, 0B10000000u};", 10, 0},
-    {"SizeFromAComment", "/* 10 x 2 pixels */\nunsigned char x[]={0XA5,0x40,0x01,0x80};", 0,
-     0},
+    {"SizeFromAComment", "/* 10 x 2 pixels */\nunsigned char x[]={0XA5,0x40,0x01,0x80};", 0, 0},
     {"NestedBracesAndNamedConstants",
      "int other[3];\nconst int pic_width = 10, pic_height = 2;\nconst unsigned char "
      "pic[2][2] = {{0xa5, 0x40}, {0x01, 0x80}};",
@@ -573,13 +585,14 @@ struct BadSourceCase {
     int height;
     SourceReadError error;
 };
-void PrintTo(const BadSourceCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const BadSourceCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const BadSourceCase kBadSources[] = {
     {"NoArray", "int main(void) { return 0; }", 8, 1, SourceReadError::NoArray},
     {"Unclosed", "unsigned char a[] = {1, 2,", 8, 1, SourceReadError::Unterminated},
-    {"UnclosedComment", "unsigned char a[] = {1 /* 2, 3}", 8, 1,
-     SourceReadError::Unterminated},
+    {"UnclosedComment", "unsigned char a[] = {1 /* 2, 3}", 8, 1, SourceReadError::Unterminated},
     {"AboveAByte", "unsigned char a[] = {1, 256};", 8, 2, SourceReadError::NotAByte},
     {"Negative", "signed char a[] = {-1};", 8, 1, SourceReadError::NotAByte},
     {"NotANumber", "unsigned char a[] = {0x, 1};", 8, 2, SourceReadError::BadValue},
@@ -610,7 +623,9 @@ struct BadPbmCase {
     std::string bytes;
     PbmReadError error;
 };
-void PrintTo(const BadPbmCase& row, std::ostream* out) { *out << row.name; }
+void PrintTo(const BadPbmCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const BadPbmCase kBadPbms[] = {
     {"NotPbm", "P5\n1 1\n255\n\x80", PbmReadError::NotPbm},

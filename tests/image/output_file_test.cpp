@@ -227,12 +227,12 @@ TEST_P(InPlaceLimitTest, PutsTheOldContentBack) {
     EXPECT_EQ(entries(), m_before);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sizes, InPlaceLimitTest,
-    testing::Values(LimitCase{"KeptInMemory", 1000, 10000, 4096},
-                    LimitCase{"KeptInAScratchFile", (std::size_t{17} << 20) + 5,
-                              std::size_t{18} << 20, (rlim_t{35} << 19)}),
-    vornix::test::RowName);
+INSTANTIATE_TEST_SUITE_P(Sizes, InPlaceLimitTest,
+                         testing::Values(LimitCase{"KeptInMemory", 1000, 10000, 4096},
+                                         LimitCase{"KeptInAScratchFile",
+                                                   (std::size_t{17} << 20) + 5,
+                                                   std::size_t{18} << 20, (rlim_t{35} << 19)}),
+                         vornix::test::RowName);
 
 // A hard-linked output on a nearly full file system: the gathered bytes fit, but writing them
 // over the file where it is needs room the disk does not have. The output is refused before a
@@ -251,8 +251,8 @@ protected:
         fs::create_directories(m_dir);
         if (::mount("tmpfs", m_dir.c_str(), "tmpfs", 0, "size=64k") != 0) {
             const int error = errno;
-            GTEST_SKIP() << "mounting a 64 KiB tmpfs is not permitted here (" << std::strerror(error)
-                         << "); the full-disk cases need it";
+            GTEST_SKIP() << "mounting a 64 KiB tmpfs is not permitted here ("
+                         << std::strerror(error) << "); the full-disk cases need it";
         }
         m_mounted = true;
         std::ofstream(m_out, std::ios::binary) << "old picture";
@@ -337,8 +337,8 @@ TEST_P(OwnDescriptorTest, WritesAtTheDescriptorsOffset) {
     }
     ASSERT_EQ(::write(fd, "TRAILER", 7), 7); // the descriptor is still open where it was
     ::close(fd);
-    EXPECT_EQ(content(), c.append ? "old pictureHEADER\nnew pictureTRAILER"
-                                  : "HEADER\nnew pictureTRAILER");
+    EXPECT_EQ(content(),
+              c.append ? "old pictureHEADER\nnew pictureTRAILER" : "HEADER\nnew pictureTRAILER");
     EXPECT_EQ(entries(), m_before);
 }
 

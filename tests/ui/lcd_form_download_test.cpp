@@ -93,9 +93,8 @@ TEST_F(LCDFormDownloadTest, TickRunsOnlyDuringADownload) {
     startOn(picture(16, 3), 1'000'000);
     EXPECT_FALSE(form->downloadController().ticking());
     bool tickingWhileSending = false;
-    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(), [&] {
-        tickingWhileSending = form->downloadController().ticking();
-    });
+    QObject::connect(line, &download::FakeUart::bytesLeft, form.get(),
+                     [&] { tickingWhileSending = form->downloadController().ticking(); });
     form->MenuFileLoad_Click();
     EXPECT_TRUE(tickingWhileSending);
     EXPECT_EQ(control<app::CaptionLabel>(*form, "RowCounter").caption(), QStringLiteral("Row 2"));
